@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Replaces a file's whole content so that a crash, a full disk or a failed write never leaves
+// a half-written file behind: the bytes go to a temporary file in the target's folder, are
+// flushed to the disk, and only then take the target's name. On failure the old file (if any)
+// is left exactly as it was and false is returned.
+//
+// A target that exists without any write permission bit is treated as read-only and refused,
+// also for a privileged user. A symbolic link is followed: its destination is replaced and the
+// link stays. An existing target keeps its permission bits.
+bool replaceFileContents(const std::string& path, std::string_view bytes);
+
+// Reads at most maxBytes bytes of a file. Returns false when the file cannot be opened or read.
+bool readFilePrefix(const std::string& path, std::size_t maxBytes, std::string& out);

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that are missing for the given purpose ("run" or "test").
+# Only packages that are not installed yet are fetched; nothing happens when all are there.
+set -euo pipefail
+
+purpose=${1:-run}
+packages=(cmake g++ make pkg-config qt6-base-dev qt6-multimedia-dev qt6-translations-l10n
+          libgl-dev fonts-liberation)
+if [ "$purpose" = test ]; then
+    packages+=(googletest libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing missing packages: ${missing[*]}"
+sudo=()
+[ "$(id -u)" -eq 0 ] || sudo=(sudo)
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -qq
+"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
