@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+
+#include <QString>
+
+class QWidget;
+
+// Everything the program asks of the desktop that a test must answer or observe: message
+// boxes, file dialogs, the help viewer, sounds and the clock. The program reaches it only
+// through Platform::instance(); production installs the Qt implementation, tests a scripted
+// fake. Nothing else calls QMessageBox, QFileDialog or QSoundEffect or reads the clock.
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // Message boxes. Return values are those of the old system.
+    enum MessageResult { IdOk = 1, IdCancel = 2, IdYes = 6, IdNo = 7 };
+    enum class Buttons { Ok, YesNo, YesNoCancel };
+    enum class Icon { None, Exclamation, Information };
+    // Modal, owned by owner. Escape/close: Cancel in a Yes/No/Cancel box, OK in an OK box,
+    // nothing in a Yes/No box. Enter takes the first button.
+    virtual int messageBox(QWidget* owner, const QString& text, const QString& caption,
+                           Buttons buttons, Icon icon) = 0;
+
+    // File dialogs. filter as in Qt ("Lektionen (*.lsn)"), defaultSuffix without dot.
+    // An empty result means the user cancelled. The save dialog asks before overwriting.
+    struct FileDialogSpec {
+        QString caption;
+        QString directory;   // start folder; empty: the working directory
+        QString fileName;    // preset name
+        QString filter;
+        QString defaultSuffix;
+    };
+    virtual QString openFileName(QWidget* owner, const FileDialogSpec& spec) = 0;
+    virtual QString saveFileName(QWidget* owner, const FileDialogSpec& spec) = 0;
+
+    // The help viewer: ForceFile shows the file (nothing if it already does), Context shows
+    // topic `data` of it. Failures go unnoticed.
+    enum class HelpCommand { ForceFile, Context };
+    virtual void winHelp(const QString& helpFile, HelpCommand command, std::uint32_t data) = 0;
+
+    // Plays a wave file by name, asynchronously; a new sound stops the one playing; a missing
+    // file or no sound device passes silently.
+    virtual void playSound(const QString& fileName) = 0;
+    // The simple system beep.
+    virtual void messageBeep() = 0;
+
+    // Calendar time in seconds since 1970 (UTC) and its local broken-down time.
+    virtual std::int64_t calendarTime() = 0;
+    virtual std::tm localTime(std::int64_t calendarSeconds) = 0;
+
+    static Platform& instance();
+    // Installs p (not owned) and returns the one installed before; nullptr restores the default.
+    static Platform* install(Platform* p);
+};
