@@ -1,0 +1,104 @@
+#pragma once
+
+#include "platform.h"
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include <QString>
+
+// A scripted Platform for tests: answers come from queues the test fills, every call is
+// recorded, and the clock stands where the test puts it. Installs itself for its lifetime.
+class FakePlatform : public Platform {
+public:
+    FakePlatform() : previous_(Platform::install(this)) {}
+    ~FakePlatform() override { Platform::install(previous_); }
+    FakePlatform(const FakePlatform&) = delete;
+    FakePlatform& operator=(const FakePlatform&) = delete;
+
+    struct MessageCall {
+        QString text;
+        QString caption;
+        Buttons buttons;
+        Icon icon;
+    };
+    struct HelpCall {
+        QString file;
+        HelpCommand command;
+        std::uint32_t data;
+    };
+
+    // Queued answers. An empty queue answers Cancel for message boxes that have it, else the
+    // first button, and an empty file name (cancelled) for file dialogs.
+    std::deque<int> messageAnswers;
+    std::deque<QString> openAnswers;
+    std::deque<QString> saveAnswers;
+
+    std::vector<MessageCall> messages;
+    std::vector<FileDialogSpec> openDialogs;
+    std::vector<FileDialogSpec> saveDialogs;
+    std::vector<HelpCall> helpCalls;
+    std::vector<QString> sounds;
+    int beeps = 0;
+
+    // The clock: calendar seconds, and local time as UTC plus a fixed offset.
+    std::int64_t now = 1733493900; // 2024-12-06 14:05:00 UTC
+    long utcOffsetSeconds = 0;
+
+    int messageBox(QWidget*, const QString& text, const QString& caption, Buttons buttons,
+                   Icon icon) override
+    {
+        messages.push_back({text, caption, buttons, icon});
+        if (!messageAnswers.empty()) {
+            const int answer = messageAnswers.front();
+            messageAnswers.pop_front();
+            return answer;
+        }
+        switch (buttons) {
+        case Buttons::Ok: return IdOk;
+        case Buttons::YesNo: return IdYes;
+        case Buttons::YesNoCancel: return IdCancel;
+        }
+        return IdCancel;
+    }
+    QString openFileName(QWidget*, const FileDialogSpec& spec) override
+    {
+        openDialogs.push_back(spec);
+        return take(openAnswers);
+    }
+    QString saveFileName(QWidget*, const FileDialogSpec& spec) override
+    {
+        saveDialogs.push_back(spec);
+        return take(saveAnswers);
+    }
+    void winHelp(const QString& file, HelpCommand command, std::uint32_t data) override
+    {
+        helpCalls.push_back({file, command, data});
+    }
+    void playSound(const QString& fileName) override { sounds.push_back(fileName); }
+    void messageBeep() override { ++beeps; }
+    std::int64_t calendarTime() override { return now; }
+    std::tm localTime(std::int64_t seconds) override
+    {
+        const std::time_t t = static_cast<std::time_t>(seconds + utcOffsetSeconds);
+        std::tm out{};
+#ifdef _WIN32
+        gmtime_s(&out, &t);
+#else
+        gmtime_r(&t, &out);
+#endif
+        return out;
+    }
+
+private:
+    static QString take(std::deque<QString>& q)
+    {
+        if (q.empty())
+            return {};
+        QString s = q.front();
+        q.pop_front();
+        return s;
+    }
+    Platform* previous_;
+};
