@@ -1,0 +1,141 @@
+#include "safe_file.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <csignal>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string readBytes(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+std::size_t filesIn(const fs::path& folder)
+{
+    std::size_t n = 0;
+    for ([[maybe_unused]] const auto& e : fs::directory_iterator(folder))
+        ++n;
+    return n;
+}
+
+TEST(SafeFile, ReplacesContentAndLeavesNoTemporaryFile)
+{
+    TempDir dir;
+    const std::string path = dir.file("a.lsn");
+    ASSERT_TRUE(replaceFileContents(path, "old content"));
+    ASSERT_TRUE(replaceFileContents(path, "new"));
+    EXPECT_EQ(readBytes(path), "new");
+    EXPECT_EQ(filesIn(dir.path()), 1u);
+}
+
+TEST(SafeFile, KeepsPermissionBitsOfTheReplacedFile)
+{
+    TempDir dir;
+    const std::string path = dir.file("a.lsn");
+    ASSERT_TRUE(replaceFileContents(path, "x"));
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    ASSERT_TRUE(replaceFileContents(path, "y"));
+    EXPECT_EQ(fs::status(path).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+}
+
+TEST(SafeFile, ReadOnlyFileIsRefusedAndKept)
+{
+    TempDir dir;
+    const std::string path = dir.file("a.lsn");
+    ASSERT_TRUE(replaceFileContents(path, "precious"));
+    fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    EXPECT_FALSE(replaceFileContents(path, "overwritten"));
+    EXPECT_EQ(readBytes(path), "precious");
+    EXPECT_EQ(filesIn(dir.path()), 1u);
+}
+
+TEST(SafeFile, ReadOnlyFolderFailsAndKeepsTheOldFile)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "a privileged user may write into any folder";
+    TempDir dir;
+    const std::string path = dir.file("a.lsn");
+    ASSERT_TRUE(replaceFileContents(path, "precious"));
+    fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec);
+    EXPECT_FALSE(replaceFileContents(path, "overwritten"));
+    fs::permissions(dir.path(), fs::perms::owner_all);
+    EXPECT_EQ(readBytes(path), "precious");
+}
+
+TEST(SafeFile, SymbolicLinkStaysAndItsTargetIsReplaced)
+{
+    TempDir dir;
+    const std::string target = dir.file("real.lsn");
+    const std::string link = dir.file("link.lsn");
+    ASSERT_TRUE(replaceFileContents(target, "old"));
+    fs::create_symlink(target, link);
+    ASSERT_TRUE(replaceFileContents(link, "new"));
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(readBytes(target), "new");
+}
+
+TEST(SafeFile, TargetThatIsAFolderIsRefused)
+{
+    TempDir dir;
+    const std::string folder = dir.file("sub");
+    fs::create_directory(folder);
+    EXPECT_FALSE(replaceFileContents(folder, "x"));
+    EXPECT_TRUE(fs::is_directory(folder));
+}
+
+TEST(SafeFile, WriteCutShortByAFileSizeLimitKeepsTheOldFile)
+{
+    // A child process with a 1000-byte file size limit stands in for a full disk: its write
+    // of 5000 bytes fails part way, after the temporary file already holds some of them.
+    TempDir dir;
+    const std::string path = dir.file("a.lsn");
+    ASSERT_TRUE(replaceFileContents(path, "precious"));
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{1000, 1000};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        const bool written = replaceFileContents(path, std::string(5000, 'n'));
+        ::_exit(written ? 1 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the cut-short write must report failure";
+    EXPECT_EQ(readBytes(path), "precious");
+    EXPECT_EQ(filesIn(dir.path()), 1u) << "no temporary file is left behind";
+}
+
+TEST(SafeFile, ReadPrefixReadsAtMostTheAskedBytes)
+{
+    TempDir dir;
+    const std::string path = dir.file("f");
+    ASSERT_TRUE(replaceFileContents(path, "0123456789"));
+    std::string out;
+    ASSERT_TRUE(readFilePrefix(path, 4, out));
+    EXPECT_EQ(out, "0123");
+    ASSERT_TRUE(readFilePrefix(path, 100, out));
+    EXPECT_EQ(out, "0123456789");
+    EXPECT_FALSE(readFilePrefix(dir.file("missing"), 4, out));
+    EXPECT_FALSE(readFilePrefix(dir.path().string(), 4, out)) << "a folder cannot be read";
+}
+
+} // namespace
