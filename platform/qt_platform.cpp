@@ -1,0 +1,248 @@
+#include "qt_platform.h"
+
+#include <ctime>
+#include <utility>
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QPointer>
+#include <QProcess>
+#include <QSoundEffect>
+
+namespace {
+
+constexpr auto kHelpViewerName = "kaz-help";
+constexpr auto kSoundResourceFolder = ":/sounds/";
+
+// A message box with the old system's rules for Escape and the close box: a Yes/No box has
+// no way out but its two buttons, every other box leaves through its Cancel or only button.
+class KazMessageBox : public QMessageBox {
+public:
+    KazMessageBox(QWidget* owner, const QString& text, const QString& caption,
+                  Platform::Buttons buttons, Platform::Icon icon)
+        : QMessageBox(owner), buttons_(buttons)
+    {
+        setWindowTitle(caption);
+        // Texts carry file names; a name with "<" must not be taken for markup.
+        setTextFormat(Qt::PlainText);
+        setText(text);
+        setIcon(toQtIcon(icon));
+        switch (buttons) {
+        case Platform::Buttons::Ok:
+            setStandardButtons(QMessageBox::Ok);
+            setDefaultButton(QMessageBox::Ok);
+            setEscapeButton(QMessageBox::Ok);
+            break;
+        case Platform::Buttons::YesNo:
+            setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+            setDefaultButton(QMessageBox::Yes);
+            setWindowFlag(Qt::WindowCloseButtonHint, false);
+            break;
+        case Platform::Buttons::YesNoCancel:
+            setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+            setDefaultButton(QMessageBox::Yes);
+            setEscapeButton(QMessageBox::Cancel);
+            break;
+        }
+    }
+
+protected:
+    // QMessageBox would make the single "No" button the escape button; a Yes/No box has none.
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        if (buttons_ == Platform::Buttons::YesNo && event->matches(QKeySequence::Cancel)) {
+            event->accept();
+            return;
+        }
+        QMessageBox::keyPressEvent(event);
+    }
+    void closeEvent(QCloseEvent* event) override
+    {
+        if (buttons_ == Platform::Buttons::YesNo) {
+            event->ignore();
+            return;
+        }
+        QMessageBox::closeEvent(event);
+    }
+
+private:
+    static QMessageBox::Icon toQtIcon(Platform::Icon icon)
+    {
+        switch (icon) {
+        case Platform::Icon::Exclamation: return QMessageBox::Warning;
+        case Platform::Icon::Information: return QMessageBox::Information;
+        case Platform::Icon::None: break;
+        }
+        return QMessageBox::NoIcon;
+    }
+
+    Platform::Buttons buttons_;
+};
+
+// The answer when a box ends without a button (its owner was destroyed meanwhile): the one
+// that goes ahead with nothing.
+int answerWithoutButton(Platform::Buttons buttons)
+{
+    switch (buttons) {
+    case Platform::Buttons::Ok: return Platform::IdOk;
+    case Platform::Buttons::YesNo: return Platform::IdNo;
+    case Platform::Buttons::YesNoCancel: return Platform::IdCancel;
+    }
+    return Platform::IdCancel;
+}
+
+QString runFileDialog(QWidget* owner, const Platform::FileDialogSpec& spec,
+                      QFileDialog::AcceptMode mode)
+{
+    // Heap-allocated and guarded: if the owner goes away while the dialog runs, it takes
+    // the dialog with it and we must not delete it a second time.
+    QPointer<QFileDialog> dialog = new QFileDialog(owner, spec.caption, spec.directory, spec.filter);
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    dialog->setAcceptMode(mode);
+    // Any name may be typed, as in the old open dialog; a name that does not exist is
+    // reported by the caller when it cannot open the file.
+    dialog->setFileMode(QFileDialog::AnyFile);
+    dialog->setDefaultSuffix(spec.defaultSuffix);
+    if (!spec.fileName.isEmpty())
+        dialog->selectFile(spec.fileName);
+
+    const int result = dialog->exec();
+    if (dialog.isNull())
+        return {};
+    QString chosen;
+    if (result == QDialog::Accepted)
+        chosen = dialog->selectedFiles().value(0);
+    delete dialog;
+    return chosen;
+}
+
+} // namespace
+
+std::unique_ptr<Platform> createQtPlatform()
+{
+    return std::make_unique<QtPlatform>();
+}
+
+QtPlatform::QtPlatform(QString helpViewer) : helpViewer_(std::move(helpViewer)) {}
+
+QtPlatform::~QtPlatform()
+{
+    // The effect is a child of the application; if the application is gone, so is it.
+    delete sound_.data();
+}
+
+int QtPlatform::messageBox(QWidget* owner, const QString& text, const QString& caption,
+                           Buttons buttons, Icon icon)
+{
+    QPointer<KazMessageBox> box = new KazMessageBox(owner, text, caption, buttons, icon);
+    box->exec();
+    if (box.isNull())
+        return answerWithoutButton(buttons);
+    const QMessageBox::StandardButton clicked = box->standardButton(box->clickedButton());
+    delete box;
+    switch (clicked) {
+    case QMessageBox::Ok: return IdOk;
+    case QMessageBox::Cancel: return IdCancel;
+    case QMessageBox::Yes: return IdYes;
+    case QMessageBox::No: return IdNo;
+    default: return answerWithoutButton(buttons);
+    }
+}
+
+QString QtPlatform::openFileName(QWidget* owner, const FileDialogSpec& spec)
+{
+    return runFileDialog(owner, spec, QFileDialog::AcceptOpen);
+}
+
+QString QtPlatform::saveFileName(QWidget* owner, const FileDialogSpec& spec)
+{
+    return runFileDialog(owner, spec, QFileDialog::AcceptSave);
+}
+
+QStringList QtPlatform::helpArguments(const QString& helpFile, HelpCommand command,
+                                      std::uint32_t data)
+{
+    switch (command) {
+    case HelpCommand::ForceFile: return {QStringLiteral("--force-file"), helpFile};
+    case HelpCommand::Context:
+        return {QStringLiteral("--context"), QString::number(data), helpFile};
+    }
+    return {};
+}
+
+void QtPlatform::winHelp(const QString& helpFile, HelpCommand command, std::uint32_t data)
+{
+    const QString viewer = helpViewer_.isEmpty()
+        ? QCoreApplication::applicationDirPath() + QLatin1Char('/') + QLatin1String(kHelpViewerName)
+        : helpViewer_;
+    const QFileInfo info(viewer);
+    if (!info.isFile() || !info.isExecutable())
+        return;
+    // The viewer outlives us; whether it started is of no concern to the caller.
+    QProcess::startDetached(info.absoluteFilePath(), helpArguments(helpFile, command, data));
+}
+
+QUrl QtPlatform::soundSource(const QString& fileName)
+{
+    if (fileName.isEmpty())
+        return {};
+    const QFileInfo exact(fileName);
+    if (exact.isFile())
+        return QUrl::fromLocalFile(exact.absoluteFilePath());
+
+    // Names were case-blind where these files come from: "ok1.wav" answers "OK1.WAV".
+    const QDir folder = exact.absoluteDir();
+    const QStringList files = folder.entryList(QDir::Files | QDir::Hidden);
+    for (const QString& candidate : files) {
+        if (candidate.compare(exact.fileName(), Qt::CaseInsensitive) == 0)
+            return QUrl::fromLocalFile(folder.absoluteFilePath(candidate));
+    }
+
+    const QString resource = QLatin1String(kSoundResourceFolder) + exact.fileName();
+    if (QFile::exists(resource))
+        return QUrl(QLatin1String("qrc") + resource);
+    return {};
+}
+
+void QtPlatform::playSound(const QString& fileName)
+{
+    if (sound_)
+        sound_->stop();
+    const QUrl source = soundSource(fileName);
+    if (source.isEmpty())
+        return;
+    if (sound_.isNull())
+        sound_ = new QSoundEffect(QCoreApplication::instance());
+    // A sound that is still loading plays once loaded; a missing device stays silent.
+    sound_->setSource(source);
+    sound_->play();
+}
+
+void QtPlatform::messageBeep()
+{
+    QApplication::beep();
+}
+
+std::int64_t QtPlatform::calendarTime()
+{
+    return static_cast<std::int64_t>(std::time(nullptr));
+}
+
+std::tm QtPlatform::localTime(std::int64_t calendarSeconds)
+{
+    const auto t = static_cast<std::time_t>(calendarSeconds);
+    std::tm out{};
+#ifdef _WIN32
+    localtime_s(&out, &t);
+#else
+    localtime_r(&t, &out);
+#endif
+    return out;
+}

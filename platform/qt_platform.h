@@ -1,0 +1,50 @@
+#pragma once
+
+#include "platform.h"
+
+#include <QPointer>
+#include <QSoundEffect>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+// The production Platform on Qt widgets. Message boxes and file dialogs are modal Qt dialogs
+// (never the desktop's native ones, so Qt's German translation applies and tests can reach
+// them); sounds play through one QSoundEffect that exists only once the first sound is asked
+// for, so the sound system stays off the path to the first window.
+class QtPlatform : public Platform {
+public:
+    // helpViewer: the program that shows help files; empty means "kaz-help" beside the
+    // running executable.
+    explicit QtPlatform(QString helpViewer = {});
+    ~QtPlatform() override;
+    QtPlatform(const QtPlatform&) = delete;
+    QtPlatform& operator=(const QtPlatform&) = delete;
+
+    int messageBox(QWidget* owner, const QString& text, const QString& caption,
+                   Buttons buttons, Icon icon) override;
+    QString openFileName(QWidget* owner, const FileDialogSpec& spec) override;
+    QString saveFileName(QWidget* owner, const FileDialogSpec& spec) override;
+    void winHelp(const QString& helpFile, HelpCommand command, std::uint32_t data) override;
+    void playSound(const QString& fileName) override;
+    void messageBeep() override;
+    std::int64_t calendarTime() override;
+    std::tm localTime(std::int64_t calendarSeconds) override;
+
+    // Where a sound of that name comes from: the file in the working directory (its name
+    // matched exactly, else ignoring case), else the resource ":/sounds/<name>"; an empty
+    // URL when neither exists.
+    static QUrl soundSource(const QString& fileName);
+    // The arguments handed to the help viewer for one call.
+    static QStringList helpArguments(const QString& helpFile, HelpCommand command,
+                                     std::uint32_t data);
+
+    QString helpViewer() const { return helpViewer_; }
+    // Null until the first sound that exists is played.
+    const QSoundEffect* soundEffect() const { return sound_.data(); }
+
+private:
+    QString helpViewer_;
+    // Owned by the application object, so it never outlives the sound system.
+    QPointer<QSoundEffect> sound_;
+};
