@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QCollator>
+#include <QString>
+
+#include <vector>
+
+// The rows of the two lesson list boxes: column 0 (first terms) is what the first list shows,
+// column 1 (second terms) what the second list shows, so row k of both lists is one entry.
+//
+// Row 0 is always the new-entry row " < NEU >" when present: it is pinned at the top rather
+// than sorted, so no term can sort in front of it. The other rows are kept sorted by their
+// first term with a German, case-insensitive collation; a row whose first term collates equal
+// to existing rows goes after them. Lookups by text are exact (case-sensitive) comparisons.
+class LessonListModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    static const QString kNewEntryText; // " < NEU >"
+
+    explicit LessonListModel(QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+
+    // Removes every row, the new-entry row included.
+    void clear();
+    // Puts the new-entry row at the top (once). Returns its row, 0.
+    int addNewEntryRow();
+    // Inserts a pair at its sorted place and returns that row.
+    int addPair(const QString& first, const QString& second);
+    // Many pairs at once, as reading a lesson adds them: the result is the same as adding each
+    // with addPair in order, but sorted once, in O(n log n).
+    void addPairs(std::vector<std::pair<QString, QString>> pairs);
+    void removeRowAt(int row);
+
+    const QString& firstText(int row) const { return rows_[static_cast<std::size_t>(row)].first; }
+    const QString& secondText(int row) const { return rows_[static_cast<std::size_t>(row)].second; }
+
+    // First row from the top whose first (or second) text equals text exactly; -1 if none.
+    int findFirst(const QString& text) const;
+    int findSecond(const QString& text) const;
+
+    // The row that shows an entry with these terms, where duplicates of the first term pair up
+    // row by row: r1 = first row with the first term; r2 = first row after r1 (wrapping to the
+    // top) with the second term; r2 when r1 < r2 and r2 also has the first term, else r1.
+    int rowOfEntry(const QString& first, const QString& second) const;
+    // The row that removing a pair deletes: the larger of the first matches of either term.
+    int rowToRemove(const QString& first, const QString& second) const;
+
+private:
+    struct Row {
+        QString first;
+        QString second;
+    };
+    bool hasNewEntryRow() const;
+    // First sorted position after every row whose first term collates <= first.
+    int sortedInsertRow(const QString& first) const;
+
+    std::vector<Row> rows_;
+    QCollator collator_;
+};

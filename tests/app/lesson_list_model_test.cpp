@@ -1,0 +1,126 @@
+#include "lesson_list_model.h"
+#include "qt_printers.h"
+
+#include <gtest/gtest.h>
+
+#include <QSignalSpy>
+
+namespace {
+
+QStringList column(const LessonListModel& m, int col)
+{
+    QStringList out;
+    for (int r = 0; r < m.rowCount(); ++r)
+        out << (col == 0 ? m.firstText(r) : m.secondText(r));
+    return out;
+}
+
+TEST(LessonListModel, NewEntryRowStaysOnTopWhateverSortsFirst)
+{
+    LessonListModel m;
+    m.addNewEntryRow();
+    m.addPair(QStringLiteral("!Ausruf"), QStringLiteral("exclamation"));
+    m.addPair(QStringLiteral(" ahead"), QStringLiteral("blank"));
+    m.addPair(QStringLiteral("Baum"), QStringLiteral("tree"));
+    EXPECT_EQ(m.firstText(0), LessonListModel::kNewEntryText);
+    EXPECT_EQ(m.secondText(0), LessonListModel::kNewEntryText);
+    EXPECT_EQ(m.addNewEntryRow(), 0);
+    EXPECT_EQ(m.rowCount(), 4) << "the new-entry row exists once";
+}
+
+TEST(LessonListModel, SortsGermanCaseInsensitiveAndKeepsPairsTogether)
+{
+    LessonListModel m;
+    m.addNewEntryRow();
+    EXPECT_EQ(m.addPair(QStringLiteral("Zug"), QStringLiteral("train")), 1);
+    EXPECT_EQ(m.addPair(QStringLiteral("apfel"), QStringLiteral("apple")), 1);
+    EXPECT_EQ(m.addPair(QStringLiteral("\u00c4hre"), QStringLiteral("ear")), 1)
+        << "an umlaut sorts beside its base letter";
+    EXPECT_EQ(m.addPair(QStringLiteral("Baum"), QStringLiteral("tree")), 3);
+    EXPECT_EQ(column(m, 0), (QStringList{" < NEU >", "\u00c4hre", "apfel", "Baum", "Zug"}));
+    EXPECT_EQ(column(m, 1), (QStringList{" < NEU >", "ear", "apple", "tree", "train"}));
+}
+
+TEST(LessonListModel, EqualFirstTermsGoAfterTheExistingOnes)
+{
+    LessonListModel m;
+    m.addNewEntryRow();
+    m.addPair(QStringLiteral("Bank"), QStringLiteral("bench"));
+    EXPECT_EQ(m.addPair(QStringLiteral("bank"), QStringLiteral("bank (money)")), 2);
+    EXPECT_EQ(m.addPair(QStringLiteral("Bank"), QStringLiteral("shoal")), 3);
+    EXPECT_EQ(column(m, 1), (QStringList{" < NEU >", "bench", "bank (money)", "shoal"}));
+}
+
+TEST(LessonListModel, BulkAddGivesTheSameRowsAsOneByOne)
+{
+    const std::vector<std::pair<QString, QString>> pairs = {
+        {"Bank", "1"}, {"apfel", "2"}, {"bank", "3"}, {"Zug", "4"}, {"Bank", "5"}, {"\u00e4", "6"}};
+    LessonListModel single;
+    single.addNewEntryRow();
+    single.addPair("Bank", "0");
+    for (const auto& [a, b] : pairs)
+        single.addPair(a, b);
+
+    LessonListModel bulk;
+    bulk.addNewEntryRow();
+    bulk.addPair("Bank", "0");
+    QSignalSpy reset(&bulk, &QAbstractItemModel::modelReset);
+    bulk.addPairs(pairs);
+    EXPECT_EQ(reset.count(), 1);
+    EXPECT_EQ(column(bulk, 0), column(single, 0));
+    EXPECT_EQ(column(bulk, 1), column(single, 1));
+}
+
+// Row of an entry when first terms repeat: each duplicate finds its own row.
+struct RowCase {
+    const char* name;
+    const char* first;
+    const char* second;
+    int row;
+    friend std::ostream& operator<<(std::ostream& os, const RowCase& c) { return os << c.name; }
+};
+
+class LessonListRows : public ::testing::TestWithParam<RowCase> {};
+
+TEST_P(LessonListRows, FindsTheEntrysOwnRow)
+{
+    LessonListModel m;
+    m.addNewEntryRow();
+    m.addPair("Bank", "bench"); // row 1
+    m.addPair("Zug", "bench");  // row 2, then 4
+    m.addPair("Bank", "bank");  // row 2
+    m.addPair("Baum", "tree");  // row 3
+    const RowCase& c = GetParam();
+    EXPECT_EQ(m.rowOfEntry(c.first, c.second), c.row);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LessonListRows,
+    ::testing::Values(RowCase{"unique_first_term", "Baum", "tree", 3},
+                      // "bench" recurs further down, but not beside a "Bank".
+                      RowCase{"first_of_duplicates", "Bank", "bench", 1},
+                      RowCase{"second_of_duplicates", "Bank", "bank", 2},
+                      RowCase{"second_term_elsewhere_only", "Zug", "bench", 4},
+                      RowCase{"case_differs", "bank", "bank", -1},
+                      RowCase{"unknown", "Haus", "house", -1}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(LessonListModel, RemovalTakesTheLargerOfTheFirstMatches)
+{
+    LessonListModel m;
+    m.addNewEntryRow();
+    m.addPair("Bank", "bench"); // 1
+    m.addPair("Bank", "bank");  // 2
+    m.addPair("Zug", "train");  // 3
+    EXPECT_EQ(m.rowToRemove("Bank", "bank"), 2);
+    EXPECT_EQ(m.rowToRemove("Bank", "bench"), 1);
+    EXPECT_EQ(m.rowToRemove("Haus", "train"), 3);
+    EXPECT_EQ(m.rowToRemove("Haus", "house"), -1);
+    m.removeRowAt(2);
+    EXPECT_EQ(column(m, 1), (QStringList{" < NEU >", "bench", "train"}));
+    m.removeRowAt(-1);
+    m.removeRowAt(99);
+    EXPECT_EQ(m.rowCount(), 3);
+}
+
+} // namespace

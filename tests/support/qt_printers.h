@@ -1,0 +1,19 @@
+#pragma once
+
+#include <ostream>
+
+#include <QString>
+#include <QStringList>
+
+// Readable GoogleTest failure messages for Qt strings.
+inline void PrintTo(const QString& s, std::ostream* os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+inline void PrintTo(const QStringList& list, std::ostream* os)
+{
+    *os << '{';
+    for (qsizetype i = 0; i < list.size(); ++i)
+        *os << (i ? ", \"" : "\"") << list[i].toStdString() << '"';
+    *os << '}';
+}
