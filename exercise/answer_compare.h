@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// Tidying of typed terms and the judgement of an answer against the stored term.
+//
+// Texts are Windows-1252 bytes. A term ends at its first zero byte, as the old zero-ended
+// buffers did; equality is byte equality. Nothing here keeps state between calls.
+
+// The term fields hold at most 78 characters; normalizeTerm never makes a text longer than that.
+inline constexpr std::size_t kMaxFieldChars = 78;
+
+// Blink period of an option button that made (or would have made) the difference, in ms.
+inline constexpr std::uint32_t kOptionBlinkPeriodMs = 250;
+
+// The three option buttons; the values are the dialog's control ids.
+enum class OptionButton : int { AnyOrder = 121, IgnorePunctuation = 122, IgnoreCase = 123 };
+
+// The comparison options as the option buttons' On states show them.
+struct CompareOptions {
+    bool ignoreCase = false;
+    bool ignorePunctuation = false; // the marks ". ; ," count as blanks
+    bool anyOrder = false;          // comma-separated items compare as sets
+    bool operator==(const CompareOptions&) const = default;
+};
+
+// Receives the visual hints of answersMatch. Every StartBlink the comparison asks for arrives
+// here, in order; a button already blinking goes on blinking.
+class CompareFeedback {
+public:
+    virtual ~CompareFeedback() = default;
+    virtual void startBlink(OptionButton button, std::uint32_t periodMs) = 0;
+};
+
+// Upper-cases the 26 letters a-z only; every other byte (umlauts included) stays as it is.
+constexpr char upperAscii(char c)
+{
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// Rewrites a term in place. Pass 1: runs of bytes 1..32 become one blank, leading and trailing
+// ones go. Pass 2: the marks , . ; ? ! : lose a blank in front of them and get one behind them
+// (only while the text is shorter than 78 characters). The text is cut at a zero byte first.
+// The result is never longer than max(78, length of the input).
+void normalizeTerm(std::string& term);
+
+// True when the typed answer (already normalised) counts as the expected term under the options.
+// Runs, in this order: exact equality (ends at once), the case step, the order step (only with
+// anyOrder), the punctuation step; each later step may turn the result to true, none back.
+// The case and punctuation steps hint at their buttons whether or not the option is on.
+bool answersMatch(std::string_view expected, std::string_view typed, const CompareOptions& options,
+                  CompareFeedback& feedback);
