@@ -1,0 +1,79 @@
+#include "grading.h"
+
+#include "entry_chain.h"
+#include "threshold_text.h"
+
+#include <cstdio>
+
+namespace {
+
+constexpr std::uint32_t kPercent = 100;
+
+// printf-style formatting into a std::string; the formats here are all short.
+template <typename... Args>
+std::string format(const char* pattern, Args... args)
+{
+    char buffer[256];
+    const int n = std::snprintf(buffer, sizeof buffer, pattern, args...);
+    return std::string(buffer, n > 0 ? static_cast<std::size_t>(n) : 0);
+}
+
+} // namespace
+
+std::uint32_t computeGrade(std::uint32_t asked, std::uint32_t right,
+                           const ThresholdFieldText& fieldText,
+                           std::array<std::uint32_t, kThresholdCount>& stored)
+{
+    std::uint32_t index = 0;
+    if (asked != 0) {
+        // 64-bit product: more than 42,949,672 right answers would wrap a 32-bit one.
+        const auto percent =
+            static_cast<std::uint32_t>(std::uint64_t{right} * kPercent / std::uint64_t{asked});
+        while (index < kThresholdCount) {
+            const std::uint32_t threshold = thresholdTextToNumber(fieldText(index));
+            stored[index] = threshold;
+            if (threshold <= percent)
+                break;
+            ++index;
+        }
+    }
+    return index + 1;
+}
+
+ResultSummary summarizeResult(const EntryChain& chain)
+{
+    ResultSummary summary;
+    summary.entries = chain.entryCount;
+    for (const strWort* e = chain.firstEntry; e != nullptr; e = e->next) {
+        if (e->wrongCount > 0) {
+            ++summary.wrongEntries;
+            summary.repeatErrors += e->wrongCount - 1;
+        }
+    }
+    return summary;
+}
+
+std::uint32_t successQuota(const ResultSummary& summary)
+{
+    if (summary.entries == 0)
+        return 0;
+    const std::uint64_t rightAtOnce = summary.entries - summary.wrongEntries;
+    return static_cast<std::uint32_t>(rightAtOnce * kPercent / summary.entries);
+}
+
+ResultReport composeReport(const ResultSummary& summary, std::uint32_t grade, bool repetitionPass)
+{
+    ResultReport report;
+    report.title = format("Ergebnis: Note %u", grade);
+    report.text = format("Gesamt\xFC"
+                         "bung:\r%u Aufgaben mit %u Fehlern. (Erfolgsquote = %u%%)",
+                         summary.entries, summary.wrongEntries, successQuota(summary));
+    if (repetitionPass) {
+        report.text += format("\r\rSchwerpunkt: %u Aufgaben mit %u Fehlern.",
+                              summary.wrongEntries, summary.repeatErrors);
+        if (summary.repeatErrors > 1)
+            report.text += "\r\rEs wird eine weitere \xDC"
+                           "bung empfohlen!";
+    }
+    return report;
+}

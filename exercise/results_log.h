@@ -1,0 +1,90 @@
+#pragma once
+
+#include "answer_compare.h"
+#include "config.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <ctime>
+#include <functional>
+#include <string>
+#include <string_view>
+
+// The results log "DODADIZE.KAZ": the last 20 completed exercises as 20 records of 68 bytes,
+// 1360 bytes without header, little-endian. Slots fill from slot 0 (the oldest) upwards; an
+// entry count of 0 marks an empty slot. Each operation works on a whole image of the file.
+
+inline constexpr const char* kResultsLogFileName = "DODADIZE.KAZ";
+inline constexpr std::size_t kResultRecordBytes = 68;
+inline constexpr std::size_t kResultSlots = 20;
+inline constexpr std::size_t kResultsLogBytes = kResultRecordBytes * kResultSlots; // 1360
+inline constexpr std::size_t kLessonNameChars = 24; // the name field is 25 bytes with its zero
+inline constexpr const char* kNewLessonName = "<NEU>";
+
+// One record, decoded. Times are seconds; the thresholds keep the bits of the file's signed
+// 32-bit fields.
+struct ResultRecord {
+    std::int32_t startTime = 0; // seconds since 1970-01-01 00:00 UTC
+    std::int32_t duration = 0;  // end minus start, seconds
+    std::string lessonName;     // at most 24 characters
+    CompareOptions options;     // at the end of the exercise
+    std::array<std::uint32_t, kThresholdCount> thresholds{};
+    std::uint32_t grade = 0;
+    std::uint32_t entryCount = 0;   // 0 marks an empty slot
+    std::uint32_t wrongEntries = 0; // entries answered wrong when first asked
+    bool operator==(const ResultRecord&) const = default;
+};
+
+class ResultsLog {
+public:
+    using Image = std::array<unsigned char, kResultsLogBytes>;
+
+    ResultsLog() = default; // empty: all zero bytes
+
+    // A file image: fewer than 1360 bytes give an empty log, more are cut to their first 1360.
+    static ResultsLog fromBytes(std::string_view bytes);
+    // Reads the file; missing, short or unreadable means empty. Never creates the file.
+    static ResultsLog load(const std::string& path);
+    // Replaces the file as a whole (temporary file, then rename); false when that failed, in
+    // which case the file on disk is unchanged.
+    bool save(const std::string& path) const;
+
+    std::string_view bytes() const
+    {
+        return {reinterpret_cast<const char*>(image_.data()), image_.size()};
+    }
+
+    bool slotEmpty(std::size_t slot) const;
+    // The slots from 0 up to the first empty one.
+    std::size_t usedSlots() const;
+    // The lesson name stops at its zero byte and never reaches beyond its 25-byte field.
+    ResultRecord record(std::size_t slot) const;
+
+    // Writes the record into the first empty slot; when all 20 are used, the oldest is dropped
+    // (slots 1..19 move down) and slot 19 takes it.
+    void append(const ResultRecord& record);
+
+private:
+    void writeRecord(std::size_t slot, const ResultRecord& record);
+    Image image_{};
+};
+
+// The log's name for a lesson file path: the name part without folder, drive and extension
+// ('/' and '\' both separate folders), its last 24 characters; "<NEU>" without a path.
+std::string lessonNameFromPath(std::string_view path);
+
+// Local broken-down time of a calendar time; the dialog answers it from the platform clock.
+using LocalTimeOf = std::function<std::tm(std::int64_t calendarSeconds)>;
+
+// One table line for a record, ended by a carriage return.
+std::string resultsTableRow(const ResultRecord& record, const std::tm& localStart);
+
+// What the results-log button shows: the table, or the notice for an empty log.
+struct ResultsLogView {
+    bool notice = false;      // true: big font, red text, closes after kNoticeTimeoutMs
+    std::string title;        // Windows-1252
+    std::string text;         // lines separated by single carriage returns
+};
+inline constexpr std::uint32_t kNoticeTimeoutMs = 2000;
+ResultsLogView resultsLogView(const ResultsLog& log, const LocalTimeOf& localTime);
