@@ -1,0 +1,317 @@
+#include "exercise_run.h"
+
+#include "answer_compare.h"
+#include "config.h"
+#include "entry_chain.h"
+#include "grading.h"
+#include "question_order.h"
+#include "threshold_text.h"
+
+#include <cstdio>
+
+namespace {
+
+// Message texts and captions, Windows-1252.
+const char* const kSaveQuestion = "Soll diese Lektion gespeichert werden?";
+const char* const kSaveCaption = "Aktuelle Lektion";
+const char* const kCongratulation = "Gl\xFC"
+                                    "ckwunsch! Alles richtig!";
+const char* const kCongratulationCaption = "GL\xDC"
+                                           "CKWUNSCH!";
+const char* const kAbortQuestion = "\xDC"
+                                   "bung abbrechen?";
+const char* const kAbortCaption = "\xDC"
+                                  "BUNG";
+const char* const kOptionRefusal = "Umschalten im \xDC"
+                                   "bungsmodus nicht zul\xE4ssig!";
+const char* const kOptionRefusalCaption = "\xDC"
+                                          "bungsmodus";
+
+// Sound variants 1 .. 3 of "OKx.WAV" and "NOx.WAV".
+constexpr std::uint32_t kSoundVariants = 3;
+// An entry of the repetition pass is done after this many right answers in the exercise.
+constexpr std::uint32_t kRightAnswersToMaster = 2;
+
+template <typename... Args>
+std::string format(const char* pattern, Args... args)
+{
+    char buffer[96];
+    const int n = std::snprintf(buffer, sizeof buffer, pattern, args...);
+    return std::string(buffer, n > 0 ? static_cast<std::size_t>(n) : 0);
+}
+
+std::string soundFile(const char* prefix, std::uint32_t seed)
+{
+    const char digit = static_cast<char>('1' + seedDraw(seed) % kSoundVariants);
+    return std::string(prefix) + digit + ".WAV";
+}
+
+} // namespace
+
+ExerciseRun::ExerciseRun(EntryChain& chain, ExerciseWindow& window, Config& config,
+                         std::string resultsLogPath)
+    : chain_(chain), window_(window), config_(config), resultsLogPath_(std::move(resultsLogPath))
+{
+}
+
+bool ExerciseRun::startExercise(QueryMode mode, std::int64_t startTime, std::uint32_t seed)
+{
+    if (running() || chain_.entryCount == 0 ||
+        (mode != QueryMode::ModeNormal && mode != QueryMode::ModeReversed &&
+         mode != QueryMode::ModeMixed))
+        return false;
+
+    stopFeedback();
+    startTime_ = startTime;
+    window_.setOptionsLocked(true);
+    window_.resetEntryLine();
+    window_.startElapsedClock();
+    if (window_.lessonUnsaved() &&
+        window_.messageBox(kSaveQuestion, kSaveCaption, MessageKind::YesNoExclamation))
+        window_.saveLesson();
+
+    asked_ = right_ = wrong_ = 0;
+    mode_ = mode;
+    answerPending_ = false;
+    window_.setQuestionReadOnly(true);
+    seed_ = seed;
+
+    current_ = previous_ = kNone;
+    entries_.clear();
+    entries_.reserve(chain_.entryCount);
+    for (strWort* e = chain_.firstEntry; e != nullptr; e = e->next) {
+        e->rightCount = 0;
+        e->wrongCount = 0;
+        e->direction = kDirectionUnset;
+        entries_.push_back(e);
+    }
+    notAsked_.assign(entries_.size(), true);
+    due_.assign(entries_.size(), false);
+    entriesWithErrors_ = 0;
+
+    draws_ = 0;
+    nextQuestion();
+    window_.updateStatus();
+    return true;
+}
+
+bool ExerciseRun::endExercise(bool ask)
+{
+    if (!running())
+        return false;
+    stopFeedback();
+    if (ask && !window_.messageBox(kAbortQuestion, kAbortCaption, MessageKind::YesNoExclamation)) {
+        window_.updateStatus();
+        return false;
+    }
+    window_.stopOptionBlink();
+    window_.setOptionsLocked(false);
+    window_.restoreEntryLine(chain_.entryCount);
+    window_.startWallClock();
+    mode_ = QueryMode::ModeEdit;
+    entries_.clear();
+    current_ = previous_ = kNone;
+    window_.setQuestionReadOnly(false);
+    window_.showEntry(chain_.currentEntry);
+    window_.updateStatus();
+    return true;
+}
+
+void ExerciseRun::nextQuestion()
+{
+    if (!running())
+        return;
+    seed_ = advanceSeed(seed_);
+    const std::uint32_t n = entryCount();
+    const std::uint32_t draw = seedDraw(seed_) % n;
+    if (draws_ < n)
+        firstPassQuestion(draw);
+    else if (draws_ == n)
+        endOfFirstPass();
+    else
+        repetitionQuestion();
+}
+
+// The walk this replaces: from the head, step draw-1 times forward (not at all for 0 or 1),
+// then on, wrapping from the tail to the head, to the first entry not asked yet.
+void ExerciseRun::firstPassQuestion(std::uint32_t draw)
+{
+    const std::size_t start = draw > 1 ? draw - 1 : 0;
+    const std::size_t index = notAsked_.nextCyclic(start);
+    if (index == kNone) { // only if questions were drawn without being answered
+        draws_ = entryCount();
+        endOfFirstPass();
+        return;
+    }
+    current_ = previous_ = index;
+    chain_.currentEntry = entries_[index];
+    showGrade(asked_, right_);
+    window_.showEntryLineSegment(draws_, entryCount());
+    window_.showAnswerLineRatio(right_, wrong_);
+    ++draws_;
+    ask(index);
+}
+
+void ExerciseRun::endOfFirstPass()
+{
+    window_.resetEntryLine();
+    draws_ = entryCount() + 1;
+    if (entriesWithErrors_ == 0) {
+        window_.clearStatusLine();
+        window_.messageBox(kCongratulation, kCongratulationCaption, MessageKind::OkExclamation);
+        finish();
+        return;
+    }
+    passRight_ = passWrong_ = 0;
+    showGrade(asked_, right_);
+    nextQuestion();
+}
+
+// The walk this replaces: from behind the previous question forward, once around the chain,
+// to the first due entry other than the previous question; the previous question itself when
+// no other is due.
+void ExerciseRun::repetitionQuestion()
+{
+    if (due_.empty()) {
+        window_.clearStatusLine();
+        finish();
+        return;
+    }
+    window_.showEntryLineRatio(passRight_, passWrong_);
+    const std::size_t index = due_.nextCyclic(previous_ + 1);
+    current_ = previous_ = index;
+    chain_.currentEntry = entries_[index];
+    ask(index);
+}
+
+void ExerciseRun::ask(std::size_t index)
+{
+    strWort& entry = *entries_[index];
+    assignDirection(entry, mode_, mixedToggle_);
+    window_.showQuestion(questionTerm(entry));
+    ++asked_;
+    window_.updateStatus();
+}
+
+void ExerciseRun::checkAnswer(std::string_view typed)
+{
+    if (!running() || current_ == kNone)
+        return;
+    if (answerPending_) {
+        answerPending_ = false;
+        stopFeedback(); // the flashing must never write over the next question
+        nextQuestion();
+        return;
+    }
+    window_.stopOptionBlink();
+    std::string answer(typed);
+    normalizeTerm(answer);
+    if (answer.empty())
+        return;
+
+    strWort& entry = *entries_[current_];
+    const std::string& expected = expectedTerm(entry);
+    const bool isRight = answersMatch(expected, answer, window_.optionStates(), window_);
+    if (isRight) {
+        window_.playSound(soundFile("OK", seed_));
+        ++right_;
+        ++passRight_;
+        ++entry.rightCount;
+        updateMarks(current_);
+        nextQuestion();
+        return;
+    }
+
+    window_.messageBeep();
+    window_.playSound(soundFile("NO", seed_));
+    answerPending_ = true;
+    ++wrong_;
+    ++passWrong_;
+    if (entry.wrongCount++ == 0)
+        ++entriesWithErrors_;
+    updateMarks(current_);
+    if (draws_ < entryCount()) {
+        showGrade(asked_, right_);
+        window_.showAnswerLineRatio(right_, wrong_);
+    }
+    window_.updateStatus();
+    feedbackRunning_ = true;
+    window_.startAnswerFeedback(expected);
+}
+
+void ExerciseRun::stopFeedback()
+{
+    if (!feedbackRunning_)
+        return;
+    feedbackRunning_ = false;
+    window_.stopAnswerFeedback();
+}
+
+bool ExerciseRun::optionChangeAllowed()
+{
+    if (!running())
+        return true;
+    window_.messageBox(kOptionRefusal, kOptionRefusalCaption, MessageKind::OkInformation);
+    return false;
+}
+
+std::string ExerciseRun::statusText() const
+{
+    if (!running())
+        return {};
+    if (answerPending_)
+        return format("%u .   F E H L E R !", wrong_);
+    std::string text = format("\xDC"
+                              "BUNG: %u. Aufgabe",
+                              asked_);
+    if (draws_ > entryCount())
+        text += " (Schwerpunkte)";
+    else if (right_ > 0 || wrong_ > 0)
+        text += format(" (%u OK, %u Fehler)", right_, wrong_);
+    return text;
+}
+
+void ExerciseRun::updateMarks(std::size_t index)
+{
+    const strWort& e = *entries_[index];
+    notAsked_.set(index, e.rightCount == 0 && e.wrongCount == 0);
+    due_.set(index, e.wrongCount > 0 && e.rightCount < kRightAnswersToMaster);
+}
+
+void ExerciseRun::showGrade(std::uint32_t asked, std::uint32_t right)
+{
+    grade_ = computeGrade(
+        asked, right, [this](std::size_t i) { return window_.thresholdFieldText(i); },
+        config_.thresholds);
+    window_.showGrade(grade_);
+}
+
+void ExerciseRun::finish()
+{
+    reportResult();
+    endExercise(false);
+}
+
+void ExerciseRun::reportResult()
+{
+    ResultsLog log = ResultsLog::load(resultsLogPath_);
+    if (chain_.entryCount == 0)
+        return;
+    const ResultSummary summary = summarizeResult(chain_);
+    showGrade(summary.entries, summary.entries - summary.wrongEntries);
+    const ResultReport report = composeReport(summary, grade_, asked_ > summary.entries);
+    window_.showReport(report.title, report.text);
+
+    ResultRecord record;
+    record.startTime = static_cast<std::int32_t>(startTime_);
+    record.duration = static_cast<std::int32_t>(window_.calendarTime() - startTime_);
+    record.lessonName = lessonNameFromPath(window_.lessonPath());
+    record.options = window_.optionStates();
+    for (std::size_t i = 0; i < kThresholdCount; ++i)
+        record.thresholds[i] = thresholdTextToNumber(window_.thresholdFieldText(i));
+    record.grade = grade_;
+    record.entryCount = summary.entries;
+    record.wrongEntries = summary.wrongEntries;
+    log.append(record);
+    log.save(resultsLogPath_); // a failed write is silent; the old log stays as it was
+}

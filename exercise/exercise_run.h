@@ -1,0 +1,119 @@
+#pragma once
+
+#include "exercise_window.h"
+#include "position_set.h"
+#include "query_mode.h"
+#include "results_log.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class Config;
+class EntryChain;
+class strWort;
+
+// The exercise as a state machine without a window: it asks every entry of the lesson once in
+// an order drawn by the question generator, then repeats the wrongly answered entries until
+// each has two right answers, grades the result, reports it and appends it to the results log.
+// Every visible effect goes to the ExerciseWindow, in the order the window has to show it.
+//
+// The dialog owns one ExerciseRun for its whole life (mixedToggle lives on between exercises)
+// and calls startExercise for a query button, checkAnswer for the Enter key / OK command,
+// stopFeedback when Enter is pressed or the lesson is closed, and endExercise(true) for the
+// abort button. The engine never reads the clock: the start time and the seed come with
+// startExercise, the end time from ExerciseWindow::calendarTime.
+//
+// While an exercise runs the chain must not change: the run keeps the entries' positions.
+// Picking a question costs O(log n), not a walk along the chain; the order is the one the
+// walk would give.
+class ExerciseRun {
+public:
+    ExerciseRun(EntryChain& chain, ExerciseWindow& window, Config& config,
+                std::string resultsLogPath = kResultsLogFileName);
+
+    ExerciseRun(const ExerciseRun&) = delete;
+    ExerciseRun& operator=(const ExerciseRun&) = delete;
+
+    // Begins an exercise in ModeNormal, ModeReversed or ModeMixed and shows the first question.
+    // startTime: calendar seconds (UTC) for the log record; seed: localTimeSeed of the local time.
+    // Returns false and does nothing while an exercise runs, for ModeEdit, or for an empty lesson.
+    bool startExercise(QueryMode mode, std::int64_t startTime, std::uint32_t seed);
+
+    // Ends the running exercise, asking first when `ask` is set. Returns false when nothing ran
+    // or the user chose to go on. An exercise ended this way leaves no report and no record.
+    bool endExercise(bool ask);
+
+    // Draws and shows the next question, or finishes the exercise when none is left.
+    void nextQuestion();
+
+    // The user confirmed `typed` (the answer field's text, not yet normalised). After a wrong
+    // answer the next confirmation only moves on to the next question.
+    void checkAnswer(std::string_view typed);
+
+    // Ends the wrong-answer flashing if it runs (the Enter key, closing the lesson).
+    void stopFeedback();
+
+    // A click on an option button: allowed outside an exercise; during one the refusal is
+    // shown and false returned (the button keeps its state).
+    bool optionChangeAllowed();
+
+    // The status line during an exercise; empty while editing.
+    std::string statusText() const;
+
+    QueryMode queryMode() const { return mode_; }
+    bool running() const { return mode_ != QueryMode::ModeEdit; }
+    bool answerPending() const { return answerPending_; }
+    bool feedbackRunning() const { return feedbackRunning_; }
+    std::uint32_t asked() const { return asked_; }
+    std::uint32_t right() const { return right_; }
+    std::uint32_t wrong() const { return wrong_; }
+    std::uint32_t passRight() const { return passRight_; }
+    std::uint32_t passWrong() const { return passWrong_; }
+    std::uint32_t draws() const { return draws_; }
+    std::uint32_t grade() const { return grade_; }
+    std::uint32_t seed() const { return seed_; }
+    std::int64_t startTime() const { return startTime_; }
+    char mixedToggle() const { return mixedToggle_; }
+    bool inRepetitionPass() const { return running() && draws_ > entryCount(); }
+
+private:
+    std::uint32_t entryCount() const { return static_cast<std::uint32_t>(entries_.size()); }
+    void firstPassQuestion(std::uint32_t draw);
+    void endOfFirstPass();
+    void repetitionQuestion();
+    void ask(std::size_t index);
+    void updateMarks(std::size_t index);
+    void showGrade(std::uint32_t asked, std::uint32_t right);
+    void finish();
+    void reportResult();
+
+    EntryChain& chain_;
+    ExerciseWindow& window_;
+    Config& config_;
+    std::string resultsLogPath_;
+
+    QueryMode mode_ = QueryMode::ModeEdit;
+    bool answerPending_ = false;
+    bool feedbackRunning_ = false;
+    char mixedToggle_ = '\0'; // neither mark before the first mixed exercise
+    std::int64_t startTime_ = 0;
+    std::uint32_t seed_ = 0;
+    std::uint32_t grade_ = 0;
+    std::uint32_t asked_ = 0;
+    std::uint32_t right_ = 0;
+    std::uint32_t wrong_ = 0;
+    std::uint32_t passRight_ = 0;
+    std::uint32_t passWrong_ = 0;
+    std::uint32_t draws_ = 0; // first-pass draws; entry count + 1 once the first pass is over
+
+    // The chain in order, taken at the start, and the positions of the asked entries.
+    static constexpr std::size_t kNone = PositionSet::npos;
+    std::vector<strWort*> entries_;
+    std::size_t current_ = kNone;
+    std::size_t previous_ = kNone;
+    PositionSet notAsked_; // rightCount == 0 and wrongCount == 0
+    PositionSet due_;      // wrongCount > 0 and rightCount < 2
+    std::uint32_t entriesWithErrors_ = 0;
+};
