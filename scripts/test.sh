@@ -7,7 +7,7 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 if [ "${1:-}" = --sanitize ]; then
     build="$root/build-asan"
     "$root/scripts/build.sh" "$build" -DKAZ_SANITIZE=ON -DKAZ_WITH_BENCH=OFF
-    export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1
+    export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 LSAN_OPTIONS="suppressions=$root/scripts/lsan.supp:print_suppressions=0" UBSAN_OPTIONS=print_stacktrace=1
 else
     build="$root/build"
     "$root/scripts/build.sh" "$build"
