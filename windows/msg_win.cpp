@@ -1,0 +1,88 @@
+#include "msg_win.h"
+
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QScreen>
+#include <QTimerEvent>
+
+namespace {
+
+Qt::WindowFlags styleFor(bool timed)
+{
+    if (timed)
+        return Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+    return Qt::Window;
+}
+
+MsgOwnerRect ownerRect(const QWidget* owner)
+{
+    QRect r;
+    if (owner != nullptr)
+        r = owner->window()->frameGeometry();
+    else if (const QScreen* screen = QGuiApplication::primaryScreen())
+        r = screen->geometry();
+    return {r.left(), r.top(), r.width(), r.height()};
+}
+
+} // namespace
+
+MSGWin::MSGWin(QWidget* owner, const QString& title, const QString& text, const QFont& font,
+               const QColor& textColor, int timeoutMs)
+    : QWidget(owner, styleFor(timeoutMs >= 0)), font_(font), textColor_(textColor),
+      countDown_(timeoutMs)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(title);
+
+    const QFontMetrics metrics(font_);
+    for (const std::u16string& line : splitMessageLines(text.toStdU16String())) {
+        lines_ << QString::fromStdU16String(line);
+        widestLine_ = std::max(widestLine_, metrics.horizontalAdvance(lines_.back()));
+    }
+    lineHeight_ = metrics.height();
+
+    const MsgGeometry g = messageWindowGeometry(widestLine_, lineHeight_,
+                                                static_cast<int>(lines_.size()),
+                                                ownerRect(owner));
+    if (countDown_.running())
+        setFixedSize(g.clientWidth, g.clientHeight);
+    else
+        resize(g.clientWidth, g.clientHeight);
+    move(g.x, g.y);
+    show();
+    if (countDown_.running())
+        timer_.start(kTickMs, this);
+}
+
+void MSGWin::tick()
+{
+    if (!countDown_.running())
+        return;
+    if (countDown_.tick()) {
+        timer_.stop();
+        // Closing deletes this window; let the current event finish first.
+        QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
+        return;
+    }
+    setWindowTitle(QString::fromStdString(countDown_.caption()));
+}
+
+void MSGWin::timerEvent(QTimerEvent* event)
+{
+    if (event->timerId() == timer_.timerId())
+        tick();
+    else
+        QWidget::timerEvent(event);
+}
+
+void MSGWin::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().color(QPalette::Base));
+    painter.setFont(font_);
+    painter.setPen(textColor_);
+    const int ascent = QFontMetrics(font_).ascent();
+    for (int i = 0; i < lines_.size(); ++i)
+        painter.drawText(QPoint(kMsgTextLeft, i * lineHeight_ + ascent), lines_[i]);
+}

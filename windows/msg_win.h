@@ -1,0 +1,46 @@
+#pragma once
+
+#include "msg_layout.h"
+
+#include <QBasicTimer>
+#include <QColor>
+#include <QFont>
+#include <QStringList>
+#include <QWidget>
+
+// A small top-level window that shows a text of one or more lines (carriage return = line
+// break) in the caller's font and colour, sized to the text and centred over its owner's
+// window. The constructor shows it; the caller creates it with new and forgets it: it is
+// deleted when it closes, at the latest with its owner. With a time-out it has a title bar
+// but no close box or sizing border, counts the seconds down in its caption and closes
+// itself; without one it is an ordinary window that the user closes.
+class MSGWin : public QWidget {
+public:
+    // owner: the window it belongs to and is centred over (the main window); null centres
+    // it on the primary screen. timeoutMs: negative for none.
+    MSGWin(QWidget* owner, const QString& title, const QString& text, const QFont& font,
+           const QColor& textColor, int timeoutMs);
+
+    // One second of the count-down; normally called by the window's own 1 s timer.
+    void tick();
+
+    int remainingSeconds() const { return countDown_.remaining(); }
+    const QStringList& lines() const { return lines_; }
+    int widestLine() const { return widestLine_; } // px
+    int lineHeight() const { return lineHeight_; } // px
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+
+private:
+    static constexpr int kTickMs = 1000;
+
+    QFont font_;
+    QColor textColor_;
+    MsgCountDown countDown_;
+    QStringList lines_;
+    int widestLine_ = 0;
+    int lineHeight_ = 0;
+    QBasicTimer timer_;
+};
