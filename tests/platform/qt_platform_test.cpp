@@ -399,12 +399,12 @@ TEST(QtPlatformHelp, StartsTheViewerWithTheCommandsArguments)
     };
 
     platform.winHelp(QStringLiteral("DODADIZE.HLP"), Platform::HelpCommand::ForceFile, 0);
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(recordPath), 10000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(recordPath); }, 10000));
     EXPECT_EQ(recorded(), QStringLiteral("--force-file|DODADIZE.HLP|"));
     QFile::remove(recordPath);
 
     platform.winHelp(QStringLiteral("DODADIZE.HLP"), Platform::HelpCommand::Context, 259);
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(recordPath), 10000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(recordPath); }, 10000));
     EXPECT_EQ(recorded(), QStringLiteral("--context|259|DODADIZE.HLP|"));
 }
 
