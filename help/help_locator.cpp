@@ -1,0 +1,28 @@
+#include "help_locator.h"
+
+namespace fs = std::filesystem;
+
+std::vector<fs::path> helpFileCandidates(const fs::path& given, const fs::path& workingDir,
+                                         const fs::path& executableDir)
+{
+    if (given.empty())
+        return {};
+    if (given.is_absolute())
+        return {given.lexically_normal()};
+    return {
+        (workingDir / given).lexically_normal(),
+        (executableDir / given).lexically_normal(),
+        (executableDir / ".." / "share" / "kaz-trainer" / given).lexically_normal(),
+    };
+}
+
+std::optional<fs::path> locateHelpFile(const fs::path& given, const fs::path& workingDir,
+                                       const fs::path& executableDir)
+{
+    for (const fs::path& candidate : helpFileCandidates(given, workingDir, executableDir)) {
+        std::error_code ec;
+        if (fs::is_regular_file(candidate, ec))
+            return fs::absolute(candidate, ec).lexically_normal();
+    }
+    return std::nullopt;
+}

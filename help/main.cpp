@@ -1,0 +1,63 @@
+// kaz-help: the help viewer that the trainer starts detached. One viewer per help file: a later
+// start for the same file hands its request to the running viewer and ends at once.
+#include "help_command.h"
+#include "help_locator.h"
+#include "help_server.h"
+#include "help_viewer.h"
+
+#include <cstdio>
+#include <filesystem>
+
+#include <QApplication>
+#include <QDir>
+
+namespace {
+
+// Each step of handing a request on waits at most this long, in ms.
+constexpr int kForwardTimeoutMs = 2000;
+
+// The path that names the viewer: the file that will be shown, or where it was missed first.
+QString viewerKey(const HelpRequest& request, const std::filesystem::path& workingDir,
+                  const std::filesystem::path& executableDir)
+{
+    const auto found = locateHelpFile(request.file, workingDir, executableDir);
+    std::filesystem::path key = found ? *found : (workingDir / request.file).lexically_normal();
+    std::error_code ec;
+    if (const auto canonical = std::filesystem::weakly_canonical(key, ec); !ec)
+        key = canonical;
+    return QString::fromStdString(key.string());
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+    const HelpArguments parsed = parseHelpArguments(arguments);
+    if (parsed.usageRequested || !parsed.request) {
+        if (!parsed.error.empty())
+            std::fprintf(stderr, "kaz-help: %s\n", parsed.error.c_str());
+        std::fputs(helpUsage("kaz-help").c_str(), parsed.usageRequested ? stdout : stderr);
+        return parsed.usageRequested ? 0 : 2;
+    }
+    const HelpRequest& request = *parsed.request;
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("kaz-help"));
+    QApplication::setApplicationDisplayName(QStringLiteral("KAZ-TRAINER Hilfe"));
+
+    const std::filesystem::path workingDir = QDir::currentPath().toStdString();
+    const std::filesystem::path executableDir = QApplication::applicationDirPath().toStdString();
+
+    HelpServer server;
+    const QString name = helpServerName(viewerKey(request, workingDir, executableDir),
+                                        currentUserName());
+    if (startOrForward(server, name, request, kForwardTimeoutMs) == StartOutcome::Forwarded)
+        return 0;
+
+    HelpViewer viewer(workingDir, executableDir);
+    QObject::connect(&server, &HelpServer::requestReceived, &viewer, &HelpViewer::execute);
+    viewer.start(request);
+    viewer.show();
+    return QApplication::exec();
+}
