@@ -2,7 +2,6 @@
 #include "tool_tip_texts.h"
 
 #include <map>
-#include <string>
 
 #include <gtest/gtest.h>
 
@@ -18,69 +17,43 @@
 namespace {
 
 constexpr int kTipWaitMs = 5000;
-constexpr int kColumns = 6;
-constexpr int kCell = 60; // px
+constexpr int kCell = 60; // px, one control per cell of a 6-column grid
 
-bool isEditField(int id)
-{
-    return id == 101 || id == 102 || (id >= 116 && id <= 120);
-}
-
-QString expectedText(int id)
-{
-    const std::u16string_view t = toolTipText(id);
-    return QString::fromUtf16(t.data(), static_cast<qsizetype>(t.size()));
-}
-
-// A stand-in for the main dialog: every control of the table plus the status line and the
-// two list boxes, each in its own cell of a grid.
+// A stand-in for the main dialog: every control of the table, the status line 113 and the
+// list boxes 114 and 115, which are not registered.
 class ToolTipsTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        int cell = 0;
-        const auto place = [&](int id, QWidget* w) {
-            w->setGeometry((cell % kColumns) * kCell, (cell / kColumns) * kCell, kCell - 10,
-                           kCell - 10);
-            controls_[id] = w;
-            ++cell;
-        };
         for (const ToolTipRow& row : kToolTipTable) {
-            if (isEditField(row.controlId))
-                place(row.controlId, new QLineEdit(&dialog_));
-            else
-                place(row.controlId, new QPushButton(&dialog_));
+            const bool edit = row.controlId <= 102 || (row.controlId >= 116 && row.controlId <= 120);
+            place(row.controlId, edit ? static_cast<QWidget*>(new QLineEdit(&dialog_))
+                                      : new QPushButton(&dialog_));
         }
-        place(113, new QLabel(QStringLiteral("Status"), &dialog_));
+        place(113, new QLabel("Status", &dialog_));
         place(114, new QListWidget(&dialog_));
         place(115, new QListWidget(&dialog_));
-        dialog_.resize(kColumns * kCell, (cell / kColumns + 1) * kCell);
+        dialog_.resize(6 * kCell, 5 * kCell);
         dialog_.show();
-        tips_.addTools([this](int id) { return control(id); });
-        ASSERT_TRUE(hideTip());
+        tips_.addTools([this](int id) { return id >= 113 && id <= 115 ? nullptr : controls_[id]; });
     }
-    void TearDown() override { EXPECT_TRUE(hideTip()); }
-
-    QWidget* control(int id)
-    {
-        const auto it = controls_.find(id);
-        return it == controls_.end() || it->first == 113 || it->first == 114 || it->first == 115
-            ? nullptr
-            : it->second;
-    }
-    QWidget* anyControl(int id) { return controls_.at(id); }
-
-    static bool hideTip()
+    void TearDown() override
     {
         QToolTip::hideText();
-        return QTest::qWaitFor([] { return !QToolTip::isVisible(); }, kTipWaitMs);
+        EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, kTipWaitMs));
     }
-    // What a resting mouse makes Qt send, delivered at once.
-    static void askForTip(QWidget* w)
+    void place(int id, QWidget* w)
     {
-        const QPoint centre = w->rect().center();
-        QHelpEvent event(QEvent::ToolTip, centre, w->mapToGlobal(centre));
-        QApplication::sendEvent(w, &event);
+        const int cell = static_cast<int>(controls_.size());
+        w->setGeometry(cell % 6 * kCell, cell / 6 * kCell, kCell - 10, kCell - 10);
+        controls_[id] = w;
+    }
+    // What Qt sends to a control the mouse rests on, delivered at once.
+    void askForTip(int id)
+    {
+        const QPoint centre = controls_[id]->rect().center();
+        QHelpEvent event(QEvent::ToolTip, centre, controls_[id]->mapToGlobal(centre));
+        QApplication::sendEvent(controls_[id], &event);
     }
 
     QWidget dialog_;
@@ -94,63 +67,44 @@ TEST_F(ToolTipsTest, EveryControlShowsItsTextOnHoverWhileAnotherWindowIsActive)
     other.show();
     QApplication::setActiveWindow(&other);
     ASSERT_FALSE(dialog_.isActiveWindow());
-    ASSERT_EQ(tips_.toolCount(), 21);
-
     for (const ToolTipRow& row : kToolTipTable) {
-        QWidget* w = anyControl(row.controlId);
-        const QPoint inWindow = w->mapTo(&dialog_, w->rect().center());
-        // Into the control, then a pixel on, where the mouse comes to rest.
-        QTest::mouseMove(dialog_.windowHandle(), inWindow);
-        QTest::mouseMove(dialog_.windowHandle(), inWindow + QPoint(1, 0));
-        const QString expected = expectedText(row.controlId);
+        const QPoint at = controls_[row.controlId]->geometry().center();
+        QTest::mouseMove(dialog_.windowHandle(), at); // into the control ...
+        QTest::mouseMove(dialog_.windowHandle(), at + QPoint(1, 0)); // ... where it rests
+        const QString expected = QString::fromUtf16(row.text.data(), row.text.size());
         EXPECT_TRUE(QTest::qWaitFor(
             [&] { return QToolTip::isVisible() && QToolTip::text() == expected; }, kTipWaitMs))
-            << "control " << row.controlId << " shows \"" << QToolTip::text().toStdString()
-            << "\"";
+            << "control " << row.controlId << " shows " << QToolTip::text().toStdString();
     }
 }
 
-TEST_F(ToolTipsTest, TheThresholdTipKeepsItsPercentSign)
+TEST_F(ToolTipsTest, TextsAsTheyStandAndNoneForStatusLineAndListBoxes)
 {
-    askForTip(anyControl(120));
-    EXPECT_EQ(QToolTip::text(), QStringLiteral("Ab diesem %-Satz Note 1"));
-    askForTip(anyControl(101));
-    EXPECT_EQ(QToolTip::text(), QStringLiteral("1. Begriff"));
-}
-
-TEST_F(ToolTipsTest, StatusLineAndListBoxesShowNoTip)
-{
+    askForTip(120);
+    EXPECT_EQ(QToolTip::text(), "Ab diesem %-Satz Note 1");
+    askForTip(101);
+    EXPECT_EQ(QToolTip::text(), "1. Begriff");
+    QToolTip::hideText();
+    ASSERT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, kTipWaitMs));
     for (const int id : {113, 114, 115}) {
-        askForTip(anyControl(id));
+        askForTip(id);
         EXPECT_FALSE(QToolTip::isVisible()) << "control " << id;
-        EXPECT_TRUE(tips_.text(anyControl(id)).isEmpty());
     }
 }
 
 TEST_F(ToolTipsTest, RemovalEndsEveryTipAndASecondRemovalDoesNothing)
 {
-    askForTip(anyControl(102));
+    askForTip(102);
     ASSERT_TRUE(QToolTip::isVisible());
-    delete anyControl(124); // a control gone before the removal
+    delete controls_[124]; // a control gone before the removal
     controls_.erase(124);
-
     tips_.removeAll();
     EXPECT_EQ(tips_.toolCount(), 0);
     EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, kTipWaitMs));
-    askForTip(anyControl(102));
-    askForTip(anyControl(120));
+    askForTip(102);
     EXPECT_FALSE(QToolTip::isVisible());
-
     tips_.removeAll();
     EXPECT_EQ(tips_.toolCount(), 0);
-}
-
-TEST_F(ToolTipsTest, RegisteringAgainReplacesTheText)
-{
-    tips_.addTool(anyControl(101), QStringLiteral("neu"));
-    EXPECT_EQ(tips_.toolCount(), 21);
-    askForTip(anyControl(101));
-    EXPECT_EQ(QToolTip::text(), QStringLiteral("neu"));
 }
 
 } // namespace
