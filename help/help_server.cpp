@@ -62,17 +62,15 @@ HelpServer::HelpServer(QObject* parent) : QObject(parent)
 
 bool HelpServer::listen(const QString& name)
 {
-    if (server_.listen(name))
-        return true;
-    if (server_.serverError() != QAbstractSocket::AddressInUseError)
-        return false;
+    // Ask first: depending on its socket options, QLocalServer may replace a socket file
+    // without noticing that a live viewer still listens on it.
     QLocalSocket probe;
     probe.connectToServer(name);
     if (probe.waitForConnected(kProbeTimeoutMs)) {
         probe.abort();
         return false;
     }
-    // Nobody answers: the socket file is what a crashed viewer left behind.
+    // Nobody answers: a socket file left there is what a crashed viewer left behind.
     QLocalServer::removeServer(name);
     return server_.listen(name);
 }

@@ -1,0 +1,171 @@
+#include "help_viewer.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include <QAction>
+#include <QListWidget>
+#include <QStatusBar>
+#include <QTest>
+#include <QTextBrowser>
+#include <QUrl>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const kHelp = R"(KAZ-HILFE 1
+@title Testhilfe
+@contents 1
+@topic 1 Inhalt
+<p><a href="topic:20">Zum Thema zwanzig</a></p>
+@topic 20 Zwanzig
+<p>Text zwanzig</p>
+@topic 259 Abschied
+<p>Tschüs</p>
+)";
+
+class Viewer : public ::testing::Test {
+protected:
+    void SetUp() override { write(kHelp); }
+    void write(const std::string& text)
+    {
+        std::ofstream(tmp_.path() / "DODADIZE.HLP", std::ios::binary) << text;
+    }
+    std::string text() const { return viewer_.browser()->toPlainText().toStdString(); }
+    void start(HelpAction action, TopicNumber topic = 0, const std::string& file = "DODADIZE.HLP")
+    {
+        viewer_.start(HelpRequest{action, topic, file});
+    }
+
+    TempDir tmp_;
+    // The program folder holds no help file, so only the working folder counts.
+    HelpViewer viewer_{tmp_.path(), tmp_.path() / "bin"};
+};
+
+struct StartCase {
+    const char* name;
+    HelpAction action;
+    TopicNumber topic;
+    TopicNumber shown;
+    const char* textPart;
+    const char* statusPart;
+};
+
+TEST_F(Viewer, StartShowsWhatTheCommandAsks)
+{
+    const StartCase cases[] = {
+        {"force_file_shows_contents", HelpAction::ForceFile, 259, 1, "Zum Thema zwanzig", ""},
+        {"context_shows_topic", HelpAction::Context, 259, 259, "Tschüs", ""},
+        {"context_zero_is_a_missing_topic", HelpAction::Context, 0, 1, "Zum Thema zwanzig", "0"},
+        {"missing_topic_shows_contents", HelpAction::Context, 999, 1, "Zum Thema zwanzig",
+         "Thema 999 gibt es"},
+    };
+    for (const StartCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        viewer_.statusBar()->clearMessage();
+        start(c.action, c.topic);
+        ASSERT_EQ(viewer_.loaded().status, LoadedHelp::Status::Ok);
+        EXPECT_EQ(viewer_.currentTopic(), c.shown);
+        EXPECT_NE(text().find(c.textPart), std::string::npos) << text();
+        EXPECT_NE(viewer_.statusBar()->currentMessage().toStdString().find(c.statusPart),
+                  std::string::npos);
+        EXPECT_EQ(viewer_.topicList()->count(), 3);
+        EXPECT_EQ(viewer_.topicList()->currentItem()->data(Qt::UserRole).toUInt(), c.shown);
+    }
+}
+
+TEST_F(Viewer, TitleNamesFileTitleAndTopic)
+{
+    start(HelpAction::Context, 20);
+    EXPECT_EQ(viewer_.windowTitle(), QStringLiteral("Testhilfe: Zwanzig"));
+    EXPECT_NE(text().find("Zwanzig"), std::string::npos) << "topic title as heading";
+}
+
+TEST_F(Viewer, LinksListAndHistoryNavigate)
+{
+    start(HelpAction::ForceFile);
+    EXPECT_FALSE(viewer_.backAction()->isEnabled());
+
+    emit viewer_.browser()->anchorClicked(QUrl(QStringLiteral("topic:20")));
+    EXPECT_EQ(viewer_.currentTopic(), 20u);
+    EXPECT_TRUE(viewer_.backAction()->isEnabled());
+
+    viewer_.topicList()->setCurrentRow(2);
+    EXPECT_EQ(viewer_.currentTopic(), 259u);
+
+    viewer_.backAction()->trigger();
+    EXPECT_EQ(viewer_.currentTopic(), 20u);
+    EXPECT_EQ(viewer_.topicList()->currentRow(), 1) << "the list follows the history";
+    viewer_.backAction()->trigger();
+    EXPECT_EQ(viewer_.currentTopic(), 1u);
+    EXPECT_FALSE(viewer_.backAction()->isEnabled());
+    EXPECT_TRUE(viewer_.forwardAction()->isEnabled());
+    viewer_.forwardAction()->trigger();
+    EXPECT_EQ(viewer_.currentTopic(), 20u);
+
+    viewer_.contentsAction()->trigger();
+    EXPECT_EQ(viewer_.currentTopic(), 1u);
+    EXPECT_FALSE(viewer_.forwardAction()->isEnabled()) << "a new visit drops what lay ahead";
+
+    emit viewer_.browser()->anchorClicked(QUrl(QStringLiteral("ftp://example.invalid/")));
+    EXPECT_EQ(viewer_.currentTopic(), 1u) << "other links leave the help where it is";
+}
+
+TEST_F(Viewer, ForwardedForceFileChangesNothingWhenTheFileIsShown)
+{
+    start(HelpAction::ForceFile);
+    viewer_.showTopic(20);
+    write("KAZ-HILFE 1\n@topic 1 Neu\n<p>neu</p>\n");
+    viewer_.execute(HelpRequest{HelpAction::ForceFile, 0, {}});
+    EXPECT_EQ(viewer_.currentTopic(), 20u);
+    EXPECT_TRUE(viewer_.backAction()->isEnabled());
+    EXPECT_NE(text().find("Text zwanzig"), std::string::npos) << "not reloaded";
+}
+
+TEST_F(Viewer, ForwardedContextShowsTheTopicAndTheWindow)
+{
+    start(HelpAction::ForceFile);
+    viewer_.execute(HelpRequest{HelpAction::Context, 259, {}});
+    EXPECT_EQ(viewer_.currentTopic(), 259u);
+    EXPECT_TRUE(viewer_.isVisible());
+    viewer_.backAction()->trigger();
+    EXPECT_EQ(viewer_.currentTopic(), 1u);
+}
+
+TEST_F(Viewer, MissingFileShowsAMessageAndRecoversOnTheNextRequest)
+{
+    fs::remove(tmp_.path() / "DODADIZE.HLP");
+    start(HelpAction::Context, 20);
+    EXPECT_EQ(viewer_.loaded().status, LoadedHelp::Status::NotFound);
+    EXPECT_NE(text().find("Hilfedatei „DODADIZE.HLP“ nicht gefunden"), std::string::npos)
+        << text();
+    EXPECT_FALSE(viewer_.currentTopic().has_value());
+    EXPECT_FALSE(viewer_.topicList()->isVisibleTo(&viewer_));
+    EXPECT_FALSE(viewer_.contentsAction()->isEnabled());
+    EXPECT_FALSE(viewer_.backAction()->isEnabled());
+    viewer_.showTopic(1);
+    EXPECT_FALSE(viewer_.currentTopic().has_value());
+
+    write(kHelp);
+    viewer_.execute(HelpRequest{HelpAction::ForceFile, 0, {}});
+    EXPECT_EQ(viewer_.loaded().status, LoadedHelp::Status::Ok);
+    EXPECT_EQ(viewer_.currentTopic(), 1u);
+    EXPECT_TRUE(viewer_.topicList()->isVisibleTo(&viewer_));
+    EXPECT_TRUE(viewer_.contentsAction()->isEnabled());
+}
+
+TEST_F(Viewer, BrokenFileShowsWhatIsWrong)
+{
+    write("KAZ-HILFE 1\n@topic 1 A\n<p>x</p>\n@topic 1 B\n");
+    start(HelpAction::Context, 1);
+    EXPECT_EQ(viewer_.loaded().status, LoadedHelp::Status::Broken);
+    EXPECT_NE(text().find("Hilfedatei ist beschädigt"), std::string::npos) << text();
+    EXPECT_NE(text().find("Zeile 4"), std::string::npos);
+    EXPECT_NE(text().find("gibt es schon in Zeile 2"), std::string::npos);
+    EXPECT_EQ(viewer_.topicList()->count(), 0);
+}
+
+} // namespace
