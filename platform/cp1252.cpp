@@ -20,8 +20,7 @@ constexpr unsigned kByteEnd = 0x100;
 
 constexpr char16_t decode(std::uint8_t byte)
 {
-    if (byte >= kRangeFirst && byte < kRangeEnd)
-        return kHighControlRange[byte - kRangeFirst];
+    if (byte >= kRangeFirst && byte < kRangeEnd) return kHighControlRange[byte - kRangeFirst];
     return byte;
 }
 
@@ -31,8 +30,7 @@ int encode(char32_t codePoint)
     if (codePoint < kRangeFirst || (codePoint >= kRangeEnd && codePoint < kByteEnd))
         return static_cast<int>(codePoint);
     for (unsigned i = 0; i < kHighControlRange.size(); ++i) {
-        if (kHighControlRange[i] == codePoint)
-            return static_cast<int>(kRangeFirst + i);
+        if (kHighControlRange[i] == codePoint) return static_cast<int>(kRangeFirst + i);
     }
     return -1;
 }
@@ -72,8 +70,7 @@ bool cp1252CanEncode(QChar c)
 bool cp1252CanEncode(const QString& text)
 {
     for (const QChar c : text) {
-        if (!cp1252CanEncode(c))
-            return false;
+        if (!cp1252CanEncode(c)) return false;
     }
     return true;
 }

@@ -13,8 +13,7 @@ constexpr char16_t kFirstPrintable = 0x20;
 QValidator::State Cp1252Validator::validate(QString& input, int& /*pos*/) const
 {
     for (const QChar c : input) {
-        if (c.unicode() < kFirstPrintable || !cp1252CanEncode(c))
-            return Invalid;
+        if (c.unicode() < kFirstPrintable || !cp1252CanEncode(c)) return Invalid;
     }
     return Acceptable;
 }

@@ -76,9 +76,12 @@ private:
     static QMessageBox::Icon toQtIcon(Platform::Icon icon)
     {
         switch (icon) {
-        case Platform::Icon::Exclamation: return QMessageBox::Warning;
-        case Platform::Icon::Information: return QMessageBox::Information;
-        case Platform::Icon::None: break;
+        case Platform::Icon::Exclamation:
+            return QMessageBox::Warning;
+        case Platform::Icon::Information:
+            return QMessageBox::Information;
+        case Platform::Icon::None:
+            break;
         }
         return QMessageBox::NoIcon;
     }
@@ -91,9 +94,12 @@ private:
 int answerWithoutButton(Platform::Buttons buttons)
 {
     switch (buttons) {
-    case Platform::Buttons::Ok: return Platform::IdOk;
-    case Platform::Buttons::YesNo: return Platform::IdNo;
-    case Platform::Buttons::YesNoCancel: return Platform::IdCancel;
+    case Platform::Buttons::Ok:
+        return Platform::IdOk;
+    case Platform::Buttons::YesNo:
+        return Platform::IdNo;
+    case Platform::Buttons::YesNoCancel:
+        return Platform::IdCancel;
     }
     return Platform::IdCancel;
 }
@@ -103,22 +109,20 @@ QString runFileDialog(QWidget* owner, const Platform::FileDialogSpec& spec,
 {
     // Heap-allocated and guarded: if the owner goes away while the dialog runs, it takes
     // the dialog with it and we must not delete it a second time.
-    QPointer<QFileDialog> dialog = new QFileDialog(owner, spec.caption, spec.directory, spec.filter);
+    QPointer<QFileDialog> dialog =
+        new QFileDialog(owner, spec.caption, spec.directory, spec.filter);
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     dialog->setAcceptMode(mode);
     // Any name may be typed, as in the old open dialog; a name that does not exist is
     // reported by the caller when it cannot open the file.
     dialog->setFileMode(QFileDialog::AnyFile);
     dialog->setDefaultSuffix(spec.defaultSuffix);
-    if (!spec.fileName.isEmpty())
-        dialog->selectFile(spec.fileName);
+    if (!spec.fileName.isEmpty()) dialog->selectFile(spec.fileName);
 
     const int result = dialog->exec();
-    if (dialog.isNull())
-        return {};
+    if (dialog.isNull()) return {};
     QString chosen;
-    if (result == QDialog::Accepted)
-        chosen = dialog->selectedFiles().value(0);
+    if (result == QDialog::Accepted) chosen = dialog->selectedFiles().value(0);
     delete dialog;
     return chosen;
 }
@@ -143,16 +147,20 @@ int QtPlatform::messageBox(QWidget* owner, const QString& text, const QString& c
 {
     QPointer<KazMessageBox> box = new KazMessageBox(owner, text, caption, buttons, icon);
     box->exec();
-    if (box.isNull())
-        return answerWithoutButton(buttons);
+    if (box.isNull()) return answerWithoutButton(buttons);
     const QMessageBox::StandardButton clicked = box->standardButton(box->clickedButton());
     delete box;
     switch (clicked) {
-    case QMessageBox::Ok: return IdOk;
-    case QMessageBox::Cancel: return IdCancel;
-    case QMessageBox::Yes: return IdYes;
-    case QMessageBox::No: return IdNo;
-    default: return answerWithoutButton(buttons);
+    case QMessageBox::Ok:
+        return IdOk;
+    case QMessageBox::Cancel:
+        return IdCancel;
+    case QMessageBox::Yes:
+        return IdYes;
+    case QMessageBox::No:
+        return IdNo;
+    default:
+        return answerWithoutButton(buttons);
     }
 }
 
@@ -170,7 +178,8 @@ QStringList QtPlatform::helpArguments(const QString& helpFile, HelpCommand comma
                                       std::uint32_t data)
 {
     switch (command) {
-    case HelpCommand::ForceFile: return {QStringLiteral("--force-file"), helpFile};
+    case HelpCommand::ForceFile:
+        return {QStringLiteral("--force-file"), helpFile};
     case HelpCommand::Context:
         return {QStringLiteral("--context"), QString::number(data), helpFile};
     }
@@ -180,22 +189,20 @@ QStringList QtPlatform::helpArguments(const QString& helpFile, HelpCommand comma
 void QtPlatform::winHelp(const QString& helpFile, HelpCommand command, std::uint32_t data)
 {
     const QString viewer = helpViewer_.isEmpty()
-        ? QCoreApplication::applicationDirPath() + QLatin1Char('/') + QLatin1String(kHelpViewerName)
-        : helpViewer_;
+                               ? QCoreApplication::applicationDirPath() + QLatin1Char('/') +
+                                     QLatin1String(kHelpViewerName)
+                               : helpViewer_;
     const QFileInfo info(viewer);
-    if (!info.isFile() || !info.isExecutable())
-        return;
+    if (!info.isFile() || !info.isExecutable()) return;
     // The viewer outlives us; whether it started is of no concern to the caller.
     QProcess::startDetached(info.absoluteFilePath(), helpArguments(helpFile, command, data));
 }
 
 QUrl QtPlatform::soundSource(const QString& fileName)
 {
-    if (fileName.isEmpty())
-        return {};
+    if (fileName.isEmpty()) return {};
     const QFileInfo exact(fileName);
-    if (exact.isFile())
-        return QUrl::fromLocalFile(exact.absoluteFilePath());
+    if (exact.isFile()) return QUrl::fromLocalFile(exact.absoluteFilePath());
 
     // Names were case-blind where these files come from: "ok1.wav" answers "OK1.WAV".
     const QDir folder = exact.absoluteDir();
@@ -206,20 +213,16 @@ QUrl QtPlatform::soundSource(const QString& fileName)
     }
 
     const QString resource = QLatin1String(kSoundResourceFolder) + exact.fileName();
-    if (QFile::exists(resource))
-        return QUrl(QLatin1String("qrc") + resource);
+    if (QFile::exists(resource)) return QUrl(QLatin1String("qrc") + resource);
     return {};
 }
 
 void QtPlatform::playSound(const QString& fileName)
 {
-    if (sound_)
-        sound_->stop();
+    if (sound_) sound_->stop();
     const QUrl source = soundSource(fileName);
-    if (source.isEmpty())
-        return;
-    if (sound_.isNull())
-        sound_ = new QSoundEffect(QCoreApplication::instance());
+    if (source.isEmpty()) return;
+    if (sound_.isNull()) sound_ = new QSoundEffect(QCoreApplication::instance());
     // A sound that is still loading plays once loaded; a missing device stays silent.
     sound_->setSource(source);
     sound_->play();

@@ -21,8 +21,8 @@ public:
     QtPlatform(const QtPlatform&) = delete;
     QtPlatform& operator=(const QtPlatform&) = delete;
 
-    int messageBox(QWidget* owner, const QString& text, const QString& caption,
-                   Buttons buttons, Icon icon) override;
+    int messageBox(QWidget* owner, const QString& text, const QString& caption, Buttons buttons,
+                   Icon icon) override;
     QString openFileName(QWidget* owner, const FileDialogSpec& spec) override;
     QString saveFileName(QWidget* owner, const FileDialogSpec& spec) override;
     void winHelp(const QString& helpFile, HelpCommand command, std::uint32_t data) override;

@@ -9,8 +9,7 @@ std::unique_ptr<QTranslator> loadQtGermanTranslation()
 {
     auto translator = std::make_unique<QTranslator>();
     if (!translator->load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"),
-                          QStringLiteral("_"),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+                          QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         return nullptr;
     return translator;
 }
@@ -18,8 +17,7 @@ std::unique_ptr<QTranslator> loadQtGermanTranslation()
 bool installQtGermanTranslation(QCoreApplication& app)
 {
     std::unique_ptr<QTranslator> translator = loadQtGermanTranslation();
-    if (!translator || !QCoreApplication::installTranslator(translator.get()))
-        return false;
+    if (!translator || !QCoreApplication::installTranslator(translator.get())) return false;
     translator.release()->setParent(&app);
     return true;
 }

@@ -5,11 +5,9 @@
 
 bool DoubleClickAsPress::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() != QEvent::MouseButtonDblClick)
-        return QObject::eventFilter(watched, event);
+    if (event->type() != QEvent::MouseButtonDblClick) return QObject::eventFilter(watched, event);
     auto* doubleClick = static_cast<QMouseEvent*>(event);
-    if (doubleClick->button() != Qt::LeftButton)
-        return QObject::eventFilter(watched, event);
+    if (doubleClick->button() != Qt::LeftButton) return QObject::eventFilter(watched, event);
 
     QMouseEvent press(QEvent::MouseButtonPress, doubleClick->position(),
                       doubleClick->scenePosition(), doubleClick->globalPosition(),

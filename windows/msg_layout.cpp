@@ -17,8 +17,7 @@ std::vector<std::u16string> splitMessageLines(std::u16string_view text)
             lines.emplace_back(u" ");
         else
             lines.emplace_back(text.substr(start, end - start));
-        if (end == text.size())
-            break;
+        if (end == text.size()) break;
         start = end + 1;
     }
     return lines;
@@ -38,17 +37,14 @@ MsgGeometry messageWindowGeometry(int widestLine, int lineHeight, int lineCount,
 
 int timeoutToSeconds(int timeoutMs)
 {
-    if (timeoutMs < 0)
-        return 0;
-    if (timeoutMs < kMsPerSecond)
-        return 1;
+    if (timeoutMs < 0) return 0;
+    if (timeoutMs < kMsPerSecond) return 1;
     return timeoutMs / kMsPerSecond;
 }
 
 bool MsgCountDown::tick()
 {
-    if (remaining_ <= 0)
-        return false;
+    if (remaining_ <= 0) return false;
     --remaining_;
     return remaining_ == 0;
 }

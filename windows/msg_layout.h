@@ -36,8 +36,7 @@ struct MsgGeometry {
 // title bar (captionHeight) counts for centring over the owner, halves rounded down. There
 // is no correction at the right or bottom screen edge.
 MsgGeometry messageWindowGeometry(int widestLine, int lineHeight, int lineCount,
-                                  const MsgOwnerRect& owner,
-                                  int captionHeight = kMsgCaptionHeight);
+                                  const MsgOwnerRect& owner, int captionHeight = kMsgCaptionHeight);
 
 // The time-out in whole seconds: none (0) for a negative time-out, 1 for 0 to 999 ms,
 // otherwise the milliseconds / 1000 with the remainder dropped.

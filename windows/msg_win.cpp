@@ -10,8 +10,7 @@ namespace {
 
 Qt::WindowFlags styleFor(bool timed)
 {
-    if (timed)
-        return Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+    if (timed) return Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
     return Qt::Window;
 }
 
@@ -43,26 +42,24 @@ MSGWin::MSGWin(QWidget* owner, const QString& title, const QString& text, const 
     lineHeight_ = metrics.height();
 
     const MsgGeometry g = messageWindowGeometry(widestLine_, lineHeight_,
-                                                static_cast<int>(lines_.size()),
-                                                ownerRect(owner));
+                                                static_cast<int>(lines_.size()), ownerRect(owner));
     if (countDown_.running())
         setFixedSize(g.clientWidth, g.clientHeight);
     else
         resize(g.clientWidth, g.clientHeight);
     move(g.x, g.y);
     show();
-    if (countDown_.running())
-        timer_.start(kTickMs, this);
+    if (countDown_.running()) timer_.start(kTickMs, this);
 }
 
 void MSGWin::tick()
 {
-    if (!countDown_.running())
-        return;
+    if (!countDown_.running()) return;
     if (countDown_.tick()) {
         timer_.stop();
         // Closing deletes this window; let the current event finish first.
-        QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { close(); }, Qt::QueuedConnection);
         return;
     }
     setWindowTitle(QString::fromStdString(countDown_.caption()));

@@ -39,8 +39,7 @@ inline constexpr std::array<ToolTipRow, 21> kToolTipTable{{
 constexpr std::u16string_view toolTipText(int controlId)
 {
     for (const ToolTipRow& row : kToolTipTable) {
-        if (row.controlId == controlId)
-            return row.text;
+        if (row.controlId == controlId) return row.text;
     }
     return {};
 }

@@ -28,8 +28,7 @@ ToolTips::~ToolTips()
 
 void ToolTips::addTool(QWidget* control, const QString& text)
 {
-    if (control == nullptr)
-        return;
+    if (control == nullptr) return;
     if (Tool* tool = find(control)) {
         tool->text = text;
         return;
@@ -50,14 +49,12 @@ void ToolTips::removeAll()
 {
     bool ownTipShowing = false;
     for (const Tool& tool : tools_) {
-        if (tool.control.isNull())
-            continue;
+        if (tool.control.isNull()) continue;
         tool.control->removeEventFilter(this);
         ownTipShowing = ownTipShowing || (QToolTip::isVisible() && QToolTip::text() == tool.text);
     }
     tools_.clear();
-    if (ownTipShowing)
-        QToolTip::hideText();
+    if (ownTipShowing) QToolTip::hideText();
 }
 
 QString ToolTips::text(const QWidget* control) const
@@ -79,8 +76,7 @@ bool ToolTips::eventFilter(QObject* watched, QEvent* event)
     switch (event->type()) {
     case QEvent::Enter:
         // The control may have moved into another window since it was registered.
-        if (find(watched) != nullptr)
-            showTipsWhileInactive(static_cast<QWidget*>(watched));
+        if (find(watched) != nullptr) showTipsWhileInactive(static_cast<QWidget*>(watched));
         break;
     case QEvent::ToolTip:
         if (const Tool* tool = find(watched)) {

@@ -41,7 +41,8 @@ TEST_P(Cp1252Chars, EncodeAndDecode)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, Cp1252Chars,
+INSTANTIATE_TEST_SUITE_P(
+    Table, Cp1252Chars,
     ::testing::Values(CharRow{"nul", 0, 0x00}, CharRow{"euro", U'€', 0x80},
                       CharRow{"undefined_81", 0x81, 0x81}, CharRow{"undefined_9D", 0x9D, 0x9D},
                       CharRow{"oe", U'œ', 0x9C}, CharRow{"y_diaeresis", U'Ÿ', 0x9F},
@@ -78,7 +79,8 @@ TEST_P(Cp1252FieldGuard, RefusesWhatCannotBeStoredAndKeepsTheField)
     EXPECT_EQ(field.text(), QString::fromUtf16(row.expected));
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, Cp1252FieldGuard,
+INSTANTIATE_TEST_SUITE_P(
+    Table, Cp1252FieldGuard,
     ::testing::Values(GuardRow{"typed_euro", Way::Typed, u"€", u"Wort€"},
                       GuardRow{"typed_l_stroke", Way::Typed, u"Ł", u"Wort"},
                       GuardRow{"typed_emoji", Way::Typed, u"😀", u"Wort"},

@@ -20,15 +20,16 @@ TEST_P(MulDiv, RoundsHalvesAwayFromZero)
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, MulDiv,
-    ::testing::Values(MulDivRow{"half_up", 180, 17, 8, 383},
-                      MulDivRow{"below_half_down", 33, 17, 8, 70},
-                      MulDivRow{"negative_half_away", -180, 17, 8, -383},
-                      MulDivRow{"negative_denominator", 5, 1, -2, -3},
-                      MulDivRow{"odd_denominator", 8, 1, 3, 3},
-                      MulDivRow{"wide_intermediate", 2000000000, 3, 4, 1500000000},
-                      MulDivRow{"zero_denominator", 5, 1, 0, -1},
-                      MulDivRow{"overflow", INT_MAX, 2, 1, -1}),
-    [](const auto& info) { return std::string(info.param.name); });
+                         ::testing::Values(MulDivRow{"half_up", 180, 17, 8, 383},
+                                           MulDivRow{"below_half_down", 33, 17, 8, 70},
+                                           MulDivRow{"negative_half_away", -180, 17, 8, -383},
+                                           MulDivRow{"negative_denominator", 5, 1, -2, -3},
+                                           MulDivRow{"odd_denominator", 8, 1, 3, 3},
+                                           MulDivRow{"wide_intermediate", 2000000000, 3, 4,
+                                                     1500000000},
+                                           MulDivRow{"zero_denominator", 5, 1, 0, -1},
+                                           MulDivRow{"overflow", INT_MAX, 2, 1, -1}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DialogRect, ConvertsEachValueOnItsOwn)
 {

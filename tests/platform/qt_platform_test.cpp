@@ -25,14 +25,12 @@ using Icon = Platform::Icon;
 
 // Calls drive(dialog) once a modal dialog of type T is up; set it before the call that runs
 // the dialog. If none comes, the modal widgets are hidden so the test fails, not hangs.
-template <typename T>
-void whenModal(std::function<void(T*)> drive, int attemptsLeft = 500)
+template <typename T> void whenModal(std::function<void(T*)> drive, int attemptsLeft = 500)
 {
     QTimer::singleShot(attemptsLeft == 500 ? 0 : 10, [drive, attemptsLeft] {
         if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget()))
             return drive(dialog);
-        if (attemptsLeft > 0)
-            return whenModal<T>(drive, attemptsLeft - 1);
+        if (attemptsLeft > 0) return whenModal<T>(drive, attemptsLeft - 1);
         ADD_FAILURE() << "no modal dialog of the expected kind";
         while (QWidget* modal = QApplication::activeModalWidget())
             modal->hide();
@@ -44,10 +42,18 @@ enum class Act { Enter, Escape, CloseBox, ClickNo };
 void perform(QMessageBox* box, Act act)
 {
     switch (act) {
-    case Act::Enter: QTest::keyClick(box, Qt::Key_Return); break;
-    case Act::Escape: QTest::keyClick(box, Qt::Key_Escape); break;
-    case Act::CloseBox: box->close(); break;
-    case Act::ClickNo: box->button(QMessageBox::No)->click(); break;
+    case Act::Enter:
+        QTest::keyClick(box, Qt::Key_Return);
+        break;
+    case Act::Escape:
+        QTest::keyClick(box, Qt::Key_Escape);
+        break;
+    case Act::CloseBox:
+        box->close();
+        break;
+    case Act::ClickNo:
+        box->button(QMessageBox::No)->click();
+        break;
     }
 }
 
@@ -69,15 +75,15 @@ TEST_P(MessageBoxAnswers, ReturnTheOldSystemsValues)
     whenModal<QMessageBox>([&](QMessageBox* box) {
         perform(box, row.act);
         openAfterAct = box->isVisible();
-        if (openAfterAct)
-            perform(box, Act::ClickNo);
+        if (openAfterAct) perform(box, Act::ClickNo);
     });
     EXPECT_EQ(platform.messageBox(nullptr, "Text", "Titel", row.buttons, Icon::Exclamation),
               row.expected);
     EXPECT_EQ(openAfterAct, row.staysOpen);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, MessageBoxAnswers,
+INSTANTIATE_TEST_SUITE_P(
+    Table, MessageBoxAnswers,
     ::testing::Values(
         BoxRow{"ok_enter", Buttons::Ok, Act::Enter, false, Platform::IdOk},
         BoxRow{"ok_escape", Buttons::Ok, Act::Escape, false, Platform::IdOk},
@@ -122,9 +128,9 @@ TEST(QtPlatformMessageBox, AnOwnerDestroyedMeanwhileMeansNo)
     auto* owner = new QWidget;
     owner->show();
     whenModal<QMessageBox>([&](QMessageBox*) { delete owner; });
-    EXPECT_EQ(platform.messageBox(owner, "Übung abbrechen?", "ÜBUNG", Buttons::YesNo,
-                                  Icon::Exclamation),
-              Platform::IdNo);
+    EXPECT_EQ(
+        platform.messageBox(owner, "Übung abbrechen?", "ÜBUNG", Buttons::YesNo, Icon::Exclamation),
+        Platform::IdNo);
 }
 
 // What the dialog's Open or Save button does (QFileDialog::accept is protected).
@@ -176,10 +182,10 @@ TEST(QtPlatformFileDialog, SaveAsksBeforeOverwriting)
 // A valid, silent 8-bit mono wave file.
 void writeWave(const std::string& path)
 {
-    const unsigned char wave[] = {'R', 'I', 'F', 'F', 40, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm',
-                                  't', ' ', 16, 0, 0, 0, 1, 0, 1, 0, 0x40, 0x1F, 0, 0, 0x40,
-                                  0x1F, 0, 0, 1, 0, 8, 0, 'd', 'a', 't', 'a', 4, 0, 0, 0, 128,
-                                  128, 128, 128};
+    const unsigned char wave[] = {'R',  'I',  'F', 'F', 40,   0,    0, 0, 'W', 'A', 'V', 'E',
+                                  'f',  'm',  't', ' ', 16,   0,    0, 0, 1,   0,   1,   0,
+                                  0x40, 0x1F, 0,   0,   0x40, 0x1F, 0, 0, 1,   0,   8,   0,
+                                  'd',  'a',  't', 'a', 4,    0,    0, 0, 128, 128, 128, 128};
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(wave), sizeof wave);
 }
 
@@ -208,8 +214,8 @@ TEST(QtPlatformHelp, StartsTheViewerWithTheCommandsArguments)
     TempDir dir;
     const std::string viewer = dir.file("kaz-help");
     const QString record = QString::fromStdString(dir.file("args"));
-    std::ofstream(viewer) << "#!/bin/sh\nprintf '%s|' \"$@\" > '" << dir.file("part")
-                          << "'\nmv '" << dir.file("part") << "' '" << dir.file("args") << "'\n";
+    std::ofstream(viewer) << "#!/bin/sh\nprintf '%s|' \"$@\" > '" << dir.file("part") << "'\nmv '"
+                          << dir.file("part") << "' '" << dir.file("args") << "'\n";
     QFile::setPermissions(QString::fromStdString(viewer), QFile::ReadOwner | QFile::ExeOwner);
     QtPlatform platform(QString::fromStdString(viewer));
     const auto recorded = [&] {

@@ -35,8 +35,7 @@ TEST_P(DoubleClicks, LeftOnesBecomeASecondPress)
     const ClickRow& row = GetParam();
     Recorder target;
     DoubleClickAsPress filter;
-    if (row.filtered)
-        target.installEventFilter(&filter);
+    if (row.filtered) target.installEventFilter(&filter);
     target.resize(100, 40);
     target.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&target));
@@ -46,19 +45,18 @@ TEST_P(DoubleClicks, LeftOnesBecomeASecondPress)
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, DoubleClicks,
-    ::testing::Values(ClickRow{"left_filtered", Qt::LeftButton, true, 2, 0},
-                      ClickRow{"left_unfiltered", Qt::LeftButton, false, 1, 1},
-                      ClickRow{"right_passes", Qt::RightButton, true, 1, 1},
-                      ClickRow{"middle_passes", Qt::MiddleButton, true, 1, 1}),
-    [](const auto& info) { return std::string(info.param.name); });
+                         ::testing::Values(ClickRow{"left_filtered", Qt::LeftButton, true, 2, 0},
+                                           ClickRow{"left_unfiltered", Qt::LeftButton, false, 1, 1},
+                                           ClickRow{"right_passes", Qt::RightButton, true, 1, 1},
+                                           ClickRow{"middle_passes", Qt::MiddleButton, true, 1, 1}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DoubleClickInField, SelectsNoWordOnlyWhenFiltered)
 {
     for (const bool filtered : {true, false}) {
         QLineEdit field("Hallo Welt");
         DoubleClickAsPress filter;
-        if (filtered)
-            field.installEventFilter(&filter);
+        if (filtered) field.installEventFilter(&filter);
         field.resize(300, 40);
         field.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&field));

@@ -17,7 +17,8 @@ TEST_P(SplitMessageLines, BreaksAtCarriageReturnsOnly)
     EXPECT_EQ(splitMessageLines(GetParam().text), GetParam().lines);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, SplitMessageLines,
+INSTANTIATE_TEST_SUITE_P(
+    Table, SplitMessageLines,
     ::testing::Values(SplitRow{"empty_line_between", u"a\r\rb", {u"a", u" ", u"b"}},
                       SplitRow{"empty_text", u"", {u" "}},
                       SplitRow{"trailing_break", u"Ende\r", {u"Ende", u" "}},
@@ -50,14 +51,14 @@ TEST_P(MessageWindowGeometry, SizesAndCentres)
 }
 
 // Client height = lines x line height + 10; the 19 px title bar counts for centring only.
-INSTANTIATE_TEST_SUITE_P(Table, MessageWindowGeometry,
+INSTANTIATE_TEST_SUITE_P(
+    Table, MessageWindowGeometry,
     ::testing::Values(
         GeometryRow{"three_lines", 100, 16, 3, {0, 0, 636, 383}, {262, 153, 112, 58}},
         GeometryRow{"odd_halves_round_down", 161, 20, 1, {0, 0, 641, 481}, {230, 216, 181, 30}},
-        GeometryRow{"larger_than_owner_at_top_left", 800, 20, 49, {10, 10, 100, 50},
-                    {0, 0, 900, 990}},
-        GeometryRow{"owner_off_screen_left", 80, 10, 1, {-300, 100, 200, 200},
-                    {0, 181, 90, 20}}),
+        GeometryRow{
+            "larger_than_owner_at_top_left", 800, 20, 49, {10, 10, 100, 50}, {0, 0, 900, 990}},
+        GeometryRow{"owner_off_screen_left", 80, 10, 1, {-300, 100, 200, 200}, {0, 181, 90, 20}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct CountDownRow {
@@ -82,7 +83,8 @@ TEST_P(MessageCountDown, ShowsTheSecondsLeftAndEndsOnce)
     EXPECT_FALSE(countDown.tick()) << "ends only once";
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, MessageCountDown,
+INSTANTIATE_TEST_SUITE_P(
+    Table, MessageCountDown,
     ::testing::Values(CountDownRow{"none", -1, 0, {}}, CountDownRow{"zero", 0, 1, {}},
                       CountDownRow{"ms_999", 999, 1, {}}, CountDownRow{"ms_1999", 1999, 1, {}},
                       CountDownRow{"ms_2000", 2000, 2, {"Timeout:1"}},

@@ -111,8 +111,7 @@ bool hasRedInk(const QImage& image, int top, int bottom)
     for (int y = top; y < std::min(bottom, image.height()); ++y) {
         for (int x = 0; x < image.width(); ++x) {
             const QColor c = image.pixelColor(x, y);
-            if (c.red() > 160 && c.green() < 100 && c.blue() < 100)
-                return true;
+            if (c.red() > 160 && c.green() < 100 && c.blue() < 100) return true;
         }
     }
     return false;

@@ -26,7 +26,8 @@ protected:
     void SetUp() override
     {
         for (const ToolTipRow& row : kToolTipTable) {
-            const bool edit = row.controlId <= 102 || (row.controlId >= 116 && row.controlId <= 120);
+            const bool edit =
+                row.controlId <= 102 || (row.controlId >= 116 && row.controlId <= 120);
             place(row.controlId, edit ? static_cast<QWidget*>(new QLineEdit(&dialog_))
                                       : new QPushButton(&dialog_));
         }
@@ -69,7 +70,7 @@ TEST_F(ToolTipsTest, EveryControlShowsItsTextOnHoverWhileAnotherWindowIsActive)
     ASSERT_FALSE(dialog_.isActiveWindow());
     for (const ToolTipRow& row : kToolTipTable) {
         const QPoint at = controls_[row.controlId]->geometry().center();
-        QTest::mouseMove(dialog_.windowHandle(), at); // into the control ...
+        QTest::mouseMove(dialog_.windowHandle(), at);                // into the control ...
         QTest::mouseMove(dialog_.windowHandle(), at + QPoint(1, 0)); // ... where it rests
         const QString expected = QString::fromUtf16(row.text.data(), row.text.size());
         EXPECT_TRUE(QTest::qWaitFor(
