@@ -26,6 +26,7 @@ h1.error { color: #a01818; }
 h2 { font-size: 13pt; color: #1c4670; margin-top: 14px; }
 p { margin-top: 0px; margin-bottom: 8px; }
 li { margin-bottom: 3px; }
+table { border-collapse: collapse; border-color: #9aa8b8; }
 th { background-color: #dde6f0; text-align: left; }
 code { font-family: "Liberation Mono", monospace; background-color: #eef1f4; }
 .key { font-family: "Liberation Mono", monospace; background-color: #e4e4e4; font-weight: bold; }
