@@ -1,0 +1,170 @@
+#include "bmp_button.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+
+#include "button_logic.h"
+#include "direct_paint.h"
+#include "flash_area.h"
+#include "flood_fill.h"
+#include "log_font.h"
+#include "pictures.h"
+
+namespace {
+
+constexpr QPoint kDefaultSamplePoint(9, 9);
+// The label's font request: cell height and average width in px.
+constexpr int kLabelCellHeight = 16;
+constexpr int kLabelAverageWidth = 6;
+constexpr int kLabelRaise = 2; // px the label's top lies above the face's middle
+
+QRgb toQRgb(Rgb c)
+{
+    return qRgb(static_cast<int>(redOf(c)), static_cast<int>(greenOf(c)), static_cast<int>(blueOf(c)));
+}
+
+Rgb fromQRgb(QRgb c)
+{
+    return makeRgb(static_cast<unsigned>(qRed(c)), static_cast<unsigned>(qGreen(c)),
+                   static_cast<unsigned>(qBlue(c)));
+}
+
+} // namespace
+
+myBMPButton::myBMPButton(QWidget* parent, int offBitmapId, int onBitmapId, int controlId,
+                         bool loadMapped, bool toggles, QPoint samplePoint, const QString& label)
+    : QAbstractButton(parent), controlId_(controlId), toggles_(toggles)
+{
+    faces_[OffFaceIndex].image = loadBitmapResource(offBitmapId, loadMapped);
+    faces_[OnFaceIndex].image = loadBitmapResource(onBitmapId, loadMapped);
+    if (!loadMapped) {
+        if (faces_[OffFaceIndex].image.isNull())
+            throw BitmapMissing(offBitmapId);
+        if (faces_[OnFaceIndex].image.isNull())
+            throw BitmapMissing(onBitmapId);
+    }
+
+    const bool noSamplePoint = samplePoint.isNull();
+    samplePoint_ = noSamplePoint ? kDefaultSamplePoint : samplePoint;
+    for (FaceData& face : faces_) {
+        const QImage& image = face.image;
+        face.base = image.valid(samplePoint_) ? fromQRgb(image.pixel(samplePoint_)) : kBlack;
+        face.current = face.base;
+        face.flash = flashColourFor(face.base);
+    }
+    const QImage& offFace = faces_[OffFaceIndex].image;
+    flashArea_ = noSamplePoint ? offFace.rect()
+                               : scanFlashArea(offFace, samplePoint_, toQRgb(faces_[OffFaceIndex].base));
+
+    if (!label.isEmpty()) {
+        for (FaceData& face : faces_)
+            burnLabel(face.image, label);
+    }
+
+    setFocusPolicy(Qt::StrongFocus);
+    resize(sizeHint());
+    blinkTimer_.setTimerType(Qt::CoarseTimer);
+    connect(&blinkTimer_, &QTimer::timeout, this, &myBMPButton::BlinkStep);
+}
+
+myBMPButton::~myBMPButton() = default;
+
+QSize myBMPButton::sizeHint() const
+{
+    return faces_[OffFaceIndex].image.size();
+}
+
+void myBMPButton::burnLabel(QImage& face, const QString& label)
+{
+    if (face.isNull())
+        return;
+    face = face.convertToFormat(QImage::Format_RGB32);
+    QFont font = logFont(QStringLiteral("Arial"), kLabelCellHeight, kLabelAverageWidth);
+    font.setStyleStrategy(QFont::NoAntialias); // three clean colours, like the old raster text
+    const QFontMetrics metrics(font);
+    const int x = face.width() / 2 - metrics.horizontalAdvance(label) / 2;
+    const int baseline = face.height() / 2 - kLabelRaise + metrics.ascent();
+
+    QPainter painter(&face);
+    painter.setFont(font);
+    const struct {
+        QPoint offset;
+        QColor colour;
+    } passes[] = {{{1, 1}, QColor(128, 128, 128)}, {{-1, -1}, QColor(192, 192, 192)}, {{0, 0}, Qt::black}};
+    for (const auto& pass : passes) {
+        painter.setPen(pass.colour);
+        painter.drawText(QPoint(x, baseline) + pass.offset, label);
+    }
+}
+
+void myBMPButton::StartBlink(int periodMs)
+{
+    if (blinking_)
+        return;
+    blinking_ = true;
+    blinkTimer_.start(periodMs);
+}
+
+void myBMPButton::StopBlink()
+{
+    if (!blinking_)
+        return;
+    blinking_ = false;
+    blinkTimer_.stop();
+    const int atRest = on_ ? OnFaceIndex : OffFaceIndex;
+    for (int i : {OffFaceIndex, OnFaceIndex}) {
+        FaceData& face = faces_[static_cast<std::size_t>(i)];
+        if (face.current == face.base)
+            continue;
+        if (i == atRest)
+            BlinkStep();
+        else
+            recolour(face, face.base);
+    }
+}
+
+void myBMPButton::BlinkStep()
+{
+    FaceData& face = faces_[on_ ? OnFaceIndex : OffFaceIndex];
+    recolour(face, face.current != face.base ? face.base : face.flash);
+    repaintNow(*this, flashArea_);
+}
+
+void myBMPButton::recolour(FaceData& face, Rgb colour)
+{
+    floodFillSurface(face.image, samplePoint_, toQRgb(face.current), toQRgb(colour));
+    face.current = colour;
+}
+
+unsigned myBMPButton::itemState() const
+{
+    unsigned state = 0;
+    if (isDown())
+        state |= ItemSelected;
+    if (!isEnabled())
+        state |= ItemDisabled;
+    if (hasFocus())
+        state |= ItemFocus;
+    return state;
+}
+
+void myBMPButton::paintEvent(QPaintEvent*)
+{
+    // DrawFace: the face follows the whole drawing state.
+    const bool justPushed = isDown() && !heldAtLastDraw_;
+    heldAtLastDraw_ = isDown();
+    const FaceChoice choice = chooseFace(itemState(), on_, toggles_, locked_, justPushed);
+    on_ = choice.on;
+
+    const QImage& face = faces_[choice.showOnFace ? OnFaceIndex : OffFaceIndex].image;
+    if (face.isNull())
+        return;
+    QPainter painter(this);
+    painter.drawImage(QPoint(0, 0), face, QRect(QPoint(0, 0), faces_[OffFaceIndex].image.size()));
+}
+
+void myBMPButton::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    // The second click of a double click is a press like the first.
+    mousePressEvent(event);
+}

@@ -1,0 +1,94 @@
+#pragma once
+
+#include <array>
+
+#include <QAbstractButton>
+#include <QImage>
+#include <QTimer>
+
+#include "rgb.h"
+
+// A push button shown as one of two face pictures. Each instance keeps its own copies of the
+// faces, so a burnt-in label or a blink never shows in another button with the same pictures.
+//
+// The face depends on the drawing state alone: held down with the focus shows the face
+// opposite to the on state, everything else the at-rest face of the on state (the off face
+// when off, the on face when on). A toggle button flips its on state in the draw in which it
+// becomes held, unless locked; it shows its old state's face while held and the new one after
+// release. Blinking flashes the uniform region around the sample point of the at-rest face
+// between its own colour and a contrasting one, changing the face picture in place.
+//
+// Apart from that it is an ordinary command button: clicked() when a press is released on it,
+// the space bar included; a double click counts as a second press.
+class myBMPButton : public QAbstractButton {
+    Q_OBJECT
+public:
+    enum Face { OffFaceIndex = 0, OnFaceIndex = 1 };
+
+    // offBitmapId, onBitmapId: the face pictures. controlId: the command id the dialog knows the
+    // button by. loadMapped: faces with the 3D-colour mapping. toggles: a press flips On.
+    // samplePoint (face px): (0, 0) stands for none, giving (9, 9) and a flash area of the
+    // whole face; any other point is used as it is and the flash area measured around it.
+    // label: burnt into both faces, centred, once; empty for none.
+    // The dialog places the button (setGeometry); the face is drawn at (0, 0), unscaled.
+    myBMPButton(QWidget* parent, int offBitmapId, int onBitmapId, int controlId, bool loadMapped,
+                bool toggles, QPoint samplePoint, const QString& label = {});
+    ~myBMPButton() override;
+
+    // Starts blinking with periodMs; nothing when already blinking (the first period stays).
+    void StartBlink(int periodMs);
+    // Stops blinking and gives both faces their base colours back; the at-rest face is painted
+    // at once, the other restored silently. Nothing when not blinking.
+    void StopBlink();
+    // One blink step: the at-rest face's region turns from base to flash colour or back and
+    // is painted at once. Called by the timer.
+    void BlinkStep();
+
+    // The on/off state and the lock; setting either paints nothing.
+    bool On() const { return on_; }
+    void SetOn(bool on) { on_ = on; }
+    bool Locked() const { return locked_; }
+    void SetLocked(bool locked) { locked_ = locked; }
+
+    int ControlId() const { return controlId_; }
+    bool Toggles() const { return toggles_; }
+    bool IsBlinking() const { return blinking_; }
+    // The running blink period in ms; 0 when not blinking.
+    int BlinkPeriod() const { return blinking_ ? blinkTimer_.interval() : 0; }
+    QPoint SamplePoint() const { return samplePoint_; }
+    QRect FlashArea() const { return flashArea_; }
+    const QImage& FaceImage(Face face) const { return faces_[face].image; }
+    Rgb BaseColour(Face face) const { return faces_[face].base; }
+    Rgb CurrentColour(Face face) const { return faces_[face].current; }
+    Rgb FlashColour(Face face) const { return faces_[face].flash; }
+
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    struct FaceData {
+        QImage image;
+        Rgb current = kBlack;
+        Rgb base = kBlack;
+        Rgb flash = kBlack;
+    };
+
+    unsigned itemState() const;
+    void burnLabel(QImage& face, const QString& label);
+    // Turns face's region at the sample point from its current colour to colour.
+    void recolour(FaceData& face, Rgb colour);
+
+    std::array<FaceData, 2> faces_;
+    int controlId_;
+    bool toggles_;
+    QPoint samplePoint_;
+    QRect flashArea_;
+    bool blinking_ = false;
+    bool locked_ = false;
+    bool on_ = false;
+    bool heldAtLastDraw_ = false; // to flip once per push, not on every draw while held
+    QTimer blinkTimer_;
+};

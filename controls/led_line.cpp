@@ -1,0 +1,164 @@
+#include "led_line.h"
+
+#include <QPainter>
+
+#include "direct_paint.h"
+#include "flood_fill.h"
+#include "pictures.h"
+#include "pixel_lines.h"
+
+RunLightPhase myLEDLine::runLight_;
+
+namespace {
+
+QRgb toQRgb(Rgb c)
+{
+    return qRgb(static_cast<int>(redOf(c)), static_cast<int>(greenOf(c)), static_cast<int>(blueOf(c)));
+}
+
+Rgb fromQRgb(QRgb c)
+{
+    return makeRgb(static_cast<unsigned>(qRed(c)), static_cast<unsigned>(qGreen(c)),
+                   static_cast<unsigned>(qBlue(c)));
+}
+
+} // namespace
+
+myLEDLine::myLEDLine(QWidget* parent, int x, int y, int cellBitmapId, unsigned cellCount,
+                     bool vertical, bool framed)
+    : QWidget(parent), framed_(framed), cellCount_(cellCount == 0 ? 1 : cellCount),
+      vertical_(vertical)
+{
+    cell_ = loadBitmapResource(cellBitmapId, true);
+    cellCentre_ = QPoint(cell_.width() / 2, cell_.height() / 2);
+
+    const int count = static_cast<int>(cellCount_);
+    const QSize stripSize = vertical_ ? QSize(cell_.width(), count * cell_.height())
+                                      : QSize(count * cell_.width(), cell_.height());
+    strip_ = QImage(stripSize, QImage::Format_RGB32);
+    strip_.fill(Qt::black);
+    if (!cell_.isNull()) {
+        QPainter painter(&strip_);
+        for (unsigned i = 0; i < cellCount_; ++i)
+            painter.drawImage(cellOrigin(i), cell_);
+    }
+
+    const int frame = framed_ ? kFrameWidth : 0;
+    setGeometry(x - frame, y - frame, stripSize.width() + 2 * frame, stripSize.height() + 2 * frame);
+
+    runTimer_.setInterval(kRunPeriodMs);
+    connect(&runTimer_, &QTimer::timeout, this, &myLEDLine::RunStep);
+    if (parent != nullptr)
+        show();
+}
+
+myLEDLine::~myLEDLine() = default;
+
+QPoint myLEDLine::cellOrigin(unsigned i) const
+{
+    const int at = static_cast<int>(i);
+    return vertical_ ? QPoint(0, at * cell_.height()) : QPoint(at * cell_.width(), 0);
+}
+
+QRect myLEDLine::CellRect(unsigned i) const
+{
+    const int frame = framed_ ? kFrameWidth : 0;
+    return QRect(cellOrigin(i) + QPoint(frame, frame), cell_.size());
+}
+
+Rgb myLEDLine::CellColour(unsigned i) const
+{
+    const QPoint fillPoint = cellOrigin(i) + cellCentre_;
+    if (i >= cellCount_ || !strip_.valid(fillPoint))
+        return kBlack;
+    return fromQRgb(strip_.pixel(fillPoint));
+}
+
+void myLEDLine::SetCell(unsigned i, Rgb colour)
+{
+    const QPoint fillPoint = cellOrigin(i) + cellCentre_;
+    if (i >= cellCount_ || !strip_.valid(fillPoint))
+        return;
+    const QRgb shown = strip_.pixel(fillPoint) & RGB_MASK;
+    const QRgb wanted = toQRgb(colour) & RGB_MASK;
+    if (shown == wanted)
+        return;
+    floodFillSurface(strip_, fillPoint, shown, wanted);
+    repaintNow(*this, CellRect(i));
+}
+
+void myLEDLine::Reset(Rgb colour)
+{
+    StopRunning();
+    for (const CellPaint& p : resetCells(step_, cellCount_, colour))
+        SetCell(p.cell, p.colour);
+}
+
+void myLEDLine::ShowSegment(unsigned a, unsigned b, Rgb colour)
+{
+    StopRunning();
+    if (b == 0) {
+        Reset(kLedOff);
+        return;
+    }
+    const CellRange range = segmentRange(cellCount_, a, b);
+    for (unsigned i = range.from; i < range.to; ++i)
+        SetCell(i, colour);
+}
+
+void myLEDLine::StepForward()
+{
+    StopRunning();
+    for (const CellPaint& p : stepForwardCells(step_, cellCount_))
+        SetCell(p.cell, p.colour);
+}
+
+void myLEDLine::StepBack()
+{
+    for (const CellPaint& p : stepBackCells(step_, cellCount_))
+        SetCell(p.cell, p.colour);
+}
+
+void myLEDLine::ShowRatio(unsigned a, unsigned b, Rgb colourA, Rgb colourB)
+{
+    StopRunning();
+    for (const CellPaint& p : ratioCells(cellCount_, a, b, colourA, colourB))
+        SetCell(p.cell, p.colour);
+}
+
+void myLEDLine::StartRunning()
+{
+    if (running_)
+        return;
+    running_ = true;
+    runTimer_.start();
+}
+
+void myLEDLine::StopRunning()
+{
+    if (!running_)
+        return;
+    running_ = false;
+    runTimer_.stop();
+    Reset(kLedOff);
+}
+
+void myLEDLine::RunStep()
+{
+    for (const CellPaint& p : runStepCells(runLight_, runPosition_, cellCount_))
+        SetCell(p.cell, p.colour);
+}
+
+void myLEDLine::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    if (!framed_) {
+        painter.drawImage(QPoint(0, 0), strip_);
+        return;
+    }
+    const int w = width(), h = height();
+    drawPixelPath(painter, Qt::black, {{w - 1, 0}, {w - 1, h - 1}, {0, h - 1}, {0, 0}, {w - 1, 0}});
+    drawPixelPath(painter, QColor(128, 128, 128), {{w - 2, 1}, {w - 2, h - 2}, {1, h - 2}});
+    drawPixelPath(painter, Qt::white, {{1, h - 2}, {1, 1}, {w - 2, 1}});
+    painter.drawImage(QPoint(kFrameWidth, kFrameWidth), strip_);
+}

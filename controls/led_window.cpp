@@ -1,0 +1,118 @@
+#include "led_window.h"
+
+#include <QPainter>
+#include <QTimerEvent>
+
+#include "led_ziffer.h"
+#include "pictures.h"
+#include "pixel_lines.h"
+#include "platform.h"
+
+namespace {
+
+constexpr int kFirstFaceBitmap = 5018; // digits 0 to 9 are 5018 to 5027, the colon 5028
+constexpr int kClockPending = 1;      // clock mode before the tick has been started
+
+int startQtTimer(QObject& owner, int periodMs)
+{
+    return owner.startTimer(periodMs);
+}
+
+} // namespace
+
+LEDWindow::LEDWindow(QWidget* parent, int x, int y, int digits, bool loadMapped, bool clock,
+                     bool wallClock, std::int64_t value, TimerStart startTimer)
+    : QWidget(parent), value_(value), digitCount_(clampLedDigitCount(digits)),
+      clockMode_(clock ? kClockPending : 0), wallClock_(wallClock)
+{
+    if (clock) {
+        startTime_ = Platform::instance().calendarTime();
+        timeParts_ = utcClockTime(value);
+    }
+    const int width = LEDZiffer::kWidth * digitCount_ + 2;
+    setGeometry(x, y, width, kHeight);
+    rightEdge_ = LEDZiffer::kWidth * digitCount_ + 1;
+    bottomEdge_ = kHeight - 1;
+
+    for (int face = 0; face < kFaceCount; ++face) {
+        faces_[static_cast<std::size_t>(face)] = loadBitmapResource(kFirstFaceBitmap + face, loadMapped);
+        if (!loadMapped && faces_[static_cast<std::size_t>(face)].isNull())
+            throw BitmapMissing(kFirstFaceBitmap + face);
+    }
+    for (int i = 0; i < digitCount_; ++i)
+        digits_.push_back(new LEDZiffer(this, QPoint(width - 14 - LEDZiffer::kWidth * i, 1)));
+    if (parent != nullptr)
+        show();
+
+    // Window set-up: the first picture, then the tick.
+    ShowValue();
+    if (clockMode_ != 0) {
+        clockMode_ = (startTimer != nullptr ? startTimer : startQtTimer)(*this, kTickPeriodMs);
+        if (clockMode_ == 0)
+            ShowValue(); // no tick: from now on a counter of value_
+    }
+}
+
+LEDWindow::~LEDWindow()
+{
+    if (clockMode_ != 0)
+        killTimer(clockMode_);
+}
+
+void LEDWindow::SetValue(std::int64_t value)
+{
+    if (clockMode_ == 0)
+        value_ = value;
+    else
+        timeParts_ = utcClockTime(value);
+    ShowValue();
+}
+
+void LEDWindow::ShowValue()
+{
+    const std::vector<int> faces =
+        clockMode_ == 0 ? counterFaces(value_, digitCount_) : clockFaces(timeParts_, digitCount_);
+    for (std::size_t i = 0; i < digits_.size(); ++i)
+        digits_[i]->SetBitmap(&faces_[static_cast<std::size_t>(faces[i])]);
+}
+
+void LEDWindow::Tick()
+{
+    Platform& platform = Platform::instance();
+    const std::int64_t now = platform.calendarTime();
+    if (wallClock_) {
+        const std::tm local = platform.localTime(now);
+        timeParts_ = {local.tm_hour, local.tm_min, local.tm_sec};
+    } else {
+        timeParts_ = utcClockTime(now - startTime_);
+    }
+    ShowValue();
+}
+
+int LEDWindow::ShownFace(int position) const
+{
+    if (position < 0 || position >= digitCount_)
+        return -1;
+    const QImage* face = digits_[static_cast<std::size_t>(position)]->Bitmap();
+    for (std::size_t i = 0; i < faces_.size(); ++i) {
+        if (face == &faces_[i])
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+void LEDWindow::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    const int r = rightEdge_, b = bottomEdge_;
+    drawPixelPath(painter, Qt::black, {{0, b}, {r, b}, {r, 0}});
+    drawPixelPath(painter, Qt::white, {{r, 0}, {0, 0}, {0, b}});
+}
+
+void LEDWindow::timerEvent(QTimerEvent* event)
+{
+    if (clockMode_ != 0 && event->timerId() == clockMode_)
+        Tick();
+    else
+        QWidget::timerEvent(event);
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QFont>
+#include <QString>
+#include <QWidget>
+
+// One line of engraved text: a light grey copy one pixel further along the text under a
+// black copy. The label sizes itself to its text once, at construction. Upright, the text is
+// turned a quarter clockwise (it reads from top to bottom) and the label grows upwards from
+// its anchor, its bottom edge on y. Framed, a sunken 2 px frame encloses it. Transparent, the
+// parent shows between the letters; otherwise the label's background is filled first.
+//
+// Text and font are copied, so the caller need not keep them alive.
+class my3DText : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kFrameWidth = 2; // px on every side when framed
+
+    // x, y: parent pixels; the top-left corner, or for an upright label the bottom-left one.
+    my3DText(QWidget* parent, int x, int y, const QString& text, const QFont& font, bool vertical,
+             bool framed, bool transparent);
+
+    // The text's extent with this font: along the text and across it (ascent + descent), px.
+    static QSize MeasureText(const QString& text, const QFont& font);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    bool framed_;
+    bool vertical_;
+    QString text_;
+    QFont font_;
+};
