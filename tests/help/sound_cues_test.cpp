@@ -3,7 +3,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <optional>
 #include <vector>
 
@@ -18,18 +17,19 @@ struct Pcm {
     std::vector<std::int16_t> samples;
 };
 
-std::uint32_t le32(const char* p)
+std::uint32_t byteAt(const QByteArray& bytes, qsizetype at)
 {
-    std::uint32_t v = 0;
-    std::memcpy(&v, p, 4);
-    return v;
+    return static_cast<unsigned char>(bytes.at(at));
 }
 
-std::uint16_t le16(const char* p)
+std::uint16_t le16(const QByteArray& bytes, qsizetype at)
 {
-    std::uint16_t v = 0;
-    std::memcpy(&v, p, 2);
-    return v;
+    return static_cast<std::uint16_t>(byteAt(bytes, at) | byteAt(bytes, at + 1) << 8);
+}
+
+std::uint32_t le32(const QByteArray& bytes, qsizetype at)
+{
+    return le16(bytes, at) | static_cast<std::uint32_t>(le16(bytes, at + 2)) << 16;
 }
 
 // A RIFF WAVE file of 16-bit PCM mono, or nothing.
@@ -42,21 +42,22 @@ std::optional<Pcm> readPcmMono16(const QByteArray& bytes)
     qsizetype at = 12;
     while (at + 8 <= bytes.size()) {
         const QByteArray id = bytes.mid(at, 4);
-        const qsizetype size = le32(bytes.constData() + at + 4);
-        const char* body = bytes.constData() + at + 8;
-        if (at + 8 + size > bytes.size())
+        const qsizetype size = le32(bytes, at + 4);
+        const qsizetype body = at + 8;
+        if (body + size > bytes.size())
             return std::nullopt;
         if (id == "fmt ") {
-            if (size < 16 || le16(body) != 1 || le16(body + 2) != 1 || le16(body + 14) != 16)
+            if (size < 16 || le16(bytes, body) != 1 || le16(bytes, body + 2) != 1 ||
+                le16(bytes, body + 14) != 16)
                 return std::nullopt;
-            pcm.rate = static_cast<int>(le32(body + 4));
+            pcm.rate = static_cast<int>(le32(bytes, body + 4));
             formatSeen = true;
         } else if (id == "data" && formatSeen) {
-            pcm.samples.resize(static_cast<std::size_t>(size / 2));
-            std::memcpy(pcm.samples.data(), body, pcm.samples.size() * 2);
+            for (qsizetype i = 0; i + 1 < size; i += 2)
+                pcm.samples.push_back(static_cast<std::int16_t>(le16(bytes, body + i)));
             return pcm;
         }
-        at += 8 + size + (size & 1);
+        at = body + size + (size & 1);
     }
     return std::nullopt;
 }
