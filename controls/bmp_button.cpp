@@ -65,6 +65,8 @@ myBMPButton::myBMPButton(QWidget* parent, int offBitmapId, int onBitmapId, int c
     resize(sizeHint());
     blinkTimer_.setTimerType(Qt::CoarseTimer);
     connect(&blinkTimer_, &QTimer::timeout, this, &myBMPButton::BlinkStep);
+    // A release need not be drawn (the click may hide the button); the next push must flip.
+    connect(this, &QAbstractButton::released, this, [this] { heldAtLastDraw_ = false; });
 }
 
 myBMPButton::~myBMPButton() = default;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QSignalSpy>
@@ -220,6 +221,18 @@ TEST_F(BmpButtonTest, SlidingOffAndBackOnWhileHeldFlipsAgain)
     mouse(*option, QEvent::MouseMove, QPoint(40, 20), Qt::LeftButton);
     EXPECT_FALSE(option->On());
     mouse(*option, QEvent::MouseButtonRelease, QPoint(40, 20), Qt::NoButton);
+    EXPECT_FALSE(option->On());
+}
+
+TEST_F(BmpButtonTest, MouseClickThenSpaceBarFlipsTwice)
+{
+    RecordingButton* option = optionButton();
+    option->setFocus();
+    mouse(*option, QEvent::MouseButtonPress, QPoint(40, 20), Qt::LeftButton);
+    mouse(*option, QEvent::MouseButtonRelease, QPoint(40, 20), Qt::NoButton);
+    ASSERT_TRUE(option->On());
+    QKeyEvent space(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
+    QCoreApplication::sendEvent(option, &space); // no event loop turn in between
     EXPECT_FALSE(option->On());
 }
 
