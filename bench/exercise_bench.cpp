@@ -88,8 +88,7 @@ void runExercise(benchmark::State& state, std::uint32_t wrongEvery)
     std::unordered_set<const strWort*> wrongOnce;
     std::uint32_t i = 0;
     for (const strWort* e = chain.firstEntry; e != nullptr; e = e->next, ++i)
-        if (wrongEvery != 0 && i % wrongEvery == 3)
-            wrongOnce.insert(e);
+        if (wrongEvery != 0 && i % wrongEvery == 3) wrongOnce.insert(e);
 
     SilentWindow window;
     ExerciseRun run(chain, window, config, dir.file("DODADIZE.KAZ"));
@@ -101,8 +100,7 @@ void runExercise(benchmark::State& state, std::uint32_t wrongEvery)
         while (run.running()) {
             const strWort* e = chain.currentEntry;
             const bool wrong = e->wrongCount == 0 && e->rightCount == 0 && wrongOnce.count(e) != 0;
-            if (wrong)
-                run.checkAnswer("falsch"); // draws nothing: the confirmation below does
+            if (wrong) run.checkAnswer("falsch"); // draws nothing: the confirmation below does
             const std::string& answer = wrong ? std::string() : expectedTerm(*e);
             const auto t0 = Clock::now();
             run.checkAnswer(answer);

@@ -64,10 +64,8 @@ void spaceSentenceMarks(std::string& term)
             --i; // the same mark again, now at its new place
             continue;
         }
-        if (i + 1 == term.size())
-            break;
-        if (term[i + 1] != kBlank && term.size() < kMaxFieldChars)
-            term.insert(i + 1, 1, kBlank);
+        if (i + 1 == term.size()) break;
+        if (term[i + 1] != kBlank && term.size() < kMaxFieldChars) term.insert(i + 1, 1, kBlank);
         i += 2; // behind whatever now follows the mark
     }
 }
@@ -79,13 +77,11 @@ std::vector<std::string_view> splitItems(std::string_view text)
     std::vector<std::string_view> items;
     std::size_t start = 0;
     for (std::size_t i = 0; i <= text.size(); ++i) {
-        if (i < text.size() && text[i] != ',')
-            continue;
+        if (i < text.size() && text[i] != ',') continue;
         std::size_t end = i;
         while (end > start && text[end - 1] == kBlank)
             --end;
-        if (end > start)
-            items.push_back(text.substr(start, end - start));
+        if (end > start) items.push_back(text.substr(start, end - start));
         start = i + 1;
         while (start < text.size() && text[start] == kBlank)
             ++start;
@@ -100,8 +96,7 @@ bool everyItemFound(const std::vector<std::string_view>& from,
                     const std::vector<std::string_view>& in, CompareFeedback& feedback)
 {
     for (const std::string_view item : from) {
-        if (std::find(in.begin(), in.end(), item) == in.end())
-            return false;
+        if (std::find(in.begin(), in.end(), item) == in.end()) return false;
         feedback.startBlink(OptionButton::AnyOrder, kOptionBlinkPeriodMs);
     }
     return true;
@@ -111,8 +106,7 @@ bool everyItemFound(const std::vector<std::string_view>& from,
 
 void normalizeTerm(std::string& term)
 {
-    if (const std::size_t zero = term.find('\0'); zero != std::string::npos)
-        term.resize(zero);
+    if (const std::size_t zero = term.find('\0'); zero != std::string::npos) term.resize(zero);
     collapseBlanks(term);
     spaceSentenceMarks(term);
 }
@@ -122,8 +116,7 @@ bool answersMatch(std::string_view expected, std::string_view typed, const Compa
 {
     expected = untilZero(expected);
     typed = untilZero(typed);
-    if (expected == typed)
-        return true;
+    if (expected == typed) return true;
 
     bool result = false;
     std::string a(expected);
@@ -136,14 +129,11 @@ bool answersMatch(std::string_view expected, std::string_view typed, const Compa
         if (i < lenA && i < lenB && a[i] != b[i] && upperAscii(a[i]) == upperAscii(b[i]))
             feedback.startBlink(OptionButton::IgnoreCase, kOptionBlinkPeriodMs);
         if (options.ignoreCase) {
-            if (i < lenA)
-                a[i] = upperAscii(a[i]);
-            if (i < lenB)
-                b[i] = upperAscii(b[i]);
+            if (i < lenA) a[i] = upperAscii(a[i]);
+            if (i < lenB) b[i] = upperAscii(b[i]);
         }
     }
-    if (options.ignoreCase && a == b)
-        result = true;
+    if (options.ignoreCase && a == b) result = true;
 
     std::string c = a;
     std::string d = b;
@@ -157,20 +147,18 @@ bool answersMatch(std::string_view expected, std::string_view typed, const Compa
     }
 
     for (std::size_t i = 0; i < n; ++i) {
-        if (i < lenA && i < lenB && c[i] != d[i] && (isIgnorableMark(c[i]) || isIgnorableMark(d[i])))
+        if (i < lenA && i < lenB && c[i] != d[i] &&
+            (isIgnorableMark(c[i]) || isIgnorableMark(d[i])))
             feedback.startBlink(OptionButton::IgnorePunctuation, kOptionBlinkPeriodMs);
         if (options.ignorePunctuation) {
-            if (i < lenA && isIgnorableMark(c[i]))
-                c[i] = kBlank;
-            if (i < lenB && isIgnorableMark(d[i]))
-                d[i] = kBlank;
+            if (i < lenA && isIgnorableMark(c[i])) c[i] = kBlank;
+            if (i < lenB && isIgnorableMark(d[i])) d[i] = kBlank;
         }
     }
     if (options.ignorePunctuation) {
         normalizeTerm(c);
         normalizeTerm(d);
-        if (c == d)
-            result = true;
+        if (c == d) result = true;
     }
     return result;
 }

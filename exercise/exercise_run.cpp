@@ -32,8 +32,7 @@ constexpr std::uint32_t kSoundVariants = 3;
 // An entry of the repetition pass is done after this many right answers in the exercise.
 constexpr std::uint32_t kRightAnswersToMaster = 2;
 
-template <typename... Args>
-std::string format(const char* pattern, Args... args)
+template <typename... Args> std::string format(const char* pattern, Args... args)
 {
     char buffer[96];
     const int n = std::snprintf(buffer, sizeof buffer, pattern, args...);
@@ -51,8 +50,7 @@ std::string soundFile(const char* prefix, std::uint32_t seed)
 ExerciseRun::ExerciseRun(EntryChain& chain, ExerciseWindow& window, Config& config,
                          std::string resultsLogPath)
     : chain_(chain), window_(window), config_(config), resultsLogPath_(std::move(resultsLogPath))
-{
-}
+{}
 
 bool ExerciseRun::startExercise(QueryMode mode, std::int64_t startTime, std::uint32_t seed)
 {
@@ -97,8 +95,7 @@ bool ExerciseRun::startExercise(QueryMode mode, std::int64_t startTime, std::uin
 
 bool ExerciseRun::endExercise(bool ask)
 {
-    if (!running())
-        return false;
+    if (!running()) return false;
     stopFeedback();
     if (ask && !window_.messageBox(kAbortQuestion, kAbortCaption, MessageKind::YesNoExclamation)) {
         window_.updateStatus();
@@ -119,8 +116,7 @@ bool ExerciseRun::endExercise(bool ask)
 
 void ExerciseRun::nextQuestion()
 {
-    if (!running())
-        return;
+    if (!running()) return;
     seed_ = advanceSeed(seed_);
     const std::uint32_t n = entryCount();
     const std::uint32_t draw = seedDraw(seed_) % n;
@@ -195,8 +191,7 @@ void ExerciseRun::ask(std::size_t index)
 
 void ExerciseRun::checkAnswer(std::string_view typed)
 {
-    if (!running() || current_ == kNone)
-        return;
+    if (!running() || current_ == kNone) return;
     if (answerPending_) {
         answerPending_ = false;
         stopFeedback(); // the flashing must never write over the next question
@@ -206,8 +201,7 @@ void ExerciseRun::checkAnswer(std::string_view typed)
     window_.stopOptionBlink();
     std::string answer(typed);
     normalizeTerm(answer);
-    if (answer.empty())
-        return;
+    if (answer.empty()) return;
 
     strWort& entry = *entries_[current_];
     const std::string& expected = expectedTerm(entry);
@@ -227,8 +221,7 @@ void ExerciseRun::checkAnswer(std::string_view typed)
     answerPending_ = true;
     ++wrong_;
     ++passWrong_;
-    if (entry.wrongCount++ == 0)
-        ++entriesWithErrors_;
+    if (entry.wrongCount++ == 0) ++entriesWithErrors_;
     updateMarks(current_);
     if (draws_ < entryCount()) {
         showGrade(asked_, right_);
@@ -241,26 +234,22 @@ void ExerciseRun::checkAnswer(std::string_view typed)
 
 void ExerciseRun::stopFeedback()
 {
-    if (!feedbackRunning_)
-        return;
+    if (!feedbackRunning_) return;
     feedbackRunning_ = false;
     window_.stopAnswerFeedback();
 }
 
 bool ExerciseRun::optionChangeAllowed()
 {
-    if (!running())
-        return true;
+    if (!running()) return true;
     window_.messageBox(kOptionRefusal, kOptionRefusalCaption, MessageKind::OkInformation);
     return false;
 }
 
 std::string ExerciseRun::statusText() const
 {
-    if (!running())
-        return {};
-    if (answerPending_)
-        return format("%u .   F E H L E R !", wrong_);
+    if (!running()) return {};
+    if (answerPending_) return format("%u .   F E H L E R !", wrong_);
     std::string text = format("\xDC"
                               "BUNG: %u. Aufgabe",
                               asked_);
@@ -295,8 +284,7 @@ void ExerciseRun::finish()
 void ExerciseRun::reportResult()
 {
     ResultsLog log = ResultsLog::load(resultsLogPath_);
-    if (chain_.entryCount == 0)
-        return;
+    if (chain_.entryCount == 0) return;
     const ResultSummary summary = summarizeResult(chain_);
     showGrade(summary.entries, summary.entries - summary.wrongEntries);
     const ResultReport report = composeReport(summary, grade_, asked_ > summary.entries);

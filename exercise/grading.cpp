@@ -10,8 +10,7 @@ namespace {
 constexpr std::uint32_t kPercent = 100;
 
 // printf-style formatting into a std::string; the formats here are all short.
-template <typename... Args>
-std::string format(const char* pattern, Args... args)
+template <typename... Args> std::string format(const char* pattern, Args... args)
 {
     char buffer[256];
     const int n = std::snprintf(buffer, sizeof buffer, pattern, args...);
@@ -32,8 +31,7 @@ std::uint32_t computeGrade(std::uint32_t asked, std::uint32_t right,
         while (index < kThresholdCount) {
             const std::uint32_t threshold = thresholdTextToNumber(fieldText(index));
             stored[index] = threshold;
-            if (threshold <= percent)
-                break;
+            if (threshold <= percent) break;
             ++index;
         }
     }
@@ -55,8 +53,7 @@ ResultSummary summarizeResult(const EntryChain& chain)
 
 std::uint32_t successQuota(const ResultSummary& summary)
 {
-    if (summary.entries == 0)
-        return 0;
+    if (summary.entries == 0) return 0;
     const std::uint64_t rightAtOnce = summary.entries - summary.wrongEntries;
     return static_cast<std::uint32_t>(rightAtOnce * kPercent / summary.entries);
 }
@@ -69,8 +66,8 @@ ResultReport composeReport(const ResultSummary& summary, std::uint32_t grade, bo
                          "bung:\r%u Aufgaben mit %u Fehlern. (Erfolgsquote = %u%%)",
                          summary.entries, summary.wrongEntries, successQuota(summary));
     if (repetitionPass) {
-        report.text += format("\r\rSchwerpunkt: %u Aufgaben mit %u Fehlern.",
-                              summary.wrongEntries, summary.repeatErrors);
+        report.text += format("\r\rSchwerpunkt: %u Aufgaben mit %u Fehlern.", summary.wrongEntries,
+                              summary.repeatErrors);
         if (summary.repeatErrors > 1)
             report.text += "\r\rEs wird eine weitere \xDC"
                            "bung empfohlen!";

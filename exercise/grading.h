@@ -30,7 +30,8 @@ std::uint32_t computeGrade(std::uint32_t asked, std::uint32_t right,
 struct ResultSummary {
     std::uint32_t entries = 0;      // n: entries of the lesson
     std::uint32_t wrongEntries = 0; // b: entries answered wrong at least once
-    std::uint32_t repeatErrors = 0; // e: sum of (wrongCount - 1) over those, the repetition's errors
+    std::uint32_t repeatErrors =
+        0; // e: sum of (wrongCount - 1) over those, the repetition's errors
 };
 ResultSummary summarizeResult(const EntryChain& chain);
 

@@ -32,8 +32,7 @@ void PositionSet::assign(std::size_t size, bool full)
         bits = levels_.back().size();
     } while (bits > 1);
 
-    if (!full)
-        return;
+    if (!full) return;
     std::size_t members = size;
     for (auto& words : levels_) {
         for (std::size_t w = 0; w < words.size(); ++w) {
@@ -43,7 +42,8 @@ void PositionSet::assign(std::size_t size, bool full)
             else if (members > first)
                 words[w] = (std::uint64_t{1} << (members - first)) - 1;
         }
-        members = wordsFor(members); // a word of this level is non-zero exactly when it has a member
+        members =
+            wordsFor(members); // a word of this level is non-zero exactly when it has a member
     }
 }
 
@@ -54,60 +54,52 @@ bool PositionSet::contains(std::size_t pos) const
 
 void PositionSet::insert(std::size_t pos)
 {
-    if (pos >= size_ || contains(pos))
-        return;
+    if (pos >= size_ || contains(pos)) return;
     ++count_;
     for (auto& words : levels_) {
         std::uint64_t& word = words[pos >> kWordShift];
         const bool wasEmpty = word == 0;
         word |= bit(pos);
-        if (!wasEmpty)
-            return;
+        if (!wasEmpty) return;
         pos >>= kWordShift;
     }
 }
 
 void PositionSet::erase(std::size_t pos)
 {
-    if (!contains(pos))
-        return;
+    if (!contains(pos)) return;
     --count_;
     for (auto& words : levels_) {
         std::uint64_t& word = words[pos >> kWordShift];
         word &= ~bit(pos);
-        if (word != 0)
-            return;
+        if (word != 0) return;
         pos >>= kWordShift;
     }
 }
 
 std::size_t PositionSet::next(std::size_t from) const
 {
-    if (from >= size_)
-        return npos;
+    if (from >= size_) return npos;
     std::size_t level = 0;
     std::size_t pos = from;
     // Climb until a word holds a member at or after pos, ...
     for (;;) {
         const auto& words = levels_[level];
         const std::size_t w = pos >> kWordShift;
-        if (w >= words.size())
-            return npos;
+        if (w >= words.size()) return npos;
         const std::uint64_t rest = words[w] & (~std::uint64_t{0} << (pos & kBitMask));
         if (rest != 0) {
             pos = (w << kWordShift) | static_cast<std::size_t>(std::countr_zero(rest));
             break;
         }
-        if (level + 1 == levels_.size())
-            return npos;
+        if (level + 1 == levels_.size()) return npos;
         pos = w + 1; // the next word of this level, as a bit of the level above
         ++level;
     }
     // ... then descend to the lowest member below that summary bit.
     while (level > 0) {
         --level;
-        pos = (pos << kWordShift) |
-              static_cast<std::size_t>(std::countr_zero(levels_[level][pos]));
+        pos = (pos << kWordShift) | static_cast<std::size_t>(std::countr_zero(levels_[level][pos]));
     }
     return pos;
 }

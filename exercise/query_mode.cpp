@@ -14,8 +14,7 @@ void assignDirection(strWort& entry, QueryMode mode, char& mixedToggle)
         entry.direction = kSecondTermShown;
         return;
     case QueryMode::ModeMixed:
-        if (entry.direction == kFirstTermShown || entry.direction == kSecondTermShown)
-            return;
+        if (entry.direction == kFirstTermShown || entry.direction == kSecondTermShown) return;
         mixedToggle = mixedToggle == kFirstTermShown ? kSecondTermShown : kFirstTermShown;
         entry.direction = mixedToggle;
         return;

@@ -6,7 +6,12 @@
 class strWort;
 
 // What the main dialog is doing: editing the lesson, or running an exercise in one direction.
-enum class QueryMode : std::uint32_t { ModeEdit = 0, ModeNormal = 1, ModeReversed = 2, ModeMixed = 3 };
+enum class QueryMode : std::uint32_t {
+    ModeEdit = 0,
+    ModeNormal = 1,
+    ModeReversed = 2,
+    ModeMixed = 3
+};
 
 // An entry's direction mark.
 inline constexpr char kDirectionUnset = ' ';

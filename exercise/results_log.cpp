@@ -59,13 +59,11 @@ const char* mark(bool on)
     return on ? "x" : "-";
 }
 
-template <typename... Args>
-void appendFormat(std::string& out, const char* pattern, Args... args)
+template <typename... Args> void appendFormat(std::string& out, const char* pattern, Args... args)
 {
     char buffer[128]; // the widest piece (date, time and duration) needs 2+1+2+2+2+1+2+11+1+2
     const int n = std::snprintf(buffer, sizeof buffer, pattern, args...);
-    if (n > 0)
-        out.append(buffer, std::min(static_cast<std::size_t>(n), sizeof buffer - 1));
+    if (n > 0) out.append(buffer, std::min(static_cast<std::size_t>(n), sizeof buffer - 1));
 }
 
 } // namespace
@@ -81,8 +79,7 @@ ResultsLog ResultsLog::fromBytes(std::string_view bytes)
 ResultsLog ResultsLog::load(const std::string& path)
 {
     std::string bytes;
-    if (!readFilePrefix(path, kResultsLogBytes, bytes))
-        return ResultsLog();
+    if (!readFilePrefix(path, kResultsLogBytes, bytes)) return ResultsLog();
     return fromBytes(bytes);
 }
 
@@ -93,8 +90,7 @@ bool ResultsLog::save(const std::string& path) const
 
 bool ResultsLog::slotEmpty(std::size_t slot) const
 {
-    return slot >= kResultSlots ||
-           readU32(&image_[slot * kResultRecordBytes + kEntryCountAt]) == 0;
+    return slot >= kResultSlots || readU32(&image_[slot * kResultRecordBytes + kEntryCountAt]) == 0;
 }
 
 std::size_t ResultsLog::usedSlots() const
@@ -108,8 +104,7 @@ std::size_t ResultsLog::usedSlots() const
 ResultRecord ResultsLog::record(std::size_t slot) const
 {
     ResultRecord r;
-    if (slot >= kResultSlots)
-        return r;
+    if (slot >= kResultSlots) return r;
     const unsigned char* p = &image_[slot * kResultRecordBytes];
     r.startTime = static_cast<std::int32_t>(readU32(p + kStartTimeAt));
     r.duration = static_cast<std::int32_t>(readU32(p + kDurationAt));
@@ -158,8 +153,7 @@ void ResultsLog::writeRecord(std::size_t slot, const ResultRecord& record)
 
 std::string lessonNameFromPath(std::string_view path)
 {
-    if (path.empty())
-        return kNewLessonName;
+    if (path.empty()) return kNewLessonName;
     std::string_view name = path;
     if (const std::size_t sep = name.find_last_of("/\\"); sep != std::string_view::npos)
         name.remove_prefix(sep + 1);

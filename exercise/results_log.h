@@ -82,9 +82,9 @@ std::string resultsTableRow(const ResultRecord& record, const std::tm& localStar
 
 // What the results-log button shows: the table, or the notice for an empty log.
 struct ResultsLogView {
-    bool notice = false;      // true: big font, red text, closes after kNoticeTimeoutMs
-    std::string title;        // Windows-1252
-    std::string text;         // lines separated by single carriage returns
+    bool notice = false; // true: big font, red text, closes after kNoticeTimeoutMs
+    std::string title;   // Windows-1252
+    std::string text;    // lines separated by single carriage returns
 };
 inline constexpr std::uint32_t kNoticeTimeoutMs = 2000;
 ResultsLogView resultsLogView(const ResultsLog& log, const LocalTimeOf& localTime);

@@ -23,8 +23,7 @@ public:
     std::size_t blinks = 0;
     void startBlink(OptionButton, std::uint32_t periodMs) override
     {
-        if (periodMs != kOptionBlinkPeriodMs)
-            std::abort();
+        if (periodMs != kOptionBlinkPeriodMs) std::abort();
         ++blinks;
     }
 };
@@ -37,18 +36,13 @@ bool isMark(char c)
 void checkTidy(std::string_view before, const std::string& after)
 {
     const std::size_t limit = std::max(kMaxFieldChars, before.substr(0, before.find('\0')).size());
-    if (after.size() > limit)
-        std::abort();
-    if (!after.empty() && (after.front() == ' ' || after.back() == ' '))
-        std::abort();
+    if (after.size() > limit) std::abort();
+    if (!after.empty() && (after.front() == ' ' || after.back() == ' ')) std::abort();
     for (std::size_t i = 0; i < after.size(); ++i) {
         const auto u = static_cast<unsigned char>(after[i]);
-        if (u < 32)
-            std::abort(); // control bytes became blanks, a zero byte ended the text
-        if (i > 0 && after[i] == ' ' && after[i - 1] == ' ')
-            std::abort();
-        if (i > 0 && isMark(after[i]) && after[i - 1] == ' ')
-            std::abort();
+        if (u < 32) std::abort(); // control bytes became blanks, a zero byte ended the text
+        if (i > 0 && after[i] == ' ' && after[i - 1] == ' ') std::abort();
+        if (i > 0 && isMark(after[i]) && after[i - 1] == ' ') std::abort();
     }
 }
 
@@ -67,8 +61,7 @@ struct ExactCopy {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    if (size == 0)
-        return 0;
+    if (size == 0) return 0;
     const CompareOptions options{(data[0] & 1) != 0, (data[0] & 2) != 0, (data[0] & 4) != 0};
     const std::string_view rest(reinterpret_cast<const char*>(data + 1), size - 1);
     const std::size_t split = std::min(rest.find('\0'), rest.size());
@@ -87,8 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CountingFeedback backward;
     const bool match = answersMatch(stored.view(), typedExact.view(), options, forward);
     // Every step compares both sides alike, so the verdict does not depend on which is which.
-    if (answersMatch(typedExact.view(), stored.view(), options, backward) != match)
-        std::abort();
+    if (answersMatch(typedExact.view(), stored.view(), options, backward) != match) std::abort();
     CountingFeedback none;
     if (!answersMatch(typedExact.view(), typedExact.view(), options, none) || none.blinks != 0)
         std::abort();

@@ -24,8 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     ResultsLog log = ResultsLog::fromBytes(bytes);
-    if (log.bytes().size() != kResultsLogBytes)
-        std::abort();
+    if (log.bytes().size() != kResultsLogBytes) std::abort();
     if (size < kResultsLogBytes ? log.bytes() != std::string(kResultsLogBytes, '\0')
                                 : log.bytes() != bytes.substr(0, kResultsLogBytes))
         std::abort();
@@ -34,8 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::size_t breaksInNames = 0; // a damaged file may hold carriage returns in names
     for (std::size_t slot = 0; slot < kResultSlots; ++slot) {
         const std::string name = log.record(slot).lessonName;
-        if (name.size() > kLessonNameChars + 1)
-            std::abort();
+        if (name.size() > kLessonNameChars + 1) std::abort();
         for (const char c : name)
             breaksInNames += slot < used && c == '\r';
     }
@@ -58,8 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t expectedSlot = used < kResultSlots ? used : kResultSlots - 1;
     const std::size_t usedAfter = used < kResultSlots ? used + 1 : kResultSlots;
     log.append(r);
-    if (log.record(expectedSlot) != r ||
-        ResultsLog::fromBytes(log.bytes()).usedSlots() < usedAfter)
+    if (log.record(expectedSlot) != r || ResultsLog::fromBytes(log.bytes()).usedSlots() < usedAfter)
         std::abort();
     return 0;
 }

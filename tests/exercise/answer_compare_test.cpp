@@ -98,8 +98,8 @@ INSTANTIATE_TEST_SUITE_P(
         MatchCase{"case_hint_per_position", "HAUS", "haus", kNone, false, {C, C, C, C}},
         MatchCase{"umlauts_not_folded", "\xC4hre", "\xE4hre", kCase, false, {}},
         // Each item found blinks, both ways; the positional hint still meets "," against "n".
-        MatchCase{"any_order_right", "rot, gr\xFCn", "gr\xFCn, rot", kOrder, true,
-                  {O, O, O, O, P, P}},
+        MatchCase{
+            "any_order_right", "rot, gr\xFCn", "gr\xFCn, rot", kOrder, true, {O, O, O, O, P, P}},
         MatchCase{"order_off_wrong", "rot, gr\xFCn", "gr\xFCn, rot", kNone, false, {P, P}},
         MatchCase{"items_are_sets", "rot, rot", "rot", kOrder, true, {O, O, O}},
         MatchCase{"missing_item_ends_the_check", "rot, blau", "rot", kOrder, false, {O}},
@@ -109,7 +109,11 @@ INSTANTIATE_TEST_SUITE_P(
         MatchCase{"bang_is_not_removed", "Hund!", "Hund", kPunct, false, {}},
         MatchCase{"semicolon_splits_no_items", "a; b", "b, a", kAll, false, {P}},
         // A match by the case step does not stop the order step from blinking.
-        MatchCase{"later_steps_run_after_a_match", "Haus, Hof", "haus, hof", kCaseOrder, true,
+        MatchCase{"later_steps_run_after_a_match",
+                  "Haus, Hof",
+                  "haus, hof",
+                  kCaseOrder,
+                  true,
                   {C, C, O, O, O, O}},
         MatchCase{"order_step_sees_upper_case", "A, b", "B, a", kCaseOrder, true, {O, O, O, O}},
         MatchCase{"only_commas_on_both_sides", ",", ",,", kOrder, true, {}}),

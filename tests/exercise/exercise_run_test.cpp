@@ -17,9 +17,12 @@ using WrongPolicy = std::function<bool(std::size_t entry, int k)>;
 
 constexpr std::int64_t kStart = 1765026300;
 constexpr std::uint32_t kSeed = 213;
-#define UEBUNG "status \xDC" "BUNG: "
-#define GESAMT "Gesamt\xFC" "bung:\r"
-const std::string kCongratulation = "box GL\xDC" "CKWUNSCH!: Gl\xFC" "ckwunsch! Alles richtig!";
+// Windows-1252 in octal escapes, which end after three digits: \334 = Ü, \374 = ü, \344 = ä.
+#define UEBUNG "status \334BUNG: "
+#define GESAMT "Gesamt\374bung:\r"
+const std::string kCongratulation = "box GL\xDC"
+                                    "CKWUNSCH!: Gl\xFC"
+                                    "ckwunsch! Alles richtig!";
 
 // The generator once more: the k-th state from kSeed and the sound it selects.
 std::uint32_t stateAfter(std::uint32_t seed, int k)
@@ -30,8 +33,8 @@ std::uint32_t stateAfter(std::uint32_t seed, int k)
 }
 std::string soundAfter(const char* kind, int k)
 {
-    return std::string("sound ") + kind + std::to_string((stateAfter(kSeed, k) >> 12 & 0x7FFF) % 3 + 1) +
-           ".WAV";
+    return std::string("sound ") + kind +
+           std::to_string((stateAfter(kSeed, k) >> 12 & 0x7FFF) % 3 + 1) + ".WAV";
 }
 
 // One dialog with its lesson, settings and results log in a temporary working folder.
@@ -106,8 +109,14 @@ TEST_F(Exercise, OneEntryAnsweredRight)
                        "stopBlink", "locked 0", "line1 restore 1", "clock wall",
                        "readOnly question 0", "showEntry Haus", "status "}));
     EXPECT_EQ(log().usedSlots(), 1u);
-    EXPECT_EQ(log().record(0), (ResultRecord{static_cast<std::int32_t>(kStart), 187, "Rudarudn1",
-                                             {true, false, true}, {90, 80, 66, 50, 20}, 1, 1, 0}));
+    EXPECT_EQ(log().record(0), (ResultRecord{static_cast<std::int32_t>(kStart),
+                                             187,
+                                             "Rudarudn1",
+                                             {true, false, true},
+                                             {90, 80, 66, 50, 20},
+                                             1,
+                                             1,
+                                             0}));
 }
 
 TEST_F(Exercise, OneEntryWrongThenRightTwice)
@@ -153,7 +162,8 @@ TEST_F(Exercise, TwoEntriesFirstWrongIsRepeatedRightAway)
                        UEBUNG "4. Aufgabe (Schwerpunkte)", "status cleared", "status "}));
     // At each first-pass draw, after the wrong answer (not the pass's last question), at the
     // end of the pass (1 of 2 = 50 %: grade 4), and for the report.
-    EXPECT_EQ(window.only("grade"), (Strings{"grade 1", "grade 6", "grade 6", "grade 4", "grade 4"}));
+    EXPECT_EQ(window.only("grade"),
+              (Strings{"grade 1", "grade 6", "grade 6", "grade 4", "grade 4"}));
 }
 
 TEST_F(Exercise, QuestionOrderOfFiveEntries)
@@ -169,8 +179,8 @@ TEST_F(Exercise, QuestionOrderOfFiveEntries)
     //  3315312000 = 0xC59BA580: bits 0x59BA = 22970, r 0, start 0 -> 0 asked, 1
     //    78005121 = 0x04A64381: bits 0x4A64 = 19044, r 4, start 3 -> 3, 4
     //  3679930294 = 0xDB5747B6: bits 0x3574 = 13684, r 4, start 3 -> 3, 4, wrap, 0, 1, 2
-    EXPECT_EQ(window.only("question "), (Strings{"question w0", "question w3", "question w1",
-                                                 "question w4", "question w2"}));
+    EXPECT_EQ(window.only("question "),
+              (Strings{"question w0", "question w3", "question w1", "question w4", "question w2"}));
     const Strings statuses = window.only(UEBUNG);
     ASSERT_EQ(statuses.size(), 6u);
     EXPECT_EQ(statuses[2], UEBUNG "2. Aufgabe (1 OK, 0 Fehler)");
@@ -190,8 +200,8 @@ TEST_F(Exercise, MixedModeAlternatesAndCarriesTheToggleOver)
     answerRight();
     answerRight();
     answerRight();
-    EXPECT_EQ(window.only("question "), (Strings{"question a1", "question b2", "question c1",
-                                                 "question b2", "question b2"}));
+    EXPECT_EQ(window.only("question "),
+              (Strings{"question a1", "question b2", "question c1", "question b2", "question b2"}));
     ASSERT_TRUE(start(QueryMode::ModeMixed));
     EXPECT_EQ(window.lastQuestion, "a2") << "the alternation goes on across exercises";
     run.checkAnswer("a1"); // 'D' asks for the first term
@@ -212,7 +222,8 @@ TEST_F(Exercise, OptionsAreReadAtEachAnswer)
     run.checkAnswer("haus");
     EXPECT_EQ(run.right(), 1u);
     EXPECT_FALSE(run.optionChangeAllowed());
-    EXPECT_EQ(window.only("box"), Strings{"box \xDC" "bungsmodus: Umschalten im \xDC"
+    EXPECT_EQ(window.only("box"), Strings{"box \xDC"
+                                          "bungsmodus: Umschalten im \xDC"
                                           "bungsmodus nicht zul\xE4ssig!"});
 }
 
@@ -225,7 +236,10 @@ TEST_F(Exercise, AbortAsksAndLeavesNoReportAndNoRecord)
     window.answers = {false};
     window.calls.clear();
     EXPECT_FALSE(run.endExercise(true));
-    EXPECT_EQ(window.calls, (Strings{"feedback stop", "box \xDC" "BUNG: \xDC" "bung abbrechen?",
+    EXPECT_EQ(window.calls, (Strings{"feedback stop",
+                                     "box \xDC"
+                                     "BUNG: \xDC"
+                                     "bung abbrechen?",
                                      "status 1 .   F E H L E R !"}));
     EXPECT_TRUE(run.running() && run.answerPending()) << "No goes on where the exercise was";
 
@@ -257,8 +271,10 @@ TEST_F(Exercise, TenEntryExampleReportsGrade2)
                                              "10 Aufgaben mit 2 Fehlern. (Erfolgsquote = 80%)\r\r"
                                              "Schwerpunkt: 2 Aufgaben mit 1 Fehlern."});
     EXPECT_EQ(config.thresholds[0], 250u);
-    EXPECT_EQ(log().record(0), (ResultRecord{static_cast<std::int32_t>(kStart), 187, "<NEU>", {},
-                                             {250, 80, 66, 50, 20}, 2, 10, 2}));
+    EXPECT_EQ(
+        log().record(0),
+        (ResultRecord{
+            static_cast<std::int32_t>(kStart), 187, "<NEU>", {}, {250, 80, 66, 50, 20}, 2, 10, 2}));
 }
 
 TEST_F(Exercise, StartAsksToSaveAndIsRefusedWithoutEntriesOrWhileRunning)
@@ -285,8 +301,7 @@ std::vector<std::size_t> walkedOrder(std::size_t n, std::uint32_t seed, const Wr
     const auto due = [](const strWort* e) { return e->wrongCount > 0 && e->rightCount < 2; };
     const auto any = [&](auto pred) {
         for (const strWort* e = chain.firstEntry; e != nullptr; e = e->next)
-            if (pred(e))
-                return true;
+            if (pred(e)) return true;
         return false;
     };
     std::uint32_t draws = 0;
@@ -305,12 +320,10 @@ std::vector<std::size_t> walkedOrder(std::size_t n, std::uint32_t seed, const Wr
             ++draws;
         } else if (draws == n) {
             draws = static_cast<std::uint32_t>(n) + 1;
-            if (!any([](const strWort* x) { return x->wrongCount > 0; }))
-                break;
+            if (!any([](const strWort* x) { return x->wrongCount > 0; })) break;
             continue;
         } else {
-            if (!any(due))
-                break;
+            if (!any(due)) break;
             bool wrapped = false;
             for (e = previous->next;; e = e->next) {
                 if (e == nullptr && wrapped) {
@@ -321,8 +334,7 @@ std::vector<std::size_t> walkedOrder(std::size_t n, std::uint32_t seed, const Wr
                     wrapped = true;
                     e = chain.firstEntry;
                 }
-                if (e != previous && due(e))
-                    break;
+                if (e != previous && due(e)) break;
             }
         }
         previous = e;
@@ -346,8 +358,7 @@ TEST_P(QuestionOrder, IsTheOrderOfTheChainWalks)
         s.addNumbered(entries);
         ASSERT_TRUE(s.start(QueryMode::ModeNormal, seed));
         ASSERT_EQ(s.play(wrong), walkedOrder(entries, seed, wrong)) << "seed " << seed;
-        if (entries > 32768)
-            break; // one seed is enough to walk past the draws' range
+        if (entries > 32768) break; // one seed is enough to walk past the draws' range
     }
 }
 
@@ -356,7 +367,11 @@ TEST_P(QuestionOrder, IsTheOrderOfTheChainWalks)
 INSTANTIATE_TEST_SUITE_P(Lessons, QuestionOrder,
                          ::testing::Values(std::tuple{1, 60}, std::tuple{2, 50}, std::tuple{17, 30},
                                            std::tuple{64, 20}, std::tuple{65, 100},
-                                           std::tuple{1000, 10}, std::tuple{33000, 5}));
+                                           std::tuple{1000, 10}, std::tuple{33000, 5}),
+                         [](const auto& info) {
+                             return std::to_string(std::get<0>(info.param)) + "_entries_" +
+                                    std::to_string(std::get<1>(info.param)) + "_percent_wrong";
+                         });
 
 TEST(LocalTimeSeed, CountsTheLocalCalendarInSeconds)
 {

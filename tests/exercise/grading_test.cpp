@@ -36,11 +36,15 @@ INSTANTIATE_TEST_SUITE_P(
         GradeCase{"all_right", 10, 10, kDefaults, 1, {90, 7, 7, 7, 7}},
         GradeCase{"p_66_reaches_the_third_exactly", 3, 2, kDefaults, 3, {90, 80, 66, 7, 7}},
         GradeCase{"all_wrong_is_grade_6", 5, 0, kDefaults, 6, {90, 80, 66, 50, 20}},
-        GradeCase{"rising_thresholds_p_75", 4, 3, {"50", "60", "70", "80", "90"}, 1,
-                  {50, 7, 7, 7, 7}},
+        GradeCase{
+            "rising_thresholds_p_75", 4, 3, {"50", "60", "70", "80", "90"}, 1, {50, 7, 7, 7, 7}},
         GradeCase{"nothing_asked_reads_nothing", 0, 0, kDefaults, 1, {7, 7, 7, 7, 7}},
         GradeCase{"not_a_number_is_0", 5, 0, {"abc", "", "", "", ""}, 1, {0, 7, 7, 7, 7}},
-        GradeCase{"negative_is_never_reached", 1, 1, {"-5", "80", "", "", ""}, 2,
+        GradeCase{"negative_is_never_reached",
+                  1,
+                  1,
+                  {"-5", "80", "", "", ""},
+                  2,
                   {0xFFFFFFFBu, 80, 7, 7, 7}},
         GradeCase{"stored_unclamped", 10, 9, {" +250", "80", "", "", ""}, 2, {250, 80, 7, 7, 7}},
         GradeCase{"huge_counts_do_not_wrap", 50000000, 50000000, kDefaults, 1, {90, 7, 7, 7, 7}}),
@@ -70,23 +74,35 @@ TEST_P(FinalReport, CountsGradesAndWords)
     EXPECT_EQ(report.text, c.text);
 }
 
-#define GESAMT "Gesamt\xFC" "bung:\r"
+#define GESAMT "Gesamt\374bung:\r" // \374 = ü in Windows-1252
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, FinalReport,
-    ::testing::Values(
-        ReportCase{"ten_entry_example", {0, 1, 0, 0, 0, 0, 2, 0, 0, 0}, true, "Ergebnis: Note 2",
-                   GESAMT "10 Aufgaben mit 2 Fehlern. (Erfolgsquote = 80%)\r\r"
-                          "Schwerpunkt: 2 Aufgaben mit 1 Fehlern."},
-        ReportCase{"all_right_one_sentence", {0, 0, 0, 0}, false, "Ergebnis: Note 1",
-                   GESAMT "4 Aufgaben mit 0 Fehlern. (Erfolgsquote = 100%)"},
-        ReportCase{"three_one_wrong_quota_66", {0, 1, 0}, true, "Ergebnis: Note 3",
-                   GESAMT "3 Aufgaben mit 1 Fehlern. (Erfolgsquote = 66%)\r\r"
-                          "Schwerpunkt: 1 Aufgaben mit 0 Fehlern."},
-        ReportCase{"all_wrong_grade_6_and_advice", {1, 2, 1, 3, 1}, true, "Ergebnis: Note 6",
-                   GESAMT "5 Aufgaben mit 5 Fehlern. (Erfolgsquote = 0%)\r\r"
-                          "Schwerpunkt: 5 Aufgaben mit 3 Fehlern.\r\r"
-                          "Es wird eine weitere \xDC" "bung empfohlen!"}),
+    ::testing::Values(ReportCase{"ten_entry_example",
+                                 {0, 1, 0, 0, 0, 0, 2, 0, 0, 0},
+                                 true,
+                                 "Ergebnis: Note 2",
+                                 GESAMT "10 Aufgaben mit 2 Fehlern. (Erfolgsquote = 80%)\r\r"
+                                        "Schwerpunkt: 2 Aufgaben mit 1 Fehlern."},
+                      ReportCase{"all_right_one_sentence",
+                                 {0, 0, 0, 0},
+                                 false,
+                                 "Ergebnis: Note 1",
+                                 GESAMT "4 Aufgaben mit 0 Fehlern. (Erfolgsquote = 100%)"},
+                      ReportCase{"three_one_wrong_quota_66",
+                                 {0, 1, 0},
+                                 true,
+                                 "Ergebnis: Note 3",
+                                 GESAMT "3 Aufgaben mit 1 Fehlern. (Erfolgsquote = 66%)\r\r"
+                                        "Schwerpunkt: 1 Aufgaben mit 0 Fehlern."},
+                      ReportCase{"all_wrong_grade_6_and_advice",
+                                 {1, 2, 1, 3, 1},
+                                 true,
+                                 "Ergebnis: Note 6",
+                                 GESAMT "5 Aufgaben mit 5 Fehlern. (Erfolgsquote = 0%)\r\r"
+                                        "Schwerpunkt: 5 Aufgaben mit 3 Fehlern.\r\r"
+                                        "Es wird eine weitere \xDC"
+                                        "bung empfohlen!"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SuccessQuota, TruncatesLikeTheFloatingPointFormula)

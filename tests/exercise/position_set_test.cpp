@@ -39,7 +39,6 @@ TEST_P(PositionSetModel, NextMatchesAnOrderedSet)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Sizes, PositionSetModel,
-                         ::testing::Values(0, 1, 64, 65, 4097, 262145));
+INSTANTIATE_TEST_SUITE_P(Sizes, PositionSetModel, ::testing::Values(0, 1, 64, 65, 4097, 262145));
 
 } // namespace

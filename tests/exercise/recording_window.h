@@ -27,8 +27,7 @@ public:
     {
         std::vector<std::string> out;
         for (const auto& c : calls)
-            if (c.rfind(prefix, 0) == 0)
-                out.push_back(c);
+            if (c.rfind(prefix, 0) == 0) out.push_back(c);
         return out;
     }
 
@@ -40,9 +39,9 @@ public:
     bool messageBox(const std::string& text, const std::string& caption, MessageKind kind) override
     {
         add("box " + caption + ": " + text);
-        const bool yes = kind != MessageKind::YesNoExclamation || answers.empty() || answers.front();
-        if (kind == MessageKind::YesNoExclamation && !answers.empty())
-            answers.pop_front();
+        const bool yes =
+            kind != MessageKind::YesNoExclamation || answers.empty() || answers.front();
+        if (kind == MessageKind::YesNoExclamation && !answers.empty()) answers.pop_front();
         return yes;
     }
     bool saveLesson() override { return add("save"), true; }
@@ -50,10 +49,16 @@ public:
     void setOptionsLocked(bool locked) override { add("locked", locked); }
     void stopOptionBlink() override { add("stopBlink"); }
     void resetEntryLine() override { add("line1 reset"); }
-    void showEntryLineSegment(std::uint32_t d, std::uint32_t n) override { add("line1 segment", d, n); }
+    void showEntryLineSegment(std::uint32_t d, std::uint32_t n) override
+    {
+        add("line1 segment", d, n);
+    }
     void showEntryLineRatio(std::uint32_t r, std::uint32_t w) override { add("line1 ratio", r, w); }
     void restoreEntryLine(std::uint32_t n) override { add("line1 restore", n); }
-    void showAnswerLineRatio(std::uint32_t r, std::uint32_t w) override { add("line2 ratio", r, w); }
+    void showAnswerLineRatio(std::uint32_t r, std::uint32_t w) override
+    {
+        add("line2 ratio", r, w);
+    }
     void showGrade(std::uint32_t grade) override { add("grade", grade); }
     void startElapsedClock() override { add("clock elapsed"); }
     void startWallClock() override { add("clock wall"); }

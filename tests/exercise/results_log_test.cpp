@@ -41,12 +41,15 @@ TEST(ResultsTable, ExampleInLocalTimeByteForByte)
     const ResultsLogView view = resultsLogView(log, local);
     const std::string rule = std::string(68, '-') + "\r";
     EXPECT_FALSE(view.notice);
-    EXPECT_EQ(view.title, "\xDC" "bungsprotokoll");
-    EXPECT_EQ(view.text, "            Dauer  --Anzahl--      ab a,b a,b\r"
-                         "Datum  Zeit mmm:ss Begr. Fehl NOTE AB a b b,a Notenschl\xFC" "ssel Lektion\r" +
-                             rule +
-                             " 6.12. 14:05  3:07   12     3   2   x  -   x  90 80 66 50 20 Rudarudn1\r" +
-                             rule);
+    EXPECT_EQ(view.title, "\xDC"
+                          "bungsprotokoll");
+    EXPECT_EQ(view.text,
+              "            Dauer  --Anzahl--      ab a,b a,b\r"
+              "Datum  Zeit mmm:ss Begr. Fehl NOTE AB a b b,a Notenschl\xFC"
+              "ssel Lektion\r" +
+                  rule +
+                  " 6.12. 14:05  3:07   12     3   2   x  -   x  90 80 66 50 20 Rudarudn1\r" +
+                  rule);
 }
 
 TEST(ResultsTable, LongExerciseWidensTheMinutesAndThresholdsPrintUnsigned)
@@ -62,8 +65,10 @@ TEST(ResultsTable, EmptyLogShowsTheNotice)
 {
     const ResultsLogView view = resultsLogView(ResultsLog(), utc);
     EXPECT_TRUE(view.notice);
-    EXPECT_EQ(view.title, "\xDC" "bungsergebnis");
-    EXPECT_EQ(view.text, "Kein aktuelles Ergebnis verf\xFC" "gbar!");
+    EXPECT_EQ(view.title, "\xDC"
+                          "bungsergebnis");
+    EXPECT_EQ(view.text, "Kein aktuelles Ergebnis verf\xFC"
+                         "gbar!");
 }
 
 TEST(ResultsLog, TwentyFirstRecordPushesOutTheOldest)
@@ -88,8 +93,8 @@ TEST(ResultsLog, RecordLayout)
     log.append(r);
     EXPECT_EQ(log.record(0), r);
     const std::string_view b = log.bytes();
-    EXPECT_EQ(b.substr(0, 36), "\xFB\xFF\xFF\xFF\x04\x03\x02\x01Rudarudn1"s + std::string(16, '\0') +
-                                   "\x01\x00\x01"s);
+    EXPECT_EQ(b.substr(0, 36), "\xFB\xFF\xFF\xFF\x04\x03\x02\x01Rudarudn1"s +
+                                   std::string(16, '\0') + "\x01\x00\x01"s);
     EXPECT_EQ(b.substr(36, 4), "\x5A\0\0\0"s);
     EXPECT_EQ(b.substr(56, 12), "\x02\0\0\0\x0C\0\0\0\x03\0\0\0"s);
     EXPECT_EQ(b.substr(68), std::string(kResultsLogBytes - 68, '\0'));
@@ -130,7 +135,10 @@ INSTANTIATE_TEST_SUITE_P(Sizes, ResultsLogFile,
                          ::testing::Values(std::pair<std::size_t, std::size_t>{0, 0},
                                            std::pair<std::size_t, std::size_t>{1359, 0},
                                            std::pair<std::size_t, std::size_t>{1360, 1},
-                                           std::pair<std::size_t, std::size_t>{1361, 1}));
+                                           std::pair<std::size_t, std::size_t>{1361, 1}),
+                         [](const auto& info) {
+                             return std::to_string(info.param.first) + "_bytes";
+                         });
 
 TEST(ResultsLogFile, MissingFileIsEmptyAndNotCreated)
 {
@@ -155,9 +163,12 @@ TEST(ResultsLogFile, FailedWriteLeavesTheOldLog)
 TEST(LessonName, IsTheNamePartCutToItsLast24Characters)
 {
     const std::pair<std::string, std::string> cases[] = {
-        {"/home/ute/Rudarudn1.lsn", "Rudarudn1"},   {"C:\\KAZ\\RUDARUDN1.LSN", "RUDARUDN1"},
-        {"/a.b/wort", "wort"},                      {"franz.kap1.lsn", "franz.kap1"},
-        {"/x/abcdefghijklmnopqrstuvwxyz1234.lsn", "ghijklmnopqrstuvwxyz1234"}, {"", "<NEU>"}};
+        {"/home/ute/Rudarudn1.lsn", "Rudarudn1"},
+        {"C:\\KAZ\\RUDARUDN1.LSN", "RUDARUDN1"},
+        {"/a.b/wort", "wort"},
+        {"franz.kap1.lsn", "franz.kap1"},
+        {"/x/abcdefghijklmnopqrstuvwxyz1234.lsn", "ghijklmnopqrstuvwxyz1234"},
+        {"", "<NEU>"}};
     for (const auto& [path, name] : cases)
         EXPECT_EQ(lessonNameFromPath(path), name) << path;
 }
