@@ -39,7 +39,6 @@ public:
     static QStringList helpArguments(const QString& helpFile, HelpCommand command,
                                      std::uint32_t data);
 
-    QString helpViewer() const { return helpViewer_; }
     // Null until the first sound that exists is played.
     const QSoundEffect* soundEffect() const { return sound_.data(); }
 
