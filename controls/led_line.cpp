@@ -119,6 +119,49 @@ void myLEDLine::StepBack()
         SetCell(p.cell, p.colour);
 }
 
+namespace {
+
+// Runs `times` steps of the line's arithmetic and keeps the last colour of each cell, in the
+// order the cells were first touched.
+template <typename Step>
+CellPaints coalescedSteps(unsigned times, unsigned cells, Step step)
+{
+    std::vector<int> slot(cells, -1);
+    CellPaints out;
+    for (unsigned t = 0; t < times; ++t) {
+        for (const CellPaint& p : step()) {
+            if (p.cell >= cells)
+                continue;
+            if (slot[p.cell] < 0) {
+                slot[p.cell] = static_cast<int>(out.size());
+                out.push_back(p);
+            } else {
+                out[static_cast<std::size_t>(slot[p.cell])].colour = p.colour;
+            }
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+void myLEDLine::StepForward(unsigned times)
+{
+    if (times == 0)
+        return;
+    StopRunning();
+    for (const CellPaint& p :
+         coalescedSteps(times, cellCount_, [this] { return stepForwardCells(step_, cellCount_); }))
+        SetCell(p.cell, p.colour);
+}
+
+void myLEDLine::StepBack(unsigned times)
+{
+    for (const CellPaint& p :
+         coalescedSteps(times, cellCount_, [this] { return stepBackCells(step_, cellCount_); }))
+        SetCell(p.cell, p.colour);
+}
+
 void myLEDLine::ShowRatio(unsigned a, unsigned b, Rgb colourA, Rgb colourB)
 {
     StopRunning();

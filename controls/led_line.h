@@ -37,6 +37,10 @@ public:
     void StepForward();
     // Undoes one StepForward; does not stop the running light.
     void StepBack();
+    // `times` steps at once, as fast as one: every cell is painted once with the colour the
+    // single steps would have left, so a lesson of 100,000 entries counts in a moment.
+    void StepForward(unsigned times);
+    void StepBack(unsigned times);
     // Splits the line a : b (halves when both are 0), colourA from the first cell.
     void ShowRatio(unsigned a, unsigned b, Rgb colourA, Rgb colourB);
     void StartRunning();

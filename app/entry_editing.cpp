@@ -1,0 +1,141 @@
+// Entry editing in the main dialog: what the user typed into the term fields becomes an added,
+// changed or deleted entry when it is applied (Enter, paging, picking a row, an exercise start,
+// saving); the two list boxes follow the chain.
+#include "rudarud_dia.h"
+
+#include "answer_compare.h"
+#include "cp1252.h"
+#include "led_line.h"
+#include "platform.h"
+
+#include <QLineEdit>
+#include <QListView>
+
+namespace {
+
+const QString kIncompleteText = QStringLiteral("Es wurde kein zweites Wort eingegeben");
+const QString kIncompleteCaption = QStringLiteral("Begriff fehlt");
+const QString kDeleteText = QStringLiteral("Soll dieser Eintrag gelöscht werden?");
+const QString kDeleteCaption = QStringLiteral("Löschen?");
+const QString kChangeText = QStringLiteral("Soll dieser Eintrag geändert werden?");
+const QString kChangeCaption = QStringLiteral("Ändern?");
+
+} // namespace
+
+int RudarudDia::exclaim(const QString& text, const QString& caption, int buttons)
+{
+    return Platform::instance().messageBox(this, text, caption,
+                                           static_cast<Platform::Buttons>(buttons),
+                                           Platform::Icon::Exclamation);
+}
+
+bool RudarudDia::applyEdit()
+{
+    storeOptionFlags();
+    readThresholdFields();
+    const bool modified1 = term1_->isModified();
+    const bool modified2 = term2_->isModified();
+    if (!modified1 && !modified2)
+        return true;
+    unsaved_ = true;
+
+    std::string first = fieldText(term1_);
+    std::string second = fieldText(term2_);
+    if (modified1)
+        normalizeTerm(first);
+    if (modified2)
+        normalizeTerm(second);
+    VokTransBuf::setText(transferBuf_->term1Text, first);
+    VokTransBuf::setText(transferBuf_->term2Text, second);
+
+    strWort* entry = chain_.currentEntry;
+    if (entry == nullptr) {
+        if (!first.empty() && !second.empty()) {
+            chain_.append(first, second);
+            entryLine_->StepForward();
+            VokTransBuf::setText(transferBuf_->term1Text, "");
+            VokTransBuf::setText(transferBuf_->term2Text, "");
+            addListRows(&first, &second);
+        } else if (first.empty() && second.empty()) {
+            if (chain_.empty())
+                unsaved_ = false;
+        } else {
+            exclaim(kIncompleteText, kIncompleteCaption, static_cast<int>(Platform::Buttons::Ok));
+            // The typed term is dropped if the user now leaves the entry.
+            (first.empty() ? term2_ : term1_)->setModified(false);
+            return false;
+        }
+    } else if (first.empty() || second.empty()) {
+        if (exclaim(kDeleteText, kDeleteCaption, static_cast<int>(Platform::Buttons::YesNo)) ==
+            Platform::IdYes) {
+            removeListRows(entry->term1, entry->term2);
+            delete entry; // moves currentEntry on
+            entryLine_->StepBack();
+            if (chain_.empty()) {
+                unsaved_ = false;
+                entryLine_->StartRunning();
+            }
+        } else {
+            VokTransBuf::setText(transferBuf_->term1Text, entry->term1);
+            VokTransBuf::setText(transferBuf_->term2Text, entry->term2);
+        }
+    } else if (exclaim(kChangeText, kChangeCaption, static_cast<int>(Platform::Buttons::YesNo)) ==
+               Platform::IdYes) {
+        removeListRows(entry->term1, entry->term2);
+        entry->term1 = first;
+        entry->term2 = second;
+        addListRows(&entry->term1, &entry->term2);
+    } else {
+        VokTransBuf::setText(transferBuf_->term1Text, entry->term1);
+        VokTransBuf::setText(transferBuf_->term2Text, entry->term2);
+    }
+    showEntry(chain_.currentEntry);
+    updateStatus();
+    return true;
+}
+
+void RudarudDia::addListRows(const std::string* first, const std::string* second)
+{
+    const int row = (first == nullptr || second == nullptr)
+                        ? model_.addNewEntryRow()
+                        : model_.addPair(fromCp1252(*first), fromCp1252(*second));
+    selectListRow(row);
+}
+
+void RudarudDia::removeListRows(const std::string& first, const std::string& second)
+{
+    model_.removeRowAt(model_.rowToRemove(fromCp1252(first), fromCp1252(second)));
+}
+
+strWort* RudarudDia::findEntry(const std::string& first, const std::string& second) const
+{
+    for (strWort* e = chain_.firstEntry; e != nullptr; e = e->next)
+        if (e->term1 == first && e->term2 == second)
+            return e;
+    return nullptr;
+}
+
+void RudarudDia::selectRow(int row)
+{
+    if (row < 0)
+        return;
+    if (row == 0)
+        chain_.currentEntry = nullptr;
+    else
+        chain_.currentEntry =
+            findEntry(toCp1252(model_.firstText(row)), toCp1252(model_.secondText(row)));
+    showEntry(chain_.currentEntry);
+}
+
+void RudarudDia::listSelectionChanged(QListView* list)
+{
+    if (syncingSelection_ || exercise_.running())
+        return;
+    if (!applyEdit())
+        return;
+    // applyEdit may itself have moved the selection: read it afterwards.
+    const QModelIndex current = list->selectionModel()->currentIndex();
+    const bool selected = current.isValid() && list->selectionModel()->isSelected(current);
+    const int row = selected ? current.row() : -1;
+    selectRow(row);
+}

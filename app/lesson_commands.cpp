@@ -1,0 +1,188 @@
+// The commands on the lesson as a whole: close it (the new-lesson button, and before loading
+// or exiting), load one through the open dialog, save it.
+#include "rudarud_dia.h"
+
+#include "cp1252.h"
+#include "led_line.h"
+#include "platform.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QLineEdit>
+#include <QListView>
+#include <QTimer>
+
+namespace {
+
+const QString kSaveQuestion = QStringLiteral("Soll diese Lektion gespeichert werden?");
+const QString kSaveCaption = QStringLiteral("Aktuelle Lektion");
+const QString kNotFound = QStringLiteral("Datei %1 nicht gefunden");
+const QString kWrongFormat = QStringLiteral("Datei %1 nicht im korrekten Format!");
+const QString kFileErrorCaption = QStringLiteral("Dateifehler");
+const QString kWriteError = QStringLiteral("Datei kann nicht geschrieben werden!");
+const QString kWriteErrorCaption = QStringLiteral("Schreibfehler!");
+
+// Emptying a lesson counts down visibly in at most this many steps, each shown this long, so
+// that 30 entries run down one by one and 100,000 still take well under a second.
+constexpr std::uint32_t kRunDownSteps = 40;
+constexpr int kRunDownStepMs = 12;
+
+Platform::FileDialogSpec lessonDialogSpec(const QString& fileName)
+{
+    Platform::FileDialogSpec spec;
+    spec.fileName = fileName;
+    spec.filter = QStringLiteral("Lektion (*.lsn)");
+    spec.defaultSuffix = QStringLiteral("lsn");
+    return spec;
+}
+
+// Upper-cases the letters a-z of a file name and nothing else.
+QString upperAsciiLetters(QString name)
+{
+    for (QChar& c : name)
+        if (c >= QLatin1Char('a') && c <= QLatin1Char('z'))
+            c = QChar(c.unicode() - 'a' + 'A');
+    return name;
+}
+
+// Shows the window for a moment without taking the user's input.
+void pause(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+}
+
+} // namespace
+
+bool RudarudDia::closeLesson()
+{
+    exercise_.stopFeedback();
+    storeOptionFlags();
+    readThresholdFields();
+    if (chain_.empty())
+        return true;
+    if (unsaved_) {
+        const int answer =
+            exclaim(kSaveQuestion, kSaveCaption, static_cast<int>(Platform::Buttons::YesNoCancel));
+        if (answer == Platform::IdCancel)
+            return false;
+        // Keeping the lesson was asked for: if it could not be saved, it is not thrown away.
+        if (answer == Platform::IdYes && !saveLesson())
+            return false;
+    }
+
+    const std::uint32_t steps = std::min(chain_.entryCount, kRunDownSteps);
+    for (std::uint32_t step = steps; step > 0; --step) {
+        const std::uint32_t count = (chain_.entryCount + step - 1) / step;
+        entryLine_->StepBack(count);
+        for (std::uint32_t i = 0; i < count; ++i)
+            chain_.deleteLast();
+        refreshStatus();
+        if (step > 1)
+            pause(kRunDownStepMs);
+    }
+
+    fileName_.clear();
+    filePath_.clear();
+    entryLine_->StartRunning();
+    transferBuf_->list1Data = {};
+    transferBuf_->list2Data = {};
+    model_.clear();
+    addListRows(nullptr, nullptr);
+    unsaved_ = false;
+    showEntry(chain_.firstEntry);
+    updateStatus();
+    return true;
+}
+
+void RudarudDia::loadLesson()
+{
+    if (!closeLesson())
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const QString chosen =
+        Platform::instance().openFileName(this, lessonDialogSpec(fileName_));
+    QApplication::restoreOverrideCursor();
+    if (chosen.isEmpty()) {
+        updateStatus();
+        return;
+    }
+    loadLessonFile(chosen);
+}
+
+void RudarudDia::loadLessonFile(const QString& path)
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    entryLine_->Reset(kLedOff);
+    // The title and the messages name the file in capitals; it is read and later written under
+    // the name it really has, which matters where file names are case-sensitive.
+    filePath_ = path;
+    fileName_ = upperAsciiLetters(QDir::toNativeSeparators(path));
+    switch (readLessonFile(QFile::encodeName(filePath_).toStdString(), chain_, this)) {
+    case LessonReadResult::NotOpened:
+        exclaim(kNotFound.arg(fileName_), kFileErrorCaption,
+                static_cast<int>(Platform::Buttons::Ok));
+        fileName_.clear();
+        filePath_.clear();
+        break;
+    case LessonReadResult::WrongFormat:
+        exclaim(kWrongFormat.arg(fileName_), kFileErrorCaption,
+                static_cast<int>(Platform::Buttons::Ok));
+        fileName_.clear();
+        filePath_.clear();
+        showEntry(chain_.currentEntry);
+        break;
+    case LessonReadResult::Read: showEntry(chain_.currentEntry); break;
+    }
+    updateStatus();
+    QApplication::restoreOverrideCursor();
+}
+
+void RudarudDia::beforePairs()
+{
+    list1_->hide();
+    list2_->hide();
+    pendingRows_.clear();
+    pairsRead_ = 0;
+}
+
+void RudarudDia::pairRead(strWort& entry)
+{
+    ++pairsRead_;
+    pendingRows_.emplace_back(fromCp1252(entry.term1), fromCp1252(entry.term2));
+}
+
+void RudarudDia::afterPairs()
+{
+    entryLine_->StepForward(pairsRead_);
+    model_.addPairs(std::move(pendingRows_));
+    pendingRows_ = {};
+    list1_->show();
+    list2_->show();
+}
+
+bool RudarudDia::saveLesson()
+{
+    if (chain_.empty())
+        return false;
+    if (!applyEdit())
+        return false;
+    if (filePath_.isEmpty()) {
+        const QString chosen = Platform::instance().saveFileName(this, lessonDialogSpec({}));
+        if (chosen.isEmpty())
+            return false;
+        filePath_ = chosen;
+        fileName_ = QDir::toNativeSeparators(chosen);
+    }
+    const bool written = writeLessonFile(QFile::encodeName(filePath_).toStdString(), chain_) ==
+                         LessonWriteResult::Written;
+    if (written)
+        unsaved_ = false;
+    else
+        exclaim(kWriteError, kWriteErrorCaption, static_cast<int>(Platform::Buttons::Ok));
+    showEntry(chain_.currentEntry);
+    updateStatus();
+    return written;
+}

@@ -1,0 +1,58 @@
+#include "rudarud_app.h"
+
+#include "pictures.h"
+#include "rudarud_dia.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QIcon>
+#include <QScreen>
+#include <QTimer>
+
+MainFrame::MainFrame(Config& config) : dialog_(new RudarudDia(config, this))
+{
+    setObjectName(QStringLiteral("MainFrame"));
+    setWindowTitle(QString::fromLatin1(kProgramCaption));
+    setWindowIcon(programIcon());
+    setFixedSize(dialog_->size());
+    dialog_->move(0, 0);
+    dialog_->updateStatus(); // the title follows the lesson from the start
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->geometry();
+        move((area.width() - width()) / 2, (area.height() - height()) / 2);
+    }
+    connect(dialog_, &RudarudDia::closeRequested, this, [this] {
+        dialogAgreed_ = true;
+        close();
+    });
+}
+
+void MainFrame::closeEvent(QCloseEvent* event)
+{
+    if (!dialogAgreed_ && !dialog_->closeQuery()) {
+        event->ignore();
+        return;
+    }
+    dialogAgreed_ = true;
+    event->accept();
+}
+
+RudarudApp::RudarudApp(Config& config, QString lessonArgument)
+    : frame_(new MainFrame(config)), lessonArgument_(std::move(lessonArgument))
+{
+}
+
+RudarudApp::~RudarudApp()
+{
+    delete frame_;
+}
+
+int RudarudApp::run()
+{
+    frame_->show();
+    if (!lessonArgument_.isEmpty()) {
+        // After the first frame, so that the window is there while the lesson is read.
+        QTimer::singleShot(0, frame_, [this] { frame_->dialog()->loadLessonFile(lessonArgument_); });
+    }
+    return QApplication::exec();
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+class Config;
+class RudarudDia;
+
+// The main window: a fixed-size frame around the main dialog, centred on the screen. Closing
+// it (close box, system menu, window manager) asks the dialog first, which may keep the
+// program running.
+class MainFrame : public QWidget {
+    Q_OBJECT
+public:
+    explicit MainFrame(Config& config);
+    RudarudDia* dialog() const { return dialog_; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    RudarudDia* dialog_;
+    bool dialogAgreed_ = false; // the dialog already closed its lesson (Escape)
+};
+
+// The application: creates the main window, shows it and runs the message loop until it has
+// closed. A lesson file given on the command line is loaded as if chosen in the open dialog.
+class RudarudApp {
+public:
+    RudarudApp(Config& config, QString lessonArgument = {});
+    ~RudarudApp();
+    RudarudApp(const RudarudApp&) = delete;
+    RudarudApp& operator=(const RudarudApp&) = delete;
+
+    MainFrame* mainWindow() const { return frame_; }
+    // Shows the main window and runs until it closed; the result of the message loop.
+    int run();
+
+private:
+    MainFrame* frame_;
+    QString lessonArgument_;
+};

@@ -1,0 +1,456 @@
+#include "rudarud_dia.h"
+
+#include "bmp_button.h"
+#include "cp1252.h"
+#include "cp1252_validator.h"
+#include "dialog_units.h"
+#include "double_click_filter.h"
+#include "led_line.h"
+#include "led_window.h"
+#include "log_font.h"
+#include "platform.h"
+#include "question_order.h"
+#include "text_3d.h"
+#include "threshold_text.h"
+#include "tool_tips.h"
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QScrollBar>
+
+namespace {
+
+constexpr int kDialogWidthDu = 318;
+constexpr int kDialogHeightDu = 180;
+
+// Picture buttons in creation order: id, off face, on face, x, y, w, h (dialog units).
+struct ButtonSpec {
+    int id;
+    int offFace;
+    int onFace;
+    int x, y, w, h;
+};
+constexpr ButtonSpec kCommandButtons[] = {
+    {IdPageForward, 5003, 5002, 294, 96, 14, 14}, {IdPageBack, 5001, 5000, 279, 96, 14, 14},
+    {IdNewLesson, 5005, 5004, 8, 5, 58, 18},      {IdLoad, 5007, 5006, 8, 5, 58, 18},
+    {IdSave, 5009, 5008, 68, 5, 20, 18},          {IdNormalQuery, 5017, 5016, 162, 4, 45, 20},
+    {IdReversedQuery, 5015, 5014, 212, 4, 45, 20}, {IdMixedQuery, 5013, 5012, 262, 4, 45, 20},
+    {IdAbort, 5011, 5010, 8, 4, 50, 20},          {IdHelp, 5035, 5034, 185, 116, 20, 18},
+    {IdResultsLog, 5039, 5038, 185, 136, 20, 18},
+};
+struct OptionSpec {
+    int id;
+    int y;
+    const char* label;
+};
+constexpr OptionSpec kOptionButtons[] = {
+    {IdIgnoreCase, 115, "ab = AB"},
+    {IdIgnorePunctuation, 135, "a, b = a b"},
+    {IdAnyOrder, 155, "a, b = b, a"},
+};
+constexpr int kOptionX = 236, kOptionW = 45, kOptionH = 20;
+constexpr QPoint kOptionSamplePoint{15, 15};
+constexpr int kThresholdIds[kThresholdCount] = {IdThreshold1, IdThreshold2, IdThreshold3,
+                                                IdThreshold4, IdThreshold5};
+constexpr int kThresholdFirstY = 118, kThresholdStepY = 11;
+
+// Display controls, pixel places in the client.
+constexpr QPoint kClockPos{335, 336};
+constexpr int kClockDigits = 8;
+constexpr QPoint kGradePos{600, 20};
+constexpr QPoint kEntryLinePos{17, 240};
+constexpr unsigned kEntryLineCells = 27;
+constexpr QPoint kAnswerLinePos{518, 28};
+constexpr unsigned kAnswerLineCells = 8;
+constexpr QPoint kLabelPos{620, 345};
+constexpr int kLedCellBitmap = 5033;
+
+constexpr int kBigFontHeight = 36;    // px cell height
+constexpr int kMediumFontHeight = 16; // px cell height
+constexpr int kVerticalFontHeight = 12;
+constexpr int kVerticalFontWidth = 6;
+constexpr int kFixedFontAdvance = 8; // px per character of the list boxes' font
+
+QRect duRect(int x, int y, int w, int h)
+{
+    const PixelRect r = dialogRectToPixels(x, y, w, h);
+    return {r.x, r.y, r.width, r.height};
+}
+
+// The list boxes' fixed-pitch font: Liberation Mono at the pixel size whose advance is 8 px.
+QFont fixedPitchFont()
+{
+    QFont font(QStringLiteral("Liberation Mono"));
+    font.setStyleHint(QFont::TypeWriter);
+    int best = 13;
+    int bestError = 1000;
+    for (int px = 10; px <= 16; ++px) {
+        font.setPixelSize(px);
+        const int error = std::abs(QFontMetrics(font).horizontalAdvance(QLatin1Char('M')) -
+                                   kFixedFontAdvance);
+        if (error < bestError) {
+            best = px;
+            bestError = error;
+        }
+    }
+    font.setPixelSize(best);
+    return font;
+}
+
+void setTextColours(QWidget* w, const QColor& text, const QColor& background)
+{
+    QPalette p = w->palette();
+    p.setColor(QPalette::Text, text);
+    p.setColor(QPalette::WindowText, text);
+    p.setColor(QPalette::Base, background);
+    p.setColor(QPalette::Window, background);
+    w->setPalette(p);
+}
+
+} // namespace
+
+RudarudDia::RudarudDia(Config& config, QWidget* parent)
+    : QWidget(parent), config_(config), exercise_(chain_, *this, config)
+{
+    setObjectName(QStringLiteral("RudarudDia"));
+    setFixedSize(dialogUnitsToPixelsX(kDialogWidthDu), dialogUnitsToPixelsY(kDialogHeightDu));
+    QFont dialogFont(QStringLiteral("Arial"));
+    dialogFont.setPointSize(11);
+    setFont(dialogFont);
+
+    bigFont_ = logFont(QStringLiteral("Arial"), kBigFontHeight);
+    mediumFont_ = logFont(QStringLiteral("Arial"), kMediumFontHeight);
+    fixedFont_ = fixedPitchFont();
+    verticalFont_ = logFont(QStringLiteral("Arial"), kVerticalFontHeight, kVerticalFontWidth);
+
+    createControls();
+    applyColours();
+
+    auto* doubleClicks = new DoubleClickAsPress(this);
+    for (QWidget* w : {static_cast<QWidget*>(term1_), static_cast<QWidget*>(term2_),
+                       list1_->viewport(), list2_->viewport()})
+        w->installEventFilter(doubleClicks);
+    for (QLineEdit* t : thresholds_)
+        t->installEventFilter(doubleClicks);
+    qApp->installEventFilter(this);
+
+    addListRows(nullptr, nullptr);
+    toolTips_ = new ToolTips(this);
+    toolTips_->addTools([this](int id) -> QWidget* {
+        if (id == IdTerm1 || id == IdTerm2)
+            return termField(id);
+        for (std::size_t i = 0; i < kThresholdCount; ++i)
+            if (kThresholdIds[i] == id)
+                return thresholds_[i];
+        return button(id);
+    });
+    updateStatus();
+    entryLine_->Reset(kLedOff);
+    entryLine_->StartRunning();
+
+    feedbackTimer_.setSingleShot(true);
+    connect(&feedbackTimer_, &QTimer::timeout, this, &RudarudDia::flashStep);
+}
+
+RudarudDia::~RudarudDia()
+{
+    qApp->removeEventFilter(this);
+    feedbackTimer_.stop();
+    while (!chain_.empty())
+        chain_.deleteLast();
+    delete label_;
+    delete answerLine_;
+    delete entryLine_;
+    delete clock_;
+    delete gradeDigit_;
+    transferBuf_.reset(); // hands the threshold texts back to the settings
+}
+
+void RudarudDia::createControls()
+{
+    // Edit fields, list boxes and the status line, in the order of the transfer buffer.
+    auto makeTerm = [this](int id, QRect r) {
+        auto* e = new QLineEdit(this);
+        e->setObjectName(QStringLiteral("field%1").arg(id));
+        e->setGeometry(r);
+        e->setFont(bigFont_);
+        e->setFrame(true);
+        guardCp1252Input(e, static_cast<int>(kMaxTermBytes));
+        return e;
+    };
+    term1_ = makeTerm(IdTerm1, duRect(8, 33, 300, 22));
+    term2_ = makeTerm(IdTerm2, duRect(8, 69, 300, 21));
+    for (std::size_t i = 0; i < kThresholdCount; ++i) {
+        auto* e = new QLineEdit(this);
+        e->setObjectName(QStringLiteral("field%1").arg(kThresholdIds[i]));
+        e->setGeometry(duRect(285, kThresholdFirstY + kThresholdStepY * static_cast<int>(i), 19, 9));
+        e->setAlignment(Qt::AlignCenter);
+        e->setMaxLength(static_cast<int>(kThresholdTextChars));
+        e->setFont(mediumFont_);
+        e->setTextMargins(0, 0, 0, 0);
+        e->setStyleSheet(QStringLiteral("QLineEdit { padding: 0px; }"));
+        guardCp1252Input(e, static_cast<int>(kThresholdTextChars));
+        thresholds_[i] = e;
+    }
+    auto makeList = [this](int id, QRect r, int column) {
+        auto* l = new QListView(this);
+        l->setObjectName(QStringLiteral("list%1").arg(id));
+        l->setGeometry(r);
+        l->setModel(&model_);
+        l->setModelColumn(column);
+        l->setFont(fixedFont_);
+        l->setUniformItemSizes(true);
+        l->setSelectionMode(QAbstractItemView::SingleSelection);
+        l->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        l->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        l->setTextElideMode(Qt::ElideNone);
+        l->setLayoutMode(QListView::Batched);
+        l->setBatchSize(200);
+        connect(l->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+                [this, l] { listSelectionChanged(l); });
+        return l;
+    };
+    list1_ = makeList(IdList1, duRect(4, 121, 76, 61), 0);
+    list2_ = makeList(IdList2, duRect(79, 121, 70, 61), 1);
+    list2_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // The second terms scroll with the first ones; only the first list has a scroll bar.
+    connect(list1_->verticalScrollBar(), &QScrollBar::valueChanged, list2_->verticalScrollBar(),
+            &QScrollBar::setValue);
+
+    status_ = new QLabel(this);
+    status_->setObjectName(QStringLiteral("status%1").arg(IdStatus));
+    status_->setGeometry(duRect(8, 100, 136, 9));
+    status_->setAlignment(Qt::AlignCenter);
+    status_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    status_->setFont(mediumFont_);
+    status_->setAutoFillBackground(true);
+
+    transferBuf_ = std::make_unique<VokTransBuf>(config_);
+    for (std::size_t i = 0; i < kThresholdCount; ++i)
+        thresholds_[i]->setText(fromCp1252(VokTransBuf::text(transferBuf_->thresholdText[i])));
+
+    for (const ButtonSpec& b : kCommandButtons) {
+        auto* button = new myBMPButton(this, b.offFace, b.onFace, b.id, true, false, QPoint(0, 0));
+        button->setGeometry(duRect(b.x, b.y, b.w, b.h));
+        buttons_[b.id] = button;
+        connect(button, &QAbstractButton::clicked, this, [this, id = b.id] { command(id); });
+    }
+    const std::uint8_t flags[] = {config_.ignoreCase, config_.ignorePunctuation, config_.anyOrder};
+    for (std::size_t i = 0; i < std::size(kOptionButtons); ++i) {
+        const OptionSpec& o = kOptionButtons[i];
+        auto* button = new myBMPButton(this, 5037, 5036, o.id, true, true, kOptionSamplePoint,
+                                       QString::fromLatin1(o.label));
+        button->setGeometry(duRect(kOptionX, o.y, kOptionW, kOptionH));
+        button->SetOn(flags[i] != 0);
+        buttons_[o.id] = button;
+        connect(button, &QAbstractButton::clicked, this, [this, button] { optionCommand(button); });
+    }
+    for (int id : {IdPageBack, IdPageForward, IdHelp})
+        buttons_[id]->hide();
+
+    clock_ = new LEDWindow(this, kClockPos.x(), kClockPos.y(), kClockDigits, false, true, true,
+                           Platform::instance().calendarTime());
+    gradeDigit_ = new LEDWindow(this, kGradePos.x(), kGradePos.y(), 1, false, false, false, 6);
+    entryLine_ = new myLEDLine(this, kEntryLinePos.x(), kEntryLinePos.y(), kLedCellBitmap,
+                               kEntryLineCells, false, true);
+    answerLine_ = new myLEDLine(this, kAnswerLinePos.x(), kAnswerLinePos.y(), kLedCellBitmap,
+                                kAnswerLineCells, false, true);
+    label_ = new my3DText(this, kLabelPos.x(), kLabelPos.y(), QString::fromLatin1(kProgramCaption),
+                          verticalFont_, true, false, true);
+
+    // Tab order of the dialog template.
+    const int tabOrder[] = {IdResultsLog, IdSave,   IdNewLesson, IdNormalQuery, IdReversedQuery,
+                            IdMixedQuery, IdAbort,  IdLoad,      IdTerm1,       IdTerm2,
+                            IdThreshold1, IdThreshold2, IdThreshold3, IdThreshold4, IdThreshold5,
+                            IdList1,      IdList2,  IdPageBack,  IdPageForward, IdHelp,
+                            IdIgnoreCase, IdIgnorePunctuation, IdAnyOrder};
+    QWidget* previous = nullptr;
+    for (int id : tabOrder) {
+        QWidget* w = button(id);
+        if (!w)
+            w = termField(id);
+        if (!w)
+            w = list(id);
+        for (std::size_t i = 0; !w && i < kThresholdCount; ++i)
+            if (kThresholdIds[i] == id)
+                w = thresholds_[i];
+        if (previous && w)
+            setTabOrder(previous, w);
+        previous = w;
+    }
+}
+
+void RudarudDia::applyColours()
+{
+    setTextColours(status_, QColor(255, 255, 0), Qt::black);
+    setTextColours(term1_, QColor(0, 255, 0), Qt::black);
+    setTextColours(term2_, answerColour_, Qt::black);
+}
+
+QLineEdit* RudarudDia::termField(int id) const
+{
+    return id == IdTerm1 ? term1_ : id == IdTerm2 ? term2_ : nullptr;
+}
+
+QLineEdit* RudarudDia::thresholdField(int index) const
+{
+    return index >= 0 && index < static_cast<int>(kThresholdCount)
+               ? thresholds_[static_cast<std::size_t>(index)]
+               : nullptr;
+}
+
+myBMPButton* RudarudDia::button(int id) const
+{
+    const auto it = buttons_.find(id);
+    return it == buttons_.end() ? nullptr : it->second;
+}
+
+QListView* RudarudDia::list(int id) const
+{
+    return id == IdList1 ? list1_ : id == IdList2 ? list2_ : nullptr;
+}
+
+void RudarudDia::setFieldText(QLineEdit* field, const std::string& bytes)
+{
+    field->setText(fromCp1252(bytes)); // also clears the modified flag
+}
+
+std::string RudarudDia::fieldText(const QLineEdit* field) const
+{
+    return toCp1252(field->text());
+}
+
+// --- settings -------------------------------------------------------------------------------
+
+void RudarudDia::storeOptionFlags()
+{
+    // A flag keeps its stored byte while its button still shows it; a change stores 0 or 1.
+    auto store = [this](std::uint8_t& flag, int id) {
+        const bool on = button(id)->On();
+        if (on != (flag != 0))
+            flag = on ? 1 : 0;
+    };
+    store(config_.ignoreCase, IdIgnoreCase);
+    store(config_.ignorePunctuation, IdIgnorePunctuation);
+    store(config_.anyOrder, IdAnyOrder);
+}
+
+void RudarudDia::readThresholdFields()
+{
+    for (std::size_t i = 0; i < kThresholdCount; ++i) {
+        QLineEdit* field = thresholds_[i];
+        if (!field->isModified())
+            continue;
+        const ThresholdField taken = clampThresholdField(fieldText(field));
+        config_.thresholds[i] = taken.value;
+        VokTransBuf::setText(transferBuf_->thresholdText[i], taken.text);
+        field->setText(QString::fromLatin1(taken.text)); // clears the modified flag
+    }
+}
+
+// --- commands -------------------------------------------------------------------------------
+
+void RudarudDia::command(int id)
+{
+    switch (id) {
+    case IdOk:
+        if (exercise_.running())
+            exercise_.checkAnswer(fieldText(term2_));
+        else
+            applyEdit();
+        break;
+    case IdCancel:
+        if (closeQuery())
+            emit closeRequested();
+        break;
+    case IdPageBack: pageBack(); break;
+    case IdPageForward: pageForward(); break;
+    case IdNewLesson: closeLesson(); break;
+    case IdLoad: loadLesson(); break;
+    case IdSave: saveLesson(); break;
+    case IdNormalQuery: startExerciseCommand(QueryMode::ModeNormal); break;
+    case IdReversedQuery: startExerciseCommand(QueryMode::ModeReversed); break;
+    case IdMixedQuery: startExerciseCommand(QueryMode::ModeMixed); break;
+    case IdAbort: exercise_.endExercise(true); break;
+    case IdHelp:
+        Platform::instance().winHelp(QString::fromLatin1(kHelpFile),
+                                     Platform::HelpCommand::ForceFile, 0);
+        break;
+    case IdResultsLog: showResultsLog(); break;
+    default: break;
+    }
+}
+
+void RudarudDia::startExerciseCommand(QueryMode mode)
+{
+    if (!applyEdit())
+        return;
+    Platform& platform = Platform::instance();
+    const std::int64_t now = platform.calendarTime();
+    exercise_.startExercise(mode, now, localTimeSeed(platform.localTime(now)));
+}
+
+void RudarudDia::optionCommand(myBMPButton*)
+{
+    // The button itself refuses to switch while locked; during an exercise the user is told.
+    exercise_.optionChangeAllowed();
+}
+
+bool RudarudDia::closeQuery()
+{
+    if (!closeLesson())
+        return false;
+    toolTips_->removeAll();
+    return true;
+}
+
+// --- keys -----------------------------------------------------------------------------------
+
+bool RudarudDia::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        auto* w = qobject_cast<QWidget*>(watched);
+        if (w && (w == this || isAncestorOf(w)) && isEnabled())
+            return preprocessKey(watched, static_cast<QKeyEvent*>(event));
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+bool RudarudDia::preprocessKey(QObject* watched, QKeyEvent* key)
+{
+    if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return false;
+    switch (key->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (exercise_.running()) {
+            exercise_.stopFeedback();
+            term2_->setFocus();
+        } else {
+            if (watched == term1_) {
+                term2_->setFocus(); // Enter in the first field moves on, nothing is applied
+                return true;
+            }
+            term1_->setFocus();
+        }
+        command(IdOk);
+        return true;
+    case Qt::Key_Up:
+        if (!exercise_.running())
+            pageBack();
+        return true;
+    case Qt::Key_Down:
+        if (!exercise_.running())
+            pageForward();
+        return true;
+    case Qt::Key_Escape:
+        command(IdCancel);
+        return true;
+    default:
+        return false;
+    }
+}

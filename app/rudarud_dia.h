@@ -1,0 +1,231 @@
+#pragma once
+
+#include "config.h"
+#include "entry_chain.h"
+#include "exercise_run.h"
+#include "exercise_window.h"
+#include "lesson_file.h"
+#include "lesson_list_model.h"
+#include "vok_trans_buf.h"
+
+#include <array>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include <QColor>
+#include <QFont>
+#include <QPointer>
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+
+class LEDWindow;
+class QLabel;
+class QLineEdit;
+class QListView;
+class ToolTips;
+class my3DText;
+class myBMPButton;
+class myLEDLine;
+
+// Control ids of the main dialog.
+enum ControlId : int {
+    IdOk = 1,
+    IdCancel = 2,
+    IdTerm1 = 101,
+    IdTerm2 = 102,
+    IdPageBack = 103,
+    IdPageForward = 104,
+    IdNewLesson = 105,
+    IdAbort = 106,
+    IdLoad = 107,
+    IdSave = 108,
+    IdNormalQuery = 109,
+    IdMixedQuery = 110,
+    IdReversedQuery = 111,
+    IdHelp = 112,
+    IdStatus = 113,
+    IdList1 = 114,
+    IdList2 = 115,
+    IdThreshold5 = 116,
+    IdThreshold4 = 117,
+    IdThreshold3 = 118,
+    IdThreshold2 = 119,
+    IdThreshold1 = 120,
+    IdAnyOrder = 121,
+    IdIgnorePunctuation = 122,
+    IdIgnoreCase = 123,
+    IdResultsLog = 124,
+};
+
+inline constexpr const char* kProgramCaption = " KAZ-TRAINER 1.0   ";
+inline constexpr const char* kHelpFile = "DODADIZE.HLP";
+
+// The main dialog: the lesson editor and the exercise in one window of 636 x 383 px (dialog
+// 100, 318 x 180 dialog units at base units 8 x 17). It owns the lesson's chain, every control,
+// the transfer buffer and the exercise. All work runs in its handlers on the GUI thread;
+// handlers that change the lesson or the exercise end with updateStatus.
+//
+// Lesson text is Windows-1252 bytes in the chain; it becomes a QString only in the widgets.
+class RudarudDia : public QWidget, public ExerciseWindow, private LessonReadListener {
+    Q_OBJECT
+public:
+    explicit RudarudDia(Config& config, QWidget* parent = nullptr);
+    ~RudarudDia() override;
+
+    RudarudDia(const RudarudDia&) = delete;
+    RudarudDia& operator=(const RudarudDia&) = delete;
+
+    // --- lesson view ---------------------------------------------------------------------
+    void showEntry(strWort* entry) override;
+    void pageForward();
+    void pageBack();
+    void updateStatus() override;
+    void refreshStatus();
+
+    // --- entry editing -------------------------------------------------------------------
+    bool applyEdit();
+    // Inserts the rows of a pair (both null: the new-entry row) and selects them.
+    void addListRows(const std::string* first, const std::string* second);
+    void removeListRows(const std::string& first, const std::string& second);
+    void selectRow(int row);
+    strWort* findEntry(const std::string& first, const std::string& second) const;
+
+    // --- lesson commands -----------------------------------------------------------------
+    bool closeLesson();
+    void loadLesson();
+    // Loads a file as the open dialog would have chosen it (a lesson given on the command line).
+    void loadLessonFile(const QString& path);
+    bool saveLesson() override;
+
+    // --- settings ------------------------------------------------------------------------
+    void storeOptionFlags();
+    void readThresholdFields();
+
+    // The close request of the window (close box, system menu, Escape): true when the lesson
+    // was closed and the window may go. Removes the tooltips then.
+    bool closeQuery();
+
+    // --- what tests and the screenshot tool look at ----------------------------------------
+    EntryChain& chain() { return chain_; }
+    ExerciseRun& exercise() { return exercise_; }
+    QLineEdit* termField(int id) const;
+    QLineEdit* thresholdField(int index) const; // 0 = grade 1
+    myBMPButton* button(int id) const;
+    QListView* list(int id) const;
+    QLabel* statusLine() const { return status_; }
+    LEDWindow* clock() const { return clock_; }
+    LEDWindow* gradeDigit() const { return gradeDigit_; }
+    myLEDLine* entryLine() const { return entryLine_; }
+    myLEDLine* answerLine() const { return answerLine_; }
+    ToolTips* toolTips() const { return toolTips_; }
+    LessonListModel& listModel() { return model_; }
+    bool unsaved() const { return unsaved_; }
+    const QString& fileName() const { return fileName_; }
+    QString windowTitleText() const;
+    QColor answerColour() const { return answerColour_; }
+    bool answerFeedbackRunning() const { return feedbackTimer_.isActive(); }
+    const QFont& bigFont() const { return bigFont_; }
+    const QFont& mediumFont() const { return mediumFont_; }
+    const QFont& fixedFont() const { return fixedFont_; }
+
+    // The command table: what a command id does (buttons, OK and Cancel).
+    void command(int id);
+    // The results-log button: the table of the last results, or the notice.
+    void showResultsLog();
+
+signals:
+    // The dialog agreed to close; the frame window closes with it.
+    void closeRequested();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // ExerciseWindow
+    CompareOptions optionStates() const override;
+    std::string thresholdFieldText(std::size_t index) const override;
+    std::string lessonPath() const override;
+    bool lessonUnsaved() const override { return unsaved_; }
+    std::int64_t calendarTime() const override;
+    bool messageBox(const std::string& text, const std::string& caption,
+                    MessageKind kind) override;
+    void setOptionsLocked(bool locked) override;
+    void stopOptionBlink() override;
+    void resetEntryLine() override;
+    void showEntryLineSegment(std::uint32_t drawn, std::uint32_t total) override;
+    void showEntryLineRatio(std::uint32_t right, std::uint32_t wrong) override;
+    void restoreEntryLine(std::uint32_t entryCount) override;
+    void showAnswerLineRatio(std::uint32_t right, std::uint32_t wrong) override;
+    void showGrade(std::uint32_t grade) override;
+    void startElapsedClock() override;
+    void startWallClock() override;
+    void setQuestionReadOnly(bool readOnly) override;
+    void showQuestion(const std::string& question) override;
+    void clearStatusLine() override;
+    void playSound(const std::string& fileName) override;
+    void messageBeep() override;
+    void startAnswerFeedback(const std::string& expected) override;
+    void stopAnswerFeedback() override;
+    void showReport(const std::string& title, const std::string& text) override;
+    void startBlink(OptionButton button, std::uint32_t periodMs) override;
+
+    // LessonReadListener: rows are collected while reading and put in the lists at once.
+    void beforePairs() override;
+    void pairRead(strWort& entry) override;
+    void afterPairs() override;
+
+    void createControls();
+    void applyColours();
+    void startExerciseCommand(QueryMode mode);
+    void optionCommand(myBMPButton* button);
+    void listSelectionChanged(QListView* list);
+    void selectListRow(int row);
+    void setFieldText(QLineEdit* field, const std::string& bytes);
+    std::string fieldText(const QLineEdit* field) const;
+    void replaceClock(bool wallClock);
+    void flashStep();
+    bool preprocessKey(QObject* watched, QKeyEvent* key);
+    int exclaim(const QString& text, const QString& caption, int buttons);
+
+    Config& config_;
+    EntryChain chain_;
+    ExerciseRun exercise_;
+
+    bool unsaved_ = false;
+    QColor answerColour_ = Qt::red;
+    QFont bigFont_;
+    QFont mediumFont_;
+    QFont fixedFont_;
+    QFont verticalFont_;
+
+    QLineEdit* term1_ = nullptr;
+    QLineEdit* term2_ = nullptr;
+    std::array<QLineEdit*, kThresholdCount> thresholds_{};
+    QListView* list1_ = nullptr;
+    QListView* list2_ = nullptr;
+    QLabel* status_ = nullptr;
+    LessonListModel model_;
+    std::unique_ptr<VokTransBuf> transferBuf_;
+    QString fileName_;    // as the title and the messages show it
+    QString filePath_;    // the file the lesson is read from and written to
+    std::map<int, myBMPButton*> buttons_;
+    LEDWindow* clock_ = nullptr;
+    LEDWindow* gradeDigit_ = nullptr;
+    myLEDLine* entryLine_ = nullptr;
+    myLEDLine* answerLine_ = nullptr;
+    my3DText* label_ = nullptr;
+    ToolTips* toolTips_ = nullptr;
+
+    bool syncingSelection_ = false;
+    std::vector<std::pair<QString, QString>> pendingRows_; // while a lesson is read
+    std::uint32_t pairsRead_ = 0;
+
+    // Wrong-answer feedback: odd phases show the expected term in green for 1.5 s, even phases
+    // the typed answer in red for 0.5 s.
+    QTimer feedbackTimer_;
+    std::string feedbackExpected_;
+    std::string feedbackTyped_;
+    int feedbackPhase_ = 0;
+};

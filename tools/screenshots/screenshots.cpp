@@ -1,0 +1,68 @@
+// Renders the main window in typical states to PNG files, for people to look at:
+//   kaz-screenshots OUTPUT_FOLDER
+// Runs on any Qt platform (offscreen too). Works in a temporary folder; touches no user file.
+#include "bmp_button.h"
+#include "config.h"
+#include "entry_chain.h"
+#include "msg_win.h"
+#include "rudarud_app.h"
+#include "rudarud_dia.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+void save(QWidget* w, const QString& folder, const QString& name)
+{
+    QApplication::processEvents();
+    w->grab().save(folder + QLatin1Char('/') + name);
+}
+
+void type(QLineEdit* field, const QString& text)
+{
+    field->setFocus();
+    QTest::keyClicks(field, text);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    const QString out = QDir(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".")).absolutePath();
+    QDir().mkpath(out);
+    QTemporaryDir work;
+    QDir::setCurrent(work.path());
+    Config config(QStringLiteral("DODADIZE.CFG").toStdString());
+
+    MainFrame frame(config);
+    frame.show();
+    RudarudDia* dia = frame.dialog();
+    save(&frame, out, QStringLiteral("empty-lesson.png"));
+
+    const char* pairs[][2] = {{"Haus", "house"}, {"Baum", "tree"}, {"\xC4pfel", "apples"},
+                              {"Stra\xDF" "e", "street"}, {"Schule", "school"}};
+    for (const auto& p : pairs) {
+        type(dia->termField(IdTerm1), QString::fromLatin1(p[0]));
+        QTest::keyClick(dia->termField(IdTerm1), Qt::Key_Return);
+        type(dia->termField(IdTerm2), QString::fromLatin1(p[1]));
+        QTest::keyClick(dia->termField(IdTerm2), Qt::Key_Return);
+    }
+    QTest::keyClick(dia->termField(IdTerm1), Qt::Key_Down);
+    QTest::keyClick(dia->termField(IdTerm1), Qt::Key_Down);
+    save(&frame, out, QStringLiteral("lesson-entry-shown.png"));
+    dia->button(IdSave)->BlinkStep();
+    save(&frame, out, QStringLiteral("save-blinking.png"));
+
+    auto* msg = new MSGWin(&frame, QStringLiteral("Ergebnis: Note 2"),
+                           QStringLiteral("Anzahl der Aufgaben: 10\rFehler: 2\r\rErfolgsquote: 80 %"),
+                           dia->mediumFont(), Qt::black, -1);
+    save(msg, out, QStringLiteral("message-window.png"));
+    msg->close();
+    return 0;
+}
