@@ -10,7 +10,6 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "bitmap16.h"
 #include "flash_area.h"
 #include "pictures.h"
 #include "probe.h"
@@ -331,11 +330,5 @@ INSTANTIATE_TEST_SUITE_P(
                     ScanRow{"run_to_the_right_edge", {8, 2}, QRect(6, 0, 5, 7)},
                     ScanRow{"runs_past_every_edge", {0, 0}, QRect(0, 0, 11, 7)}),
     [](const auto& info) { return info.param.name; });
-
-TEST(FlashAreaOnOptionFace, IsTheIndicatorSquare)
-{
-    const QImage face = loadBitmapResource(5037, true);
-    EXPECT_EQ(scanFlashArea(face, kIndicator, face.pixel(kIndicator)), QRect(9, 9, 9, 9));
-}
 
 } // namespace

@@ -52,14 +52,6 @@ TEST_F(LedWindowTest, CounterShowsLeadingZerosInAFramedRow)
     EXPECT_EQ(shown(counter), "87654321");
 }
 
-TEST_F(LedWindowTest, GradeDigitShowsTheLastDigit)
-{
-    LEDWindow grade(&parent, 600, 20, 1, false, false, false, 6);
-    EXPECT_EQ(shown(grade), "6");
-    grade.SetValue(10);
-    EXPECT_EQ(shown(grade), "0");
-}
-
 TEST_F(LedWindowTest, TwelveDigitsGiveTen)
 {
     LEDWindow counter(&parent, 0, 0, 12, false, false, false, 5);
@@ -107,14 +99,6 @@ TEST_F(LedWindowTest, ElapsedClockCountsFromItsConstruction)
     platform.now = k140500Utc + 25 * 3600;
     clock.Tick();
     EXPECT_EQ(shown(clock), "01:00:00");
-}
-
-TEST_F(LedWindowTest, FiveDigitClockShowsMinutesAndSeconds)
-{
-    LEDWindow clock(&parent, 0, 0, 5, false, true, false, 0);
-    platform.now += 3725;
-    clock.Tick();
-    EXPECT_EQ(shown(clock), "02:05");
 }
 
 TEST_F(LedWindowTest, TheSecondTimerDrivesTheClock)

@@ -127,14 +127,6 @@ TEST(Bitmap16Mapping, ReplacesFirstPixelEntryAndExactGreysOnly)
     EXPECT_EQ(image.colorTable(), expected); // (127, 128, 128) and the rest stay
 }
 
-TEST(Bitmap16Mapping, FirstPixelEntryBecomesFaceEvenWhenGrey)
-{
-    QImage image = pattern(16, 1);
-    const Colors3D colours{qRgb(1, 2, 3), qRgb(4, 5, 6), qRgb(7, 8, 9)};
-    map3DColors(image, 8, colours);
-    EXPECT_EQ(image.color(8), colours.face);
-}
-
 TEST(Bitmap16Mapping, LoadMappedUsesTheFilesFirstPixel)
 {
     TempDir dir;
