@@ -134,7 +134,9 @@ void ExerciseRun::firstPassQuestion(std::uint32_t draw)
 {
     const std::size_t start = draw > 1 ? draw - 1 : 0;
     const std::size_t index = notAsked_.nextCyclic(start);
-    if (index == kNone) { // only if questions were drawn without being answered
+    // While draws < n at most `draws` entries were answered, so one is left; should that ever
+    // fail, the pass ends instead of searching forever.
+    if (index == kNone) {
         draws_ = entryCount();
         endOfFirstPass();
         return;
