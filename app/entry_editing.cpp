@@ -96,6 +96,7 @@ bool RudarudDia::applyEdit()
 
 void RudarudDia::addListRows(const std::string* first, const std::string* second)
 {
+    const SelectionSync sync(syncingSelection_);
     const int row = (first == nullptr || second == nullptr)
                         ? model_.addNewEntryRow()
                         : model_.addPair(fromCp1252(*first), fromCp1252(*second));
@@ -104,6 +105,7 @@ void RudarudDia::addListRows(const std::string* first, const std::string* second
 
 void RudarudDia::removeListRows(const std::string& first, const std::string& second)
 {
+    const SelectionSync sync(syncingSelection_);
     model_.removeRowAt(model_.rowToRemove(fromCp1252(first), fromCp1252(second)));
 }
 

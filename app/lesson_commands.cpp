@@ -89,7 +89,10 @@ bool RudarudDia::closeLesson()
     entryLine_->StartRunning();
     transferBuf_->list1Data = {};
     transferBuf_->list2Data = {};
-    model_.clear();
+    {
+        const SelectionSync sync(syncingSelection_);
+        model_.clear();
+    }
     addListRows(nullptr, nullptr);
     unsaved_ = false;
     showEntry(chain_.firstEntry);
@@ -157,7 +160,10 @@ void RudarudDia::pairRead(strWort& entry)
 void RudarudDia::afterPairs()
 {
     entryLine_->StepForward(pairsRead_);
-    model_.addPairs(std::move(pendingRows_));
+    {
+        const SelectionSync sync(syncingSelection_);
+        model_.addPairs(std::move(pendingRows_));
+    }
     pendingRows_ = {};
     list1_->show();
     list2_->show();

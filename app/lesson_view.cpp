@@ -59,7 +59,7 @@ void RudarudDia::showQuestion(const std::string& question)
 
 void RudarudDia::selectListRow(int row)
 {
-    syncingSelection_ = true;
+    const SelectionSync sync(syncingSelection_);
     for (QListView* l : {list1_, list2_}) {
         if (row < 0 || row >= model_.rowCount()) {
             l->clearSelection();
@@ -73,7 +73,6 @@ void RudarudDia::selectListRow(int row)
         else
             l->scrollTo(index);
     }
-    syncingSelection_ = false;
 }
 
 void RudarudDia::pageForward()

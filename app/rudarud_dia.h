@@ -218,7 +218,15 @@ private:
     my3DText* label_ = nullptr;
     ToolTips* toolTips_ = nullptr;
 
+    // Set while the program itself changes the lists, whose selection signals then are no
+    // user's choice of a row.
     bool syncingSelection_ = false;
+    struct SelectionSync {
+        explicit SelectionSync(bool& flag) : flag_(flag), before_(flag) { flag_ = true; }
+        ~SelectionSync() { flag_ = before_; }
+        bool& flag_;
+        bool before_;
+    };
     std::vector<std::pair<QString, QString>> pendingRows_; // while a lesson is read
     std::uint32_t pairsRead_ = 0;
 

@@ -1,0 +1,130 @@
+#pragma once
+
+#include "bmp_button.h"
+#include "config.h"
+#include "cp1252.h"
+#include "entry_chain.h"
+#include "fake_platform.h"
+#include "qt_printers.h"
+#include "rudarud_app.h"
+#include "rudarud_dia.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QTest>
+
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+// A main window of its own in a fresh working folder, with the scripted platform and a fixed
+// clock, for every test.
+class DialogTest : public ::testing::Test {
+protected:
+    DialogTest() : previousFolder_(QDir::currentPath())
+    {
+        QDir::setCurrent(QString::fromStdString(dir.path().string()));
+        config = std::make_unique<Config>(dir.file("DODADIZE.CFG"));
+        makeWindow();
+    }
+    ~DialogTest() override
+    {
+        frame.reset();
+        config.reset();
+        QDir::setCurrent(previousFolder_);
+    }
+
+    void makeWindow()
+    {
+        frame = std::make_unique<MainFrame>(*config);
+        frame->show();
+        dia = frame->dialog();
+    }
+
+    QLineEdit* field(int id) const { return dia->termField(id); }
+    QString fieldText(int id) const { return field(id)->text(); }
+    QString status() const { return dia->statusLine()->text(); }
+    bool visible(int id) const { return dia->button(id)->isVisible(); }
+
+    void type(int id, const QString& text)
+    {
+        field(id)->setFocus();
+        QTest::keyClicks(field(id), text);
+    }
+    void key(int id, Qt::Key k) { QTest::keyClick(field(id), k); }
+    // Types both terms at the new-entry position and confirms with Enter twice.
+    void addEntry(const QString& first, const QString& second)
+    {
+        type(IdTerm1, first);
+        key(IdTerm1, Qt::Key_Return);
+        type(IdTerm2, second);
+        key(IdTerm2, Qt::Key_Return);
+    }
+    void clear(int id)
+    {
+        field(id)->setFocus();
+        field(id)->selectAll();
+        QTest::keyClick(field(id), Qt::Key_Delete);
+    }
+    std::string writeLesson(const std::string& name, const std::string& bytes)
+    {
+        const std::string path = dir.file(name);
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path;
+    }
+    static std::string readBytes(const std::string& path)
+    {
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream ss;
+        ss << in.rdbuf();
+        return ss.str();
+    }
+    // Loads a file through the load button and the (scripted) open dialog.
+    void load(const std::string& path)
+    {
+        platform.openAnswers.push_back(QString::fromStdString(path));
+        dia->command(IdLoad);
+    }
+    QStringList listColumn(int column) const
+    {
+        QStringList out;
+        for (int r = 0; r < dia->listModel().rowCount(); ++r)
+            out << (column == 0 ? dia->listModel().firstText(r) : dia->listModel().secondText(r));
+        return out;
+    }
+    int selectedRow(int listId) const
+    {
+        QListView* l = dia->list(listId);
+        const QModelIndex i = l->selectionModel()->currentIndex();
+        return i.isValid() && l->selectionModel()->isSelected(i) ? i.row() : -1;
+    }
+    std::vector<std::pair<std::string, std::string>> chainPairs() const
+    {
+        std::vector<std::pair<std::string, std::string>> out;
+        for (const strWort* e = dia->chain().firstEntry; e; e = e->next)
+            out.emplace_back(e->term1, e->term2);
+        return out;
+    }
+    QStringList messageTexts() const
+    {
+        QStringList out;
+        for (const auto& m : platform.messages)
+            out << m.text;
+        return out;
+    }
+
+    TempDir dir;
+    FakePlatform platform;
+    std::unique_ptr<Config> config;
+    std::unique_ptr<MainFrame> frame;
+    RudarudDia* dia = nullptr;
+
+private:
+    QString previousFolder_;
+};
