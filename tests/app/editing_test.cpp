@@ -1,0 +1,385 @@
+// Entry editing and the lesson commands (new, load, save) in the real dialog.
+#include "dialog_fixture.h"
+
+#include "led_line.h"
+
+#include <filesystem>
+
+namespace {
+
+using namespace std::string_literals;
+using Pairs = std::vector<std::pair<std::string, std::string>>;
+
+int litCells(myLEDLine* line)
+{
+    int lit = 0;
+    for (unsigned i = 0; i < line->CellCount(); ++i)
+        lit += line->CellColour(i) != kLedOff;
+    return lit;
+}
+
+TEST_F(DialogTest, EnterTwiceAddsAnEntryAtTheEndInSortedRows)
+{
+    addEntry("Zug", "train");
+    const int litBefore = litCells(dia->entryLine());
+    addEntry("Haus", "house");
+    EXPECT_EQ(chainPairs(), (Pairs{{"Zug", "train"}, {"Haus", "house"}}));
+    EXPECT_EQ(listColumn(0), (QStringList{" < NEU >", "Haus", "Zug"}));
+    EXPECT_EQ(listColumn(1), (QStringList{" < NEU >", "house", "train"}));
+    EXPECT_EQ(fieldText(IdTerm1), "");
+    EXPECT_EQ(fieldText(IdTerm2), "");
+    EXPECT_EQ(dia->chain().currentEntry, nullptr);
+    EXPECT_EQ(litCells(dia->entryLine()), litBefore + 1);
+    EXPECT_TRUE(status().endsWith(QStringLiteral(" (ungesichert)")));
+    EXPECT_TRUE(dia->unsaved());
+}
+
+TEST_F(DialogTest, EnterInTheFirstFieldOnlyMovesOn)
+{
+    type(IdTerm1, "Haus");
+    key(IdTerm1, Qt::Key_Return);
+    EXPECT_TRUE(dia->chain().empty());
+    EXPECT_EQ(dia->focusWidget(), field(IdTerm2));
+    EXPECT_TRUE(platform.messages.empty());
+}
+
+TEST_F(DialogTest, TypedTermsAreNormalised)
+{
+    addEntry("  Haus ,Hof ", "house,yard");
+    EXPECT_EQ(chainPairs(), (Pairs{{"Haus, Hof", "house, yard"}}));
+}
+
+TEST_F(DialogTest, LoneFirstTermIsRefusedAndDroppedByPaging)
+{
+    addEntry("Haus", "house");
+    type(IdTerm1, "Baum");
+    key(IdTerm1, Qt::Key_Return);
+    key(IdTerm2, Qt::Key_Return);
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0].text, QStringLiteral("Es wurde kein zweites Wort eingegeben"));
+    EXPECT_EQ(platform.messages[0].caption, QStringLiteral("Begriff fehlt"));
+    EXPECT_EQ(platform.messages[0].buttons, Platform::Buttons::Ok);
+    EXPECT_EQ(fieldText(IdTerm1), "Baum") << "the typed text stays in the field";
+    EXPECT_EQ(dia->chain().entryCount, 1u);
+
+    key(IdTerm2, Qt::Key_Down);
+    EXPECT_EQ(fieldText(IdTerm1), "Haus") << "paging goes on and drops the lone term";
+    EXPECT_EQ(dia->chain().entryCount, 1u);
+    EXPECT_EQ(platform.messages.size(), 1u);
+}
+
+struct DeleteCase {
+    const char* name;
+    int answer;
+    Pairs remaining;
+    const char* shownAfter;
+    friend std::ostream& operator<<(std::ostream& os, const DeleteCase& c) { return os << c.name; }
+};
+
+class EmptyingAField : public DialogTest, public ::testing::WithParamInterface<DeleteCase> {};
+
+TEST_P(EmptyingAField, AsksBeforeDeleting)
+{
+    addEntry("a", "1");
+    addEntry("b", "2");
+    addEntry("c", "3");
+    key(IdTerm1, Qt::Key_Down);
+    key(IdTerm1, Qt::Key_Down); // shows b
+    clear(IdTerm2);
+    platform.messageAnswers.push_back(GetParam().answer);
+    key(IdTerm2, Qt::Key_Return);
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0].text, QStringLiteral("Soll dieser Eintrag gelöscht werden?"));
+    EXPECT_EQ(platform.messages[0].caption, QStringLiteral("Löschen?"));
+    EXPECT_EQ(platform.messages[0].buttons, Platform::Buttons::YesNo);
+    EXPECT_EQ(chainPairs(), GetParam().remaining);
+    EXPECT_EQ(fieldText(IdTerm1), GetParam().shownAfter);
+    EXPECT_TRUE(dia->unsaved()) << "stays set even when the deletion was declined";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, EmptyingAField,
+    ::testing::Values(DeleteCase{"yes_deletes_and_shows_the_next", Platform::IdYes,
+                                 {{"a", "1"}, {"c", "3"}}, "c"},
+                      DeleteCase{"no_restores_the_stored_terms", Platform::IdNo,
+                                 {{"a", "1"}, {"b", "2"}, {"c", "3"}}, "b"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(DialogTest, ChangeIsAskedEvenForTheSameText)
+{
+    addEntry("Haus", "house");
+    key(IdTerm1, Qt::Key_Down);
+    clear(IdTerm1);
+    type(IdTerm1, "Haus");
+    platform.messageAnswers.push_back(Platform::IdYes);
+    key(IdTerm2, Qt::Key_Return);
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0].text, QStringLiteral("Soll dieser Eintrag geändert werden?"));
+    EXPECT_EQ(platform.messages[0].caption, QStringLiteral("Ändern?"));
+
+    clear(IdTerm2);
+    type(IdTerm2, "home");
+    platform.messageAnswers.push_back(Platform::IdYes);
+    key(IdTerm2, Qt::Key_Return);
+    EXPECT_EQ(chainPairs(), (Pairs{{"Haus", "home"}}));
+    EXPECT_EQ(listColumn(1), (QStringList{" < NEU >", "home"}));
+
+    clear(IdTerm2);
+    type(IdTerm2, "building");
+    platform.messageAnswers.push_back(Platform::IdNo);
+    key(IdTerm2, Qt::Key_Return);
+    EXPECT_EQ(chainPairs(), (Pairs{{"Haus", "home"}}));
+    EXPECT_EQ(fieldText(IdTerm2), "home");
+}
+
+TEST_F(DialogTest, DuplicateFirstTermsStayPairedAndDeleteSeparately)
+{
+    addEntry("Bank", "bench");
+    addEntry("Bank", "bank");
+    EXPECT_EQ(listColumn(1), (QStringList{" < NEU >", "bench", "bank"}));
+    dia->list(IdList1)->setCurrentIndex(dia->listModel().index(2, 0));
+    EXPECT_EQ(fieldText(IdTerm2), "bank");
+    clear(IdTerm2);
+    platform.messageAnswers.push_back(Platform::IdYes);
+    key(IdTerm2, Qt::Key_Return);
+    EXPECT_EQ(chainPairs(), (Pairs{{"Bank", "bench"}}));
+    EXPECT_EQ(listColumn(1), (QStringList{" < NEU >", "bench"}));
+}
+
+TEST_F(DialogTest, PickingARowWithPendingChangesShowsWhatApplyingLeft)
+{
+    addEntry("a", "1");
+    addEntry("b", "2");
+    type(IdTerm1, "c");
+    type(IdTerm2, "3");
+    // A click on row 1 ("a") while c/3 waits: c is added, and the new-entry row is then the
+    // selected one, not the clicked row.
+    dia->list(IdList1)->setCurrentIndex(dia->listModel().index(1, 0));
+    EXPECT_EQ(dia->chain().entryCount, 3u);
+    EXPECT_EQ(fieldText(IdTerm1), "");
+    EXPECT_EQ(selectedRow(IdList1), 0);
+
+    // Without pending changes the clicked row is shown.
+    dia->list(IdList2)->setCurrentIndex(dia->listModel().index(2, 1));
+    EXPECT_EQ(fieldText(IdTerm1), "b");
+    EXPECT_EQ(selectedRow(IdList1), 2);
+}
+
+TEST_F(DialogTest, ThresholdFieldsAreTakenOverWhenApplied)
+{
+    struct Typed {
+        int index;
+        const char* text;
+        const char* shown;
+        std::uint32_t stored;
+    };
+    const Typed typed[] = {{0, "150", "100", 100}, {1, "-5", "100", 100}, {2, "x", "0", 0},
+                           {3, "45", "45", 45}};
+    for (const Typed& t : typed) {
+        QLineEdit* f = dia->thresholdField(t.index);
+        f->setFocus();
+        f->selectAll();
+        QTest::keyClicks(f, t.text);
+    }
+    key(IdTerm1, Qt::Key_Return); // to the second field
+    key(IdTerm2, Qt::Key_Return); // applies
+    for (const Typed& t : typed) {
+        EXPECT_EQ(dia->thresholdField(t.index)->text(), t.shown) << t.text;
+        EXPECT_EQ(config->thresholds[static_cast<std::size_t>(t.index)], t.stored) << t.text;
+    }
+    EXPECT_EQ(dia->thresholdField(4)->text(), "20");
+}
+
+// --- lesson commands ---------------------------------------------------------------------
+
+TEST_F(DialogTest, SavedLessonHasTheFileBytesAndLoadsBack)
+{
+    addEntry("Haus", "house");
+    addEntry("Baum", "tree");
+    const std::string path = dir.file("neu.lsn");
+    platform.saveAnswers.push_back(QString::fromStdString(path));
+    dia->command(IdSave);
+    ASSERT_EQ(platform.saveDialogs.size(), 1u);
+    EXPECT_EQ(platform.saveDialogs[0].defaultSuffix, "lsn");
+    EXPECT_TRUE(platform.saveDialogs[0].filter.contains("*.lsn"));
+    EXPECT_EQ(readBytes(path), "vtfile\0Haus\0house\0Baum\0tree\0"s);
+    EXPECT_FALSE(dia->unsaved());
+    EXPECT_EQ(frame->windowTitle(), " KAZ-TRAINER 1.0   Lektion: " + QString::fromStdString(path))
+        << "a saved name keeps its case";
+
+    dia->command(IdSave); // the name is known: no dialog
+    EXPECT_EQ(platform.saveDialogs.size(), 1u);
+
+    dia->command(IdNewLesson);
+    EXPECT_TRUE(dia->chain().empty());
+    load(path);
+    EXPECT_EQ(chainPairs(), (Pairs{{"Haus", "house"}, {"Baum", "tree"}}));
+    EXPECT_EQ(dia->chain().currentEntry, nullptr);
+    EXPECT_EQ(selectedRow(IdList1), 0);
+    EXPECT_FALSE(dia->unsaved());
+}
+
+TEST_F(DialogTest, LoadedNameIsShownInCapitalsButTheFileIsKept)
+{
+    const std::string path = writeLesson("kleine.lsn", "vtfile\0a\0b\0"s);
+    load(path);
+    const QString upper = QString::fromStdString(path).toUpper();
+    EXPECT_EQ(frame->windowTitle(), " KAZ-TRAINER 1.0   Lektion: " + upper);
+    addEntry("c", "d");
+    dia->command(IdSave);
+    EXPECT_TRUE(platform.saveDialogs.empty());
+    EXPECT_EQ(readBytes(path), "vtfile\0a\0b\0c\0d\0"s)
+        << "saving writes the file that was read, whatever case the title shows";
+    EXPECT_FALSE(std::filesystem::exists(upper.toStdString()));
+}
+
+TEST_F(DialogTest, MagicOnlyFileLoadsAsAnEmptyLessonWithItsName)
+{
+    load(writeLesson("leer.lsn", "vtfile\0"s));
+    EXPECT_TRUE(dia->chain().empty());
+    EXPECT_TRUE(frame->windowTitle().endsWith("LEER.LSN"));
+    EXPECT_TRUE(platform.messages.empty());
+}
+
+struct LoadErrorCase {
+    const char* name;
+    bool exists;
+    const char* message; // %1: the file name in capitals
+    friend std::ostream& operator<<(std::ostream& os, const LoadErrorCase& c) { return os << c.name; }
+};
+
+class LoadErrors : public DialogTest, public ::testing::WithParamInterface<LoadErrorCase> {};
+
+TEST_P(LoadErrors, ReportAndLeaveANewLesson)
+{
+    const std::string path =
+        GetParam().exists ? writeLesson("falsch.lsn", "VTFILE\0a\0b\0"s) : dir.file("fehlt.lsn");
+    load(path);
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0].text,
+              QString::fromLatin1(GetParam().message).arg(QString::fromStdString(path).toUpper()));
+    EXPECT_EQ(platform.messages[0].caption, "Dateifehler");
+    EXPECT_EQ(platform.messages[0].icon, Platform::Icon::Exclamation);
+    EXPECT_TRUE(dia->chain().empty());
+    EXPECT_EQ(frame->windowTitle(), " KAZ-TRAINER 1.0   Lektion: NEU");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LoadErrors,
+    ::testing::Values(LoadErrorCase{"missing", false, "Datei %1 nicht gefunden"},
+                      LoadErrorCase{"wrong_format", true, "Datei %1 nicht im korrekten Format!"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(DialogTest, CancelledOpenDialogChangesNothing)
+{
+    load(writeLesson("a.lsn", "vtfile\0a\0b\0"s));
+    dia->command(IdNewLesson);
+    const QString title = frame->windowTitle();
+    dia->command(IdLoad); // no answer queued: cancelled
+    EXPECT_EQ(platform.openDialogs.size(), 2u);
+    EXPECT_TRUE(dia->chain().empty());
+    EXPECT_EQ(frame->windowTitle(), title);
+}
+
+TEST_F(DialogTest, CancelAtTheSaveQuestionShowsNoFileDialog)
+{
+    addEntry("a", "b");
+    platform.messageAnswers.push_back(Platform::IdCancel);
+    dia->command(IdNewLesson);
+    EXPECT_TRUE(platform.openDialogs.empty());
+    EXPECT_TRUE(platform.saveDialogs.empty());
+    EXPECT_EQ(dia->chain().entryCount, 1u);
+    EXPECT_TRUE(dia->unsaved());
+}
+
+TEST_F(DialogTest, SavingAnEmptyLessonDoesNothing)
+{
+    dia->saveLesson();
+    EXPECT_TRUE(platform.saveDialogs.empty());
+    EXPECT_TRUE(platform.messages.empty());
+}
+
+TEST_F(DialogTest, ClosingRunsTheLessonDownOneEntryAtATime)
+{
+    std::string bytes = "vtfile\0"s;
+    for (int i = 0; i < 30; ++i)
+        bytes += "w" + std::to_string(i) + '\0' + "t" + '\0';
+    load(writeLesson("dreissig.lsn", bytes));
+    EXPECT_EQ(status(), QStringLiteral("Lektion enthält 30 Aufgaben"));
+    EXPECT_EQ(litCells(dia->entryLine()), 3) << "30 = one full lap of 27 and 3";
+
+    QStringList seen;
+    QObject::connect(dia->statusLine(), &QObject::objectNameChanged, [] {}); // keep a receiver
+    QTimer probe;
+    QObject::connect(&probe, &QTimer::timeout, [&] { seen << status(); });
+    probe.start(0);
+    dia->command(IdNewLesson);
+    probe.stop();
+    EXPECT_EQ(status(), QStringLiteral("Lektion enthält keine Aufgaben"));
+    EXPECT_TRUE(seen.contains(QStringLiteral("Lektion enthält 29 Aufgaben")));
+    EXPECT_TRUE(seen.contains(QStringLiteral("Lektion enthält 1 Aufgaben")));
+    EXPECT_TRUE(dia->entryLine()->IsRunning());
+    EXPECT_EQ(listColumn(0), QStringList{" < NEU >"});
+}
+
+// Yes to saving, but the save fails or is cancelled: the lesson must survive.
+struct FailedSaveCase {
+    const char* name;
+    bool dialogCancelled;
+    friend std::ostream& operator<<(std::ostream& os, const FailedSaveCase& c) { return os << c.name; }
+};
+
+class FailedSaveWhileClosing : public DialogTest,
+                               public ::testing::WithParamInterface<FailedSaveCase> {};
+
+TEST_P(FailedSaveWhileClosing, KeepsTheLesson)
+{
+    addEntry("Haus", "house");
+    platform.messageAnswers.push_back(Platform::IdYes);
+    if (!GetParam().dialogCancelled)
+        platform.saveAnswers.push_back(QString::fromStdString(dir.file("no-folder/x.lsn")));
+    EXPECT_FALSE(frame->close());
+    EXPECT_EQ(chainPairs(), (Pairs{{"Haus", "house"}}));
+    EXPECT_TRUE(dia->unsaved());
+    EXPECT_TRUE(frame->isVisible());
+    if (!GetParam().dialogCancelled) {
+        ASSERT_EQ(platform.messages.size(), 2u);
+        EXPECT_EQ(platform.messages[1].text, QStringLiteral("Datei kann nicht geschrieben werden!"));
+        EXPECT_EQ(platform.messages[1].caption, QStringLiteral("Schreibfehler!"));
+    }
+    // No still discards.
+    platform.messageAnswers.push_back(Platform::IdNo);
+    EXPECT_TRUE(frame->close());
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, FailedSaveWhileClosing,
+                         ::testing::Values(FailedSaveCase{"write_fails", false},
+                                           FailedSaveCase{"dialog_cancelled", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(DialogTest, ReadOnlyLessonFileKeepsUnsaved)
+{
+    const std::string path = writeLesson("fest.lsn", "vtfile\0a\0b\0"s);
+    load(path);
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read);
+    addEntry("c", "d");
+    dia->command(IdSave);
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0].text, QStringLiteral("Datei kann nicht geschrieben werden!"));
+    EXPECT_TRUE(dia->unsaved());
+    EXPECT_EQ(readBytes(path), "vtfile\0a\0b\0"s);
+}
+
+TEST_F(DialogTest, LongPathsAreNamedWhole)
+{
+    std::string folder = dir.path().string();
+    while (folder.size() < 600)
+        folder += "/ein-sehr-langer-ordnername-fuer-den-test";
+    const std::string path = folder + "/fehlt.lsn";
+    load(path);
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0].text,
+              "Datei " + QString::fromStdString(path).toUpper() + " nicht gefunden");
+}
+
+} // namespace
