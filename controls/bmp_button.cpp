@@ -65,8 +65,16 @@ myBMPButton::myBMPButton(QWidget* parent, int offBitmapId, int onBitmapId, int c
     resize(sizeHint());
     blinkTimer_.setTimerType(Qt::CoarseTimer);
     connect(&blinkTimer_, &QTimer::timeout, this, &myBMPButton::BlinkStep);
-    // A release need not be drawn (the click may hide the button); the next push must flip.
-    connect(this, &QAbstractButton::released, this, [this] { heldAtLastDraw_ = false; });
+    // A toggle flips when it becomes pushed (a press, sliding back onto it while held, the
+    // space bar), never on a repaint: a click whose press and release arrive before the next
+    // paint must flip too, and a repaint while held must not flip again.
+    connect(this, &QAbstractButton::pressed, this, [this] {
+        const bool on = chooseFace(itemState(), on_, toggles_, locked_, true).on;
+        if (on != on_) {
+            on_ = on;
+            repaint(); // the held face follows the new state at once
+        }
+    });
 }
 
 myBMPButton::~myBMPButton() = default;
@@ -153,10 +161,7 @@ unsigned myBMPButton::itemState() const
 void myBMPButton::paintEvent(QPaintEvent*)
 {
     // DrawFace: the face follows the whole drawing state.
-    const bool justPushed = isDown() && !heldAtLastDraw_;
-    heldAtLastDraw_ = isDown();
-    const FaceChoice choice = chooseFace(itemState(), on_, toggles_, locked_, justPushed);
-    on_ = choice.on;
+    const FaceChoice choice = chooseFace(itemState(), on_, toggles_, locked_, false);
 
     const QImage& face = faces_[choice.showOnFace ? OnFaceIndex : OffFaceIndex].image;
     if (face.isNull())

@@ -89,6 +89,5 @@ private:
     bool blinking_ = false;
     bool locked_ = false;
     bool on_ = false;
-    bool heldAtLastDraw_ = false; // to flip once per push, not on every draw while held
     QTimer blinkTimer_;
 };

@@ -23,7 +23,8 @@ struct FaceChoice {
 };
 
 // Chooses the face for a draw. The state exactly held + focused shows the face opposite to
-// the on state; every other state shows the at-rest face of the on state. A toggle button that
-// is not locked flips its on state first, but only on the draw in which it has just become
-// held (a press, sliding back onto it, the space bar): a mere repaint while held flips nothing.
+// the on state; every other state shows the at-rest face of the on state. With justPushed (the
+// button has just become held: a press, sliding back onto it, the space bar) a toggle button
+// that is not locked flips its on state first; the widget asks so when it becomes pushed, and
+// draws with justPushed false, so that a repaint while held flips nothing.
 FaceChoice chooseFace(unsigned itemState, bool on, bool toggles, bool locked, bool justPushed);

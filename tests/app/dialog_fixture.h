@@ -44,6 +44,8 @@ protected:
     {
         frame = std::make_unique<MainFrame>(*config);
         frame->show();
+        frame->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(frame.get()));
         dia = frame->dialog();
     }
 
