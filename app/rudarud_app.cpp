@@ -1,6 +1,7 @@
 #include "rudarud_app.h"
 
 #include "pictures.h"
+#include "platform.h"
 #include "rudarud_dia.h"
 
 #include <QApplication>
@@ -55,4 +56,26 @@ int RudarudApp::run()
         QTimer::singleShot(0, frame_, [this] { frame_->dialog()->loadLessonFile(lessonArgument_); });
     }
     return QApplication::exec();
+}
+
+namespace {
+
+void help(Platform::HelpCommand command, std::uint32_t data)
+{
+    Platform::instance().winHelp(QString::fromLatin1(kHelpFile), command, data);
+}
+
+} // namespace
+
+int runProgram(Config& config, const QStringList& args)
+{
+    help(Platform::HelpCommand::ForceFile, 0);
+    int result = 0;
+    {
+        RudarudApp rudarud(config, args.size() == 1 ? args.front() : QString());
+        result = rudarud.run();
+    }
+    help(Platform::HelpCommand::ForceFile, 0);
+    help(Platform::HelpCommand::Context, kFarewellTopic);
+    return result;
 }

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+
+#include <cstdint>
 #include <QWidget>
 
 class Config;
@@ -40,3 +43,11 @@ private:
     MainFrame* frame_;
     QString lessonArgument_;
 };
+
+// The whole program after the settings were read: opens the help file, runs the application
+// until its window has closed, and calls the help viewer twice more on the way out (the help
+// file, then the farewell topic). args are the command-line arguments without the program
+// name; a single one is a lesson file to open. Returns the message loop's result.
+int runProgram(Config& config, const QStringList& args);
+
+inline constexpr std::uint32_t kFarewellTopic = 259;

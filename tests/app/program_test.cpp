@@ -1,0 +1,88 @@
+// The program from start to exit: help calls, the settings file, a lesson named on the
+// command line.
+#include "dialog_fixture.h"
+
+#include <QTimer>
+
+namespace {
+
+using namespace std::string_literals;
+
+// Runs the program; `whileRunning` acts on the running main window, then closes it.
+class ProgramTest : public ::testing::Test {
+protected:
+    ProgramTest() : previous_(QDir::currentPath())
+    {
+        QDir::setCurrent(QString::fromStdString(dir.path().string()));
+    }
+    ~ProgramTest() override { QDir::setCurrent(previous_); }
+
+    int run(const QStringList& args, const std::function<void(MainFrame*)>& whileRunning)
+    {
+        QTimer::singleShot(0, [&] {
+            MainFrame* frame = nullptr;
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* f = qobject_cast<MainFrame*>(w))
+                    frame = f;
+            EXPECT_NE(frame, nullptr);
+            if (frame == nullptr) {
+                QApplication::exit(1);
+                return;
+            }
+            // A lesson argument is read once the window is up.
+            if (!args.isEmpty())
+                (void)QTest::qWaitFor([&] { return frame->dialog()->chain().entryCount > 0; }, 2000);
+            whileRunning(frame);
+            frame->close();
+        });
+        return runProgram(config, args);
+    }
+
+    TempDir dir;
+    FakePlatform platform;
+    Config config{dir.file("DODADIZE.CFG")};
+
+private:
+    QString previous_;
+};
+
+TEST_F(ProgramTest, OpensTheHelpFileAtStartAndTwiceAtExit)
+{
+    std::size_t callsWhileRunning = 0;
+    EXPECT_EQ(run({}, [&](MainFrame*) { callsWhileRunning = platform.helpCalls.size(); }), 0);
+    EXPECT_EQ(callsWhileRunning, 1u);
+    ASSERT_EQ(platform.helpCalls.size(), 3u);
+    for (const auto& call : platform.helpCalls)
+        EXPECT_EQ(call.file, "DODADIZE.HLP");
+    EXPECT_EQ(platform.helpCalls[0].command, Platform::HelpCommand::ForceFile);
+    EXPECT_EQ(platform.helpCalls[1].command, Platform::HelpCommand::ForceFile);
+    EXPECT_EQ(platform.helpCalls[2].command, Platform::HelpCommand::Context);
+    EXPECT_EQ(platform.helpCalls[2].data, 259u);
+}
+
+TEST_F(ProgramTest, LessonOnTheCommandLineIsLoadedAsFromTheOpenDialog)
+{
+    const std::string path = dir.file("englisch.lsn");
+    std::ofstream(path, std::ios::binary) << "vtfile\0Haus\0house\0Baum\0tree\0"s;
+    QString title;
+    std::uint32_t entries = 0;
+    run({QString::fromStdString(path)}, [&](MainFrame* frame) {
+        title = frame->windowTitle();
+        entries = frame->dialog()->chain().entryCount;
+    });
+    EXPECT_EQ(entries, 2u);
+    EXPECT_EQ(title, " KAZ-TRAINER 1.0   Lektion: " + QString::fromStdString(path).toUpper());
+    EXPECT_TRUE(platform.openDialogs.empty());
+}
+
+TEST_F(ProgramTest, MissingLessonOnTheCommandLineIsReportedLikeFromTheDialog)
+{
+    const QString path = QString::fromStdString(dir.file("fehlt.lsn"));
+    run({path}, [&](MainFrame*) {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !platform.messages.empty(); }, 1000));
+    });
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0].text, "Datei " + path.toUpper() + " nicht gefunden");
+}
+
+} // namespace
