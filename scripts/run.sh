@@ -1,11 +1,21 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and starts the trainer. The trainer keeps its settings and
 # results log in its working folder, $KAZ_HOME (default ~/KAZ-TRAINER), which is created once.
+#   scripts/run.sh [LESSON]
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/scripts/deps.sh" run
 "$root/scripts/build.sh" "$root/build" -DKAZ_WITH_BENCH=OFF
 work=${KAZ_HOME:-$HOME/KAZ-TRAINER}
 mkdir -p "$work"
+# The sample lessons and the help file go into the working folder, where the open dialog shows
+# them, when it does not hold them yet; a file of the same name there is the user's and stays.
+for file in "$root"/resources/lessons/*.LSN "$root/help/DODADIZE.HLP"; do
+    [ -e "$work/${file##*/}" ] || [ -L "$work/${file##*/}" ] || cp "$file" "$work/"
+done
+# A lesson named relative to where the script was started must still be found from $work.
+if [ $# -ge 1 ] && [[ $1 != /* ]]; then
+    set -- "$PWD/$1" "${@:2}"
+fi
 cd "$work"
 exec "$root/build/app/kaz-trainer" "$@"
