@@ -99,14 +99,14 @@ void RudarudDia::addListRows(const std::string* first, const std::string* second
     const SelectionSync sync(syncingSelection_);
     const int row = (first == nullptr || second == nullptr)
                         ? model_.addNewEntryRow()
-                        : model_.addPair(fromCp1252(*first), fromCp1252(*second));
+                        : model_.addPair(*first, *second);
     selectListRow(row);
 }
 
 void RudarudDia::removeListRows(const std::string& first, const std::string& second)
 {
     const SelectionSync sync(syncingSelection_);
-    model_.removeRowAt(model_.rowToRemove(fromCp1252(first), fromCp1252(second)));
+    model_.removeRowAt(model_.rowToRemove(first, second));
 }
 
 strWort* RudarudDia::findEntry(const std::string& first, const std::string& second) const
@@ -125,7 +125,7 @@ void RudarudDia::selectRow(int row)
         chain_.currentEntry = nullptr;
     else
         chain_.currentEntry =
-            findEntry(toCp1252(model_.firstText(row)), toCp1252(model_.secondText(row)));
+            findEntry(model_.firstText(row), model_.secondText(row));
     showEntry(chain_.currentEntry);
 }
 

@@ -154,7 +154,7 @@ void RudarudDia::beforePairs()
 void RudarudDia::pairRead(strWort& entry)
 {
     ++pairsRead_;
-    pendingRows_.emplace_back(fromCp1252(entry.term1), fromCp1252(entry.term2));
+    pendingRows_.emplace_back(entry.term1, entry.term2);
 }
 
 void RudarudDia::afterPairs()

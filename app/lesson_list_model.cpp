@@ -1,14 +1,14 @@
 #include "lesson_list_model.h"
 
+#include "cp1252.h"
+#include "term_sort_key.h"
+
 #include <algorithm>
+#include <iterator>
 
-const QString LessonListModel::kNewEntryText = QStringLiteral(" < NEU >");
+const std::string LessonListModel::kNewEntryText = " < NEU >";
 
-LessonListModel::LessonListModel(QObject* parent)
-    : QAbstractTableModel(parent), collator_(QLocale(QLocale::German, QLocale::Germany))
-{
-    collator_.setCaseSensitivity(Qt::CaseInsensitive);
-}
+LessonListModel::LessonListModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 int LessonListModel::rowCount(const QModelIndex& parent) const
 {
@@ -25,7 +25,7 @@ QVariant LessonListModel::data(const QModelIndex& index, int role) const
     if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount())
         return {};
     const Row& row = rows_[static_cast<std::size_t>(index.row())];
-    return index.column() == 0 ? row.first : row.second;
+    return fromCp1252(index.column() == 0 ? row.first : row.second);
 }
 
 void LessonListModel::clear()
@@ -37,47 +37,48 @@ void LessonListModel::clear()
 
 bool LessonListModel::hasNewEntryRow() const
 {
-    return !rows_.empty() && rows_.front().first == kNewEntryText &&
-           rows_.front().second == kNewEntryText;
+    return !rows_.empty() && rows_.front().key.empty();
 }
 
 int LessonListModel::addNewEntryRow()
 {
     if (!hasNewEntryRow()) {
         beginInsertRows({}, 0, 0);
-        rows_.insert(rows_.begin(), Row{kNewEntryText, kNewEntryText});
+        rows_.insert(rows_.begin(), Row{kNewEntryText, kNewEntryText, {}});
         endInsertRows();
     }
     return 0;
 }
 
-int LessonListModel::sortedInsertRow(const QString& first) const
+int LessonListModel::sortedInsertRow(const std::string& key) const
 {
     const auto begin = rows_.begin() + (hasNewEntryRow() ? 1 : 0);
-    const auto at = std::upper_bound(begin, rows_.end(), first, [this](const QString& t, const Row& r) {
-        return collator_.compare(t, r.first) < 0;
-    });
+    const auto at = std::upper_bound(begin, rows_.end(), key,
+                                     [](const std::string& k, const Row& r) { return k < r.key; });
     return static_cast<int>(at - rows_.begin());
 }
 
-int LessonListModel::addPair(const QString& first, const QString& second)
+int LessonListModel::addPair(std::string first, std::string second)
 {
-    const int row = sortedInsertRow(first);
+    std::string key = termSortKey(first);
+    const int row = sortedInsertRow(key);
     beginInsertRows({}, row, row);
-    rows_.insert(rows_.begin() + row, Row{first, second});
+    rows_.insert(rows_.begin() + row, Row{std::move(first), std::move(second), std::move(key)});
     endInsertRows();
     return row;
 }
 
-void LessonListModel::addPairs(std::vector<std::pair<QString, QString>> pairs)
+void LessonListModel::addPairs(std::vector<std::pair<std::string, std::string>> pairs)
 {
     if (pairs.empty())
         return;
-    auto less = [this](const Row& a, const Row& b) { return collator_.compare(a.first, b.first) < 0; };
+    auto less = [](const Row& a, const Row& b) { return a.key < b.key; };
     std::vector<Row> added;
     added.reserve(pairs.size());
-    for (auto& [first, second] : pairs)
-        added.push_back(Row{std::move(first), std::move(second)});
+    for (auto& [first, second] : pairs) {
+        std::string key = termSortKey(first);
+        added.push_back(Row{std::move(first), std::move(second), std::move(key)});
+    }
     std::stable_sort(added.begin(), added.end(), less);
 
     beginResetModel();
@@ -100,7 +101,7 @@ void LessonListModel::removeRowAt(int row)
     endRemoveRows();
 }
 
-int LessonListModel::findFirst(const QString& text) const
+int LessonListModel::findFirst(std::string_view text) const
 {
     for (std::size_t i = 0; i < rows_.size(); ++i)
         if (rows_[i].first == text)
@@ -108,7 +109,7 @@ int LessonListModel::findFirst(const QString& text) const
     return -1;
 }
 
-int LessonListModel::findSecond(const QString& text) const
+int LessonListModel::findSecond(std::string_view text) const
 {
     for (std::size_t i = 0; i < rows_.size(); ++i)
         if (rows_[i].second == text)
@@ -116,7 +117,7 @@ int LessonListModel::findSecond(const QString& text) const
     return -1;
 }
 
-int LessonListModel::rowOfEntry(const QString& first, const QString& second) const
+int LessonListModel::rowOfEntry(std::string_view first, std::string_view second) const
 {
     const int r1 = findFirst(first);
     if (r1 < 0)
@@ -135,7 +136,7 @@ int LessonListModel::rowOfEntry(const QString& first, const QString& second) con
     return r1;
 }
 
-int LessonListModel::rowToRemove(const QString& first, const QString& second) const
+int LessonListModel::rowToRemove(std::string_view first, std::string_view second) const
 {
     return std::max(findFirst(first), findSecond(second));
 }

@@ -1,22 +1,24 @@
 #pragma once
 
 #include <QAbstractTableModel>
-#include <QCollator>
-#include <QString>
 
+#include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 // The rows of the two lesson list boxes: column 0 (first terms) is what the first list shows,
 // column 1 (second terms) what the second list shows, so row k of both lists is one entry.
+// Texts are the terms' Windows-1252 bytes; they become QStrings only for the rows on screen.
 //
 // Row 0 is always the new-entry row " < NEU >" when present: it is pinned at the top rather
 // than sorted, so no term can sort in front of it. The other rows are kept sorted by their
-// first term with a German, case-insensitive collation; a row whose first term collates equal
-// to existing rows goes after them. Lookups by text are exact (case-sensitive) comparisons.
+// first term (termSortKey: German dictionary order, case ignored); a row whose first term
+// sorts equal to existing rows goes after them. Lookups by text are exact byte comparisons.
 class LessonListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    static const QString kNewEntryText; // " < NEU >"
+    static const std::string kNewEntryText; // " < NEU >"
 
     explicit LessonListModel(QObject* parent = nullptr);
 
@@ -29,35 +31,35 @@ public:
     // Puts the new-entry row at the top (once). Returns its row, 0.
     int addNewEntryRow();
     // Inserts a pair at its sorted place and returns that row.
-    int addPair(const QString& first, const QString& second);
+    int addPair(std::string first, std::string second);
     // Many pairs at once, as reading a lesson adds them: the result is the same as adding each
     // with addPair in order, but sorted once, in O(n log n).
-    void addPairs(std::vector<std::pair<QString, QString>> pairs);
+    void addPairs(std::vector<std::pair<std::string, std::string>> pairs);
     void removeRowAt(int row);
 
-    const QString& firstText(int row) const { return rows_[static_cast<std::size_t>(row)].first; }
-    const QString& secondText(int row) const { return rows_[static_cast<std::size_t>(row)].second; }
+    const std::string& firstText(int row) const { return rows_[static_cast<std::size_t>(row)].first; }
+    const std::string& secondText(int row) const { return rows_[static_cast<std::size_t>(row)].second; }
 
     // First row from the top whose first (or second) text equals text exactly; -1 if none.
-    int findFirst(const QString& text) const;
-    int findSecond(const QString& text) const;
+    int findFirst(std::string_view text) const;
+    int findSecond(std::string_view text) const;
 
     // The row that shows an entry with these terms, where duplicates of the first term pair up
     // row by row: r1 = first row with the first term; r2 = first row after r1 (wrapping to the
     // top) with the second term; r2 when r1 < r2 and r2 also has the first term, else r1.
-    int rowOfEntry(const QString& first, const QString& second) const;
+    int rowOfEntry(std::string_view first, std::string_view second) const;
     // The row that removing a pair deletes: the larger of the first matches of either term.
-    int rowToRemove(const QString& first, const QString& second) const;
+    int rowToRemove(std::string_view first, std::string_view second) const;
 
 private:
     struct Row {
-        QString first;
-        QString second;
+        std::string first;
+        std::string second;
+        std::string key; // termSortKey(first); empty for the new-entry row
     };
     bool hasNewEntryRow() const;
-    // First sorted position after every row whose first term collates <= first.
-    int sortedInsertRow(const QString& first) const;
+    // First sorted position after every row whose key is <= key.
+    int sortedInsertRow(const std::string& key) const;
 
     std::vector<Row> rows_;
-    QCollator collator_;
 };

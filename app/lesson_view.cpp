@@ -35,7 +35,7 @@ void RudarudDia::showEntry(strWort* entry)
     if (mode == QueryMode::ModeEdit) {
         VokTransBuf::setText(transferBuf_->term1Text, entry->term1);
         VokTransBuf::setText(transferBuf_->term2Text, entry->term2);
-        const int row = model_.rowOfEntry(fromCp1252(entry->term1), fromCp1252(entry->term2));
+        const int row = model_.rowOfEntry(entry->term1, entry->term2);
         selectListRow(row);
         term1_->setFocus();
     } else {

@@ -227,7 +227,7 @@ private:
         bool& flag_;
         bool before_;
     };
-    std::vector<std::pair<QString, QString>> pendingRows_; // while a lesson is read
+    std::vector<std::pair<std::string, std::string>> pendingRows_; // while a lesson is read
     std::uint32_t pairsRead_ = 0;
 
     // Wrong-answer feedback: odd phases show the expected term in green for 1.5 s, even phases

@@ -97,7 +97,8 @@ protected:
     {
         QStringList out;
         for (int r = 0; r < dia->listModel().rowCount(); ++r)
-            out << (column == 0 ? dia->listModel().firstText(r) : dia->listModel().secondText(r));
+            out << fromCp1252(column == 0 ? dia->listModel().firstText(r)
+                                          : dia->listModel().secondText(r));
         return out;
     }
     int selectedRow(int listId) const

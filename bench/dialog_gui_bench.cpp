@@ -1,0 +1,112 @@
+// The main window with large lessons: loading a lesson file into the window (file, chain, both
+// lists filled and shown), closing it (the run-down), and one answer in an exercise (Enter to
+// the next question shown). Offscreen; the numbers are wall-clock time.
+#include "config.h"
+#include "entry_chain.h"
+#include "fake_platform.h"
+#include "lesson_file.h"
+#include "rudarud_app.h"
+#include "rudarud_dia.h"
+#include "temp_dir.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QListView>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+std::string lessonFile(const TempDir& dir, int entries)
+{
+    const std::string path = dir.file("lesson" + std::to_string(entries) + ".lsn");
+    EntryChain chain;
+    for (int i = 0; i < entries; ++i) // shuffled first terms, so the lists really sort
+        chain.append("Begriff " + std::to_string((i * 7919) % entries), "term " + std::to_string(i));
+    writeLessonFile(path, chain);
+    return path;
+}
+
+struct Window {
+    TempDir dir;
+    FakePlatform platform;
+    Config config{dir.file("DODADIZE.CFG")};
+    MainFrame frame{config};
+    RudarudDia* dia = frame.dialog();
+    Window()
+    {
+        QDir::setCurrent(QString::fromStdString(dir.path().string()));
+        frame.show();
+        QApplication::processEvents();
+    }
+    void load(const std::string& path)
+    {
+        dia->loadLessonFile(QString::fromStdString(path));
+        QApplication::processEvents(); // the lists paint their first rows
+    }
+};
+
+void BM_LoadLessonIntoWindow(benchmark::State& state)
+{
+    TempDir files;
+    const std::string path = lessonFile(files, static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto w = std::make_unique<Window>(); // a fresh window: closing is measured below
+        state.ResumeTiming();
+        w->load(path);
+        state.PauseTiming();
+        if (w->dia->chain().entryCount != state.range(0))
+            state.SkipWithError("not loaded");
+        w.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_LoadLessonIntoWindow)->Arg(1000)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_CloseLesson(benchmark::State& state)
+{
+    Window w;
+    const std::string path = lessonFile(w.dir, static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        state.PauseTiming();
+        w.load(path);
+        state.ResumeTiming();
+        w.dia->closeLesson();
+    }
+}
+BENCHMARK(BM_CloseLesson)->Arg(30)->Arg(1000)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_AnswerLatency(benchmark::State& state)
+{
+    Window w;
+    w.load(lessonFile(w.dir, static_cast<int>(state.range(0))));
+    w.dia->command(IdNormalQuery);
+    QLineEdit* answer = w.dia->termField(IdTerm2);
+    for (auto _ : state) {
+        state.PauseTiming();
+        const strWort* e = w.dia->chain().currentEntry;
+        answer->setText(QString::fromLatin1(e->term2.c_str()));
+        state.ResumeTiming();
+        QTest::keyClick(answer, Qt::Key_Return);
+        QApplication::processEvents(); // the next question is painted
+    }
+}
+BENCHMARK(BM_AnswerLatency)->Arg(100000)->Unit(benchmark::kMicrosecond)->UseRealTime()->Iterations(2000);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// The order of the lesson's list boxes: a German dictionary order of Windows-1252 terms that
+// ignores upper and lower case. Compared level by level:
+//   1. base letters, with umlauts and accented letters as their base letter (ä = a, ß = ss,
+//      æ = ae), digits before letters, blanks and punctuation before digits;
+//   2. accents: a plain letter before the same letter with an accent ("Ahre" < "Ähre").
+// Two terms that differ only in case are equal.
+//
+// termSortKey turns a term into bytes whose plain byte comparison (std::string's operator<)
+// is that order, so a list of n terms sorts with n key computations and cheap comparisons.
+std::string termSortKey(std::string_view term);
