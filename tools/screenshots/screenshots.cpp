@@ -4,6 +4,7 @@
 #include "bmp_button.h"
 #include "config.h"
 #include "entry_chain.h"
+#include "fake_platform.h"
 #include "msg_win.h"
 #include "rudarud_app.h"
 #include "rudarud_dia.h"
@@ -38,6 +39,8 @@ int main(int argc, char* argv[])
     QDir().mkpath(out);
     QTemporaryDir work;
     QDir::setCurrent(work.path());
+    FakePlatform platform; // answers the questions: do not save first
+    platform.messageAnswers = {Platform::IdNo};
     Config config(QStringLiteral("DODADIZE.CFG").toStdString());
 
     MainFrame frame(config);
@@ -59,10 +62,32 @@ int main(int argc, char* argv[])
     dia->button(IdSave)->BlinkStep();
     save(&frame, out, QStringLiteral("save-blinking.png"));
 
-    auto* msg = new MSGWin(&frame, QStringLiteral("Ergebnis: Note 2"),
-                           QStringLiteral("Anzahl der Aufgaben: 10\rFehler: 2\r\rErfolgsquote: 80 %"),
-                           dia->mediumFont(), Qt::black, -1);
-    save(msg, out, QStringLiteral("message-window.png"));
-    msg->close();
+    // An exercise: one right answer, then a wrong one with the correct term flashing.
+    dia->command(IdNormalQuery);
+    auto answerCurrent = [dia](bool right) {
+        const strWort* e = dia->chain().currentEntry;
+        type(dia->termField(IdTerm2), right ? QString::fromLatin1(e->term2.c_str()) : QStringLiteral("falsch"));
+        QTest::keyClick(dia->termField(IdTerm2), Qt::Key_Return);
+    };
+    answerCurrent(true);
+    type(dia->termField(IdTerm2), QStringLiteral("hou"));
+    save(&frame, out, QStringLiteral("exercise.png"));
+    dia->termField(IdTerm2)->clear();
+    answerCurrent(false);
+    save(&frame, out, QStringLiteral("exercise-correction.png"));
+    QTest::keyClick(dia->termField(IdTerm2), Qt::Key_Return);
+    while (dia->exercise().running())
+        answerCurrent(true);
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* report = dynamic_cast<MSGWin*>(w); report && report->isVisible()) {
+            save(report, out, QStringLiteral("report.png"));
+            report->close();
+        }
+    dia->showResultsLog();
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* table = dynamic_cast<MSGWin*>(w); table && table->isVisible()) {
+            save(table, out, QStringLiteral("results-table.png"));
+            table->close();
+        }
     return 0;
 }
