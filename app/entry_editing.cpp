@@ -33,6 +33,10 @@ bool RudarudDia::applyEdit()
 {
     storeOptionFlags();
     readThresholdFields();
+    // During an exercise the fields hold a question and an answer, not an edited entry: saving
+    // on the way out must not turn a typed answer into the entry's term.
+    if (exercise_.running())
+        return true;
     const bool modified1 = term1_->isModified();
     const bool modified2 = term2_->isModified();
     if (!modified1 && !modified2)

@@ -268,6 +268,20 @@ TEST_F(ExerciseDialog, ResultsLogButtonShowsTheTableOrTheNotice)
     EXPECT_EQ(messageWindows()[0]->remainingSeconds(), 0) << "the table stays until closed";
 }
 
+TEST_F(ExerciseDialog, SavingOnTheWayOutKeepsTheTermsNotTheTypedAnswer)
+{
+    addEntry("Haus", "house");
+    start(IdNormalQuery);
+    type(IdTerm2, "Maus");
+    const std::string path = dir.file("aus.lsn");
+    platform.messageAnswers.push_back(Platform::IdYes); // save before closing
+    platform.saveAnswers.push_back(QString::fromStdString(path));
+    EXPECT_TRUE(frame->close());
+    EXPECT_EQ(readBytes(path), "vtfile\0Haus\0house\0"s);
+    for (const auto& m : platform.messages)
+        EXPECT_NE(m.caption, QStringLiteral("Ändern?"));
+}
+
 TEST_F(ExerciseDialog, ClockCountsTheExerciseAndTellsTimeAgain)
 {
     addEntry("Haus", "house");
