@@ -1,4 +1,5 @@
 #include "bmp_button.h"
+#include "qt_rgb.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -18,16 +19,6 @@ constexpr int kLabelCellHeight = 16;
 constexpr int kLabelAverageWidth = 6;
 constexpr int kLabelRaise = 2; // px the label's top lies above the face's middle
 
-QRgb toQRgb(Rgb c)
-{
-    return qRgb(static_cast<int>(redOf(c)), static_cast<int>(greenOf(c)), static_cast<int>(blueOf(c)));
-}
-
-Rgb fromQRgb(QRgb c)
-{
-    return makeRgb(static_cast<unsigned>(qRed(c)), static_cast<unsigned>(qGreen(c)),
-                   static_cast<unsigned>(qBlue(c)));
-}
 
 } // namespace
 

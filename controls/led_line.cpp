@@ -1,4 +1,5 @@
 #include "led_line.h"
+#include "qt_rgb.h"
 
 #include <QPainter>
 
@@ -8,21 +9,6 @@
 #include "pixel_lines.h"
 
 RunLightPhase myLEDLine::runLight_;
-
-namespace {
-
-QRgb toQRgb(Rgb c)
-{
-    return qRgb(static_cast<int>(redOf(c)), static_cast<int>(greenOf(c)), static_cast<int>(blueOf(c)));
-}
-
-Rgb fromQRgb(QRgb c)
-{
-    return makeRgb(static_cast<unsigned>(qRed(c)), static_cast<unsigned>(qGreen(c)),
-                   static_cast<unsigned>(qBlue(c)));
-}
-
-} // namespace
 
 myLEDLine::myLEDLine(QWidget* parent, int x, int y, int cellBitmapId, unsigned cellCount,
                      bool vertical, bool framed)
