@@ -14,7 +14,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QProcess>
-#include <QSoundEffect>
+#include <QLibrary>
 
 namespace {
 
@@ -134,12 +134,15 @@ std::unique_ptr<Platform> createQtPlatform()
     return std::make_unique<QtPlatform>();
 }
 
-QtPlatform::QtPlatform(QString helpViewer) : helpViewer_(std::move(helpViewer)) {}
+QtPlatform::QtPlatform(QString helpViewer, QString soundModule)
+    : helpViewer_(std::move(helpViewer)), soundModule_(std::move(soundModule))
+{
+}
 
 QtPlatform::~QtPlatform()
 {
-    // The effect is a child of the application; if the application is gone, so is it.
-    delete sound_.data();
+    // The player is a child of the application; if the application is gone, so is it.
+    delete soundObject_.data();
 }
 
 int QtPlatform::messageBox(QWidget* owner, const QString& text, const QString& caption,
@@ -217,15 +220,41 @@ QUrl QtPlatform::soundSource(const QString& fileName)
     return {};
 }
 
+SoundPlayer* QtPlatform::loadSoundPlayer()
+{
+    if (soundObject_)
+        return sound_;
+    if (soundModuleTried_)
+        return nullptr;
+    soundModuleTried_ = true;
+    QStringList candidates;
+    if (!soundModule_.isEmpty()) {
+        candidates << soundModule_;
+    } else {
+        const QString dir = QCoreApplication::applicationDirPath();
+        candidates << dir + QLatin1Char('/') + QLatin1String(kSoundModuleName)
+                   << dir + QStringLiteral("/../lib/kaz-trainer/") + QLatin1String(kSoundModuleName)
+                   << dir + QStringLiteral("/../lib64/kaz-trainer/") + QLatin1String(kSoundModuleName);
+    }
+    for (const QString& file : candidates) {
+        QLibrary module(file);
+        const auto create = reinterpret_cast<CreateSoundPlayer>(module.resolve(kCreateSoundPlayerSymbol));
+        if (create == nullptr)
+            continue;
+        sound_ = create(QCoreApplication::instance());
+        soundObject_ = dynamic_cast<QObject*>(sound_);
+        return soundObject_ ? sound_ : nullptr;
+    }
+    return nullptr; // no module: the trainer stays silent
+}
+
 void QtPlatform::playSound(const QString& fileName)
 {
-    if (sound_) sound_->stop();
+    if (soundObject_) sound_->stop();
     const QUrl source = soundSource(fileName);
     if (source.isEmpty()) return;
-    if (sound_.isNull()) sound_ = new QSoundEffect(QCoreApplication::instance());
-    // A sound that is still loading plays once loaded; a missing device stays silent.
-    sound_->setSource(source);
-    sound_->play();
+    if (SoundPlayer* player = loadSoundPlayer())
+        player->play(source); // a missing device stays silent
 }
 
 void QtPlatform::messageBeep()

@@ -1,22 +1,23 @@
 #pragma once
 
 #include "platform.h"
+#include "sound_player.h"
 
 #include <QPointer>
-#include <QSoundEffect>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
 
 // The production Platform on Qt widgets. Message boxes and file dialogs are modal Qt dialogs
 // (never the desktop's native ones, so Qt's German translation applies and tests can reach
-// them); sounds play through one QSoundEffect that exists only once the first sound is asked
-// for, so the sound system stays off the path to the first window.
+// them); sounds play through the sound module, loaded only once the first sound is asked for,
+// so the sound system stays off the path to the first window.
 class QtPlatform : public Platform {
 public:
     // helpViewer: the program that shows help files; empty means "kaz-help" beside the
-    // running executable.
-    explicit QtPlatform(QString helpViewer = {});
+    // running executable. soundModule: the sound module's file; empty means beside the
+    // executable, then in ../lib/kaz-trainer (an installed trainer).
+    explicit QtPlatform(QString helpViewer = {}, QString soundModule = {});
     ~QtPlatform() override;
     QtPlatform(const QtPlatform&) = delete;
     QtPlatform& operator=(const QtPlatform&) = delete;
@@ -39,11 +40,16 @@ public:
     static QStringList helpArguments(const QString& helpFile, HelpCommand command,
                                      std::uint32_t data);
 
-    // Null until the first sound that exists is played.
-    const QSoundEffect* soundEffect() const { return sound_.data(); }
+    // Null until the first sound that exists is played (and when the module is missing).
+    const SoundPlayer* soundPlayer() const { return soundObject_ ? sound_ : nullptr; }
 
 private:
+    SoundPlayer* loadSoundPlayer();
+
     QString helpViewer_;
+    QString soundModule_;
+    bool soundModuleTried_ = false;
     // Owned by the application object, so it never outlives the sound system.
-    QPointer<QSoundEffect> sound_;
+    SoundPlayer* sound_ = nullptr;
+    QPointer<QObject> soundObject_;
 };

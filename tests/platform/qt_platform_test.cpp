@@ -198,14 +198,27 @@ TEST(QtPlatformSound, FindsTheFileCaseBlindAndStartsSoundOnlyForOne)
     writeWave(dir.file("no2.wav"));
     const QUrl ok1 = QUrl::fromLocalFile(QString::fromStdString(dir.file("OK1.WAV")));
     const QUrl no2 = QUrl::fromLocalFile(QString::fromStdString(dir.file("no2.wav")));
-    QtPlatform platform;
+    QtPlatform platform({}, QStringLiteral(KAZ_SOUND_MODULE));
     platform.playSound("OK3.WAV");
-    EXPECT_EQ(platform.soundEffect(), nullptr) << "no sound system for a missing file";
+    EXPECT_EQ(platform.soundPlayer(), nullptr) << "no sound system for a missing file";
     platform.playSound("OK1.WAV");
-    ASSERT_NE(platform.soundEffect(), nullptr);
-    EXPECT_EQ(platform.soundEffect()->source(), ok1);
+    ASSERT_NE(platform.soundPlayer(), nullptr);
+    EXPECT_EQ(platform.soundPlayer()->source(), ok1);
     platform.playSound("NO2.WAV");
-    EXPECT_EQ(platform.soundEffect()->source(), no2);
+    EXPECT_EQ(platform.soundPlayer()->source(), no2);
+    QDir::setCurrent(before);
+}
+
+TEST(QtPlatformSound, WithoutTheModuleStaysSilent)
+{
+    TempDir dir;
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(QString::fromStdString(dir.path().string()));
+    writeWave(dir.file("OK1.WAV"));
+    QtPlatform platform({}, QString::fromStdString(dir.file("no-such-module.so")));
+    platform.playSound("OK1.WAV");
+    platform.playSound("OK1.WAV");
+    EXPECT_EQ(platform.soundPlayer(), nullptr);
     QDir::setCurrent(before);
 }
 
