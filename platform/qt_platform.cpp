@@ -233,8 +233,7 @@ SoundPlayer* QtPlatform::loadSoundPlayer()
     } else {
         const QString dir = QCoreApplication::applicationDirPath();
         candidates << dir + QLatin1Char('/') + QLatin1String(kSoundModuleName)
-                   << dir + QStringLiteral("/../lib/kaz-trainer/") + QLatin1String(kSoundModuleName)
-                   << dir + QStringLiteral("/../lib64/kaz-trainer/") + QLatin1String(kSoundModuleName);
+                   << dir + QStringLiteral("/../lib/kaz-trainer/") + QLatin1String(kSoundModuleName);
     }
     for (const QString& file : candidates) {
         QLibrary module(file);
