@@ -8,7 +8,8 @@ packages=(cmake g++ make pkg-config qt6-base-dev qt6-multimedia-dev qt6-translat
           libgl-dev fonts-liberation)
 if [ "$purpose" = test ]; then
     packages+=(googletest libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
-               shared-mime-info desktop-file-utils libxml2-utils)
+               shared-mime-info desktop-file-utils libxml2-utils
+               xvfb xdotool x11-utils libx11-dev libxdamage-dev)
 fi
 
 missing=()
