@@ -23,7 +23,9 @@ if ! command -v Xvfb >/dev/null; then
     echo "SKIP: Xvfb is not installed (scripts/deps.sh test installs it)"
     exit 77
 fi
-command -v xdotool >/dev/null || { echo "FAIL: xdotool is not installed (scripts/deps.sh test)"; exit 1; }
+for tool in xdotool xdpyinfo; do
+    command -v "$tool" >/dev/null || { echo "FAIL: $tool is not installed (scripts/deps.sh test)"; exit 1; }
+done
 [ -x "$trainer" ] || { echo "FAIL: no trainer at $trainer"; exit 1; }
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/kaz-e2e.XXXXXX")"
@@ -49,21 +51,40 @@ trap 'exit 130' INT TERM
 fail() { echo "FAIL: $*" >&2; exit 1; }
 step() { echo "--- $*"; }
 
-# wait_until DESCRIPTION COMMAND...: runs COMMAND until it succeeds, at most timeout_s seconds.
+# Whether the trainer started last still runs (an ended child stays a zombie until waited for).
+running() {
+    local state
+    state=$(ps -o stat= -p "$trainer_pid" 2>/dev/null) || return 1
+    [[ $state != Z* ]]
+}
+
+# wait_until DESCRIPTION COMMAND...: runs COMMAND until it succeeds, at most timeout_s seconds;
+# gives up at once when the trainer, while one is running, ends.
 wait_until() {
     local what=$1; shift
     local deadline=$((SECONDS + timeout_s))
     until "$@"; do
+        [ -z "$trainer_pid" ] || running || fail "the trainer ended while waiting for: $what"
         [ "$SECONDS" -lt "$deadline" ] || fail "timed out after ${timeout_s} s waiting for: $what"
         sleep 0.05
     done
 }
 
 # --- the X server, on a display it picks itself -----------------------------------------------
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-wait_until "the X server" test -s "$work/display"
-export DISPLAY=":$(head -1 "$work/display")"
+x_answers() { xdpyinfo >/dev/null 2>&1; }
+for attempt in 1 2 3; do
+    rm -f "$work/display"
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >>"$work/xvfb.log" 2>&1 &
+    xvfb_pid=$!
+    wait_until "the X server to name its display" test -s "$work/display"
+    export DISPLAY=":$(head -1 "$work/display")"
+    # A display number another server still holds a socket for can leave this one deaf.
+    for _ in $(seq 40); do x_answers && break; sleep 0.05; done
+    x_answers && break
+    echo "note: the X server on $DISPLAY does not answer (attempt $attempt)" >&2
+    kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; xvfb_pid=""
+done
+[ -n "$xvfb_pid" ] || fail "no X server could be started"
 
 # A session of its own: fresh home (Qt's file dialog keeps settings there), no desktop services.
 unset DBUS_SESSION_BUS_ADDRESS SESSION_MANAGER XDG_CURRENT_DESKTOP QT_QPA_PLATFORMTHEME WAYLAND_DISPLAY
@@ -82,11 +103,12 @@ folder="$work/folder" # the working folder: settings, results log, the lesson
 window_named() {
     xdotool search --all --onlyvisible --pid "$trainer_pid" --name "$1" 2>/dev/null | tail -1
 }
-# Waits for such a window; prints its id.
+# Waits for such a window; prints its id. Gives up at once when the trainer has ended.
 await_window() {
     local id=""
     local deadline=$((SECONDS + timeout_s))
     while [ -z "$id" ]; do
+        running || fail "the trainer ended while waiting for the window \"$1\""
         [ "$SECONDS" -lt "$deadline" ] || fail "timed out waiting for the window \"$1\""
         id=$(window_named "$1")
         [ -n "$id" ] || sleep 0.05
@@ -126,16 +148,15 @@ start_trainer() {
     trainer_pid=$!
     main=$(await_window '^ KAZ-TRAINER 1\.0   Lektion: ')
 }
-running() {
-    local state
-    state=$(ps -o stat= -p "$trainer_pid" 2>/dev/null) || return 1
-    [[ $state != Z* ]]
-}
 # Escape in the main window closes the trainer; the lesson is saved, so nothing is asked.
 close_trainer() {
     activate "$main" "${background[@]}"
     press Escape
-    wait_until "the trainer to end after Escape" eval '! running'
+    local deadline=$((SECONDS + timeout_s))
+    while running; do
+        [ "$SECONDS" -lt "$deadline" ] || fail "the trainer did not end after Escape"
+        sleep 0.05
+    done
     local status=0
     wait "$trainer_pid" || status=$?
     trainer_pid=""

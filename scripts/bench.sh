@@ -1,0 +1,139 @@
+#!/usr/bin/env bash
+# Builds the optimised program and benchmarks, runs them, and prints every figure (medians)
+# against its target:
+#   lesson file read/write, exercise engine          bench/lesson_bench, bench/exercise_bench
+#   window: load and close of 1,000 / 20,000 / 100,000 entries, one answer at 100,000
+#                                                    bench/dialog_gui_bench (offscreen)
+#   start-up to the first painted frame, the trainer against a bare Qt dialog, and with a
+#   100,000-entry lesson to the first frame whose title names it, with its peak memory
+#                                                    startup-timer (private Xvfb)
+# usage: bench.sh [BUILD_DIR] [RUNS]   (default build/, 7 start-up runs per series)
+# Environment: STARTUP_TIMER (default /work/shared/tools/startup-timer), BENCH_REPETITIONS (5).
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build=${1:-$root/build}
+runs=${2:-7}
+reps=${BENCH_REPETITIONS:-5}
+[ "$reps" -ge 2 ] || reps=2 # medians need repetitions
+timer_src=${STARTUP_TIMER:-/work/shared/tools/startup-timer}
+
+# Targets, in ms (start-up as a ratio, memory in MB).
+target_startup_ratio=1.3
+target_load_ms=150
+target_close_ms=1000
+target_answer_ms=5
+target_memory_mb=70
+
+"$root/scripts/deps.sh" test
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKAZ_WITH_BENCH=ON >/dev/null
+cmake --build "$build" --parallel "$(nproc)" \
+    --target lesson_bench exercise_bench dialog_gui_bench kaz-trainer >/dev/null
+
+work="$(mktemp -d "${TMPDIR:-/tmp}/kaz-bench.XXXXXX")"
+xvfb_pid=""
+cleanup() {
+    if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+# Median of the numbers on stdin.
+median() { sort -g | awk '{ v[NR] = $1 } END { if (NR == 0) print "nan"; else if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+# verdict VALUE LIMIT: "ok" when VALUE < LIMIT (<= for ratios), else "MISSED".
+verdict() { awk -v v="$1" -v l="$2" -v eq="${3:-0}" 'BEGIN { print ((v < l || (eq && v <= l)) ? "ok" : "MISSED") }'; }
+
+# Runs a Google Benchmark program with repetitions; keeps the median lines as
+# "name value unit" in $work/<program>.medians and shows them.
+run_bench() {
+    local program=$1; shift
+    echo "== $program (median of $reps repetitions)"
+    "$build/bench/$program" --benchmark_repetitions="$reps" --benchmark_report_aggregates_only=true \
+        "$@" 2>/dev/null | tee "$work/$program.out" |
+        awk '/_median / { extra = ""; for (i = 7; i <= NF; i++) extra = extra " " $i
+                          printf "   %-58s %10s %s%s\n", $1, $2, $3, extra }'
+    awk '/_median / { print $1, $2, $3 }' "$work/$program.out" >"$work/$program.medians"
+}
+# The median of one benchmark in ms.
+bench_ms() {
+    awk -v name="$2" '$1 == name {
+        f = ($3 == "ns") ? 1e-6 : ($3 == "us") ? 1e-3 : ($3 == "s") ? 1e3 : 1
+        printf "%.3f\n", $2 * f }' "$work/$1.medians"
+}
+
+run_bench lesson_bench
+# The chain-walk comparison takes over a minute a run on 100,000 entries and measures the
+# algorithm the program does not use: bench/exercise_bench --benchmark_filter=ChainWalk.
+run_bench exercise_bench --benchmark_filter=-BM_FirstPassByChainWalk
+QT_QPA_PLATFORM=offscreen run_bench dialog_gui_bench
+load_ms=$(bench_ms dialog_gui_bench BM_LoadLessonIntoWindow/100000/real_time_median)
+close_ms=$(bench_ms dialog_gui_bench BM_CloseLesson/100000/real_time_median)
+answer_ms=$(bench_ms dialog_gui_bench BM_AnswerLatency/100000/iterations:2000/real_time_median)
+
+# --- start-up and memory --------------------------------------------------------------------
+echo "== start-up to the first frame ($runs rounds; each round starts the three programs in turn)"
+timer="$work/startup-timer"
+cp -r "$timer_src" "$timer" && chmod -R u+w "$timer"
+export TIMER_WORK="$work/timer" TIMER_OUT="$work/timer/results"
+cmake -S "$timer/baseline" -B "$work/baseline" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$work/baseline" >/dev/null
+
+# One X server for all runs, on a display it picks itself; stopped on exit.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 200); do [ -s "$work/display" ] && break; sleep 0.05; done
+[ -s "$work/display" ] || { echo "Xvfb did not start"; exit 1; }
+export DISPLAY=":$(head -1 "$work/display")" TIMER_DISPLAY=":$(head -1 "$work/display")"
+export TIMER_XVFB_OWNER=$$
+
+# The trainer alone in a folder of its own, so the help viewer beside it does not start and
+# compete for the processor; it works in a folder of its own, too.
+mkdir -p "$work/bin" "$work/folder"
+cp "$build/app/kaz-trainer" "$work/bin/"
+lesson="$work/folder/gross100k.lsn"
+{
+    printf 'vtfile\0'
+    awk 'BEGIN { for (i = 0; i < 100000; i++) printf "Begriff %d\nterm %d\n", (i * 7919) % 100000, i }' | tr '\n' '\0'
+} >"$lesson"
+tsv="$work/startup.tsv"
+# Interleaved, so that a busy moment of the machine hits all three alike. In each call run 0
+# is the first start in a fresh home folder and not counted; run 1 is counted (the page cache
+# is left alone, as other work shares the machine).
+(
+    cd "$work/folder"
+    for _ in $(seq "$runs"); do
+        "$timer/measure.sh" -D -n 1 -o "$tsv" bare -- "$work/baseline/qt6_empty_dialog"
+        "$timer/measure.sh" -D -n 1 -o "$tsv" trainer -- "$work/bin/kaz-trainer"
+        "$timer/measure.sh" -D -n 1 -o "$tsv" -w GROSS100K.LSN trainer-100k -- "$work/bin/kaz-trainer" "$lesson"
+    done
+) >"$work/measure.log" 2>&1 || { cat "$work/measure.log"; echo "start-up measurement failed"; exit 1; }
+# Counted runs that ended "ok"; column 7 = ready_ms, 8 = hwm_kb.
+counted() { awk -F'\t' -v l="$1" -v c="$2" '$2 == l && $3 == "ok" && $1 == 1 { print $c }' "$tsv"; }
+warm() { counted "$1" "$2" | median; }
+for label in bare trainer trainer-100k; do
+    printf '   %-14s ready ms: %s\n' "$label" "$(counted "$label" 7 | tr '\n' ' ')"
+done
+bare_ms=$(warm bare 7)
+trainer_ms=$(warm trainer 7)
+lesson_ready_ms=$(warm trainer-100k 7)
+hwm_kb=$(warm trainer-100k 8)
+trainer_hwm_kb=$(warm trainer 8)
+ratio=$(awk -v a="$trainer_ms" -v b="$bare_ms" 'BEGIN { printf "%.2f", a / b }')
+# The same, round by round (each trainer start against the bare start just before it).
+paired_ratio=$(paste <(counted bare 7) <(counted trainer 7) | awk '$1 > 0 { print $2 / $1 }' | median)
+memory_mb=$(awk -v k="$hwm_kb" 'BEGIN { printf "%.1f", k / 1024 }')
+printf '   %-58s %10s ms\n' "bare Qt dialog, first frame" "$bare_ms" \
+    "trainer, first frame" "$trainer_ms" \
+    "trainer with 100,000 entries, first frame naming the lesson" "$lesson_ready_ms"
+printf '   %-58s %10s MB\n' "trainer, peak memory (VmHWM), empty lesson" \
+    "$(awk -v k="$trainer_hwm_kb" 'BEGIN { printf "%.1f", k / 1024 }')" \
+    "trainer, peak memory (VmHWM), 100,000 entries" "$memory_mb"
+
+echo "== against the targets (medians)"
+printf '   %-44s %10s   target %-8s %s\n' \
+    "start-up, trainer / bare dialog" "${ratio}x" "<= ${target_startup_ratio}x" "$(verdict "$ratio" "$target_startup_ratio" 1)" \
+    "  (median of the ratios per round)" "$(printf '%.2f' "$paired_ratio")x" "<= ${target_startup_ratio}x" "$(verdict "$paired_ratio" "$target_startup_ratio" 1)" \
+    "load 100,000 entries into the window" "$load_ms ms" "< $target_load_ms ms" "$(verdict "$load_ms" "$target_load_ms")" \
+    "close a lesson of 100,000 entries" "$close_ms ms" "< $target_close_ms ms" "$(verdict "$close_ms" "$target_close_ms")" \
+    "one answer at 100,000 entries" "$answer_ms ms" "< $target_answer_ms ms" "$(verdict "$answer_ms" "$target_answer_ms")" \
+    "peak memory, 100,000 entries loaded" "$memory_mb MB" "< $target_memory_mb MB" "$(verdict "$memory_mb" "$target_memory_mb")"
