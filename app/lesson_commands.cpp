@@ -28,13 +28,13 @@ const QString kWriteErrorCaption = QStringLiteral("Schreibfehler!");
 constexpr std::uint32_t kRunDownSteps = 40;
 constexpr int kRunDownStepMs = 12;
 
-Platform::FileDialogSpec lessonDialogSpec(const QString& fileName)
+Platform::FileDialogOptions lessonDialogOptions(const QString& fileName)
 {
-    Platform::FileDialogSpec spec;
-    spec.fileName = fileName;
-    spec.filter = QStringLiteral("Lektion (*.lsn)");
-    spec.defaultSuffix = QStringLiteral("lsn");
-    return spec;
+    Platform::FileDialogOptions options;
+    options.fileName = fileName;
+    options.filter = QStringLiteral("Lektion (*.lsn)");
+    options.defaultSuffix = QStringLiteral("lsn");
+    return options;
 }
 
 // Upper-cases the letters a-z of a file name and nothing else.
@@ -106,7 +106,7 @@ void RudarudDia::loadLesson()
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const QString chosen =
-        Platform::instance().openFileName(this, lessonDialogSpec(fileName_));
+        Platform::instance().openFileName(this, lessonDialogOptions(fileName_));
     QApplication::restoreOverrideCursor();
     if (chosen.isEmpty()) {
         updateStatus();
@@ -176,7 +176,7 @@ bool RudarudDia::saveLesson()
     if (!applyEdit())
         return false;
     if (filePath_.isEmpty()) {
-        const QString chosen = Platform::instance().saveFileName(this, lessonDialogSpec({}));
+        const QString chosen = Platform::instance().saveFileName(this, lessonDialogOptions({}));
         if (chosen.isEmpty())
             return false;
         filePath_ = chosen;

@@ -26,15 +26,15 @@ public:
 
     // File dialogs. filter as in Qt ("Lektionen (*.lsn)"), defaultSuffix without dot.
     // An empty result means the user cancelled. The save dialog asks before overwriting.
-    struct FileDialogSpec {
+    struct FileDialogOptions {
         QString caption;
         QString directory;   // start folder; empty: the working directory
         QString fileName;    // preset name
         QString filter;
         QString defaultSuffix;
     };
-    virtual QString openFileName(QWidget* owner, const FileDialogSpec& spec) = 0;
-    virtual QString saveFileName(QWidget* owner, const FileDialogSpec& spec) = 0;
+    virtual QString openFileName(QWidget* owner, const FileDialogOptions& options) = 0;
+    virtual QString saveFileName(QWidget* owner, const FileDialogOptions& options) = 0;
 
     // The help viewer: ForceFile shows the file (nothing if it already does), Context shows
     // topic `data` of it. Failures go unnoticed.

@@ -104,20 +104,20 @@ int answerWithoutButton(Platform::Buttons buttons)
     return Platform::IdCancel;
 }
 
-QString runFileDialog(QWidget* owner, const Platform::FileDialogSpec& spec,
+QString runFileDialog(QWidget* owner, const Platform::FileDialogOptions& options,
                       QFileDialog::AcceptMode mode)
 {
     // Heap-allocated and guarded: if the owner goes away while the dialog runs, it takes
     // the dialog with it and we must not delete it a second time.
     QPointer<QFileDialog> dialog =
-        new QFileDialog(owner, spec.caption, spec.directory, spec.filter);
+        new QFileDialog(owner, options.caption, options.directory, options.filter);
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     dialog->setAcceptMode(mode);
     // Any name may be typed, as in the old open dialog; a name that does not exist is
     // reported by the caller when it cannot open the file.
     dialog->setFileMode(QFileDialog::AnyFile);
-    dialog->setDefaultSuffix(spec.defaultSuffix);
-    if (!spec.fileName.isEmpty()) dialog->selectFile(spec.fileName);
+    dialog->setDefaultSuffix(options.defaultSuffix);
+    if (!options.fileName.isEmpty()) dialog->selectFile(options.fileName);
 
     const int result = dialog->exec();
     if (dialog.isNull()) return {};
@@ -167,14 +167,14 @@ int QtPlatform::messageBox(QWidget* owner, const QString& text, const QString& c
     }
 }
 
-QString QtPlatform::openFileName(QWidget* owner, const FileDialogSpec& spec)
+QString QtPlatform::openFileName(QWidget* owner, const FileDialogOptions& options)
 {
-    return runFileDialog(owner, spec, QFileDialog::AcceptOpen);
+    return runFileDialog(owner, options, QFileDialog::AcceptOpen);
 }
 
-QString QtPlatform::saveFileName(QWidget* owner, const FileDialogSpec& spec)
+QString QtPlatform::saveFileName(QWidget* owner, const FileDialogOptions& options)
 {
-    return runFileDialog(owner, spec, QFileDialog::AcceptSave);
+    return runFileDialog(owner, options, QFileDialog::AcceptSave);
 }
 
 QStringList QtPlatform::helpArguments(const QString& helpFile, HelpCommand command,

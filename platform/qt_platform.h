@@ -24,8 +24,8 @@ public:
 
     int messageBox(QWidget* owner, const QString& text, const QString& caption, Buttons buttons,
                    Icon icon) override;
-    QString openFileName(QWidget* owner, const FileDialogSpec& spec) override;
-    QString saveFileName(QWidget* owner, const FileDialogSpec& spec) override;
+    QString openFileName(QWidget* owner, const FileDialogOptions& options) override;
+    QString saveFileName(QWidget* owner, const FileDialogOptions& options) override;
     void winHelp(const QString& helpFile, HelpCommand command, std::uint32_t data) override;
     void playSound(const QString& fileName) override;
     void messageBeep() override;

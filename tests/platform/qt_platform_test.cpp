@@ -140,7 +140,7 @@ void confirm(QFileDialog* dialog, const QString& name)
     static_cast<QDialog*>(dialog)->accept();
 }
 
-Platform::FileDialogSpec lessonSpec(const TempDir& dir)
+Platform::FileDialogOptions lessonSpec(const TempDir& dir)
 {
     return {"Lektion", QString::fromStdString(dir.path().string()), {}, "Lektion (*.lsn)", "lsn"};
 }

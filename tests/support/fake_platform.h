@@ -36,8 +36,8 @@ public:
     std::deque<QString> saveAnswers;
 
     std::vector<MessageCall> messages;
-    std::vector<FileDialogSpec> openDialogs;
-    std::vector<FileDialogSpec> saveDialogs;
+    std::vector<FileDialogOptions> openDialogs;
+    std::vector<FileDialogOptions> saveDialogs;
     std::vector<HelpCall> helpCalls;
     std::vector<QString> sounds;
     int beeps = 0;
@@ -62,14 +62,14 @@ public:
         }
         return IdCancel;
     }
-    QString openFileName(QWidget*, const FileDialogSpec& spec) override
+    QString openFileName(QWidget*, const FileDialogOptions& options) override
     {
-        openDialogs.push_back(spec);
+        openDialogs.push_back(options);
         return take(openAnswers);
     }
-    QString saveFileName(QWidget*, const FileDialogSpec& spec) override
+    QString saveFileName(QWidget*, const FileDialogOptions& options) override
     {
-        saveDialogs.push_back(spec);
+        saveDialogs.push_back(options);
         return take(saveAnswers);
     }
     void winHelp(const QString& file, HelpCommand command, std::uint32_t data) override
