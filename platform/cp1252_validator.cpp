@@ -12,9 +12,20 @@ constexpr char16_t kFirstPrintable = 0x20;
 
 QValidator::State Cp1252Validator::validate(QString& input, int& /*pos*/) const
 {
+    qsizetype controls = 0;
     for (const QChar c : input) {
-        if (c.unicode() < kFirstPrintable || !cp1252CanEncode(c)) return Invalid;
+        if (!cp1252CanEncode(c)) return Invalid;
+        if (c.unicode() < kFirstPrintable) ++controls;
     }
+    // QLineEdit refuses an edit only when the text before it was valid; the program's own text
+    // must therefore count as valid, or everything typed after it would get through.
+    const auto* field = qobject_cast<const QLineEdit*>(parent());
+    if (field != nullptr && !field->isModified()) {
+        allowedControls_ = controls;
+        return Acceptable;
+    }
+    if (controls > allowedControls_) return Invalid;
+    allowedControls_ = controls;
     return Acceptable;
 }
 

@@ -3,6 +3,9 @@
 // file of random bytes; paths of thousands of characters; saves that cannot be written.
 #include "dialog_fixture.h"
 
+#include "answer_compare.h"
+#include "platform.h"
+
 #include <QClipboard>
 #include <QElapsedTimer>
 #include <QInputMethodEvent>
@@ -74,12 +77,17 @@ TEST_P(RefusedInput, FieldKeepsWhatItHeldAndStoresOnlyWhatFits)
         SCOPED_TRACE(id == IdTerm1 ? "first-term field" : "second-term field");
         QLineEdit* f = field(id);
         type(id, "Haus");
-        if (c.overSelection)
-            f->selectAll();
+        if (c.overSelection) f->selectAll();
         switch (c.via) {
-        case Via::Keys: typeCharacters(f, c.input); break;
-        case Via::InputMethod: compose(f, c.input); break;
-        case Via::Paste: paste(f, c.input); break;
+        case Via::Keys:
+            typeCharacters(f, c.input);
+            break;
+        case Via::InputMethod:
+            compose(f, c.input);
+            break;
+        case Via::Paste:
+            paste(f, c.input);
+            break;
         }
         EXPECT_EQ(f->text(), c.expected);
     }
@@ -122,6 +130,35 @@ INSTANTIATE_TEST_SUITE_P(
                   kHaus + QString(kMaxTermChars - 4, u'x')}),
     [](const ::testing::TestParamInfo<InputCase>& info) { return std::string(info.param.name); });
 
+// A term from a foreign file may hold a control character, which typing cannot bring in. The
+// field must still refuse what it cannot store, or a typed character would end up as "?".
+TEST_F(DialogTest, TermWithAControlByteFromAFileStillRefusesWhatCannotBeStored)
+{
+    load(writeLesson("fremd.lsn", "vtfile\0Tab\tStop\0zwei\0"s));
+    key(IdTerm1, Qt::Key_Down);
+    QLineEdit* f = field(IdTerm1);
+    ASSERT_EQ(f->text(), QStringLiteral("Tab\tStop"));
+    f->setFocus();
+    f->end(false);
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QStringLiteral("Ж"));
+    QApplication::sendEvent(f, &press);
+    EXPECT_EQ(f->text(), QStringLiteral("Tab\tStop")) << "typed character outside Windows-1252";
+    QApplication::clipboard()->setText(QStringLiteral("x\ny"));
+    QTest::keyClick(f, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(f->text(), QStringLiteral("Tab\tStop")) << "pasted line break";
+    QTest::keyClicks(f, "p");
+    EXPECT_EQ(f->text(), QStringLiteral("Tab\tStopp")) << "what fits is still taken";
+
+    platform.messageAnswers.push_back(Platform::IdYes); // "Soll dieser Eintrag geändert werden?"
+    key(IdTerm1, Qt::Key_Return);
+    key(IdTerm2, Qt::Key_Return);
+    std::string expected = "Tab\tStopp";
+    normalizeTerm(expected);
+    ASSERT_EQ(dia->chain().entryCount, 1u);
+    EXPECT_EQ(dia->chain().firstEntry->term1, expected);
+    EXPECT_EQ(dia->chain().firstEntry->term1.find('?'), std::string::npos);
+}
+
 // --- a huge file of random bytes ------------------------------------------------------------
 
 // The pairs a lesson reader must produce for bytes after the magic: fields end at zero bytes,
@@ -133,8 +170,7 @@ std::vector<std::pair<std::string, std::string>> expectedPairs(std::string_view 
     std::size_t at = 0;
     while (at < body.size()) {
         std::size_t zero = body.find('\0', at);
-        if (zero == std::string_view::npos)
-            zero = body.size();
+        if (zero == std::string_view::npos) zero = body.size();
         fields.emplace_back(body.substr(at, std::min<std::size_t>(zero - at, kMaxTermChars)));
         at = zero + 1;
     }
@@ -217,8 +253,7 @@ protected:
     {
         const std::string path = pathOfLength(dir.path(), length, ".lsn");
         EXPECT_EQ(path.size(), length);
-        if (length < kBeyondPathMax)
-            fs::create_directories(fs::path(path).parent_path());
+        if (length < kBeyondPathMax) fs::create_directories(fs::path(path).parent_path());
         return path;
     }
 };
@@ -323,8 +358,7 @@ public:
     }
     ~SmallFileSystem()
     {
-        if (mounted_)
-            ::umount2(at_.c_str(), MNT_DETACH);
+        if (mounted_) ::umount2(at_.c_str(), MNT_DETACH);
     }
     SmallFileSystem(const SmallFileSystem&) = delete;
     SmallFileSystem& operator=(const SmallFileSystem&) = delete;
@@ -371,8 +405,7 @@ TEST_P(FailedSave, ReportsTheErrorKeepsTheOldFileAndTheUnsavedLesson)
     std::unique_ptr<SmallFileSystem> disk;
     if (obstacle == Obstacle::FullDisk) {
         disk = std::make_unique<SmallFileSystem>(folder, kSmallDisk);
-        if (!disk->mounted())
-            GTEST_SKIP() << "mounting a small file system is not permitted here";
+        if (!disk->mounted()) GTEST_SKIP() << "mounting a small file system is not permitted here";
     } else if (obstacle != Obstacle::MissingFolder) {
         fs::create_directories(folder);
     }
@@ -386,16 +419,14 @@ TEST_P(FailedSave, ReportsTheErrorKeepsTheOldFileAndTheUnsavedLesson)
         ASSERT_EQ(dia->chain().entryCount, kOldEntries);
     }
     if (obstacle == Obstacle::ReadOnlyFile)
-        fs::permissions(target, fs::perms::owner_read | fs::perms::group_read |
-                                    fs::perms::others_read);
-    if (obstacle == Obstacle::FolderInTheWay)
-        fs::create_directory(target);
+        fs::permissions(target,
+                        fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    if (obstacle == Obstacle::FolderInTheWay) fs::create_directory(target);
     if (obstacle == Obstacle::FullDisk)
         std::ofstream(folder / "fueller", std::ios::binary) << std::string(kFillerBytes, 'f');
 
     addEntry("Neu", "new");
-    if (!existingFile)
-        platform.saveAnswers.push_back(QString::fromStdString(target.string()));
+    if (!existingFile) platform.saveAnswers.push_back(QString::fromStdString(target.string()));
     const QString titleBefore = frame->windowTitle();
     {
         std::unique_ptr<FileSizeLimit> limit;
@@ -424,27 +455,36 @@ TEST_P(FailedSave, ReportsTheErrorKeepsTheOldFileAndTheUnsavedLesson)
 
     // Once the obstacle is gone, the lesson kept in the window saves in full.
     switch (obstacle) {
-    case Obstacle::ReadOnlyFile: fs::permissions(target, fs::perms::owner_write, fs::perm_options::add); break;
-    case Obstacle::MissingFolder: fs::create_directories(folder); break;
-    case Obstacle::FolderInTheWay: fs::remove(target); break;
-    case Obstacle::FileSizeLimit: break;
-    case Obstacle::FullDisk: fs::remove(folder / "fueller"); break;
+    case Obstacle::ReadOnlyFile:
+        fs::permissions(target, fs::perms::owner_write, fs::perm_options::add);
+        break;
+    case Obstacle::MissingFolder:
+        fs::create_directories(folder);
+        break;
+    case Obstacle::FolderInTheWay:
+        fs::remove(target);
+        break;
+    case Obstacle::FileSizeLimit:
+        break;
+    case Obstacle::FullDisk:
+        fs::remove(folder / "fueller");
+        break;
     }
     dia->command(IdSave);
     EXPECT_EQ(platform.messages.size(), 1u) << "the second save succeeds";
     EXPECT_FALSE(dia->unsaved());
-    const std::string expected =
-        (existingFile ? oldBytes : "vtfile\0"s) + "Neu\0new\0"s;
+    const std::string expected = (existingFile ? oldBytes : "vtfile\0"s) + "Neu\0new\0"s;
     EXPECT_EQ(readBytes(target.string()), expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    BadInput, FailedSave,
-    ::testing::Values(SaveCase{"read_only_file", Obstacle::ReadOnlyFile},
-                      SaveCase{"missing_folder", Obstacle::MissingFolder},
-                      SaveCase{"folder_in_the_way", Obstacle::FolderInTheWay},
-                      SaveCase{"file_size_limit", Obstacle::FileSizeLimit},
-                      SaveCase{"full_disk", Obstacle::FullDisk}),
-    [](const ::testing::TestParamInfo<SaveCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(BadInput, FailedSave,
+                         ::testing::Values(SaveCase{"read_only_file", Obstacle::ReadOnlyFile},
+                                           SaveCase{"missing_folder", Obstacle::MissingFolder},
+                                           SaveCase{"folder_in_the_way", Obstacle::FolderInTheWay},
+                                           SaveCase{"file_size_limit", Obstacle::FileSizeLimit},
+                                           SaveCase{"full_disk", Obstacle::FullDisk}),
+                         [](const ::testing::TestParamInfo<SaveCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 } // namespace

@@ -65,8 +65,7 @@ public:
     {
         int ready[2];
         int progress[2];
-        if (::pipe(ready) != 0)
-            return;
+        if (::pipe(ready) != 0) return;
         if (::pipe(progress) != 0) {
             ::close(ready[0]);
             ::close(ready[1]);
@@ -79,12 +78,10 @@ public:
             // A report that does not fit the pipe is dropped; the writer never waits for it.
             ::fcntl(progress[1], F_SETFL, O_NONBLOCK);
             const char go = 'g';
-            if (::write(ready[1], &go, 1) != 1)
-                ::_exit(1);
+            if (::write(ready[1], &go, 1) != 1) ::_exit(1);
             ::close(ready[1]);
             for (bool newVersion = true;; newVersion = !newVersion) {
-                if (!save(newVersion))
-                    ::_exit(kWriterSaveFailed);
+                if (!save(newVersion)) ::_exit(kWriterSaveFailed);
                 const char saved = 's';
                 [[maybe_unused]] const ssize_t n = ::write(progress[1], &saved, 1);
             }
@@ -104,8 +101,7 @@ public:
     ~Writer()
     {
         kill();
-        if (progress_ >= 0)
-            ::close(progress_);
+        if (progress_ >= 0) ::close(progress_);
     }
     Writer(const Writer&) = delete;
     Writer& operator=(const Writer&) = delete;
@@ -142,16 +138,17 @@ private:
 
 void sleepFor(std::chrono::nanoseconds d)
 {
-    timespec ts{static_cast<time_t>(d.count() / 1000000000), static_cast<long>(d.count() % 1000000000)};
+    timespec ts{static_cast<time_t>(d.count() / 1000000000),
+                static_cast<long>(d.count() % 1000000000)};
     while (::nanosleep(&ts, &ts) != 0 && errno == EINTR) {
     }
 }
 
 struct KillStats {
     int kills = 0;
-    int oldSeen = 0;         // the file held the old version after the kill
-    int newSeen = 0;         // ... the new version
-    int tempFilesLeft = 0;   // kills after which a temporary file was left
+    int oldSeen = 0;       // the file held the old version after the kill
+    int newSeen = 0;       // ... the new version
+    int tempFilesLeft = 0; // kills after which a temporary file was left
 };
 
 // Writes the old version, then kills writers at random moments until kKills kills or the
@@ -224,8 +221,7 @@ KillStats killDuringSaves(const fs::path& target, const std::string& oldBytes,
 
         bool tempLeft = false;
         for (const auto& e : fs::directory_iterator(target.parent_path())) {
-            if (e.path() == target)
-                continue;
+            if (e.path() == target) continue;
             const std::string name = e.path().filename().string();
             const bool isTemp = name.size() == tempPrefix.size() + 6 &&
                                 name.compare(0, tempPrefix.size(), tempPrefix) == 0 &&
@@ -243,8 +239,7 @@ KillStats killDuringSaves(const fs::path& target, const std::string& oldBytes,
     std::cout << "[ kills    ] " << target.filename().string() << ": " << stats.kills
               << " kills, old version " << stats.oldSeen << "x, new version " << stats.newSeen
               << "x, temporary file left " << stats.tempFilesLeft << "x, kill window "
-              << std::chrono::duration_cast<std::chrono::microseconds>(window).count()
-              << " us\n";
+              << std::chrono::duration_cast<std::chrono::microseconds>(window).count() << " us\n";
     EXPECT_GE(stats.kills, kMinimumKills);
     // Both versions turn up: the writers did replace the file, and were also killed before
     // a replacement was complete.
