@@ -1,21 +1,6 @@
 #include "help_command.h"
 
-#include <charconv>
-
-namespace {
-
-std::optional<TopicNumber> parseTopic(std::string_view s)
-{
-    if (s.empty() || s.front() == '+' || s.front() == '-')
-        return std::nullopt;
-    TopicNumber value = 0;
-    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
-    if (ec != std::errc() || end != s.data() + s.size())
-        return std::nullopt;
-    return value;
-}
-
-} // namespace
+#include "help_file.h"
 
 HelpArguments parseHelpArguments(const std::vector<std::string>& arguments)
 {
@@ -42,7 +27,7 @@ HelpArguments parseHelpArguments(const std::vector<std::string>& arguments)
             result.error = "--context takes a topic number and a file";
             return result;
         }
-        const auto topic = parseTopic(arguments[1]);
+        const auto topic = parseTopicNumber(arguments[1]);
         if (!topic) {
             result.error = "topic number must be 0 to 4294967295: " + arguments[1];
             return result;
@@ -86,7 +71,7 @@ std::optional<HelpRequest> decodeHelpMessage(std::string_view line)
         return HelpRequest{HelpAction::ForceFile, 0, {}};
     constexpr std::string_view kContext = "context ";
     if (line.substr(0, kContext.size()) == kContext) {
-        if (const auto topic = parseTopic(line.substr(kContext.size())))
+        if (const auto topic = parseTopicNumber(line.substr(kContext.size())))
             return HelpRequest{HelpAction::Context, *topic, {}};
     }
     return std::nullopt;

@@ -284,3 +284,8 @@ std::vector<TopicNumber> topicLinks(std::string_view body)
     }
     return links;
 }
+
+std::optional<TopicNumber> parseTopicNumber(std::string_view text)
+{
+    return parseNumber(text);
+}

@@ -56,6 +56,9 @@ const HelpTopic& topicOrContents(const HelpDocument& document, TopicNumber numbe
 // The topic a link leads to: "topic:40" gives 40; anything else gives nothing.
 std::optional<TopicNumber> topicFromLink(std::string_view href);
 
+// A whole string of decimal digits that fits a topic number; nothing else.
+std::optional<TopicNumber> parseTopicNumber(std::string_view text);
+
 // Every topic that a body links to with href="topic:N", in order of appearance. Links whose
 // number is not valid are left out.
 std::vector<TopicNumber> topicLinks(std::string_view body);
