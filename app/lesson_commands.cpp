@@ -147,14 +147,13 @@ void RudarudDia::beforePairs()
 {
     list1_->hide();
     list2_->hide();
-    pendingRows_.clear();
+    lastBeforeRead_ = chain_.lastEntry;
     pairsRead_ = 0;
 }
 
-void RudarudDia::pairRead(strWort& entry)
+void RudarudDia::pairRead(strWort& /*entry*/)
 {
     ++pairsRead_;
-    pendingRows_.emplace_back(entry.term1, entry.term2);
 }
 
 void RudarudDia::afterPairs()
@@ -162,9 +161,15 @@ void RudarudDia::afterPairs()
     entryLine_->StepForward(pairsRead_);
     {
         const SelectionSync sync(syncingSelection_);
-        model_.addPairs(std::move(pendingRows_));
+        // The rows are made from the chain once reading is over, rather than collected on
+        // the way: a second copy of every term is what a large lesson cannot afford.
+        strWort* entry = lastBeforeRead_ ? lastBeforeRead_->next : chain_.firstEntry;
+        model_.addPairs(pairsRead_, [&entry] {
+            const std::pair<std::string_view, std::string_view> pair{entry->term1, entry->term2};
+            entry = entry->next;
+            return pair;
+        });
     }
-    pendingRows_ = {};
     list1_->show();
     list2_->show();
 }

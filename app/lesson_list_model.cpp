@@ -4,7 +4,8 @@
 #include "term_sort_key.h"
 
 #include <algorithm>
-#include <iterator>
+#include <cstdint>
+#include <numeric>
 
 const std::string LessonListModel::kNewEntryText = " < NEU >";
 
@@ -68,28 +69,54 @@ int LessonListModel::addPair(std::string first, std::string second)
     return row;
 }
 
-void LessonListModel::addPairs(std::vector<std::pair<std::string, std::string>> pairs)
+void LessonListModel::addPairs(std::size_t count, const PairSource& nextPair)
 {
-    if (pairs.empty())
+    if (count == 0)
         return;
-    auto less = [](const Row& a, const Row& b) { return a.key < b.key; };
-    std::vector<Row> added;
-    added.reserve(pairs.size());
-    for (auto& [first, second] : pairs) {
-        std::string key = termSortKey(first);
-        added.push_back(Row{std::move(first), std::move(second), std::move(key)});
-    }
-    std::stable_sort(added.begin(), added.end(), less);
-
     beginResetModel();
     const std::size_t oldSize = rows_.size();
-    rows_.reserve(oldSize + added.size());
-    std::move(added.begin(), added.end(), std::back_inserter(rows_));
+    rows_.reserve(oldSize + count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const auto [first, second] = nextPair();
+        rows_.push_back(Row{std::string(first), std::string(second), termSortKey(first)});
+    }
+    sortRowsFrom(oldSize);
     // Existing rows come first among equals, as with one insertion after another.
     const auto sortedBegin = rows_.begin() + (hasNewEntryRow() ? 1 : 0);
-    std::inplace_merge(sortedBegin, rows_.begin() + static_cast<std::ptrdiff_t>(oldSize),
-                       rows_.end(), less);
+    const auto middle = rows_.begin() + static_cast<std::ptrdiff_t>(oldSize);
+    if (sortedBegin < middle)
+        std::inplace_merge(sortedBegin, middle, rows_.end(),
+                           [](const Row& a, const Row& b) { return a.key < b.key; });
     endResetModel();
+}
+
+void LessonListModel::sortRowsFrom(std::size_t from)
+{
+    // Sorting row indices and then moving each row once along the permutation's cycles needs
+    // no second array of rows, which for a large lesson is the bulk of its memory.
+    const std::size_t n = rows_.size() - from;
+    Row* const rows = rows_.data() + from;
+    std::vector<std::uint32_t> order(n);
+    std::iota(order.begin(), order.end(), 0u);
+    std::sort(order.begin(), order.end(), [rows](std::uint32_t a, std::uint32_t b) {
+        const int c = rows[a].key.compare(rows[b].key);
+        return c < 0 || (c == 0 && a < b);
+    });
+    // order[j] is the row that belongs at j; a settled position gets order[j] == j.
+    for (std::size_t start = 0; start < n; ++start) {
+        if (order[start] == start)
+            continue;
+        Row held = std::move(rows[start]);
+        std::size_t j = start;
+        while (order[j] != start) {
+            const std::size_t source = order[j];
+            rows[j] = std::move(rows[source]);
+            order[j] = static_cast<std::uint32_t>(j);
+            j = source;
+        }
+        rows[j] = std::move(held);
+        order[j] = static_cast<std::uint32_t>(j);
+    }
 }
 
 void LessonListModel::removeRowAt(int row)

@@ -2,6 +2,7 @@
 
 #include <QAbstractTableModel>
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -33,8 +34,11 @@ public:
     // Inserts a pair at its sorted place and returns that row.
     int addPair(std::string first, std::string second);
     // Many pairs at once, as reading a lesson adds them: the result is the same as adding each
-    // with addPair in order, but sorted once, in O(n log n).
-    void addPairs(std::vector<std::pair<std::string, std::string>> pairs);
+    // with addPair in order, but sorted once, in O(n log n), and in place: beyond the rows
+    // themselves it needs 4 bytes per pair. nextPair is called count times and gives the pairs
+    // in order; its texts are copied.
+    using PairSource = std::function<std::pair<std::string_view, std::string_view>()>;
+    void addPairs(std::size_t count, const PairSource& nextPair);
     void removeRowAt(int row);
 
     const std::string& firstText(int row) const { return rows_[static_cast<std::size_t>(row)].first; }
@@ -60,6 +64,8 @@ private:
     bool hasNewEntryRow() const;
     // First sorted position after every row whose key is <= key.
     int sortedInsertRow(const std::string& key) const;
+    // Sorts rows [from, end) by key, equal keys staying in their order.
+    void sortRowsFrom(std::size_t from);
 
     std::vector<Row> rows_;
 };

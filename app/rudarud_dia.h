@@ -227,7 +227,7 @@ private:
         bool& flag_;
         bool before_;
     };
-    std::vector<std::pair<std::string, std::string>> pendingRows_; // while a lesson is read
+    strWort* lastBeforeRead_ = nullptr; // while a lesson is read: the entry the new ones follow
     std::uint32_t pairsRead_ = 0;
 
     // Wrong-answer feedback: odd phases show the expected term in green for 1.5 s, even phases

@@ -4,6 +4,9 @@
 
 #include <QSignalSpy>
 
+#include <random>
+#include <string>
+
 namespace {
 
 using Column = std::vector<std::string>;
@@ -67,10 +70,50 @@ TEST(LessonListModel, BulkAddGivesTheSameRowsAsOneByOne)
     bulk.addNewEntryRow();
     bulk.addPair("Bank", "0");
     QSignalSpy reset(&bulk, &QAbstractItemModel::modelReset);
-    bulk.addPairs(pairs);
+    auto next = pairs.begin();
+    bulk.addPairs(pairs.size(), [&next] {
+        const auto& [first, second] = *next++;
+        return std::pair<std::string_view, std::string_view>{first, second};
+    });
     EXPECT_EQ(reset.count(), 1);
     EXPECT_EQ(column(bulk, 0), column(single, 0));
     EXPECT_EQ(column(bulk, 1), column(single, 1));
+}
+
+// Thousands of pairs with many equal keys (case and accents differ, or nothing does), added in
+// bulk to an empty list and to one that holds rows already: the same rows in the same order as
+// one insertion after another.
+TEST(LessonListModel, LargeBulkAddGivesTheSameRowsAsOneByOne)
+{
+    std::mt19937 random(7);
+    const char* const stems[] = {"bank", "Bank", "B\xC4NK", "baum", "", " ", "Zug", "\xE4"};
+    const auto makePairs = [&](int n) {
+        std::vector<std::pair<std::string, std::string>> pairs;
+        for (int i = 0; i < n; ++i)
+            pairs.emplace_back(std::string(stems[random() % 8]) + std::to_string(random() % 40),
+                               std::to_string(i));
+        return pairs;
+    };
+    for (const int existing : {0, 1, 300}) {
+        const auto before = makePairs(existing);
+        const auto added = makePairs(5000);
+        LessonListModel single;
+        LessonListModel bulk;
+        for (LessonListModel* m : {&single, &bulk}) {
+            m->addNewEntryRow();
+            for (const auto& [a, b] : before)
+                m->addPair(a, b);
+        }
+        for (const auto& [a, b] : added)
+            single.addPair(a, b);
+        auto next = added.begin();
+        bulk.addPairs(added.size(), [&next] {
+            const auto& [first, second] = *next++;
+            return std::pair<std::string_view, std::string_view>{first, second};
+        });
+        EXPECT_EQ(column(bulk, 0), column(single, 0)) << existing << " rows before";
+        EXPECT_EQ(column(bulk, 1), column(single, 1)) << existing << " rows before";
+    }
 }
 
 // Row of an entry when first terms repeat: each duplicate finds its own row.
