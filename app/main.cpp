@@ -1,5 +1,6 @@
 // KAZ-TRAINER: the program's entry point.
 #include "config.h"
+#include "font_warm_up.h"
 #include "rudarud_app.h"
 #include "translations.h"
 
@@ -15,8 +16,10 @@ Config settings;
 
 int main(int argc, char* argv[])
 {
+    FontConfigWarmUp fonts; // runs while the QApplication connects to the display
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("KAZ-TRAINER"));
     installQtGermanTranslation(app);
+    fonts.wait();
     return runProgram(settings, QApplication::arguments().mid(1));
 }

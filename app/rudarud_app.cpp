@@ -9,12 +9,12 @@
 #include <QIcon>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
 
 MainFrame::MainFrame(Config& config) : dialog_(new RudarudDia(config, this))
 {
     setObjectName(QStringLiteral("MainFrame"));
     setWindowTitle(QString::fromLatin1(kProgramCaption));
-    setWindowIcon(programIcon());
     setFixedSize(dialog_->size());
     dialog_->move(0, 0);
     dialog_->updateStatus(); // the title follows the lesson from the start
@@ -26,6 +26,27 @@ MainFrame::MainFrame(Config& config) : dialog_(new RudarudDia(config, this))
         dialogAgreed_ = true;
         close();
     });
+}
+
+void MainFrame::showFirstFrame()
+{
+    show();
+    if (QWindow* window = windowHandle())
+        window->installEventFilter(this);
+    else
+        setWindowIcon(programIcon());
+}
+
+bool MainFrame::eventFilter(QObject* watched, QEvent* event)
+{
+    // The first expose paints and flushes the window before it returns; what is queued from
+    // it comes after the first frame.
+    if (event->type() == QEvent::Expose && watched == windowHandle()) {
+        watched->removeEventFilter(this);
+        QMetaObject::invokeMethod(
+            this, [this] { setWindowIcon(programIcon()); }, Qt::QueuedConnection);
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void MainFrame::closeEvent(QCloseEvent* event)
@@ -50,7 +71,7 @@ RudarudApp::~RudarudApp()
 
 int RudarudApp::run()
 {
-    frame_->show();
+    frame_->showFirstFrame();
     if (!lessonArgument_.isEmpty()) {
         // After the first frame, so that the window is there while the lesson is read.
         QTimer::singleShot(0, frame_, [this] { frame_->dialog()->loadLessonFile(lessonArgument_); });

@@ -17,9 +17,13 @@ class MainFrame : public QWidget {
 public:
     explicit MainFrame(Config& config);
     RudarudDia* dialog() const { return dialog_; }
+    // Shows the window; its icon follows once the first frame is on screen, as decoding the
+    // icon's images would otherwise hold that frame up by some milliseconds.
+    void showFirstFrame();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     RudarudDia* dialog_;

@@ -86,12 +86,27 @@ QFont fixedPitchFont()
 {
     QFont font(QStringLiteral("Liberation Mono"));
     font.setStyleHint(QFont::TypeWriter);
-    int best = 13;
-    int bestError = 1000;
-    for (int px = 10; px <= 16; ++px) {
+    constexpr int kSmallest = 10, kLargest = 16;
+    auto errorAt = [&font](int px) {
         font.setPixelSize(px);
-        const int error = std::abs(QFontMetrics(font).horizontalAdvance(QLatin1Char('M')) -
-                                   kFixedFontAdvance);
+        return std::abs(QFontMetrics(font).horizontalAdvance(QLatin1Char('M')) - kFixedFontAdvance);
+    };
+    // The smallest size with the least error. The advance grows with the size, so the error
+    // falls to its least and rises again: from a first guess (fixed-pitch letters are about
+    // 0.6 em wide) only the sizes up to the least need measuring, each one loading a font.
+    constexpr int kGuess = 13;
+    const int guessError = errorAt(kGuess);
+    int best = kGuess, bestError = guessError;
+    for (int px = kGuess - 1; px >= kSmallest; --px) {
+        const int error = errorAt(px);
+        if (error > bestError)
+            break;
+        best = px;
+        bestError = error;
+    }
+    for (int px = kGuess + 1, error = guessError;
+         px <= kLargest && bestError > 0 && error <= bestError; ++px) {
+        error = errorAt(px);
         if (error < bestError) {
             best = px;
             bestError = error;

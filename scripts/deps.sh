@@ -5,7 +5,7 @@ set -euo pipefail
 
 purpose=${1:-run}
 packages=(cmake g++ make pkg-config qt6-base-dev qt6-multimedia-dev qt6-translations-l10n
-          libgl-dev fonts-liberation)
+          libgl-dev libfontconfig-dev fonts-liberation)
 if [ "$purpose" = test ]; then
     packages+=(googletest libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
                shared-mime-info desktop-file-utils libxml2-utils

@@ -32,6 +32,25 @@ TEST_F(DialogTest, StartsAsAnEmptyNewLessonCentredOnTheScreen)
     EXPECT_FALSE(dia->answerLine()->isVisible());
 }
 
+// The lists' fixed font: the smallest pixel size whose advance comes nearest 8 px, as a search
+// of every size from 10 to 16 px finds it.
+TEST_F(DialogTest, ListFontIsTheFixedFontNearestEightPixelsAdvance)
+{
+    QFont font = dia->list(IdList1)->font();
+    int best = 0, bestError = 1000;
+    for (int px = 10; px <= 16; ++px) {
+        font.setPixelSize(px);
+        const int error = std::abs(QFontMetrics(font).horizontalAdvance(QLatin1Char('M')) - 8);
+        if (error < bestError) {
+            best = px;
+            bestError = error;
+        }
+    }
+    EXPECT_EQ(dia->list(IdList1)->font().pixelSize(), best);
+    EXPECT_EQ(dia->list(IdList2)->font().pixelSize(), best);
+    EXPECT_TRUE(QFontInfo(font).fixedPitch());
+}
+
 TEST_F(DialogTest, ThresholdFieldsAndOptionsStartFromTheSettingsFile)
 {
     frame.reset();

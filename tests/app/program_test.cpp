@@ -60,6 +60,15 @@ TEST_F(ProgramTest, OpensTheHelpFileAtStartAndTwiceAtExit)
     EXPECT_EQ(platform.helpCalls[2].data, 259u);
 }
 
+TEST_F(ProgramTest, WindowGetsItsIconOnceShown)
+{
+    bool hadIcon = false;
+    run({}, [&](MainFrame* frame) {
+        hadIcon = QTest::qWaitFor([&] { return !frame->windowIcon().isNull(); }, 2000);
+    });
+    EXPECT_TRUE(hadIcon);
+}
+
 TEST_F(ProgramTest, LessonOnTheCommandLineIsLoadedAsFromTheOpenDialog)
 {
     const std::string path = dir.file("englisch.lsn");
