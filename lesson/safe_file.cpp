@@ -1,5 +1,6 @@
 #include "safe_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -9,6 +10,7 @@
 #include <fstream>
 #else
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -48,6 +50,73 @@ bool writeAll(int fd, std::string_view bytes)
     return true;
 }
 
+bool sameFile(const struct stat& a, const struct stat& b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// A temporary file for target in its folder, made by mkstemp and locked (flock) for as long as
+// it is open: the lock tells a later writer that this one is alive. Returns the descriptor and
+// sets path, or -1.
+int createLockedTemporary(const fs::path& folder, const std::string& name, std::string& path)
+{
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        path = (folder.empty() ? fs::path(".") : folder) / ("." + name + ".XXXXXX");
+        const int fd = ::mkstemp(path.data());
+        if (fd < 0)
+            return -1;
+        int locked = 0;
+        while ((locked = ::flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
+        }
+        // Where the file system has no locks, no other writer can lock the file either, and
+        // so none removes it.
+        if (locked != 0)
+            return fd;
+        // Between mkstemp and flock another writer may take the file for abandoned and
+        // remove it; then the name no longer leads to this file, and a new one is made.
+        struct stat own {};
+        struct stat named {};
+        if (::fstat(fd, &own) == 0 && ::stat(path.c_str(), &named) == 0 && sameFile(own, named))
+            return fd;
+        ::close(fd);
+    }
+    return -1;
+}
+
+bool isAlphanumeric(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+// Removes what writers killed in the middle of a save of target left behind: files named as
+// createLockedTemporary names them that no live writer holds locked. Nothing else is touched.
+void removeAbandonedTemporaries(const fs::path& folder, const std::string& name)
+{
+    const std::string prefix = "." + name + ".";
+    constexpr std::size_t kRandomChars = 6; // the XXXXXX of the mkstemp template
+    std::error_code ec;
+    for (fs::directory_iterator it(folder.empty() ? fs::path(".") : folder, ec), end;
+         !ec && it != end; it.increment(ec)) {
+        const std::string file = it->path().filename().string();
+        if (file.size() != prefix.size() + kRandomChars ||
+            file.compare(0, prefix.size(), prefix) != 0 ||
+            !std::all_of(file.end() - kRandomChars, file.end(), isAlphanumeric))
+            continue;
+        const std::string path = it->path().string();
+        const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        // Locked means a writer is alive; a name that leads elsewhere by now is left alone.
+        struct stat locked {};
+        struct stat named {};
+        if (::fstat(fd, &locked) == 0 && S_ISREG(locked.st_mode) &&
+            ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::lstat(path.c_str(), &named) == 0 &&
+            sameFile(locked, named))
+            ::unlink(path.c_str());
+        ::close(fd);
+    }
+}
+
 void syncFolder(const fs::path& folder)
 {
     int dfd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
@@ -81,21 +150,24 @@ bool replaceFileContents(const std::string& path, std::string_view bytes)
     }
 
     const fs::path folder = target.parent_path();
-    std::string pattern =
-        (folder.empty() ? fs::path(".") : folder) / ("." + target.filename().string() + ".XXXXXX");
-    int fd = ::mkstemp(pattern.data());
+    const std::string name = target.filename().string();
+    std::string temporary;
+    const int fd = createLockedTemporary(folder, name, temporary);
     if (fd < 0)
         return false;
 
+    // The file stays open, and so locked, until it has its new name. fsync reports the write
+    // errors a later close could.
     bool ok = writeAll(fd, bytes) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
     if (ok)
-        ok = ::rename(pattern.c_str(), target.c_str()) == 0;
-    if (!ok) {
-        ::unlink(pattern.c_str());
+        ok = ::rename(temporary.c_str(), target.c_str()) == 0;
+    if (!ok)
+        ::unlink(temporary.c_str());
+    ::close(fd);
+    if (!ok)
         return false;
-    }
     syncFolder(folder);
+    removeAbandonedTemporaries(folder, name);
     return true;
 }
 #else

@@ -10,7 +10,8 @@
 //
 // A target that exists without any write permission bit is treated as read-only and refused,
 // also for a privileged user. A symbolic link is followed: its destination is replaced and the
-// link stays. An existing target keeps its permission bits.
+// link stays. An existing target keeps its permission bits. After a successful write, the
+// temporary files that writers killed part way left beside the target are removed.
 bool replaceFileContents(const std::string& path, std::string_view bytes);
 
 // Reads at most maxBytes bytes of a file. Returns false when the file cannot be opened or read.

@@ -9,6 +9,8 @@
 
 #include <csignal>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -122,6 +124,48 @@ TEST(SafeFile, WriteCutShortByAFileSizeLimitKeepsTheOldFile)
     EXPECT_EQ(WEXITSTATUS(status), 0) << "the cut-short write must report failure";
     EXPECT_EQ(readBytes(path), "precious");
     EXPECT_EQ(filesIn(dir.path()), 1u) << "no temporary file is left behind";
+}
+
+// What a save removes beside its target: only temporary files of earlier saves of that target
+// whose writer is gone. A writer that is alive holds its temporary file locked.
+TEST(SafeFile, SaveRemovesOnlyTemporaryFilesThatKilledWritersLeft)
+{
+    TempDir dir;
+    const fs::path folder = dir.path();
+    auto makeFile = [&](const std::string& name) {
+        std::ofstream(folder / name) << "part of an earlier save";
+    };
+    struct Leftover {
+        const char* name;
+        bool removed;
+    };
+    const Leftover leftovers[] = {
+        {".a.lsn.Ab3xYz", true},   // abandoned
+        {".a.lsn.000000", true},   // abandoned
+        {".a.lsn.Held01", false},  // its writer is alive (locked below)
+        {".b.lsn.Ab3xYz", false},  // another file's
+        {".a.lsn.Ab3xY", false},   // not a temporary name: too short
+        {".a.lsn.Ab3xYz1", false}, // too long
+        {".a.lsn.Ab3-Yz", false},  // not what mkstemp makes
+        {"a.lsn.Ab3xYz", false},   // not hidden
+        {".A.LSN.Ab3xYz", false},  // another file's where case counts
+    };
+    for (const Leftover& l : leftovers)
+        makeFile(l.name);
+    fs::create_directory(folder / ".a.lsn.Folder");
+    fs::create_symlink(folder / "b.lsn", folder / ".a.lsn.Linked");
+    const int held = ::open((folder / ".a.lsn.Held01").c_str(), O_RDONLY);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+
+    ASSERT_TRUE(replaceFileContents((folder / "a.lsn").string(), "new"));
+    ::close(held);
+
+    for (const Leftover& l : leftovers)
+        EXPECT_EQ(fs::exists(folder / l.name), !l.removed) << l.name;
+    EXPECT_TRUE(fs::is_directory(folder / ".a.lsn.Folder"));
+    EXPECT_TRUE(fs::is_symlink(folder / ".a.lsn.Linked"));
+    EXPECT_EQ(readBytes(folder / "a.lsn"), "new");
 }
 
 TEST(SafeFile, ReadPrefixReadsAtMostTheAskedBytes)
