@@ -180,7 +180,8 @@ bool RudarudDia::saveLesson()
         return false;
     if (!applyEdit())
         return false;
-    if (filePath_.isEmpty()) {
+    const bool nameChosenNow = filePath_.isEmpty();
+    if (nameChosenNow) {
         const QString chosen = Platform::instance().saveFileName(this, lessonDialogOptions({}));
         if (chosen.isEmpty())
             return false;
@@ -189,10 +190,18 @@ bool RudarudDia::saveLesson()
     }
     const bool written = writeLessonFile(QFile::encodeName(filePath_).toStdString(), chain_) ==
                          LessonWriteResult::Written;
-    if (written)
+    if (written) {
         unsaved_ = false;
-    else
+    } else {
         exclaim(kWriteError, kWriteErrorCaption, static_cast<int>(Platform::Buttons::Ok));
+        // A name that could not be written is not the lesson's: with it kept, every later
+        // save would try the same place again without asking, and a new lesson could be
+        // stored nowhere else.
+        if (nameChosenNow) {
+            filePath_.clear();
+            fileName_.clear();
+        }
+    }
     showEntry(chain_.currentEntry);
     updateStatus();
     return written;

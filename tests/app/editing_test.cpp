@@ -357,6 +357,26 @@ INSTANTIATE_TEST_SUITE_P(Cases, FailedSaveWhileClosing,
                                            FailedSaveCase{"dialog_cancelled", true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// A new lesson's first save fails where the user chose to put it: the lesson stays new, so the
+// next save asks for a place again and can store it elsewhere.
+TEST_F(DialogTest, NewLessonWhoseFirstSaveFailsAsksForANameAgain)
+{
+    addEntry("Haus", "house");
+    platform.saveAnswers.push_back(QString::fromStdString(dir.file("no-folder/x.lsn")));
+    dia->command(IdSave);
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0].caption, QStringLiteral("Schreibfehler!"));
+    EXPECT_TRUE(dia->unsaved());
+    EXPECT_EQ(frame->windowTitle(), " KAZ-TRAINER 1.0   Lektion: NEU");
+
+    const std::string elsewhere = dir.file("x.lsn");
+    platform.saveAnswers.push_back(QString::fromStdString(elsewhere));
+    dia->command(IdSave);
+    EXPECT_EQ(platform.saveDialogs.size(), 2u);
+    EXPECT_EQ(readBytes(elsewhere), "vtfile\0Haus\0house\0"s);
+    EXPECT_FALSE(dia->unsaved());
+}
+
 TEST_F(DialogTest, ReadOnlyLessonFileKeepsUnsaved)
 {
     const std::string path = writeLesson("fest.lsn", "vtfile\0a\0b\0"s);
