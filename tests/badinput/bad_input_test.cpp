@@ -442,8 +442,8 @@ TEST_P(FailedSave, ReportsTheErrorKeepsTheOldFileAndTheUnsavedLesson)
     EXPECT_EQ(platform.messages[0].caption, QStringLiteral("Schreibfehler!"));
     EXPECT_TRUE(dia->unsaved());
     EXPECT_TRUE(status().endsWith(QStringLiteral(" (ungesichert)")));
+    EXPECT_EQ(titleBefore, frame->windowTitle()) << "a new lesson stays new";
     if (existingFile) {
-        EXPECT_EQ(titleBefore, frame->windowTitle());
         EXPECT_EQ(readBytes(target.string()), oldBytes);
     }
     if (fs::exists(folder)) {
@@ -470,8 +470,11 @@ TEST_P(FailedSave, ReportsTheErrorKeepsTheOldFileAndTheUnsavedLesson)
         fs::remove(folder / "fueller");
         break;
     }
+    // A new lesson is asked for its place again.
+    if (!existingFile) platform.saveAnswers.push_back(QString::fromStdString(target.string()));
     dia->command(IdSave);
     EXPECT_EQ(platform.messages.size(), 1u) << "the second save succeeds";
+    EXPECT_EQ(platform.saveDialogs.size(), existingFile ? 0u : 2u);
     EXPECT_FALSE(dia->unsaved());
     const std::string expected = (existingFile ? oldBytes : "vtfile\0"s) + "Neu\0new\0"s;
     EXPECT_EQ(readBytes(target.string()), expected);
