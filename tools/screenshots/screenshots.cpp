@@ -78,16 +78,18 @@ int main(int argc, char* argv[])
     QTest::keyClick(dia->termField(IdTerm2), Qt::Key_Return);
     while (dia->exercise().running())
         answerCurrent(true);
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* report = dynamic_cast<MSGWin*>(w); report && report->isVisible()) {
-            save(report, out, QStringLiteral("report.png"));
-            report->close();
-        }
+    // Closing a message window deletes it, and may delete other top-level widgets with it:
+    // only the first visible one is taken, and the list is not walked any further.
+    auto saveMessageWindow = [&out](const QString& name) {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* message = dynamic_cast<MSGWin*>(w); message && message->isVisible()) {
+                save(message, out, name);
+                message->close();
+                return;
+            }
+    };
+    saveMessageWindow(QStringLiteral("report.png"));
     dia->showResultsLog();
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* table = dynamic_cast<MSGWin*>(w); table && table->isVisible()) {
-            save(table, out, QStringLiteral("results-table.png"));
-            table->close();
-        }
+    saveMessageWindow(QStringLiteral("results-table.png"));
     return 0;
 }
