@@ -4,8 +4,6 @@
 
 #ifdef KAZ_HAVE_FONTCONFIG
 #include <fontconfig/fontconfig.h>
-#include <sys/resource.h>
-#include <unistd.h>
 #endif
 
 FontConfigWarmUp::FontConfigWarmUp()
@@ -14,11 +12,7 @@ FontConfigWarmUp::FontConfigWarmUp()
     try {
         // FcInit publishes the configuration atomically; should Qt ask before it is done, the
         // configuration is read twice and one copy dropped, nothing worse.
-        thread_ = std::thread([] {
-            // Behind the main thread and the display server, which are busy at the same time.
-            ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 10);
-            FcInit();
-        });
+        thread_ = std::thread([] { FcInit(); });
     } catch (const std::system_error&) {
         // No thread: Qt reads the configuration itself when it first needs a font.
     }
