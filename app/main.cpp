@@ -1,7 +1,6 @@
 // KAZ-TRAINER: the program's entry point.
 #include "config.h"
 #include "font_warm_up.h"
-#include "session_bus_warm_up.h"
 #include "rudarud_app.h"
 #include "translations.h"
 
@@ -19,7 +18,6 @@ int main(int argc, char* argv[])
 {
     FontConfigWarmUp fonts; // runs while the QApplication connects to the display
     QApplication app(argc, argv);
-    const SessionBusWarmUp bus; // made while the window is built
     QApplication::setApplicationName(QStringLiteral("KAZ-TRAINER"));
     installQtGermanTranslation(app);
     fonts.wait();
