@@ -65,10 +65,10 @@ void RudarudDia::selectListRow(int row)
             l->clearSelection();
             continue;
         }
-        const QModelIndex index = model_.index(row, l->modelColumn());
+        const QModelIndex index = l->model()->index(row, 0);
         l->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
         if (row >= kRowsAboveSelection)
-            l->scrollTo(model_.index(row - kRowsAboveSelection, l->modelColumn()),
+            l->scrollTo(l->model()->index(row - kRowsAboveSelection, 0),
                         QAbstractItemView::PositionAtTop);
         else
             l->scrollTo(index);

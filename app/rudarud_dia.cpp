@@ -58,6 +58,38 @@ constexpr int kThresholdIds[kThresholdCount] = {IdThreshold1, IdThreshold2, IdTh
                                                 IdThreshold4, IdThreshold5};
 constexpr int kThresholdFirstY = 118, kThresholdStepY = 11;
 
+// What assistive technology calls each control: what it is or does, in the user's language.
+// Buttons and fields describe themselves further with their tooltip text.
+struct AccessibleName {
+    int id;
+    const char16_t* name;
+};
+constexpr AccessibleName kAccessibleNames[] = {
+    {IdLoad, u"Lektion laden"},
+    {IdNewLesson, u"Neue Lektion"},
+    {IdSave, u"Speichern"},
+    {IdNormalQuery, u"Normale Abfrage"},
+    {IdReversedQuery, u"Umgekehrte Abfrage"},
+    {IdMixedQuery, u"Gemischte Abfrage"},
+    {IdAbort, u"Übung abbrechen"},
+    {IdPageBack, u"Zurückblättern"},
+    {IdPageForward, u"Vorwärtsblättern"},
+    {IdHelp, u"Informationen + Hilfe"},
+    {IdResultsLog, u"Prüfungsergebnisse"},
+    {IdIgnoreCase, u"ab = AB"},
+    {IdIgnorePunctuation, u"a, b = a b"},
+    {IdAnyOrder, u"a, b = b, a"},
+    {IdTerm1, u"1. Begriff"},
+    {IdTerm2, u"2. Begriff"},
+    {IdThreshold1, u"Note 1 ab Prozent"},
+    {IdThreshold2, u"Note 2 ab Prozent"},
+    {IdThreshold3, u"Note 3 ab Prozent"},
+    {IdThreshold4, u"Note 4 ab Prozent"},
+    {IdThreshold5, u"Note 5 ab Prozent"},
+    {IdList1, u"1. Begriffe"},
+    {IdList2, u"2. Begriffe"},
+};
+
 // Display controls, pixel places in the client.
 constexpr QPoint kClockPos{335, 336};
 constexpr int kClockDigits = 8;
@@ -155,14 +187,8 @@ RudarudDia::RudarudDia(Config& config, QWidget* parent)
 
     addListRows(nullptr, nullptr);
     toolTips_ = new ToolTips(this);
-    toolTips_->addTools([this](int id) -> QWidget* {
-        if (id == IdTerm1 || id == IdTerm2)
-            return termField(id);
-        for (std::size_t i = 0; i < kThresholdCount; ++i)
-            if (kThresholdIds[i] == id)
-                return thresholds_[i];
-        return button(id);
-    });
+    toolTips_->addTools([this](int id) { return control(id); });
+    nameControls();
     updateStatus();
     entryLine_->Reset(kLedOff);
     entryLine_->StartRunning();
@@ -211,12 +237,11 @@ void RudarudDia::createControls()
         guardCp1252Input(e, static_cast<int>(kThresholdTextChars));
         thresholds_[i] = e;
     }
-    auto makeList = [this](int id, QRect r, int column) {
+    auto makeList = [this](int id, QRect r, LessonListColumn& column) {
         auto* l = new QListView(this);
         l->setObjectName(QStringLiteral("list%1").arg(id));
         l->setGeometry(r);
-        l->setModel(&model_);
-        l->setModelColumn(column);
+        l->setModel(&column);
         l->setFont(fixedFont_);
         l->setUniformItemSizes(true);
         l->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -229,8 +254,8 @@ void RudarudDia::createControls()
                 [this, l] { listSelectionChanged(l); });
         return l;
     };
-    list1_ = makeList(IdList1, duRect(4, 121, 76, 61), 0);
-    list2_ = makeList(IdList2, duRect(79, 121, 70, 61), 1);
+    list1_ = makeList(IdList1, duRect(4, 121, 76, 61), firstTerms_);
+    list2_ = makeList(IdList2, duRect(79, 121, 70, 61), secondTerms_);
     list2_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     // The second terms scroll with the first ones; only the first list has a scroll bar.
     connect(list1_->verticalScrollBar(), &QScrollBar::valueChanged, list2_->verticalScrollBar(),
@@ -285,18 +310,35 @@ void RudarudDia::createControls()
                             IdIgnoreCase, IdIgnorePunctuation, IdAnyOrder};
     QWidget* previous = nullptr;
     for (int id : tabOrder) {
-        QWidget* w = button(id);
-        if (!w)
-            w = termField(id);
-        if (!w)
-            w = list(id);
-        for (std::size_t i = 0; !w && i < kThresholdCount; ++i)
-            if (kThresholdIds[i] == id)
-                w = thresholds_[i];
+        QWidget* w = control(id);
         if (previous && w)
             setTabOrder(previous, w);
         previous = w;
     }
+}
+
+QWidget* RudarudDia::control(int id) const
+{
+    if (QWidget* w = button(id))
+        return w;
+    if (QWidget* w = termField(id))
+        return w;
+    if (QWidget* w = list(id))
+        return w;
+    for (std::size_t i = 0; i < kThresholdCount; ++i)
+        if (kThresholdIds[i] == id)
+            return thresholds_[i];
+    return nullptr;
+}
+
+void RudarudDia::nameControls()
+{
+    for (const AccessibleName& n : kAccessibleNames) {
+        QWidget* w = control(n.id);
+        w->setAccessibleName(QString::fromUtf16(n.name));
+        w->setAccessibleDescription(toolTips_->text(w));
+    }
+    status_->setAccessibleDescription(QStringLiteral("Status"));
 }
 
 void RudarudDia::applyColours()

@@ -5,6 +5,7 @@
 #include "exercise_run.h"
 #include "exercise_window.h"
 #include "lesson_file.h"
+#include "lesson_list_column.h"
 #include "lesson_list_model.h"
 #include "vok_trans_buf.h"
 
@@ -114,6 +115,8 @@ public:
     QLineEdit* thresholdField(int index) const; // 0 = grade 1
     myBMPButton* button(int id) const;
     QListView* list(int id) const;
+    // Any control of the dialog's template by id: button, field or list; null for others.
+    QWidget* control(int id) const;
     QLabel* statusLine() const { return status_; }
     LEDWindow* clock() const { return clock_; }
     LEDWindow* gradeDigit() const { return gradeDigit_; }
@@ -177,6 +180,7 @@ private:
     void afterPairs() override;
 
     void createControls();
+    void nameControls();
     void applyColours();
     void startExerciseCommand(QueryMode mode);
     void optionCommand(myBMPButton* button);
@@ -207,6 +211,8 @@ private:
     QListView* list2_ = nullptr;
     QLabel* status_ = nullptr;
     LessonListModel model_;
+    LessonListColumn firstTerms_{&model_, 0};  // what list 114 shows
+    LessonListColumn secondTerms_{&model_, 1}; // what list 115 shows
     std::unique_ptr<VokTransBuf> transferBuf_;
     QString fileName_;    // as the title and the messages show it
     QString filePath_;    // the file the lesson is read from and written to

@@ -137,7 +137,7 @@ TEST_F(DialogTest, DuplicateFirstTermsStayPairedAndDeleteSeparately)
     addEntry("Bank", "bench");
     addEntry("Bank", "bank");
     EXPECT_EQ(listColumn(1), (QStringList{" < NEU >", "bench", "bank"}));
-    dia->list(IdList1)->setCurrentIndex(dia->listModel().index(2, 0));
+    dia->list(IdList1)->setCurrentIndex(dia->list(IdList1)->model()->index(2, 0));
     EXPECT_EQ(fieldText(IdTerm2), "bank");
     clear(IdTerm2);
     platform.messageAnswers.push_back(Platform::IdYes);
@@ -154,13 +154,13 @@ TEST_F(DialogTest, PickingARowWithPendingChangesShowsWhatApplyingLeft)
     type(IdTerm2, "3");
     // A click on row 1 ("a") while c/3 waits: c is added, and the new-entry row is then the
     // selected one, not the clicked row.
-    dia->list(IdList1)->setCurrentIndex(dia->listModel().index(1, 0));
+    dia->list(IdList1)->setCurrentIndex(dia->list(IdList1)->model()->index(1, 0));
     EXPECT_EQ(dia->chain().entryCount, 3u);
     EXPECT_EQ(fieldText(IdTerm1), "");
     EXPECT_EQ(selectedRow(IdList1), 0);
 
     // Without pending changes the clicked row is shown.
-    dia->list(IdList2)->setCurrentIndex(dia->listModel().index(2, 1));
+    dia->list(IdList2)->setCurrentIndex(dia->list(IdList2)->model()->index(2, 0));
     EXPECT_EQ(fieldText(IdTerm1), "b");
     EXPECT_EQ(selectedRow(IdList1), 2);
 }
