@@ -140,8 +140,6 @@ void RudarudDia::listSelectionChanged(QListView* list)
     if (!applyEdit())
         return;
     // applyEdit may itself have moved the selection: read it afterwards.
-    const QModelIndex current = list->selectionModel()->currentIndex();
-    const bool selected = current.isValid() && list->selectionModel()->isSelected(current);
-    const int row = selected ? current.row() : -1;
-    selectRow(row);
+    const QModelIndexList selected = list->selectionModel()->selectedRows();
+    selectRow(selected.isEmpty() ? -1 : selected.first().row());
 }

@@ -104,10 +104,9 @@ void RudarudDia::loadLesson()
 {
     if (!closeLesson())
         return;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const QString chosen =
-        Platform::instance().openFileName(this, lessonDialogOptions(fileName_));
-    QApplication::restoreOverrideCursor();
+    // The dialog offers the file the lesson came from under its real name: the capitals of
+    // the title name no file where names are case-sensitive.
+    const QString chosen = Platform::instance().openFileName(this, lessonDialogOptions(filePath_));
     if (chosen.isEmpty()) {
         updateStatus();
         return;

@@ -250,7 +250,9 @@ void RudarudDia::createControls()
         l->setTextElideMode(Qt::ElideNone);
         l->setLayoutMode(QListView::Batched);
         l->setBatchSize(200);
-        connect(l->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+        // A mouse press makes the row current before it selects it; the row is picked once
+        // it is selected, whichever way that happened (mouse, keys in the list, program).
+        connect(l->selectionModel(), &QItemSelectionModel::selectionChanged, this,
                 [this, l] { listSelectionChanged(l); });
         return l;
     };
@@ -258,8 +260,14 @@ void RudarudDia::createControls()
     list2_ = makeList(IdList2, duRect(79, 121, 70, 61), secondTerms_);
     list2_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     // The second terms scroll with the first ones; only the first list has a scroll bar.
+    // Whatever scrolls the second list on its own (wheel, keys, a drag) is undone as soon as
+    // the program is idle, so its rows stay beside their partners.
     connect(list1_->verticalScrollBar(), &QScrollBar::valueChanged, list2_->verticalScrollBar(),
             &QScrollBar::setValue);
+    connect(
+        list2_->verticalScrollBar(), &QScrollBar::valueChanged, this,
+        [this] { list2_->verticalScrollBar()->setValue(list1_->verticalScrollBar()->value()); },
+        Qt::QueuedConnection);
 
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("status%1").arg(IdStatus));

@@ -104,6 +104,15 @@ int answerWithoutButton(Platform::Buttons buttons)
     return Platform::IdCancel;
 }
 
+// A modal window that closes hands the keyboard back to its owner's window, as a window
+// manager does on closing a transient: without one (a bare X server, some kiosk sessions)
+// the focus would fall to the root window, and the owner's next click would only activate it.
+void reactivateOwner(QWidget* owner)
+{
+    if (owner != nullptr && owner->window()->isVisible())
+        owner->window()->activateWindow();
+}
+
 QString runFileDialog(QWidget* owner, const Platform::FileDialogOptions& options,
                       QFileDialog::AcceptMode mode)
 {
@@ -119,7 +128,9 @@ QString runFileDialog(QWidget* owner, const Platform::FileDialogOptions& options
     dialog->setDefaultSuffix(options.defaultSuffix);
     if (!options.fileName.isEmpty()) dialog->selectFile(options.fileName);
 
+    const QPointer<QWidget> guardedOwner = owner;
     const int result = dialog->exec();
+    reactivateOwner(guardedOwner);
     if (dialog.isNull()) return {};
     QString chosen;
     if (result == QDialog::Accepted) chosen = dialog->selectedFiles().value(0);
@@ -148,8 +159,10 @@ QtPlatform::~QtPlatform()
 int QtPlatform::messageBox(QWidget* owner, const QString& text, const QString& caption,
                            Buttons buttons, Icon icon)
 {
+    const QPointer<QWidget> guardedOwner = owner;
     QPointer<KazMessageBox> box = new KazMessageBox(owner, text, caption, buttons, icon);
     box->exec();
+    reactivateOwner(guardedOwner);
     if (box.isNull()) return answerWithoutButton(buttons);
     const QMessageBox::StandardButton clicked = box->standardButton(box->clickedButton());
     delete box;

@@ -9,7 +9,8 @@ packages=(cmake g++ make pkg-config qt6-base-dev qt6-multimedia-dev qt6-translat
 if [ "$purpose" = test ]; then
     packages+=(googletest libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
                shared-mime-info desktop-file-utils libxml2-utils
-               xvfb xdotool x11-utils libx11-dev libxdamage-dev)
+               xvfb xdotool x11-utils libx11-dev libxdamage-dev libxfixes3
+               dbus-daemon dbus-bin at-spi2-core python3-gi gir1.2-atspi-2.0)
 fi
 
 missing=()

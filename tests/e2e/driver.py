@@ -1,0 +1,437 @@
+"""Drives the real trainer as a person does: controls are found by their accessible names
+through AT-SPI, and acted on with real X input (xdotool) at the places the screen shows them.
+
+Runs inside the session that scripts/e2e.sh sets up: a private X server ($DISPLAY), a session
+bus and the accessibility bus. Every wait polls a condition against a deadline; nothing sleeps
+for a fixed time to let the program catch up.
+"""
+
+import ctypes
+import hashlib
+import os
+import shutil
+import subprocess
+import time
+
+import gi
+
+gi.require_version("Atspi", "2.0")
+from gi.repository import Atspi  # noqa: E402
+
+TIMEOUT = float(os.environ.get("E2E_TIMEOUT", "30"))  # s, for each single wait
+POLL = 0.03  # s between two looks at a condition
+
+
+class Failure(Exception):
+    pass
+
+
+def wait_until(what, condition, timeout=TIMEOUT, alive=None):
+    """Polls condition until it returns a true value, which is returned. alive, when given,
+    is asked too: the wait ends at once when it turns false (the program ended)."""
+    deadline = time.monotonic() + timeout
+    while True:
+        try:
+            value = condition()
+        except (GLibError, Failure):
+            value = None
+        if value:
+            return value
+        if alive is not None and not alive():
+            raise Failure(f"the trainer ended while waiting for: {what}")
+        if time.monotonic() > deadline:
+            raise Failure(f"timed out after {timeout:.0f} s waiting for: {what}")
+        time.sleep(POLL)
+
+
+GLibError = gi.repository.GLib.Error
+
+
+# --- X input ---------------------------------------------------------------------------------
+
+def xdotool(*args):
+    subprocess.run(["xdotool", *map(str, args)], check=True)
+
+
+def click_at(x, y, button=1):
+    xdotool("mousemove", "--sync", x, y, "click", button)
+
+
+def type_text(text):
+    xdotool("type", "--delay", 15, "--", text)
+
+
+def press(*keys):
+    xdotool("key", "--delay", 15, *keys)
+
+
+def focused_window():
+    out = subprocess.run(["xdotool", "getwindowfocus"], capture_output=True, text=True)
+    return out.stdout.strip()
+
+
+def transient_for(window_id):
+    """The window id that window_id's WM_TRANSIENT_FOR names; None when unset."""
+    out = subprocess.run(["xprop", "-id", str(window_id), "WM_TRANSIENT_FOR"],
+                         capture_output=True, text=True).stdout
+    if "window id #" not in out:
+        return None
+    return int(out.rsplit("#", 1)[1].strip(), 16)
+
+
+class _CursorImage(ctypes.Structure):
+    _fields_ = [("x", ctypes.c_short), ("y", ctypes.c_short),
+                ("width", ctypes.c_ushort), ("height", ctypes.c_ushort),
+                ("xhot", ctypes.c_ushort), ("yhot", ctypes.c_ushort),
+                ("cursor_serial", ctypes.c_ulong), ("pixels", ctypes.POINTER(ctypes.c_ulong)),
+                ("atom", ctypes.c_ulong), ("name", ctypes.c_char_p)]
+
+
+_xlib = None
+
+
+def cursor_shape():
+    """A fingerprint of the mouse cursor's picture as the X server shows it now."""
+    global _xlib
+    if _xlib is None:
+        x11 = ctypes.CDLL("libX11.so.6")
+        x11.XOpenDisplay.restype = ctypes.c_void_p
+        fixes = ctypes.CDLL("libXfixes.so.3")
+        fixes.XFixesGetCursorImage.restype = ctypes.POINTER(_CursorImage)
+        fixes.XFixesGetCursorImage.argtypes = [ctypes.c_void_p]
+        display = x11.XOpenDisplay(None)
+        if not display:
+            raise Failure("cannot open the X display for the cursor")
+        _xlib = (x11, fixes, display)
+    x11, fixes, display = _xlib
+    image = fixes.XFixesGetCursorImage(display).contents
+    count = image.width * image.height
+    pixels = bytes(ctypes.string_at(image.pixels, count * ctypes.sizeof(ctypes.c_ulong)))
+    return (image.width, image.height, hashlib.sha1(pixels).hexdigest())
+
+
+# --- the accessibility tree ------------------------------------------------------------------
+
+def _children(node):
+    try:
+        count = node.get_child_count()
+    except GLibError:
+        return []
+    out = []
+    for i in range(count):
+        try:
+            child = node.get_child_at_index(i)
+        except GLibError:
+            continue
+        if child is not None:
+            out.append(child)
+    return out
+
+
+def name_of(node):
+    try:
+        return node.get_name() or ""
+    except GLibError:
+        return ""
+
+
+def role_of(node):
+    try:
+        return node.get_role_name()
+    except GLibError:
+        return ""
+
+
+def has_state(node, state):
+    try:
+        return node.get_state_set().contains(state)
+    except GLibError:
+        return False
+
+
+def showing(node):
+    return has_state(node, Atspi.StateType.SHOWING)
+
+
+def checked(node):
+    return has_state(node, Atspi.StateType.CHECKED)
+
+
+def text_of(node):
+    """The text of a field, or the name of anything else."""
+    try:
+        text = node.get_text_iface()
+        if text is not None:
+            return Atspi.Text.get_text(text, 0, -1)
+    except GLibError:
+        pass
+    return name_of(node)
+
+
+def extents(node):
+    r = node.get_extents(Atspi.CoordType.SCREEN)
+    return r.x, r.y, r.width, r.height
+
+
+def centre(node):
+    x, y, w, h = extents(node)
+    if w <= 0 or h <= 0:
+        raise Failure(f"'{name_of(node)}' has no place on the screen")
+    return x + w // 2, y + h // 2
+
+
+def walk(node, depth=0, limit=12):
+    yield node
+    if depth < limit:
+        for child in _children(node):
+            yield from walk(child, depth + 1, limit)
+
+
+def find_in(node, name, role=None, visible=True):
+    for n in walk(node):
+        if name_of(n) == name and (role is None or role_of(n) == role) and \
+                (not visible or showing(n)):
+            return n
+    return None
+
+
+def dump(node, depth=0, out=None):
+    """The tree under node as indented lines: role, name, description, text, states."""
+    out = [] if out is None else out
+    states = [s.value_nick for s in (Atspi.StateType.CHECKABLE, Atspi.StateType.CHECKED,
+                                     Atspi.StateType.FOCUSABLE, Atspi.StateType.FOCUSED,
+                                     Atspi.StateType.SELECTED, Atspi.StateType.SHOWING,
+                                     Atspi.StateType.EDITABLE)
+              if has_state(node, s)]
+    try:
+        description = node.get_description() or ""
+    except GLibError:
+        description = ""
+    text = text_of(node)
+    line = f"{'  ' * depth}[{role_of(node)}] \"{name_of(node)}\""
+    if description:
+        line += f" description=\"{description}\""
+    if text and text != name_of(node):
+        line += f" text={text!r}"
+    if states:
+        line += " (" + ", ".join(states) + ")"
+    out.append(line)
+    for child in _children(node):
+        dump(child, depth + 1, out)
+    return out
+
+
+# --- the trainer -----------------------------------------------------------------------------
+
+class Trainer:
+    """One run of the real executable in a working folder, found in the accessibility tree
+    by its process id."""
+
+    def __init__(self, executable, folder, args=(), log=None):
+        self.folder = folder
+        self.log = open(log or os.path.join(folder, "..", "trainer.log"), "a")
+        self.process = subprocess.Popen([executable, *args], cwd=folder, stdout=self.log,
+                                        stderr=subprocess.STDOUT)
+        self.app = wait_until("the trainer in the accessibility tree", self._find_app,
+                              alive=self.running)
+        self.app.set_cache_mask(Atspi.Cache.NONE)
+        self.main = self.window(r" KAZ-TRAINER 1.0   Lektion: ", prefix=True)
+        self.xid = wait_until("the main window's X id", self._main_xid, alive=self.running)
+
+    def _find_app(self):
+        desktop = Atspi.get_desktop(0)
+        for app in _children(desktop):
+            try:
+                if app.get_process_id() == self.process.pid and app.get_child_count() > 0:
+                    return app
+            except GLibError:
+                continue
+        return None
+
+    def _main_xid(self):
+        out = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid",
+                              str(self.process.pid), "--name", "^ KAZ-TRAINER 1.0   Lektion: "],
+                             capture_output=True, text=True).stdout.split()
+        return out[0] if out else None
+
+    def running(self):
+        return self.process.poll() is None
+
+    # Windows and controls
+    def windows(self):
+        return [w for w in _children(self.app) if showing(w)]
+
+    def find_window(self, title, prefix=False):
+        for w in self.windows():
+            n = name_of(w)
+            if n == title or (prefix and n.startswith(title)):
+                return w
+        return None
+
+    def window(self, title, prefix=False):
+        return wait_until(f"the window \"{title}\"", lambda: self.find_window(title, prefix),
+                          alive=self.running)
+
+    def window_gone(self, title):
+        wait_until(f"the window \"{title}\" to close", lambda: self.find_window(title) is None,
+                   alive=self.running)
+
+    def xid_of(self, title):
+        """X id of the newest visible window of the trainer with exactly this title."""
+        def look():
+            out = subprocess.run(["xdotool", "search", "--all", "--onlyvisible", "--pid",
+                                  str(self.process.pid), "--name", f"^{_regex(title)}$"],
+                                 capture_output=True, text=True).stdout.split()
+            return out[-1] if out else None
+        return wait_until(f"the X window \"{title}\"", look, alive=self.running)
+
+    def control(self, name, role=None, window=None):
+        return wait_until(f"the control \"{name}\"",
+                          lambda: find_in(window or self.main, name, role), alive=self.running)
+
+    def absent(self, name, window=None):
+        return find_in(window or self.main, name) is None
+
+    def field(self, name):
+        return text_of(self.control(name, "text"))
+
+    def status(self):
+        return name_of(self.control_by_description("Status"))
+
+    def control_by_description(self, description):
+        def look():
+            for n in walk(self.main):
+                try:
+                    if n.get_description() == description and showing(n):
+                        return n
+                except GLibError:
+                    pass
+            return None
+        return wait_until(f"the control described \"{description}\"", look, alive=self.running)
+
+    def title(self):
+        return name_of(self.main)
+
+    # Acting
+    def click(self, name, role=None, window=None, button=1):
+        node = self.control(name, role, window)
+        click_at(*centre(node), button=button)
+        return node
+
+    def activate(self):
+        """Clicks the window's background until it has the X input focus, as a person's first
+        click does; without a window manager nothing else gives it."""
+        x, y, w, _ = extents(self.main)
+        for _ in range(int(TIMEOUT / 0.5)):
+            if focused_window() == self.xid:
+                return
+            click_at(x + w // 2, y + 60)
+            try:
+                wait_until("the focus", lambda: focused_window() == self.xid, timeout=0.5)
+                return
+            except Failure:
+                pass
+        raise Failure("the main window does not take the focus")
+
+    def answer_box(self, caption, button):
+        """Waits for the message box with caption and clicks its button; returns its text."""
+        box = self.window(caption)
+        texts = [name_of(n) for n in walk(box) if role_of(n) == "label"]
+        self.click(button, "push button", window=box)
+        self.window_gone(caption)
+        return "\n".join(texts)
+
+    def rows(self, list_name):
+        """(name, selected, y) of the rows of a list that are on screen, top to bottom."""
+        lst = self.control(list_name, "list")
+        out = []
+        for item in _children(lst):
+            if showing(item):
+                out.append((name_of(item), has_state(item, Atspi.StateType.SELECTED),
+                            extents(item)[1]))
+        return sorted(out, key=lambda r: r[2])
+
+    def selected_row(self, list_name):
+        for name, selected, _ in self.rows(list_name):
+            if selected:
+                return name
+        return None
+
+    def click_row(self, list_name, row_name):
+        lst = self.control(list_name, "list")
+        for item in _children(lst):
+            if name_of(item) == row_name and showing(item):
+                click_at(*centre(item))
+                return
+        raise Failure(f"no row \"{row_name}\" on screen in the list \"{list_name}\"")
+
+    def close(self, expect_status=0):
+        wait_until("the trainer to end", lambda: not self.running())
+        status = self.process.wait()
+        self.log.close()
+        if status != expect_status:
+            raise Failure(f"the trainer ended with status {status}")
+
+    def kill(self):
+        if self.running():
+            self.process.kill()
+            self.process.wait()
+        self.log.close()
+
+
+def _regex(text):
+    special = set(".^$*+?()[]{}|\\")
+    return "".join("\\" + c if c in special else c for c in text)
+
+
+def copy_program(build, into, with_help=False):
+    """The trainer alone in a folder (the help viewer, looked up beside it, is then absent and
+    never starts), or with its help viewer and help file."""
+    os.makedirs(into, exist_ok=True)
+    shutil.copy2(os.path.join(build, "app", "kaz-trainer"), into)
+    if with_help:
+        shutil.copy2(os.path.join(build, "app", "kaz-help"), into)
+        shutil.copy2(os.path.join(build, "app", "DODADIZE.HLP"), into)
+    return os.path.join(into, "kaz-trainer")
+
+
+def help_viewer_pid():
+    """The process id of a running help viewer on this display; None when there is none."""
+    out = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "Hilfe"],
+                         capture_output=True, text=True).stdout.split()
+    for window in out:
+        pid = subprocess.run(["xdotool", "getwindowpid", window], capture_output=True,
+                             text=True).stdout.strip()
+        if pid:
+            return int(pid)
+    return None
+
+
+class _ClientMessage(ctypes.Structure):
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong),
+                ("message_type", ctypes.c_ulong), ("format", ctypes.c_int),
+                ("data", ctypes.c_long * 5), ("pad", ctypes.c_char * 64)]
+
+
+def close_window(window_id):
+    """Asks a window to close as a window manager's close box does (WM_DELETE_WINDOW)."""
+    x11 = ctypes.CDLL("libX11.so.6")
+    x11.XOpenDisplay.restype = ctypes.c_void_p
+    x11.XInternAtom.restype = ctypes.c_ulong
+    x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+    x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
+                               ctypes.c_void_p]
+    x11.XFlush.argtypes = [ctypes.c_void_p]
+    x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    display = x11.XOpenDisplay(None)
+    event = _ClientMessage()
+    event.type = 33  # ClientMessage
+    event.window = int(window_id)
+    event.message_type = x11.XInternAtom(display, b"WM_PROTOCOLS", 0)
+    event.format = 32
+    event.data[0] = x11.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
+    event.data[1] = 0  # CurrentTime
+    x11.XSendEvent(display, int(window_id), 0, 0, ctypes.byref(event))
+    x11.XFlush(display)
+    x11.XCloseDisplay(display)

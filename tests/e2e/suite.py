@@ -1,0 +1,444 @@
+"""Scenarios of the real-input suite: each one does what the README promises a person can do,
+with the mouse and the keyboard on the real window, and checks what the person then sees and
+the files on disk.
+
+usage: suite.py BUILD_DIR WORK_DIR [SCENARIO ...]   (run through scripts/e2e.sh)
+"""
+
+import os
+import struct
+import sys
+import time
+import traceback
+
+import driver as d
+from driver import Failure, press, type_text, wait_until
+
+TITLE = " KAZ-TRAINER 1.0   Lektion: "
+DEFAULT_CFG = b"\0\0\0\x5a\0\0\0\x50\0\0\0\x42\0\0\0\x32\0\0\0\x14\0\0\0"
+ABORT_CAPTION = "ÜBUNG"
+NUMBERS = [("eins", "one"), ("zwei", "two"), ("drei", "three")]
+
+
+def lesson_bytes(pairs):
+    out = b"vtfile\0"
+    for first, second in pairs:
+        out += first.encode("cp1252") + b"\0" + second.encode("cp1252") + b"\0"
+    return out
+
+
+def expect(what, actual, expected):
+    if actual != expected:
+        raise Failure(f"{what}: expected {expected!r}, got {actual!r}")
+
+
+class Context:
+    """One scenario's working folder, program copy and the trainers it started."""
+
+    def __init__(self, build, work, name):
+        self.build = build
+        self.root = os.path.join(work, name)
+        self.folder = os.path.join(self.root, "folder")
+        os.makedirs(self.folder)
+        self.trainers = []
+        self.with_help = False
+
+    def path(self, name):
+        return os.path.join(self.folder, name)
+
+    def write(self, name, data):
+        with open(self.path(name), "wb") as f:
+            f.write(data)
+        return self.path(name)
+
+    def read(self, name):
+        with open(self.path(name), "rb") as f:
+            return f.read()
+
+    def start(self, *args):
+        program = d.copy_program(self.build, os.path.join(self.root, "bin"), self.with_help)
+        t = d.Trainer(program, self.folder, args, log=os.path.join(self.root, "trainer.log"))
+        self.trainers.append(t)
+        return t
+
+    def stop_all(self):
+        for t in self.trainers:
+            t.kill()
+
+
+def escape_closes(t):
+    t.activate()
+    press("Escape")
+    t.close()
+
+
+def reports(t):
+    return [w for w in t.windows() if d.name_of(w).startswith("Ergebnis: Note")]
+
+
+def answer_all(t, answers, wrong_first=False):
+    """Answers every question from answers (question -> answer) until a new report shows; the
+    first answer is wrong when wrong_first, and Enter then ends the flashing correction.
+    Returns the report window and the questions asked."""
+    before = len(reports(t))
+    asked = []
+
+    def answer(text):
+        type_text(text)
+        wait_until(f"the answer {text!r} typed", lambda: t.field("2. Begriff") == text)
+        press("Return")
+
+    def next_step():
+        if len(reports(t)) > before:
+            return "report"
+        return t.field("2. Begriff") == "" and t.field("1. Begriff")
+
+    question = wait_until("the first question", lambda: t.field("1. Begriff"))
+    if wrong_first:
+        asked.append(question)
+        answer("falsch")
+        wait_until("the correction", lambda: t.field("2. Begriff") != "falsch")
+        press("Return")
+        question = wait_until("the next question", next_step)
+    while question != "report":
+        asked.append(question)
+        if question not in answers:
+            raise Failure(f"unexpected question {question!r}")
+        answer(answers[question])
+        question = wait_until("the next question or the report", next_step)
+    return reports(t)[-1], asked
+
+
+def report_text(window):
+    return "\n".join(d.text_of(n) for n in d.walk(window) if n is not window and d.text_of(n))
+
+
+# --- scenarios -------------------------------------------------------------------------------
+
+def type_save_and_close(c):
+    """Typing three entries, saving a new lesson through the save dialog, Escape."""
+    t = c.start()
+    expect("title", t.title(), TITLE + "NEU")
+    t.click("1. Begriff", "text")
+    for first in ("eins", "zwei", "drei"):
+        type_text(first)
+        press("Return")
+        type_text("Zahl")
+        press("Return")
+    wait_until("three entries", lambda: t.status() == "Lektion enthält 3 Aufgaben (ungesichert)")
+    t.click("Speichern")
+    t.window("Speichern unter")
+    type_text("Zahlen.lsn")
+    press("Return")
+    t.window_gone("Speichern unter")
+    expected = lesson_bytes([("eins", "Zahl"), ("zwei", "Zahl"), ("drei", "Zahl")])
+    wait_until("the lesson file", lambda: os.path.exists(c.path("Zahlen.lsn")) and
+               c.read("Zahlen.lsn") == expected)
+    wait_until("the title to name the file", lambda: t.title() == TITLE + c.path("Zahlen.lsn"))
+    expect("status after saving", t.status(), "Lektion enthält 3 Aufgaben")
+    escape_closes(t)
+    expect("settings file", c.read("DODADIZE.CFG"), DEFAULT_CFG)
+    if os.path.exists(c.path("DODADIZE.KAZ")):
+        raise Failure("a results log was written without an exercise")
+
+
+def load_and_normal_query(c):
+    """Loading through the open dialog; a normal query with one wrong answer and the repeats;
+    the report (owned by the main window) and the results log."""
+    c.write("Zahlen.lsn", lesson_bytes(NUMBERS))
+    t = c.start()
+    x, y, w, h = d.extents(t.main)
+    d.xdotool("mousemove", "--sync", x + w // 2, y + 60)
+    arrow = d.cursor_shape()
+    t.click("Lektion laden")
+    dialog = t.window("Öffnen")
+    # Over the dialog's margin the cursor is the one the main window has, not the hourglass.
+    x, y, w, h = d.extents(dialog)
+    d.xdotool("mousemove", "--sync", x + 2, y + h // 2)
+    wait_until("the normal cursor over the open dialog", lambda: d.cursor_shape() == arrow,
+               timeout=3)
+    type_text("Zahlen.lsn")
+    press("Return")
+    t.window_gone("Öffnen")
+    wait_until("the title", lambda: t.title() == TITLE + c.path("Zahlen.lsn").upper())
+    started = int(time.time())
+    t.click("Normale Abfrage")
+    report, _ = answer_all(t, dict(NUMBERS), wrong_first=True)
+    expect("report title", d.name_of(report), "Ergebnis: Note 3")
+    text = report_text(report)
+    if "3 Aufgaben mit 1 Fehlern" not in text or "Schwerpunkt: 1 Aufgaben mit 0 Fehlern" not in text:
+        raise Failure(f"report text: {text!r}")
+    expect("the report's owner", d.transient_for(t.xid_of("Ergebnis: Note 3")), int(t.xid))
+    wait_until("the results log", lambda: os.path.exists(c.path("DODADIZE.KAZ")))
+    log = c.read("DODADIZE.KAZ")
+    expect("log size", len(log), 1360)
+    start, duration = struct.unpack_from("<II", log, 0)
+    if not started - 1 <= start <= time.time() + 1:
+        raise Failure(f"start time {start}")
+    expect("lesson name", log[8:33], b"ZAHLEN" + b"\0" * 19)
+    expect("grade, entries, wrong", struct.unpack_from("<III", log, 56), (3, 3, 1))
+    expect("status after the exercise", t.status(), "Lektion enthält 3 Aufgaben")
+    escape_closes(t)
+
+
+def reversed_and_mixed_queries(c):
+    """Reversed and mixed exercises, each with a wrong answer; the results table lists both."""
+    lesson = c.write("Z.lsn", lesson_bytes(NUMBERS))
+    t = c.start(lesson)
+    both_ways = dict(NUMBERS) | {b: a for a, b in NUMBERS}
+    firsts, seconds = {a for a, _ in NUMBERS}, {b for _, b in NUMBERS}
+    t.click("Umgekehrte Abfrage")
+    _, asked = answer_all(t, both_ways, wrong_first=True)
+    if not set(asked) <= seconds:
+        raise Failure(f"reversed questions: {asked}")
+    t.activate()
+    t.click("Gemischte Abfrage")
+    report, asked = answer_all(t, both_ways, wrong_first=True)
+    if not (set(asked) & firsts and set(asked) & seconds):
+        raise Failure(f"mixed questions all one way: {asked}")
+    expect("report title", d.name_of(report), "Ergebnis: Note 3")
+    wait_until("two results", lambda: os.path.exists(c.path("DODADIZE.KAZ")) and
+               struct.unpack_from("<I", c.read("DODADIZE.KAZ"), 68 + 60)[0] == 3)
+    t.click("Prüfungsergebnisse")
+    table = t.window("Übungsprotokoll")
+    text = report_text(table)
+    if text.count("\n") < 3 or "Z" not in text or "Notenschlüssel" not in text:
+        raise Failure(f"results table: {text!r}")
+    expect("the table's owner", d.transient_for(t.xid_of("Übungsprotokoll")), int(t.xid))
+    escape_closes(t)
+
+
+def results_notice_and_help(c):
+    """The results button without results shows the notice; the help button the help viewer."""
+    c.with_help = True
+    t = c.start()
+    t.click("Prüfungsergebnisse")
+    notice = t.window("Übungsergebnis", prefix=True)
+    if "Kein aktuelles Ergebnis verfügbar!" not in report_text(notice):
+        raise Failure(f"notice: {report_text(notice)!r}")
+    # The viewer started with the trainer; once it has gone, the help button brings it back.
+    viewer = wait_until("the help viewer", lambda: d.help_viewer_pid())
+    os.kill(viewer, 15)
+    wait_until("the help viewer to end", lambda: d.help_viewer_pid() is None)
+    t.click("Informationen + Hilfe")
+    wait_until("the help viewer again", lambda: d.help_viewer_pid())
+    escape_closes(t)
+    pid = d.help_viewer_pid()
+    if pid:
+        os.kill(pid, 15)
+
+
+def row_clicks(c):
+    """A click on a row of either list shows that entry and selects its partner row."""
+    lesson = c.write("Z.lsn", lesson_bytes(NUMBERS))
+    t = c.start(lesson)
+    t.click_row("1. Begriffe", "zwei")
+    wait_until("zwei shown", lambda: (t.field("1. Begriff"), t.field("2. Begriff")) ==
+               ("zwei", "two"))
+    expect("partner row", t.selected_row("2. Begriffe"), "two")
+    t.click_row("2. Begriffe", "one")
+    wait_until("eins shown", lambda: (t.field("1. Begriff"), t.field("2. Begriff")) ==
+               ("eins", "one"))
+    expect("partner row", t.selected_row("1. Begriffe"), "eins")
+    t.click_row("1. Begriffe", " < NEU >")
+    wait_until("the new entry", lambda: (t.field("1. Begriff"), t.field("2. Begriff")) == ("", ""))
+    expect("partner row", t.selected_row("2. Begriffe"), " < NEU >")
+    escape_closes(t)
+
+
+def keys(c):
+    """Down and Up page in the order of entry; Enter moves from the first field to the second
+    and applies from the second; Tab moves on; Escape with unsaved changes asks first."""
+    lesson = c.write("Z.lsn", lesson_bytes(NUMBERS))
+    t = c.start(lesson)
+    t.click("1. Begriff", "text")
+    press("Down")
+    wait_until("first entry", lambda: t.field("1. Begriff") == "eins")
+    press("Down", "Down")
+    wait_until("third entry", lambda: t.field("1. Begriff") == "drei")
+    expect("row", t.selected_row("1. Begriffe"), "drei")
+    press("Up")
+    wait_until("second entry", lambda: t.field("1. Begriff") == "zwei")
+    press("End", "shift+Home")
+    type_text("Zwei")
+    press("Return")
+    wait_until("focus in the second field",
+               lambda: d.has_state(t.control("2. Begriff"), d.Atspi.StateType.FOCUSED))
+    press("Return")
+    expect("question text", t.answer_box("Ändern?", "Ja"),
+           "Soll dieser Eintrag geändert werden?")
+    wait_until("the changed row", lambda: "Zwei" in [r[0] for r in t.rows("1. Begriffe")])
+    wait_until("focus back in the first field",
+               lambda: d.has_state(t.control("1. Begriff"), d.Atspi.StateType.FOCUSED))
+    press("Tab")
+    wait_until("Tab to the second field",
+               lambda: d.has_state(t.control("2. Begriff"), d.Atspi.StateType.FOCUSED))
+    press("Tab")
+    wait_until("Tab to the first threshold",
+               lambda: d.has_state(t.control("Note 1 ab Prozent"), d.Atspi.StateType.FOCUSED))
+    press("Escape")
+    t.answer_box("Aktuelle Lektion", "Abbrechen")
+    if not t.running():
+        raise Failure("Cancel ended the trainer")
+    t.activate()
+    press("Escape")
+    t.answer_box("Aktuelle Lektion", "Nein")
+    t.close()
+    expect("lesson file", c.read("Z.lsn"), lesson_bytes(NUMBERS))
+
+
+def wheel_keeps_lists_in_line(c):
+    """Scrolling the second list with the wheel: it follows the first list's top row again."""
+    pairs = [(f"Wort{i:02}", f"word{i:02}") for i in range(30)]
+    lesson = c.write("W.lsn", lesson_bytes(pairs))
+    t = c.start(lesson)
+    second = t.control("2. Begriffe", "list")
+    x, y = d.centre(second)
+    d.xdotool("mousemove", "--sync", x, y)
+    for _ in range(2):
+        d.xdotool("click", "5")
+
+    def in_line():
+        first = t.rows("1. Begriffe")
+        other = t.rows("2. Begriffe")
+        return first and other and first[0][0].replace("Wort", "") == \
+            other[0][0].replace("word", "") and first[0][0] != " < NEU >" or \
+            (first and first[0][0] == " < NEU >" and other[0][0] == " < NEU >")
+    wait_until("the second list back in line with the first", in_line, timeout=5)
+    top1, top2 = t.rows("1. Begriffe")[0][0], t.rows("2. Begriffe")[0][0]
+    expect("top rows", top2.replace("word", "Wort"), top1)
+    # The first list's wheel carries the second one along.
+    first = t.control("1. Begriffe", "list")
+    d.xdotool("mousemove", "--sync", *d.centre(first))
+    for _ in range(3):
+        d.xdotool("click", "5")
+    wait_until("the first list scrolled", lambda: t.rows("1. Begriffe")[0][0] != " < NEU >")
+    wait_until("both in line", lambda: t.rows("2. Begriffe")[0][0].replace("word", "Wort") ==
+               t.rows("1. Begriffe")[0][0], timeout=5)
+    escape_closes(t)
+
+
+def options_after_dialogs(c):
+    """An option button switches with the first click, also right after a message box and
+    after the file dialog; the flags are stored as 0 or 1."""
+    c.write("DODADIZE.CFG", b"\x05" + DEFAULT_CFG[1:])
+    t = c.start()
+    case = t.control("ab = AB")
+    expect("ignore case from the settings", d.checked(case), True)
+    t.click("1. Begriff", "text")
+    type_text("allein")
+    press("Return", "Return")
+    t.answer_box("Begriff fehlt", "OK")
+    t.click("ab = AB")
+    wait_until("ignore case off after one click", lambda: not d.checked(t.control("ab = AB")))
+    t.click("ab = AB")
+    wait_until("ignore case on again", lambda: d.checked(t.control("ab = AB")))
+    t.click("Lektion laden")
+    t.window("Öffnen")
+    press("Escape")
+    t.window_gone("Öffnen")
+    t.click("a, b = a b")
+    wait_until("punctuation on after one click", lambda: d.checked(t.control("a, b = a b")))
+    t.click("1. Begriff", "text")
+    press("ctrl+a", "BackSpace")
+    escape_closes(t)
+    expect("settings file", c.read("DODADIZE.CFG")[:3], b"\x01\x01\x00")
+
+
+def open_dialog_offers_the_lesson(c):
+    """With a named but empty lesson, the open dialog offers its real path: Enter loads it."""
+    lesson = c.write("magic.lsn", b"vtfile\0")
+    t = c.start(lesson)
+    expect("title", t.title(), TITLE + lesson.upper())
+    t.click("Lektion laden")
+    t.window("Öffnen")
+    press("Return")
+    t.window_gone("Öffnen")
+    wait_until("the title", lambda: t.title() == TITLE + lesson.upper() and
+               t.find_window("Dateifehler") is None, timeout=5)
+    if t.find_window("Dateifehler") is not None:
+        raise Failure("the offered name was not found")
+    escape_closes(t)
+
+
+def buttons(c):
+    """Paging buttons, the new-lesson button with its question, and aborting an exercise."""
+    lesson = c.write("Z.lsn", lesson_bytes(NUMBERS))
+    t = c.start(lesson)
+    t.click("Vorwärtsblättern")
+    wait_until("first entry", lambda: t.field("1. Begriff") == "eins")
+    t.click("Zurückblättern")
+    wait_until("the new entry", lambda: t.field("1. Begriff") == "")
+    t.click("Zurückblättern")
+    wait_until("the last entry", lambda: t.field("1. Begriff") == "drei")
+    t.click("Normale Abfrage")
+    t.control("Übung abbrechen")
+    if not t.absent("Lektion laden") or not t.absent("Normale Abfrage"):
+        raise Failure("editing buttons shown during the exercise")
+    t.click("Übung abbrechen")
+    t.answer_box(ABORT_CAPTION, "Ja")
+    wait_until("editing again", lambda: d.find_in(t.main, "Normale Abfrage"))
+    t.click("Neue Lektion")
+    wait_until("the empty lesson", lambda: t.title() == TITLE + "NEU" and
+               t.status() == "Lektion enthält keine Aufgaben")
+    t.control("Lektion laden")
+    d.close_window(t.xid)
+    t.close()
+
+
+def close_box(c):
+    """The window's close request (the close box) with unsaved changes asks; Cancel keeps the
+    trainer, No ends it without writing the lesson."""
+    lesson = c.write("Z.lsn", lesson_bytes(NUMBERS))
+    t = c.start(lesson)
+    t.click("1. Begriff", "text")
+    type_text("vier")
+    press("Return")
+    type_text("four")
+    press("Return")
+    wait_until("four entries", lambda: t.status() == "Lektion enthält 4 Aufgaben (ungesichert)")
+    d.close_window(t.xid)
+    t.answer_box("Aktuelle Lektion", "Abbrechen")
+    d.close_window(t.xid)
+    t.answer_box("Aktuelle Lektion", "Ja")
+    t.close()
+    expect("lesson file", c.read("Z.lsn"), lesson_bytes(NUMBERS + [("vier", "four")]))
+
+
+SCENARIOS = [type_save_and_close, load_and_normal_query, reversed_and_mixed_queries,
+             results_notice_and_help, row_clicks, keys, wheel_keeps_lists_in_line,
+             options_after_dialogs, open_dialog_offers_the_lesson, buttons, close_box]
+
+
+def main():
+    build, work = sys.argv[1], sys.argv[2]
+    wanted = sys.argv[3:]
+    failed = []
+    for scenario in SCENARIOS:
+        if wanted and scenario.__name__ not in wanted:
+            continue
+        c = Context(build, work, scenario.__name__)
+        began = time.monotonic()
+        try:
+            scenario(c)
+            print(f"ok   {scenario.__name__} ({time.monotonic() - began:.1f} s)", flush=True)
+        except Exception as e:  # every failure is reported, the next scenario still runs
+            failed.append(scenario.__name__)
+            print(f"FAIL {scenario.__name__}: {e}", flush=True)
+            if not isinstance(e, Failure):
+                traceback.print_exc()
+            log = os.path.join(c.root, "trainer.log")
+            if os.path.exists(log) and os.path.getsize(log):
+                print("  trainer output:\n  " + open(log, errors="replace").read()[-2000:]
+                      .replace("\n", "\n  "))
+        finally:
+            c.stop_all()
+    if failed:
+        print(f"{len(failed)} scenario(s) failed: {' '.join(failed)}")
+        return 1
+    print("all scenarios passed")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
