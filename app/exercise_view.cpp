@@ -8,6 +8,7 @@
 #include "led_window.h"
 #include "msg_win.h"
 #include "platform.h"
+#include "question_order.h"
 #include "results_log.h"
 
 #include <QLineEdit>
@@ -41,6 +42,12 @@ std::string RudarudDia::thresholdFieldText(std::size_t index) const
 std::string RudarudDia::lessonPath() const
 {
     return toCp1252(fileName_);
+}
+
+std::uint32_t RudarudDia::questionSeed()
+{
+    Platform& platform = Platform::instance();
+    return localTimeSeed(platform.localTime(platform.calendarTime()));
 }
 
 std::int64_t RudarudDia::calendarTime() const

@@ -9,7 +9,6 @@
 #include "led_window.h"
 #include "log_font.h"
 #include "platform.h"
-#include "question_order.h"
 #include "text_3d.h"
 #include "threshold_text.h"
 #include "tool_tips.h"
@@ -296,6 +295,10 @@ void RudarudDia::createControls()
         button->SetOn(flags[i] != 0);
         buttons_[o.id] = button;
         connect(button, &QAbstractButton::clicked, this, [this, button] { optionCommand(button); });
+        connect(button, &QAbstractButton::pressed, this, [this, button, i] {
+            if (!button->Locked())
+                optionSwitched_[i] = true;
+        });
     }
     for (int id : {IdPageBack, IdPageForward, IdHelp})
         buttons_[id]->hide();
@@ -393,15 +396,15 @@ std::string RudarudDia::fieldText(const QLineEdit* field) const
 
 void RudarudDia::storeOptionFlags()
 {
-    // A flag keeps its stored byte while its button still shows it; a change stores 0 or 1.
-    auto store = [this](std::uint8_t& flag, int id) {
-        const bool on = button(id)->On();
-        if (on != (flag != 0))
-            flag = on ? 1 : 0;
-    };
-    store(config_.ignoreCase, IdIgnoreCase);
-    store(config_.ignorePunctuation, IdIgnorePunctuation);
-    store(config_.anyOrder, IdAnyOrder);
+    // A flag keeps its stored byte (any non-zero value means on) until the user switches its
+    // button; from then on it is 0 or 1, also when switched back.
+    std::uint8_t* const flags[] = {&config_.ignoreCase, &config_.ignorePunctuation,
+                                   &config_.anyOrder};
+    for (std::size_t i = 0; i < std::size(kOptionButtons); ++i) {
+        const bool on = button(kOptionButtons[i].id)->On();
+        if (optionSwitched_[i] || on != (*flags[i] != 0))
+            *flags[i] = on ? 1 : 0;
+    }
 }
 
 void RudarudDia::readThresholdFields()
@@ -454,9 +457,7 @@ void RudarudDia::startExerciseCommand(QueryMode mode)
 {
     if (!applyEdit())
         return;
-    Platform& platform = Platform::instance();
-    const std::int64_t now = platform.calendarTime();
-    exercise_.startExercise(mode, now, localTimeSeed(platform.localTime(now)));
+    exercise_.startExercise(mode, Platform::instance().calendarTime());
 }
 
 void RudarudDia::optionCommand(myBMPButton*)

@@ -152,6 +152,7 @@ private:
     std::string lessonPath() const override;
     bool lessonUnsaved() const override { return unsaved_; }
     std::int64_t calendarTime() const override;
+    std::uint32_t questionSeed() override;
     bool messageBox(const std::string& text, const std::string& caption,
                     MessageKind kind) override;
     void setOptionsLocked(bool locked) override;
@@ -198,6 +199,7 @@ private:
     ExerciseRun exercise_;
 
     bool unsaved_ = false;
+    std::array<bool, 3> optionSwitched_{}; // an option button the user pressed, in table order
     QColor answerColour_ = Qt::red;
     QFont bigFont_;
     QFont mediumFont_;

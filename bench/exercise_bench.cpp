@@ -33,6 +33,7 @@ public:
     std::string lessonPath() const override { return "bench.lsn"; }
     bool lessonUnsaved() const override { return false; }
     std::int64_t calendarTime() const override { return 1000; }
+    std::uint32_t questionSeed() override { return kSeed; }
     bool messageBox(const std::string&, const std::string&, MessageKind) override { return true; }
     bool saveLesson() override { return true; }
     void startBlink(OptionButton, std::uint32_t) override {}
@@ -99,7 +100,7 @@ void runExercise(benchmark::State& state, std::uint32_t wrongEvery)
     double finishing = 0;
     for (auto _ : state) {
         times.clear();
-        run.startExercise(QueryMode::ModeNormal, 0, kSeed);
+        run.startExercise(QueryMode::ModeNormal, 0);
         while (run.running()) {
             const strWort* e = chain.currentEntry;
             const bool wrong = e->wrongCount == 0 && e->rightCount == 0 && wrongOnce.count(e) != 0;

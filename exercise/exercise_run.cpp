@@ -52,7 +52,7 @@ ExerciseRun::ExerciseRun(EntryChain& chain, ExerciseWindow& window, Config& conf
     : chain_(chain), window_(window), config_(config), resultsLogPath_(std::move(resultsLogPath))
 {}
 
-bool ExerciseRun::startExercise(QueryMode mode, std::int64_t startTime, std::uint32_t seed)
+bool ExerciseRun::startExercise(QueryMode mode, std::int64_t startTime)
 {
     if (running() || chain_.entryCount == 0 ||
         (mode != QueryMode::ModeNormal && mode != QueryMode::ModeReversed &&
@@ -72,7 +72,7 @@ bool ExerciseRun::startExercise(QueryMode mode, std::int64_t startTime, std::uin
     mode_ = mode;
     answerPending_ = false;
     window_.setQuestionReadOnly(true);
-    seed_ = seed;
+    seed_ = window_.questionSeed();
 
     current_ = previous_ = kNone;
     entries_.clear();

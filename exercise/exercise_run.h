@@ -39,7 +39,7 @@ public:
     // Begins an exercise in ModeNormal, ModeReversed or ModeMixed and shows the first question.
     // startTime: calendar seconds (UTC) for the log record; seed: localTimeSeed of the local time.
     // Returns false and does nothing while an exercise runs, for ModeEdit, or for an empty lesson.
-    bool startExercise(QueryMode mode, std::int64_t startTime, std::uint32_t seed);
+    bool startExercise(QueryMode mode, std::int64_t startTime);
 
     // Ends the running exercise, asking first when `ask` is set. Returns false when nothing ran
     // or the user chose to go on. An exercise ended this way leaves no report and no record.

@@ -34,6 +34,9 @@ public:
     virtual bool lessonUnsaved() const = 0;
     // Calendar time now, seconds since 1970-01-01 00:00 UTC (the end time of an exercise).
     virtual std::int64_t calendarTime() const = 0;
+    // The seed of the question order: localTimeSeed of the local date and time now. Asked
+    // once per exercise, after the question whether to save, however long that took.
+    virtual std::uint32_t questionSeed() = 0;
 
     // --- what the exercise does to the dialog ------------------------------------------------
     // A modal message box; true for Yes (and for OK).

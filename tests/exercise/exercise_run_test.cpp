@@ -3,6 +3,7 @@
 #include "recording_window.h"
 #include "temp_dir.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -62,7 +63,8 @@ struct Session {
     }
     bool start(QueryMode mode = QueryMode::ModeNormal, std::uint32_t seed = kSeed)
     {
-        return run.startExercise(mode, kStart, seed);
+        window.seed = seed;
+        return run.startExercise(mode, kStart);
     }
     void answerRight() { run.checkAnswer(expectedTerm(*chain.currentEntry)); }
     void answerWrong() // and the Enter that leaves it
@@ -286,6 +288,9 @@ TEST_F(Exercise, StartAsksToSaveAndIsRefusedWithoutEntriesOrWhileRunning)
     window.answers = {true};
     ASSERT_TRUE(start());
     EXPECT_EQ(window.only("save").size(), 1u);
+    // The question order is seeded from the time after the user answered the question.
+    const auto save = std::find(window.calls.begin(), window.calls.end(), "save");
+    EXPECT_LT(static_cast<std::size_t>(save - window.calls.begin()), window.seededAfter);
     const std::size_t calls = window.calls.size();
     EXPECT_FALSE(start());
     EXPECT_EQ(window.calls.size(), calls);

@@ -19,6 +19,8 @@ public:
     std::string path;
     bool unsaved = false;
     std::int64_t now = 0;
+    std::uint32_t seed = 0;
+    std::size_t seededAfter = 0; // how many calls came before the seed was asked for
     std::deque<bool> answers; // Yes/No answers in turn; Yes when none is queued
     std::string lastQuestion;
 
@@ -36,6 +38,11 @@ public:
     std::string lessonPath() const override { return path; }
     bool lessonUnsaved() const override { return unsaved; }
     std::int64_t calendarTime() const override { return now; }
+    std::uint32_t questionSeed() override
+    {
+        seededAfter = calls.size();
+        return seed;
+    }
     bool messageBox(const std::string& text, const std::string& caption, MessageKind kind) override
     {
         add("box " + caption + ": " + text);
