@@ -15,6 +15,12 @@
 
 namespace {
 
+// What a line of right against wrong answers tells assistive technology.
+QString ratioText(std::uint32_t right, std::uint32_t wrong)
+{
+    return QStringLiteral("%1 richtig, %2 falsch").arg(right).arg(wrong);
+}
+
 constexpr int kExpectedShownMs = 1500; // the correct term, in green
 constexpr int kTypedShownMs = 500;     // the user's answer, in red
 constexpr int kClockDigits = 8;
@@ -96,11 +102,14 @@ void RudarudDia::resetEntryLine()
 void RudarudDia::showEntryLineSegment(std::uint32_t drawn, std::uint32_t total)
 {
     entryLine_->ShowSegment(drawn, total, kGreen);
+    entryLine_->setAccessibleName(QStringLiteral("%1 von %2").arg(drawn).arg(total));
 }
+
 
 void RudarudDia::showEntryLineRatio(std::uint32_t right, std::uint32_t wrong)
 {
     entryLine_->ShowRatio(right, wrong, kGreen, kRed);
+    entryLine_->setAccessibleName(ratioText(right, wrong));
 }
 
 void RudarudDia::restoreEntryLine(std::uint32_t entryCount)
@@ -112,6 +121,7 @@ void RudarudDia::restoreEntryLine(std::uint32_t entryCount)
 void RudarudDia::showAnswerLineRatio(std::uint32_t right, std::uint32_t wrong)
 {
     answerLine_->ShowRatio(right, wrong, kGreen, kRed);
+    answerLine_->setAccessibleName(ratioText(right, wrong));
 }
 
 void RudarudDia::showGrade(std::uint32_t grade)
@@ -125,6 +135,7 @@ void RudarudDia::replaceClock(bool wallClock)
     delete clock_;
     clock_ = new LEDWindow(this, kClockPos.x(), kClockPos.y(), kClockDigits, false, true, wallClock,
                            wallClock ? Platform::instance().calendarTime() : 0);
+    clock_->setAccessibleDescription(QStringLiteral("Uhr"));
     clock_->setVisible(visible);
 }
 

@@ -145,6 +145,9 @@ void RudarudDia::updateStatus()
         }
         if (unsaved_)
             text += QStringLiteral(" (ungesichert)");
+        entryLine_->setAccessibleName(chain_.entryCount > 0
+                                          ? QStringLiteral("%1 Aufgaben").arg(chain_.entryCount)
+                                          : QStringLiteral("keine Aufgaben"));
     }
     status_->setText(text);
 }

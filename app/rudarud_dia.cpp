@@ -350,6 +350,10 @@ void RudarudDia::nameControls()
         w->setAccessibleDescription(toolTips_->text(w));
     }
     status_->setAccessibleDescription(QStringLiteral("Status"));
+    clock_->setAccessibleDescription(QStringLiteral("Uhr"));
+    gradeDigit_->setAccessibleDescription(QStringLiteral("Note"));
+    entryLine_->setAccessibleDescription(QStringLiteral("Aufgaben"));
+    answerLine_->setAccessibleDescription(QStringLiteral("Antworten"));
 }
 
 void RudarudDia::applyColours()

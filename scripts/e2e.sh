@@ -83,4 +83,4 @@ pids+=($!)
 wait_for "the accessibility bus" dbus-send --session --print-reply --dest=org.a11y.Bus \
     /org/a11y/bus org.a11y.Bus.GetAddress >/dev/null 2>&1
 
-E2E_TIMEOUT=$timeout_s /usr/bin/python3 "$root/tests/e2e/suite.py" "$build" "$work" "$@"
+E2E_TIMEOUT=$timeout_s /usr/bin/python3 ${E2E_PYTHON_ARGS:-} "$root/tests/e2e/suite.py" "$build" "$work" "$@"

@@ -29,13 +29,16 @@ class Failure(Exception):
 def wait_until(what, condition, timeout=TIMEOUT, alive=None):
     """Polls condition until it returns a true value, which is returned. alive, when given,
     is asked too: the wait ends at once when it turns false (the program ended)."""
-    deadline = time.monotonic() + timeout
+    began = time.monotonic()
+    deadline = began + timeout
     while True:
         try:
             value = condition()
         except (GLibError, Failure):
             value = None
         if value:
+            if time.monotonic() - began > 2:
+                print(f"  note: waited {time.monotonic() - began:.1f} s for: {what}", flush=True)
             return value
         if alive is not None and not alive():
             raise Failure(f"the trainer ended while waiting for: {what}")
@@ -54,7 +57,7 @@ def xdotool(*args):
 
 
 def click_at(x, y, button=1):
-    xdotool("mousemove", "--sync", x, y, "click", button)
+    xdotool("mousemove", x, y, "click", button)
 
 
 def type_text(text):

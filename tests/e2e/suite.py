@@ -6,6 +6,7 @@ usage: suite.py BUILD_DIR WORK_DIR [SCENARIO ...]   (run through scripts/e2e.sh)
 """
 
 import os
+import re
 import struct
 import sys
 import time
@@ -148,13 +149,13 @@ def load_and_normal_query(c):
     c.write("Zahlen.lsn", lesson_bytes(NUMBERS))
     t = c.start()
     x, y, w, h = d.extents(t.main)
-    d.xdotool("mousemove", "--sync", x + w // 2, y + 60)
+    d.xdotool("mousemove", x + w // 2, y + 60)
     arrow = d.cursor_shape()
     t.click("Lektion laden")
     dialog = t.window("Öffnen")
     # Over the dialog's margin the cursor is the one the main window has, not the hourglass.
     x, y, w, h = d.extents(dialog)
-    d.xdotool("mousemove", "--sync", x + 2, y + h // 2)
+    d.xdotool("mousemove", x + 2, y + h // 2)
     wait_until("the normal cursor over the open dialog", lambda: d.cursor_shape() == arrow,
                timeout=3)
     type_text("Zahlen.lsn")
@@ -294,7 +295,7 @@ def wheel_keeps_lists_in_line(c):
     t = c.start(lesson)
     second = t.control("2. Begriffe", "list")
     x, y = d.centre(second)
-    d.xdotool("mousemove", "--sync", x, y)
+    d.xdotool("mousemove", x, y)
     for _ in range(2):
         d.xdotool("click", "5")
 
@@ -309,7 +310,7 @@ def wheel_keeps_lists_in_line(c):
     expect("top rows", top2.replace("word", "Wort"), top1)
     # The first list's wheel carries the second one along.
     first = t.control("1. Begriffe", "list")
-    d.xdotool("mousemove", "--sync", *d.centre(first))
+    d.xdotool("mousemove", *d.centre(first))
     for _ in range(3):
         d.xdotool("click", "5")
     wait_until("the first list scrolled", lambda: t.rows("1. Begriffe")[0][0] != " < NEU >")
@@ -405,9 +406,45 @@ def close_box(c):
     expect("lesson file", c.read("Z.lsn"), lesson_bytes(NUMBERS + [("vier", "four")]))
 
 
+def accessibility_tree(c):
+    """What a screen reader finds: one item per list row, option buttons with an on/off state,
+    the displays as text, the report and the results table with their text. With E2E_DUMP set,
+    the trees are written to that file."""
+    c.write("DODADIZE.CFG", b"\x01" + DEFAULT_CFG[1:])
+    lesson = c.write("Z.lsn", lesson_bytes(NUMBERS))
+    t = c.start(lesson)
+    expect("rows of the first list", [d.name_of(n) for n in d._children(t.control("1. Begriffe"))],
+           [" < NEU >", "drei", "eins", "zwei"])
+    for name, on in (("ab = AB", True), ("a, b = a b", False)):
+        option = t.control(name)
+        expect(f"{name} role", d.role_of(option) in ("check box", "toggle button"), True)
+        expect(f"{name} on", d.checked(option), on)
+    clock = t.control_by_description("Uhr")
+    if not re.fullmatch(r"\d\d:\d\d:\d\d", d.name_of(clock)):
+        raise Failure(f"clock text {d.name_of(clock)!r}")
+    expect("entry line", d.name_of(t.control_by_description("Aufgaben")), "3 Aufgaben")
+    main_tree = d.dump(t.main)
+    t.click("Normale Abfrage")
+    wait_until("the grade digit", lambda: d.name_of(t.control_by_description("Note")) == "Note 1")
+    exercise_tree = d.dump(t.main)
+    report, _ = answer_all(t, dict(NUMBERS), wrong_first=True)
+    report_tree = d.dump(report)
+    t.activate()
+    t.click("Prüfungsergebnisse")
+    table_tree = d.dump(t.window("Übungsprotokoll"))
+    escape_closes(t)
+    if os.environ.get("E2E_DUMP"):
+        with open(os.environ["E2E_DUMP"], "w") as f:
+            for title, tree in (("Main window, editing", main_tree),
+                                ("Main window, during an exercise", exercise_tree),
+                                ("Report window", report_tree), ("Results table", table_tree)):
+                f.write(f"## {title}\n\n```\n" + "\n".join(tree) + "\n```\n\n")
+
+
 SCENARIOS = [type_save_and_close, load_and_normal_query, reversed_and_mixed_queries,
              results_notice_and_help, row_clicks, keys, wheel_keeps_lists_in_line,
-             options_after_dialogs, open_dialog_offers_the_lesson, buttons, close_box]
+             options_after_dialogs, open_dialog_offers_the_lesson, buttons, close_box,
+             accessibility_tree]
 
 
 def main():
