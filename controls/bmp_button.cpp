@@ -1,10 +1,13 @@
 #include "bmp_button.h"
 #include "qt_rgb.h"
 
+#include <QAccessible>
+#include <QFocusEvent>
 #include <QFontMetrics>
 #include <QPainter>
 
 #include "button_logic.h"
+#include "control_accessibles.h"
 #include "direct_paint.h"
 #include "flash_area.h"
 #include "flood_fill.h"
@@ -18,14 +21,30 @@ constexpr QPoint kDefaultSamplePoint(9, 9);
 constexpr int kLabelCellHeight = 16;
 constexpr int kLabelAverageWidth = 6;
 constexpr int kLabelRaise = 2; // px the label's top lies above the face's middle
+constexpr int kDarkFaceGrey = 128; // a focus dot over a face pixel greyer than this is white
 
+// The points of r's outline in order around it, each once.
+QList<QPoint> outline(const QRect& r)
+{
+    QList<QPoint> points;
+    for (int x = r.left(); x <= r.right(); ++x)
+        points << QPoint(x, r.top());
+    for (int y = r.top() + 1; y <= r.bottom(); ++y)
+        points << QPoint(r.right(), y);
+    for (int x = r.right() - 1; x >= r.left(); --x)
+        points << QPoint(x, r.bottom());
+    for (int y = r.bottom() - 1; y > r.top(); --y)
+        points << QPoint(r.left(), y);
+    return points;
+}
 
 } // namespace
 
 myBMPButton::myBMPButton(QWidget* parent, int offBitmapId, int onBitmapId, int controlId,
                          bool loadMapped, bool toggles, QPoint samplePoint, const QString& label)
-    : QAbstractButton(parent), controlId_(controlId), toggles_(toggles)
+    : QAbstractButton(parent), controlId_(controlId), toggles_(toggles), label_(label)
 {
+    installControlAccessibles();
     faces_[OffFaceIndex].image = loadBitmapResource(offBitmapId, loadMapped);
     faces_[OnFaceIndex].image = loadBitmapResource(onBitmapId, loadMapped);
     if (!loadMapped) {
@@ -62,7 +81,7 @@ myBMPButton::myBMPButton(QWidget* parent, int offBitmapId, int onBitmapId, int c
     connect(this, &QAbstractButton::pressed, this, [this] {
         const bool on = chooseFace(itemState(), on_, toggles_, locked_, true).on;
         if (on != on_) {
-            on_ = on;
+            SetOn(on);
             repaint(); // the held face follows the new state at once
         }
     });
@@ -95,6 +114,18 @@ void myBMPButton::burnLabel(QImage& face, const QString& label)
     for (const auto& pass : passes) {
         painter.setPen(pass.colour);
         painter.drawText(QPoint(x, baseline) + pass.offset, label);
+    }
+}
+
+void myBMPButton::SetOn(bool on)
+{
+    if (on == on_) return;
+    on_ = on;
+    if (toggles_ && QAccessible::isActive()) {
+        QAccessible::State changed;
+        changed.checked = true;
+        QAccessibleStateChangeEvent event(this, changed);
+        QAccessible::updateAccessibility(&event);
     }
 }
 
@@ -144,8 +175,9 @@ unsigned myBMPButton::itemState() const
         state |= ItemSelected;
     if (!isEnabled())
         state |= ItemDisabled;
-    if (hasFocus())
-        state |= ItemFocus;
+    // The window's focus widget, not hasFocus(): a press in an inactive window gives the focus
+    // only once the activation arrives, and the press must not wait for it.
+    if (window()->focusWidget() == this) state |= ItemFocus;
     return state;
 }
 
@@ -159,6 +191,65 @@ void myBMPButton::paintEvent(QPaintEvent*)
         return;
     QPainter painter(this);
     painter.drawImage(QPoint(0, 0), face, QRect(QPoint(0, 0), faces_[OffFaceIndex].image.size()));
+    if (ShowsFocusRect()) drawFocusRect(painter, face);
+}
+
+void myBMPButton::drawFocusRect(QPainter& painter, const QImage& face) const
+{
+    // Every other pixel of the outline, each in black or white against the face under it.
+    const QRect r =
+        QRect(QPoint(0, 0), faces_[OffFaceIndex].image.size())
+            .intersected(rect())
+            .adjusted(kFocusRectInset, kFocusRectInset, -kFocusRectInset, -kFocusRectInset);
+    if (r.isEmpty()) return;
+    QPolygon light, dark;
+    const QList<QPoint> points = outline(r);
+    for (qsizetype i = 0; i < points.size(); i += kFocusDotStep) {
+        const QPoint p = points[i];
+        const bool darkFace = face.valid(p) && qGray(face.pixel(p)) < kDarkFaceGrey;
+        (darkFace ? light : dark) << p;
+    }
+    painter.setPen(Qt::white);
+    painter.drawPoints(light);
+    painter.setPen(Qt::black);
+    painter.drawPoints(dark);
+}
+
+void myBMPButton::setKeyboardFocus(bool keyboard)
+{
+    if (keyboard == keyboardFocus_) return;
+    keyboardFocus_ = keyboard;
+    if (hasFocus()) update();
+}
+
+void myBMPButton::focusInEvent(QFocusEvent* event)
+{
+    switch (event->reason()) {
+    case Qt::TabFocusReason:
+    case Qt::BacktabFocusReason:
+    case Qt::ShortcutFocusReason:
+        setKeyboardFocus(true);
+        break;
+    case Qt::ActiveWindowFocusReason: // the window comes back: the focus is as it was
+    case Qt::PopupFocusReason:
+        break;
+    default:
+        setKeyboardFocus(false);
+        break;
+    }
+    QAbstractButton::focusInEvent(event);
+}
+
+void myBMPButton::keyPressEvent(QKeyEvent* event)
+{
+    setKeyboardFocus(true);
+    QAbstractButton::keyPressEvent(event);
+}
+
+void myBMPButton::mousePressEvent(QMouseEvent* event)
+{
+    setKeyboardFocus(false);
+    QAbstractButton::mousePressEvent(event);
 }
 
 void myBMPButton::mouseDoubleClickEvent(QMouseEvent* event)

@@ -8,6 +8,8 @@
 
 #include "rgb.h"
 
+class QPainter;
+
 // A push button shown as one of two face pictures. Each instance keeps its own copies of the
 // faces, so a burnt-in label or a blink never shows in another button with the same pictures.
 //
@@ -18,8 +20,15 @@
 // release. Blinking flashes the uniform region around the sample point of the at-rest face
 // between its own colour and a contrasting one, changing the face picture in place.
 //
+// "With the focus" means the button is its window's focus widget: a press gives the button the
+// focus, but while the window's activation by that press is still on its way (X11 delivers it
+// after the press), Qt holds the focus back; the press still counts as one with the focus.
+//
 // Apart from that it is an ordinary command button: clicked() when a press is released on it,
-// the space bar included; a double click counts as a second press.
+// the space bar included; a double click counts as a second press. It is not checkable in
+// QAbstractButton's sense; assistive technology sees a toggle as a check box whose checked
+// state is On() (see control_accessibles.h). With keyboard focus (reached by Tab, Backtab or a
+// shortcut, or a key pressed while focused) a dotted focus rectangle is drawn over the face.
 class myBMPButton : public QAbstractButton {
     Q_OBJECT
 public:
@@ -44,13 +53,16 @@ public:
     // is painted at once. Called by the timer.
     void BlinkStep();
 
-    // The on/off state and the lock; setting either paints nothing.
+    // The on/off state and the lock; setting either paints nothing. A change of a toggle's on
+    // state is reported to assistive technology while it listens.
     bool On() const { return on_; }
-    void SetOn(bool on) { on_ = on; }
+    void SetOn(bool on);
     bool Locked() const { return locked_; }
     void SetLocked(bool locked) { locked_ = locked; }
 
     int ControlId() const { return controlId_; }
+    // The label burnt into the faces; empty for none.
+    const QString& Label() const { return label_; }
     bool Toggles() const { return toggles_; }
     bool IsBlinking() const { return blinking_; }
     // The running blink period in ms; 0 when not blinking.
@@ -61,12 +73,20 @@ public:
     Rgb BaseColour(Face face) const { return faces_[face].base; }
     Rgb CurrentColour(Face face) const { return faces_[face].current; }
     Rgb FlashColour(Face face) const { return faces_[face].flash; }
+    // Whether the focus rectangle is drawn: the button has the focus and got it by keyboard.
+    bool ShowsFocusRect() const { return keyboardFocus_ && hasFocus(); }
+    // The focus rectangle's inset from the face's edge and its dot spacing, px.
+    static constexpr int kFocusRectInset = 3;
+    static constexpr int kFocusDotStep = 2;
 
     QSize sizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
 
 private:
     struct FaceData {
@@ -77,6 +97,8 @@ private:
     };
 
     unsigned itemState() const;
+    void setKeyboardFocus(bool keyboard);
+    void drawFocusRect(QPainter& painter, const QImage& face) const;
     void burnLabel(QImage& face, const QString& label);
     // Turns face's region at the sample point from its current colour to colour.
     void recolour(FaceData& face, Rgb colour);
@@ -89,5 +111,7 @@ private:
     bool blinking_ = false;
     bool locked_ = false;
     bool on_ = false;
+    bool keyboardFocus_ = false; // the focus came by keyboard; kept while the window is inactive
+    QString label_;
     QTimer blinkTimer_;
 };

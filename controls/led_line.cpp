@@ -3,6 +3,7 @@
 
 #include <QPainter>
 
+#include "control_accessibles.h"
 #include "direct_paint.h"
 #include "flood_fill.h"
 #include "pictures.h"
@@ -15,6 +16,7 @@ myLEDLine::myLEDLine(QWidget* parent, int x, int y, int cellBitmapId, unsigned c
     : QWidget(parent), framed_(framed), cellCount_(cellCount == 0 ? 1 : cellCount),
       vertical_(vertical)
 {
+    installControlAccessibles();
     cell_ = loadBitmapResource(cellBitmapId, true);
     cellCentre_ = QPoint(cell_.width() / 2, cell_.height() / 2);
 

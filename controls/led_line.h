@@ -16,6 +16,9 @@
 // On top of that: a step counter that lights one more cell per step and changes its colour
 // each lap (green, yellow, red), a progress segment, a two-colour ratio, and an idle running
 // light ticking every 250 ms whose phase is shared by all lines of the program.
+//
+// Assistive technology sees a static text whose name is the accessible name: the owner says
+// in words what the cells show (setAccessibleName("3 von 10")).
 class myLEDLine : public QWidget {
     Q_OBJECT
 public:

@@ -1,8 +1,10 @@
 #include "led_window.h"
 
+#include <QAccessible>
 #include <QPainter>
 #include <QTimerEvent>
 
+#include "control_accessibles.h"
 #include "led_ziffer.h"
 #include "pictures.h"
 #include "pixel_lines.h"
@@ -25,6 +27,7 @@ LEDWindow::LEDWindow(QWidget* parent, int x, int y, int digits, bool loadMapped,
     : QWidget(parent), value_(value), digitCount_(clampLedDigitCount(digits)),
       clockMode_(clock ? kClockPending : 0), wallClock_(wallClock)
 {
+    installControlAccessibles();
     if (clock) {
         startTime_ = Platform::instance().calendarTime();
         timeParts_ = utcClockTime(value);
@@ -72,8 +75,16 @@ void LEDWindow::ShowValue()
 {
     const std::vector<int> faces =
         clockMode_ == 0 ? counterFaces(value_, digitCount_) : clockFaces(timeParts_, digitCount_);
-    for (std::size_t i = 0; i < digits_.size(); ++i)
-        digits_[i]->SetBitmap(&faces_[static_cast<std::size_t>(faces[i])]);
+    bool changed = false;
+    for (std::size_t i = 0; i < digits_.size(); ++i) {
+        const QImage* face = &faces_[static_cast<std::size_t>(faces[i])];
+        changed = changed || digits_[i]->Bitmap() != face;
+        digits_[i]->SetBitmap(face);
+    }
+    if (changed && QAccessible::isActive()) {
+        QAccessibleEvent event(this, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 void LEDWindow::Tick()
@@ -99,6 +110,18 @@ int LEDWindow::ShownFace(int position) const
             return static_cast<int>(i);
     }
     return -1;
+}
+
+QString LEDWindow::ShownText() const
+{
+    QString text;
+    for (int position = digitCount_ - 1; position >= 0; --position) {
+        const int face = ShownFace(position);
+        text += face == kColonFace ? QChar(u':')
+                : face < 0         ? QChar(u' ')
+                                   : QChar(static_cast<char16_t>(u'0' + face));
+    }
+    return text;
 }
 
 void LEDWindow::paintEvent(QPaintEvent*)

@@ -49,6 +49,9 @@ public:
     int DigitCount() const { return digitCount_; }
     // The face shown at position (0 = rightmost): 0 to 9, kColonFace, or -1 for none.
     int ShownFace(int position) const;
+    // What the row shows, left to right: digits and colons ("20:31:07", "2"), a blank for a
+    // position without a face. What assistive technology reads as the window's name.
+    QString ShownText() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 
+#include "control_accessibles.h"
 #include "pixel_lines.h"
 
 namespace {
@@ -17,6 +18,7 @@ my3DText::my3DText(QWidget* parent, int x, int y, const QString& text, const QFo
                    bool vertical, bool framed, bool transparent)
     : QWidget(parent), framed_(framed), vertical_(vertical), text_(text), font_(font)
 {
+    installControlAccessibles();
     const QSize extent = MeasureText(text_, font_);
     QRect area = vertical_ ? QRect(x, y - extent.width() - 2, extent.height() + 2, extent.width() + 2)
                            : QRect(x, y, extent.width() + 2, extent.height() + 2);

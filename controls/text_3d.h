@@ -10,7 +10,8 @@
 // its anchor, its bottom edge on y. Framed, a sunken 2 px frame encloses it. Transparent, the
 // parent shows between the letters; otherwise the label's background is filled first.
 //
-// Text and font are copied, so the caller need not keep them alive.
+// Text and font are copied, so the caller need not keep them alive. Assistive technology reads
+// the text as the label's name unless an accessible name is set.
 class my3DText : public QWidget {
     Q_OBJECT
 public:
@@ -22,6 +23,8 @@ public:
 
     // The text's extent with this font: along the text and across it (ascent + descent), px.
     static QSize MeasureText(const QString& text, const QFont& font);
+
+    const QString& Text() const { return text_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

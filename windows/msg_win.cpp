@@ -6,12 +6,18 @@
 #include <QScreen>
 #include <QTimerEvent>
 
+#include "msg_win_accessible.h"
+
 namespace {
 
+// Dialog type: Qt gives a window its owner's window as transient parent either way, but under
+// X11 writes WM_TRANSIENT_FOR only for a dialog. Without a time-out it keeps the buttons Qt
+// gives a plain window, so the frame hints stay as they were.
 Qt::WindowFlags styleFor(bool timed)
 {
-    if (timed) return Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
-    return Qt::Window;
+    if (timed) return Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+    return Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+           Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint | Qt::WindowFullscreenButtonHint;
 }
 
 MsgOwnerRect ownerRect(const QWidget* owner)
@@ -31,6 +37,7 @@ MSGWin::MSGWin(QWidget* owner, const QString& title, const QString& text, const 
     : QWidget(owner, styleFor(timeoutMs >= 0)), font_(font), textColor_(textColor),
       countDown_(timeoutMs)
 {
+    installMsgWinAccessible();
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(title);
 

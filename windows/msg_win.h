@@ -14,7 +14,13 @@
 // deleted when it closes, at the latest with its owner. With a time-out it has a title bar
 // but no close box or sizing border, counts the seconds down in its caption and closes
 // itself; without one it is an ordinary window that the user closes.
+//
+// The window belongs to its owner's window: it is a dialog-type window whose transient parent
+// is the owner's window (WM_TRANSIENT_FOR under X11), so it stays in front of the owner and has
+// no task-bar entry of its own. Assistive technology sees a dialog named by the title with one
+// static text, the whole text (lines joined by "\n", spaces kept); see msg_win_accessible.h.
 class MSGWin : public QWidget {
+    Q_OBJECT
 public:
     // owner: the window it belongs to and is centred over (the main window); null centres
     // it on the primary screen. timeoutMs: negative for none.
@@ -26,6 +32,9 @@ public:
 
     int remainingSeconds() const { return countDown_.remaining(); }
     const QStringList& lines() const { return lines_; }
+    // The text as shown: the lines joined by "\n" (a blank line is its one blank).
+    QString shownText() const { return lines_.join(u'\n'); }
+    const QFont& textFont() const { return font_; }
     int widestLine() const { return widestLine_; } // px
     int lineHeight() const { return lineHeight_; } // px
 

@@ -262,10 +262,12 @@ TEST_F(BmpButtonTest, LockedToggleBehavesLikeACommandButton)
 TEST_F(BmpButtonTest, DoubleClickIsTwoPresses)
 {
     RecordingButton* option = optionButton();
+    option->setFocus(); // as the first press would give it
     QSignalSpy clicks(option, &QAbstractButton::clicked);
     const QPoint at(40, 20);
     mouse(*option, QEvent::MouseButtonPress, at, Qt::LeftButton);
     mouse(*option, QEvent::MouseButtonRelease, at, Qt::NoButton);
+    ASSERT_TRUE(option->On());
     mouse(*option, QEvent::MouseButtonDblClick, at, Qt::LeftButton);
     mouse(*option, QEvent::MouseButtonRelease, at, Qt::NoButton);
     EXPECT_EQ(clicks.count(), 2);
@@ -285,6 +287,81 @@ TEST_F(BmpButtonTest, HeldWithoutFocusOrDisabledShowsTheAtRestFace)
     option->setEnabled(false);
     EXPECT_EQ(drawnPixel(*option, kIndicator), kGreen);
 }
+
+// After a modal dialog closes, X11 without a window manager leaves the trainer inactive; the
+// click's press asks for activation, which arrives after the press. The press must still flip.
+TEST_F(BmpButtonTest, PressInAnInactiveWindowFlipsAndTakesTheFocusWithTheActivation)
+{
+    RecordingButton* option = optionButton();
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    ASSERT_FALSE(parent.isActiveWindow());
+    QSignalSpy clicks(option, &QAbstractButton::clicked);
+
+    QTest::mousePress(option, Qt::LeftButton, {}, QPoint(40, 20));
+    EXPECT_TRUE(option->On());
+    EXPECT_EQ(drawnPixel(*option, kIndicator), kDarkRed); // held: the old state's face
+    QTest::mouseRelease(option, Qt::LeftButton, {}, QPoint(40, 20));
+    EXPECT_TRUE(option->On());
+    EXPECT_EQ(clicks.count(), 1);
+
+    parent.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&parent));
+    EXPECT_TRUE(option->hasFocus());
+}
+
+struct FocusRow {
+    const char* name;
+    Qt::FocusReason reason;
+    enum { Nothing, KeyPress, MousePress } then;
+    bool rectangle;
+};
+
+class FocusRectangle : public BmpButtonTest, public testing::WithParamInterface<FocusRow> {};
+
+// The rectangle's dots lie on every other pixel of the outline inset by 3 px, starting at its
+// top-left corner, black over the light grey face.
+TEST_P(FocusRectangle, ShowsOnlyForKeyboardFocus)
+{
+    const FocusRow& row = GetParam();
+    RecordingButton* option = optionButton();
+    option->setFocus(row.reason);
+    if (row.then == FocusRow::KeyPress) QTest::keyClick(option, Qt::Key_A);
+    if (row.then == FocusRow::MousePress)
+        QTest::mouseClick(option, Qt::LeftButton, {}, QPoint(40, 20));
+    ASSERT_TRUE(option->hasFocus());
+
+    const QImage& face =
+        option->FaceImage(option->On() ? myBMPButton::OnFaceIndex : myBMPButton::OffFaceIndex);
+    const QPoint dot(3, 3);
+    const QRgb faceAtDot = face.pixel(dot);
+    ASSERT_GE(qGray(faceAtDot), 128) << "a light face takes black dots";
+
+    const QImage drawn = option->grab().toImage();
+    EXPECT_EQ(toRgb(drawn.pixel(dot)), row.rectangle ? kBlack : toRgb(faceAtDot));
+    // Each dot differs from the face under it, and nothing else does.
+    const int inset = myBMPButton::kFocusRectInset;
+    const int outline = 2 * (face.width() - 2 * inset) + 2 * (face.height() - 2 * inset) - 4;
+    int changed = 0;
+    for (int y = 0; y < face.height(); ++y)
+        for (int x = 0; x < face.width(); ++x)
+            changed += toRgb(drawn.pixel(x, y)) != toRgb(face.pixel(x, y));
+    EXPECT_EQ(changed, row.rectangle ? (outline + 1) / 2 : 0);
+    EXPECT_EQ(face.pixel(dot), faceAtDot) << "drawn over the face, never into it";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, FocusRectangle,
+    testing::Values(FocusRow{"tab", Qt::TabFocusReason, FocusRow::Nothing, true},
+                    FocusRow{"backtab", Qt::BacktabFocusReason, FocusRow::Nothing, true},
+                    FocusRow{"shortcut", Qt::ShortcutFocusReason, FocusRow::Nothing, true},
+                    FocusRow{"mouse", Qt::MouseFocusReason, FocusRow::Nothing, false},
+                    FocusRow{"other", Qt::OtherFocusReason, FocusRow::Nothing, false},
+                    FocusRow{"mouse_then_key", Qt::MouseFocusReason, FocusRow::KeyPress, true},
+                    FocusRow{"tab_then_click", Qt::TabFocusReason, FocusRow::MousePress, false}),
+    [](const auto& info) { return info.param.name; });
 
 TEST_F(BmpButtonTest, LabelIsBurntIntoBothFacesAfterSampling)
 {

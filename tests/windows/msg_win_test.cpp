@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QImage>
 #include <QPointer>
 #include <QTest>
+#include <QWindow>
 
 namespace {
 
@@ -129,6 +131,85 @@ TEST_F(MSGWinTest, DrawsEachLineInItsBand)
     EXPECT_EQ(image.pixelColor(image.width() - 1, image.height() - 1),
               w->palette().color(QPalette::Base));
     delete w;
+}
+
+class MSGWinOwned : public MSGWinTest, public ::testing::WithParamInterface<int> {};
+
+// Owned by the main window: in front of it and without a task-bar entry of its own. Under X11
+// Qt writes WM_TRANSIENT_FOR only for dialog-type windows.
+TEST_P(MSGWinOwned, IsADialogWhoseTransientParentIsTheOwnersWindow)
+{
+    QPointer<MSGWin> w = open("Ergebnis", GetParam());
+    ASSERT_NE(w->windowHandle(), nullptr);
+    EXPECT_EQ(w->windowHandle()->transientParent(), owner_.windowHandle());
+    EXPECT_EQ(w->windowType(), Qt::Dialog);
+    delete w;
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, MSGWinOwned, ::testing::Values(-1, 2000));
+
+struct ReadRow {
+    const char* name;
+    const char* text;
+    const char* read;
+};
+
+class MSGWinRead : public MSGWinTest, public ::testing::WithParamInterface<ReadRow> {};
+
+TEST_P(MSGWinRead, IsADialogNamedByItsTitleWithItsWholeTextAsOneStaticText)
+{
+    QPointer<MSGWin> w = open(QString::fromUtf8(GetParam().text), -1);
+    QAccessibleInterface* dialog = QAccessible::queryAccessibleInterface(w.data());
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->role(), QAccessible::Dialog);
+    EXPECT_EQ(dialog->text(QAccessible::Name), "Titel");
+    ASSERT_EQ(dialog->childCount(), 1);
+    QAccessibleInterface* text = dialog->child(0);
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->role(), QAccessible::StaticText);
+    EXPECT_EQ(text->parent(), dialog);
+    EXPECT_EQ(dialog->indexOfChild(text), 0);
+    const QString read = QString::fromUtf8(GetParam().read);
+    EXPECT_EQ(text->text(QAccessible::Name), read);
+    ASSERT_NE(text->textInterface(), nullptr);
+    EXPECT_EQ(text->textInterface()->text(0, text->textInterface()->characterCount()), read);
+    delete w;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, MSGWinRead,
+    ::testing::Values(ReadRow{"report", "Auswertung:\r3 Aufgaben\r\rSchwerpunkt: 1",
+                              "Auswertung:\n3 Aufgaben\n \nSchwerpunkt: 1"},
+                      ReadRow{"table_keeps_its_columns", "Datum  Zeit  NOTE\r06.12. 14:05    2",
+                              "Datum  Zeit  NOTE\n06.12. 14:05    2"}),
+    [](const auto& info) { return info.param.name; });
+
+TEST_F(MSGWinTest, TextCharactersLieWhereTheyAreDrawn)
+{
+    QPointer<MSGWin> w = open("ab\rcd\rWxyz", -1);
+    QAccessibleTextInterface* text =
+        QAccessible::queryAccessibleInterface(w.data())->child(0)->textInterface();
+    const int y = w->lineHeight() * 2;      // the third line's band
+    const QRect x = text->characterRect(7); // "ab\ncd\nW" -> 'x'
+    const QPoint origin = w->mapToGlobal(QPoint(0, 0));
+    EXPECT_EQ(x.top(), origin.y() + y);
+    EXPECT_EQ(x.height(), w->lineHeight());
+    EXPECT_EQ(x.left(), origin.x() + 5 + QFontMetrics(font_).horizontalAdvance("W"));
+    EXPECT_EQ(text->offsetAtPoint(x.center()), 7);
+    EXPECT_EQ(text->offsetAtPoint(origin + QPoint(1, 1)), -1) << "left of the text";
+    EXPECT_EQ(text->offsetAtPoint(origin + QPoint(5, 1)), 0);
+    EXPECT_TRUE(text->characterRect(100).isNull());
+    delete w;
+}
+
+TEST_F(MSGWinTest, TheTextGoesWithItsWindow)
+{
+    QPointer<MSGWin> w = open("weg", -1);
+    QAccessibleInterface* text = QAccessible::queryAccessibleInterface(w.data())->child(0);
+    const QAccessible::Id id = QAccessible::uniqueId(text);
+    ASSERT_EQ(QAccessible::accessibleInterface(id), text);
+    delete w;
+    EXPECT_EQ(QAccessible::accessibleInterface(id), nullptr);
 }
 
 } // namespace

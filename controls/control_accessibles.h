@@ -1,0 +1,17 @@
+#pragma once
+
+// How the display controls present themselves to assistive technology (Qt accessibility, which
+// Linux hands on to AT-SPI). Each control's constructor calls installControlAccessibles(); the
+// first call registers the interface factory, the later ones cost a flag test. The interfaces
+// are made only when a client asks, and compute what they answer at that moment.
+//
+//   myBMPButton  role Button, or CheckBox for a toggle (checkable, checked = On()); pressed
+//                while held. Name: accessibleName(), else the burnt-in label. Description:
+//                accessibleDescription(). Actions: Press (and Toggle for a toggle), which focus
+//                the button and click it as the mouse would, and SetFocus.
+//   LEDWindow    role StaticText. Name: the digits as shown (ShownText(), "20:31:07", "2").
+//                Description: accessibleDescription(). No children (the digit windows are
+//                hidden from the tree).
+//   myLEDLine    role StaticText. Name: accessibleName(), which the owner keeps up to date.
+//   my3DText     role StaticText. Name: accessibleName(), else the caption (Text()).
+void installControlAccessibles();
