@@ -13,21 +13,18 @@ int LessonListColumn::columnCount(const QModelIndex& parent) const
 
 QModelIndex LessonListColumn::index(int row, int column, const QModelIndex& parent) const
 {
-    if (parent.isValid() || column != 0 || row < 0 || row >= rowCount())
-        return {};
+    if (parent.isValid() || column != 0 || row < 0 || row >= rowCount()) return {};
     return createIndex(row, 0);
 }
 
 QModelIndex LessonListColumn::mapToSource(const QModelIndex& proxyIndex) const
 {
-    if (!proxyIndex.isValid() || sourceModel() == nullptr)
-        return {};
+    if (!proxyIndex.isValid() || sourceModel() == nullptr) return {};
     return sourceModel()->index(proxyIndex.row(), column_);
 }
 
 QModelIndex LessonListColumn::mapFromSource(const QModelIndex& sourceIndex) const
 {
-    if (!sourceIndex.isValid() || sourceIndex.column() != column_)
-        return {};
+    if (!sourceIndex.isValid() || sourceIndex.column() != column_) return {};
     return createIndex(sourceIndex.row(), 0);
 }

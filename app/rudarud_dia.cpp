@@ -351,6 +351,7 @@ void RudarudDia::nameControls()
     }
     status_->setAccessibleDescription(QStringLiteral("Status"));
     clock_->setAccessibleDescription(QStringLiteral("Uhr"));
+    gradeDigit_->setAccessibleName(QStringLiteral("Note"));
     gradeDigit_->setAccessibleDescription(QStringLiteral("Note"));
     entryLine_->setAccessibleDescription(QStringLiteral("Aufgaben"));
     answerLine_->setAccessibleDescription(QStringLiteral("Antworten"));

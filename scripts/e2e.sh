@@ -83,4 +83,11 @@ pids+=($!)
 wait_for "the accessibility bus" dbus-send --session --print-reply --dest=org.a11y.Bus \
     /org/a11y/bus org.a11y.Bus.GetAddress >/dev/null 2>&1
 
+# The controls' accessibility events need a listening bus, which the offscreen tests lack.
+events_test="$build/tests/controls/controls_tests"
+if [ -x "$events_test" ]; then
+    "$events_test" --gtest_filter='ControlAccessiblesTest.ChangesAre*' --gtest_brief=1 >"$work/events.log" 2>&1 ||
+        { cat "$work/events.log"; echo "FAIL: accessibility events"; exit 1; }
+fi
+
 E2E_TIMEOUT=$timeout_s /usr/bin/python3 ${E2E_PYTHON_ARGS:-} "$root/tests/e2e/suite.py" "$build" "$work" "$@"
