@@ -244,6 +244,14 @@ def row_clicks(c):
     t.click_row("1. Begriffe", " < NEU >")
     wait_until("the new entry", lambda: (t.field("1. Begriff"), t.field("2. Begriff")) == ("", ""))
     expect("partner row", t.selected_row("2. Begriffe"), " < NEU >")
+    # Keys inside a list pick rows too (Up and Down page through the lesson instead). Showing
+    # an entry puts the focus into the first field; Tab leads on to the list.
+    press(*["Tab"] * 7)
+    wait_until("the focus in the first list",
+               lambda: d.has_state(t.control("1. Begriffe"), d.Atspi.StateType.FOCUSED))
+    press("End")
+    wait_until("the last row's entry", lambda: t.field("1. Begriff") == "zwei")
+    expect("partner row", t.selected_row("2. Begriffe"), "two")
     escape_closes(t)
 
 
@@ -406,6 +414,30 @@ def close_box(c):
     expect("lesson file", c.read("Z.lsn"), lesson_bytes(NUMBERS + [("vier", "four")]))
 
 
+def thresholds_and_tooltips(c):
+    """A threshold typed into its field is kept for the next start; resting the mouse on a
+    button shows its tooltip."""
+    t = c.start()
+    t.click("Note 1 ab Prozent", "text")
+    press("End", "BackSpace", "BackSpace", "BackSpace")
+    type_text("95")
+    press("Tab")
+    wait_until("the field", lambda: t.field("Note 1 ab Prozent") == "95")
+    x, y = d.centre(t.control("Prüfungsergebnisse"))
+    d.xdotool("mousemove", x, y)
+    d.xdotool("mousemove", x + 1, y + 1)
+    tip = wait_until("the tooltip", lambda: d.find_in(
+        d.Atspi.get_desktop(0), "Anzeige der letzten 20 Prüfungsergebnisse", "tool tip"))
+    if tip is None:
+        raise Failure("no tooltip")
+    escape_closes(t)
+    expect("settings file", c.read("DODADIZE.CFG"), DEFAULT_CFG[:3] + struct.pack("<I", 95) +
+           DEFAULT_CFG[7:])
+    t = c.start()
+    expect("threshold after a new start", t.field("Note 1 ab Prozent"), "95")
+    escape_closes(t)
+
+
 def accessibility_tree(c):
     """What a screen reader finds: one item per list row, option buttons with an on/off state,
     the displays as text, the report and the results table with their text. With E2E_DUMP set,
@@ -444,7 +476,7 @@ def accessibility_tree(c):
 SCENARIOS = [type_save_and_close, load_and_normal_query, reversed_and_mixed_queries,
              results_notice_and_help, row_clicks, keys, wheel_keeps_lists_in_line,
              options_after_dialogs, open_dialog_offers_the_lesson, buttons, close_box,
-             accessibility_tree]
+             thresholds_and_tooltips, accessibility_tree]
 
 
 def main():
