@@ -398,14 +398,45 @@ def copy_program(build, into, with_help=False):
     return os.path.join(into, "kaz-trainer")
 
 
-def help_viewer_pid():
-    """The process id of a running help viewer on this display; None when there is none."""
+def processes_under(folder):
+    """Process ids of the programs running from folder (a scenario's copies of the trainer
+    and its help viewer, and whatever they started detached)."""
+    pids = []
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            exe = os.readlink(f"/proc/{entry}/exe")
+        except OSError:
+            continue
+        if exe.startswith(folder + os.sep):
+            pids.append(int(entry))
+    return pids
+
+
+def stop_processes_under(folder):
+    for _ in range(int(TIMEOUT / POLL)):
+        pids = processes_under(folder)
+        if not pids:
+            return
+        for pid in pids:
+            try:
+                os.kill(pid, 9)
+            except OSError:
+                pass
+        time.sleep(POLL)
+    raise Failure(f"processes of {folder} do not end")
+
+
+def help_window_pid(folder):
+    """The process id of a help viewer from folder with a visible window; None if none."""
+    viewers = set(processes_under(folder))
     out = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "Hilfe"],
                          capture_output=True, text=True).stdout.split()
     for window in out:
         pid = subprocess.run(["xdotool", "getwindowpid", window], capture_output=True,
                              text=True).stdout.strip()
-        if pid:
+        if pid and int(pid) in viewers:
             return int(pid)
     return None
 

@@ -63,8 +63,11 @@ class Context:
         return t
 
     def stop_all(self):
+        """Ends the trainers and every program they started from this scenario's folder (the
+        help viewer outlives the trainer that called it)."""
         for t in self.trainers:
             t.kill()
+        d.stop_processes_under(self.root)
 
 
 def escape_closes(t):
@@ -218,15 +221,12 @@ def results_notice_and_help(c):
     if "Kein aktuelles Ergebnis verfügbar!" not in report_text(notice):
         raise Failure(f"notice: {report_text(notice)!r}")
     # The viewer started with the trainer; once it has gone, the help button brings it back.
-    viewer = wait_until("the help viewer", lambda: d.help_viewer_pid())
+    viewer = wait_until("the help viewer", lambda: d.help_window_pid(c.root))
     os.kill(viewer, 15)
-    wait_until("the help viewer to end", lambda: d.help_viewer_pid() is None)
+    wait_until("the help viewer to end", lambda: d.help_window_pid(c.root) is None)
     t.click("Informationen + Hilfe")
-    wait_until("the help viewer again", lambda: d.help_viewer_pid())
+    wait_until("the help viewer again", lambda: d.help_window_pid(c.root))
     escape_closes(t)
-    pid = d.help_viewer_pid()
-    if pid:
-        os.kill(pid, 15)
 
 
 def row_clicks(c):
@@ -496,6 +496,9 @@ def main():
             print(f"FAIL {scenario.__name__}: {e}", flush=True)
             if not isinstance(e, Failure):
                 traceback.print_exc()
+            for t in c.trainers:
+                if t.running():  # what the window showed when the scenario gave up
+                    print("  window:\n  " + "\n  ".join(d.dump(t.main)[:60]))
             log = os.path.join(c.root, "trainer.log")
             if os.path.exists(log) and os.path.getsize(log):
                 print("  trainer output:\n  " + open(log, errors="replace").read()[-2000:]
