@@ -36,6 +36,7 @@ protected:
     ~DialogTest() override
     {
         frame.reset();
+        EXPECT_EQ(platform.unusedAnswers(), 0u) << "answers queued for questions never asked";
         config.reset();
         QDir::setCurrent(previousFolder_);
     }

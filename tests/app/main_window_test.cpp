@@ -89,8 +89,9 @@ TEST_F(DialogTest, TopLeftButtonAndStatusFollowTheLesson)
     EXPECT_TRUE(dia->button(IdSave)->IsBlinking());
     EXPECT_EQ(dia->button(IdSave)->BlinkPeriod(), 800);
 
-    dia->command(IdNormalQuery);
     platform.messageAnswers.push_back(Platform::IdNo); // do not save first
+    dia->command(IdNormalQuery);
+    EXPECT_TRUE(platform.saveDialogs.empty());
     EXPECT_EQ(topLeft(), "abort");
     EXPECT_FALSE(dia->list(IdList1)->isVisible());
     EXPECT_TRUE(dia->gradeDigit()->isVisible());

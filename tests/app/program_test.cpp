@@ -15,7 +15,11 @@ protected:
     {
         QDir::setCurrent(QString::fromStdString(dir.path().string()));
     }
-    ~ProgramTest() override { QDir::setCurrent(previous_); }
+    ~ProgramTest() override
+    {
+        EXPECT_EQ(platform.unusedAnswers(), 0u) << "answers queued for questions never asked";
+        QDir::setCurrent(previous_);
+    }
 
     int run(const QStringList& args, const std::function<void(MainFrame*)>& whileRunning)
     {

@@ -34,6 +34,11 @@ public:
     std::deque<int> messageAnswers;
     std::deque<QString> openAnswers;
     std::deque<QString> saveAnswers;
+    // Answers queued but never asked for: a test that leaves any did not run the path it meant.
+    std::size_t unusedAnswers() const
+    {
+        return messageAnswers.size() + openAnswers.size() + saveAnswers.size();
+    }
 
     std::vector<MessageCall> messages;
     std::vector<FileDialogOptions> openDialogs;
