@@ -22,10 +22,9 @@ const QString kChangeCaption = QStringLiteral("Ändern?");
 
 } // namespace
 
-int RudarudDia::exclaim(const QString& text, const QString& caption, int buttons)
+int RudarudDia::exclaim(const QString& text, const QString& caption, Platform::Buttons buttons)
 {
-    return Platform::instance().messageBox(this, text, caption,
-                                           static_cast<Platform::Buttons>(buttons),
+    return Platform::instance().messageBox(this, text, caption, buttons,
                                            Platform::Icon::Exclamation);
 }
 
@@ -64,13 +63,13 @@ bool RudarudDia::applyEdit()
             if (chain_.empty())
                 unsaved_ = false;
         } else {
-            exclaim(kIncompleteText, kIncompleteCaption, static_cast<int>(Platform::Buttons::Ok));
+            exclaim(kIncompleteText, kIncompleteCaption, Platform::Buttons::Ok);
             // The typed term is dropped if the user now leaves the entry.
             (first.empty() ? term2_ : term1_)->setModified(false);
             return false;
         }
     } else if (first.empty() || second.empty()) {
-        if (exclaim(kDeleteText, kDeleteCaption, static_cast<int>(Platform::Buttons::YesNo)) ==
+        if (exclaim(kDeleteText, kDeleteCaption, Platform::Buttons::YesNo) ==
             Platform::IdYes) {
             removeListRows(entry->term1, entry->term2);
             delete entry; // moves currentEntry on
@@ -83,7 +82,7 @@ bool RudarudDia::applyEdit()
             VokTransBuf::setText(transferBuf_->term1Text, entry->term1);
             VokTransBuf::setText(transferBuf_->term2Text, entry->term2);
         }
-    } else if (exclaim(kChangeText, kChangeCaption, static_cast<int>(Platform::Buttons::YesNo)) ==
+    } else if (exclaim(kChangeText, kChangeCaption, Platform::Buttons::YesNo) ==
                Platform::IdYes) {
         removeListRows(entry->term1, entry->term2);
         entry->term1 = first;

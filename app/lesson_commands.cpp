@@ -65,7 +65,7 @@ bool RudarudDia::closeLesson()
         return true;
     if (unsaved_) {
         const int answer =
-            exclaim(kSaveQuestion, kSaveCaption, static_cast<int>(Platform::Buttons::YesNoCancel));
+            exclaim(kSaveQuestion, kSaveCaption, Platform::Buttons::YesNoCancel);
         if (answer == Platform::IdCancel)
             return false;
         // Keeping the lesson was asked for: if it could not be saved, it is not thrown away.
@@ -125,13 +125,13 @@ void RudarudDia::loadLessonFile(const QString& path)
     switch (readLessonFile(QFile::encodeName(filePath_).toStdString(), chain_, this)) {
     case LessonReadResult::NotOpened:
         exclaim(kNotFound.arg(fileName_), kFileErrorCaption,
-                static_cast<int>(Platform::Buttons::Ok));
+                Platform::Buttons::Ok);
         fileName_.clear();
         filePath_.clear();
         break;
     case LessonReadResult::WrongFormat:
         exclaim(kWrongFormat.arg(fileName_), kFileErrorCaption,
-                static_cast<int>(Platform::Buttons::Ok));
+                Platform::Buttons::Ok);
         fileName_.clear();
         filePath_.clear();
         showEntry(chain_.currentEntry);
@@ -192,7 +192,7 @@ bool RudarudDia::saveLesson()
     if (written) {
         unsaved_ = false;
     } else {
-        exclaim(kWriteError, kWriteErrorCaption, static_cast<int>(Platform::Buttons::Ok));
+        exclaim(kWriteError, kWriteErrorCaption, Platform::Buttons::Ok);
         // A name that could not be written is not the lesson's: with it kept, every later
         // save would try the same place again without asking, and a new lesson could be
         // stored nowhere else.

@@ -39,7 +39,6 @@ public:
     RudarudApp(const RudarudApp&) = delete;
     RudarudApp& operator=(const RudarudApp&) = delete;
 
-    MainFrame* mainWindow() const { return frame_; }
     // Shows the main window and runs until it closed; the result of the message loop.
     int run();
 

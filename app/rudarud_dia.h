@@ -7,6 +7,7 @@
 #include "lesson_file.h"
 #include "lesson_list_column.h"
 #include "lesson_list_model.h"
+#include "platform.h"
 #include "vok_trans_buf.h"
 
 #include <array>
@@ -129,9 +130,6 @@ public:
     QString windowTitleText() const;
     QColor answerColour() const { return answerColour_; }
     bool answerFeedbackRunning() const { return feedbackTimer_.isActive(); }
-    const QFont& bigFont() const { return bigFont_; }
-    const QFont& mediumFont() const { return mediumFont_; }
-    const QFont& fixedFont() const { return fixedFont_; }
 
     // The command table: what a command id does (buttons, OK and Cancel).
     void command(int id);
@@ -192,7 +190,7 @@ private:
     void replaceClock(bool wallClock);
     void flashStep();
     bool preprocessKey(QObject* watched, QKeyEvent* key);
-    int exclaim(const QString& text, const QString& caption, int buttons);
+    int exclaim(const QString& text, const QString& caption, Platform::Buttons buttons);
 
     Config& config_;
     EntryChain chain_;

@@ -69,14 +69,7 @@ public:
     std::uint32_t asked() const { return asked_; }
     std::uint32_t right() const { return right_; }
     std::uint32_t wrong() const { return wrong_; }
-    std::uint32_t passRight() const { return passRight_; }
-    std::uint32_t passWrong() const { return passWrong_; }
-    std::uint32_t draws() const { return draws_; }
-    std::uint32_t grade() const { return grade_; }
     std::uint32_t seed() const { return seed_; }
-    std::int64_t startTime() const { return startTime_; }
-    char mixedToggle() const { return mixedToggle_; }
-    bool inRepetitionPass() const { return running() && draws_ > entryCount(); }
 
 private:
     std::uint32_t entryCount() const { return static_cast<std::uint32_t>(entries_.size()); }

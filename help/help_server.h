@@ -29,7 +29,6 @@ public:
     // False when another viewer answers under the name, or the socket cannot be made.
     bool listen(const QString& name);
     bool isListening() const { return server_.isListening(); }
-    QString fullServerName() const { return server_.fullServerName(); }
 
 signals:
     // Emitted after the request was acknowledged to its sender.
