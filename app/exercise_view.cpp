@@ -177,7 +177,7 @@ void RudarudDia::flashStep()
 {
     ++feedbackPhase_;
     const bool showExpected = feedbackPhase_ % 2 == 1;
-    answerColour_ = showExpected ? QColor(0, 255, 0) : QColor(255, 0, 0);
+    answerColour_ = QColor(toQRgb(showExpected ? kGreen : kRed));
     applyColours();
     setFieldText(term2_, showExpected ? feedbackExpected_ : feedbackTyped_);
     feedbackTimer_.start(showExpected ? kExpectedShownMs : kTypedShownMs);
@@ -189,7 +189,7 @@ void RudarudDia::stopAnswerFeedback()
     feedbackExpected_.clear();
     feedbackTyped_.clear();
     term2_->setReadOnly(false);
-    answerColour_ = QColor(255, 0, 0);
+    answerColour_ = QColor(toQRgb(kRed));
     applyColours();
 }
 

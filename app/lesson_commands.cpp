@@ -15,8 +15,6 @@
 
 namespace {
 
-const QString kSaveQuestion = QStringLiteral("Soll diese Lektion gespeichert werden?");
-const QString kSaveCaption = QStringLiteral("Aktuelle Lektion");
 const QString kNotFound = QStringLiteral("Datei %1 nicht gefunden");
 const QString kWrongFormat = QStringLiteral("Datei %1 nicht im korrekten Format!");
 const QString kFileErrorCaption = QStringLiteral("Dateifehler");
@@ -65,7 +63,8 @@ bool RudarudDia::closeLesson()
         return true;
     if (unsaved_) {
         const int answer =
-            exclaim(kSaveQuestion, kSaveCaption, Platform::Buttons::YesNoCancel);
+            exclaim(QString::fromLatin1(kSaveLessonQuestion), QString::fromLatin1(kSaveLessonCaption),
+                    Platform::Buttons::YesNoCancel);
         if (answer == Platform::IdCancel)
             return false;
         // Keeping the lesson was asked for: if it could not be saved, it is not thrown away.

@@ -90,8 +90,6 @@ constexpr AccessibleName kAccessibleNames[] = {
 };
 
 // Display controls, pixel places in the client.
-constexpr QPoint kClockPos{335, 336};
-constexpr int kClockDigits = 8;
 constexpr QPoint kGradePos{600, 20};
 constexpr QPoint kEntryLinePos{17, 240};
 constexpr unsigned kEntryLineCells = 27;
@@ -303,8 +301,7 @@ void RudarudDia::createControls()
     for (int id : {IdPageBack, IdPageForward, IdHelp})
         buttons_[id]->hide();
 
-    clock_ = new LEDWindow(this, kClockPos.x(), kClockPos.y(), kClockDigits, false, true, true,
-                           Platform::instance().calendarTime());
+    replaceClock(true);
     gradeDigit_ = new LEDWindow(this, kGradePos.x(), kGradePos.y(), 1, false, false, false, 6);
     entryLine_ = new myLEDLine(this, kEntryLinePos.x(), kEntryLinePos.y(), kLedCellBitmap,
                                kEntryLineCells, false, true);
@@ -350,7 +347,6 @@ void RudarudDia::nameControls()
         w->setAccessibleDescription(toolTips_->text(w));
     }
     status_->setAccessibleDescription(QStringLiteral("Status"));
-    clock_->setAccessibleDescription(QStringLiteral("Uhr"));
     gradeDigit_->setAccessibleName(QStringLiteral("Note"));
     gradeDigit_->setAccessibleDescription(QStringLiteral("Note"));
     entryLine_->setAccessibleDescription(QStringLiteral("Aufgaben"));
@@ -359,9 +355,9 @@ void RudarudDia::nameControls()
 
 void RudarudDia::applyColours()
 {
-    setTextColours(status_, QColor(255, 255, 0), Qt::black);
-    setTextColours(term1_, QColor(0, 255, 0), Qt::black);
-    setTextColours(term2_, answerColour_, Qt::black);
+    setTextColours(status_, QColor(toQRgb(kYellow)), QColor(toQRgb(kBlack)));
+    setTextColours(term1_, QColor(toQRgb(kGreen)), QColor(toQRgb(kBlack)));
+    setTextColours(term2_, answerColour_, QColor(toQRgb(kBlack)));
 }
 
 QLineEdit* RudarudDia::termField(int id) const

@@ -8,6 +8,7 @@
 #include "lesson_list_column.h"
 #include "lesson_list_model.h"
 #include "platform.h"
+#include "qt_rgb.h"
 #include "vok_trans_buf.h"
 
 #include <array>
@@ -198,7 +199,7 @@ private:
 
     bool unsaved_ = false;
     std::array<bool, 3> optionSwitched_{}; // an option button the user pressed, in table order
-    QColor answerColour_ = Qt::red;
+    QColor answerColour_{toQRgb(kRed)};
     QFont bigFont_;
     QFont mediumFont_;
     QFont fixedFont_;

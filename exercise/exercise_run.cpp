@@ -5,15 +5,12 @@
 #include "entry_chain.h"
 #include "grading.h"
 #include "question_order.h"
+#include "text_format.h"
 #include "threshold_text.h"
-
-#include <cstdio>
 
 namespace {
 
 // Message texts and captions, Windows-1252.
-const char* const kSaveQuestion = "Soll diese Lektion gespeichert werden?";
-const char* const kSaveCaption = "Aktuelle Lektion";
 const char* const kCongratulation = "Gl\xFC"
                                     "ckwunsch! Alles richtig!";
 const char* const kCongratulationCaption = "GL\xDC"
@@ -31,13 +28,6 @@ const char* const kOptionRefusalCaption = "\xDC"
 constexpr std::uint32_t kSoundVariants = 3;
 // An entry of the repetition pass is done after this many right answers in the exercise.
 constexpr std::uint32_t kRightAnswersToMaster = 2;
-
-template <typename... Args> std::string format(const char* pattern, Args... args)
-{
-    char buffer[96];
-    const int n = std::snprintf(buffer, sizeof buffer, pattern, args...);
-    return std::string(buffer, n > 0 ? static_cast<std::size_t>(n) : 0);
-}
 
 std::string soundFile(const char* prefix, std::uint32_t seed)
 {
@@ -65,7 +55,8 @@ bool ExerciseRun::startExercise(QueryMode mode, std::int64_t startTime)
     window_.resetEntryLine();
     window_.startElapsedClock();
     if (window_.lessonUnsaved() &&
-        window_.messageBox(kSaveQuestion, kSaveCaption, MessageKind::YesNoExclamation))
+        window_.messageBox(kSaveLessonQuestion, kSaveLessonCaption,
+                           MessageKind::YesNoExclamation))
         window_.saveLesson();
 
     asked_ = right_ = wrong_ = 0;

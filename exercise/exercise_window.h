@@ -8,6 +8,11 @@
 
 class strWort;
 
+// The question whether to save the lesson first, asked before an exercise starts and before a
+// lesson with changes is emptied (ASCII, so the same bytes in Windows-1252 and UTF-8).
+inline constexpr const char* kSaveLessonQuestion = "Soll diese Lektion gespeichert werden?";
+inline constexpr const char* kSaveLessonCaption = "Aktuelle Lektion";
+
 // How a message box looks and which buttons it offers.
 enum class MessageKind {
     OkExclamation,   // OK button, exclamation icon

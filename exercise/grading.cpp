@@ -1,21 +1,12 @@
 #include "grading.h"
 
 #include "entry_chain.h"
+#include "text_format.h"
 #include "threshold_text.h"
-
-#include <cstdio>
 
 namespace {
 
 constexpr std::uint32_t kPercent = 100;
-
-// printf-style formatting into a std::string; the formats here are all short.
-template <typename... Args> std::string format(const char* pattern, Args... args)
-{
-    char buffer[256];
-    const int n = std::snprintf(buffer, sizeof buffer, pattern, args...);
-    return std::string(buffer, n > 0 ? static_cast<std::size_t>(n) : 0);
-}
 
 } // namespace
 
