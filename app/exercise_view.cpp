@@ -133,8 +133,10 @@ void RudarudDia::replaceClock(bool wallClock)
 {
     const bool visible = clock_ == nullptr || clock_->isVisible();
     delete clock_;
-    clock_ = new LEDWindow(this, kClockPos.x(), kClockPos.y(), kClockDigits, false, true, wallClock,
-                           wallClock ? Platform::instance().calendarTime() : 0);
+    clock_ = new LEDWindow(
+        this, kClockPos.x(), kClockPos.y(), kClockDigits, false,
+        wallClock ? LEDWindow::Mode::WallClock : LEDWindow::Mode::ElapsedClock,
+        wallClock ? Platform::instance().calendarTime() : 0);
     clock_->setAccessibleDescription(QStringLiteral("Uhr"));
     clock_->setVisible(visible);
 }

@@ -302,7 +302,7 @@ void RudarudDia::createControls()
         buttons_[id]->hide();
 
     replaceClock(true);
-    gradeDigit_ = new LEDWindow(this, kGradePos.x(), kGradePos.y(), 1, false, false, false, 6);
+    gradeDigit_ = new LEDWindow(this, kGradePos.x(), kGradePos.y(), 1, false, LEDWindow::Mode::Counter, 6);
     entryLine_ = new myLEDLine(this, kEntryLinePos.x(), kEntryLinePos.y(), kLedCellBitmap,
                                kEntryLineCells, false, true);
     answerLine_ = new myLEDLine(this, kAnswerLinePos.x(), kAnswerLinePos.y(), kLedCellBitmap,

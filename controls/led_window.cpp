@@ -22,13 +22,13 @@ int startQtTimer(QObject& owner, int periodMs)
 
 } // namespace
 
-LEDWindow::LEDWindow(QWidget* parent, int x, int y, int digits, bool loadMapped, bool clock,
-                     bool wallClock, std::int64_t value, TimerStart startTimer)
+LEDWindow::LEDWindow(QWidget* parent, int x, int y, int digits, bool loadMapped, Mode mode,
+                     std::int64_t value, TimerStart startTimer)
     : QWidget(parent), value_(value), digitCount_(clampLedDigitCount(digits)),
-      clockMode_(clock ? kClockPending : 0), wallClock_(wallClock)
+      clockMode_(mode != Mode::Counter ? kClockPending : 0), wallClock_(mode == Mode::WallClock)
 {
     installControlAccessibles();
-    if (clock) {
+    if (mode != Mode::Counter) {
         startTime_ = Platform::instance().calendarTime();
         timeParts_ = utcClockTime(value);
     }

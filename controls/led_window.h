@@ -27,14 +27,17 @@ public:
     static constexpr int kHeight = 25;        // px
     static constexpr int kTickPeriodMs = 1000;
 
+    // What the digits show: a counter's value, the time elapsed since the window was made, or
+    // the local time of day.
+    enum class Mode { Counter, ElapsedClock, WallClock };
+
     // x, y: parent pixels. digits: 1 to 10 (more give 10). loadMapped: faces with the 3D-colour
     // mapping (the main dialog passes false, which keeps the black background black).
-    // clock clear: value is the counter value; set: value is calendar seconds, shown broken
-    // down as UTC until the first tick. wallClock: a clock of the local time of day, else of
-    // the elapsed time. startTimer: how to start the tick (default: a Qt timer of this window).
-    // Throws BitmapMissing when a face loaded unchanged is missing.
-    LEDWindow(QWidget* parent, int x, int y, int digits, bool loadMapped, bool clock,
-              bool wallClock, std::int64_t value, TimerStart startTimer = nullptr);
+    // Counter: value is the counter value; a clock: value is calendar seconds, shown broken
+    // down as UTC until the first tick. startTimer: how to start the tick (default: a Qt timer
+    // of this window). Throws BitmapMissing when a face loaded unchanged is missing.
+    LEDWindow(QWidget* parent, int x, int y, int digits, bool loadMapped, Mode mode,
+              std::int64_t value, TimerStart startTimer = nullptr);
     ~LEDWindow() override;
 
     // Counter: the new value. Clock: calendar seconds, shown broken down as UTC. Then shown.

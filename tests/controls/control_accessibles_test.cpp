@@ -172,7 +172,8 @@ class LedWindowAccessible : public ControlAccessiblesTest,
 TEST_P(LedWindowAccessible, ReadsTheShownDigits)
 {
     const LedRow& row = GetParam();
-    LEDWindow led(&parent, 0, 0, row.digits, false, row.clock, false, row.value);
+    LEDWindow led(&parent, 0, 0, row.digits, false,
+                  row.clock ? LEDWindow::Mode::ElapsedClock : LEDWindow::Mode::Counter, row.value);
     led.setAccessibleDescription(QStringLiteral("Note"));
     EXPECT_EQ(led.ShownText(), QString::fromLatin1(row.shown));
     QAccessibleInterface* iface = accessible(&led);
@@ -215,7 +216,7 @@ TEST_F(ControlAccessiblesTest, ChangesAreReportedWhileAssistiveTechnologyListens
         GTEST_SKIP() << "no platform accessibility; runs in a session with the accessibility bus";
     myBMPButton* option = button(true);
     myBMPButton* save = button(false);
-    LEDWindow grade(&parent, 0, 0, 1, false, false, false, 6);
+    LEDWindow grade(&parent, 0, 0, 1, false, LEDWindow::Mode::Counter, 6);
     recorded.clear();
     option->SetOn(true);
     option->SetOn(true); // no change, no event

@@ -93,9 +93,9 @@ int main(int argc, char** argv)
     panel.resize(640, 230);
     panel.setAutoFillBackground(true);
 
-    LEDWindow clock(&panel, 335, 150, 8, false, true, true, platform.now);
-    LEDWindow grade(&panel, 600, 20, 1, false, false, false, 6);
-    LEDWindow elapsed(&panel, 335, 190, 5, false, true, false, 0);
+    LEDWindow clock(&panel, 335, 150, 8, false, LEDWindow::Mode::WallClock, platform.now);
+    LEDWindow grade(&panel, 600, 20, 1, false, LEDWindow::Mode::Counter, 6);
+    LEDWindow elapsed(&panel, 335, 190, 5, false, LEDWindow::Mode::ElapsedClock, 0);
     platform.now += 3725;
     elapsed.Tick();
 

@@ -44,7 +44,7 @@ protected:
 
 TEST_F(LedWindowTest, CounterShowsLeadingZerosInAFramedRow)
 {
-    LEDWindow counter(&parent, 20, 30, 8, false, false, false, 1234);
+    LEDWindow counter(&parent, 20, 30, 8, false, LEDWindow::Mode::Counter, 1234);
     EXPECT_EQ(shown(counter), "00001234");
     EXPECT_EQ(counter.geometry(), QRect(20, 30, 106, 25));
     EXPECT_FALSE(counter.IsClock());
@@ -54,14 +54,14 @@ TEST_F(LedWindowTest, CounterShowsLeadingZerosInAFramedRow)
 
 TEST_F(LedWindowTest, TwelveDigitsGiveTen)
 {
-    LEDWindow counter(&parent, 0, 0, 12, false, false, false, 5);
+    LEDWindow counter(&parent, 0, 0, 12, false, LEDWindow::Mode::Counter, 5);
     EXPECT_EQ(counter.DigitCount(), 10);
     EXPECT_EQ(counter.width(), 132);
 }
 
 TEST_F(LedWindowTest, FrameAndDigitsArePainted)
 {
-    LEDWindow counter(&parent, 10, 10, 2, false, false, false, 18);
+    LEDWindow counter(&parent, 10, 10, 2, false, LEDWindow::Mode::Counter, 18);
     const int r = counter.width() - 1, b = counter.height() - 1;
     const struct {
         QPoint at;
@@ -82,7 +82,7 @@ TEST_F(LedWindowTest, FrameAndDigitsArePainted)
 TEST_F(LedWindowTest, WallClockShowsUtcUntilItsFirstTickThenLocalTime)
 {
     platform.utcOffsetSeconds = -(4 * 3600 + 59 * 60 + 57); // local 09:05:03
-    LEDWindow clock(&parent, 335, 336, 8, false, true, true, platform.now);
+    LEDWindow clock(&parent, 335, 336, 8, false, LEDWindow::Mode::WallClock, platform.now);
     EXPECT_TRUE(clock.IsClock());
     EXPECT_EQ(shown(clock), "14:05:00");
     clock.Tick();
@@ -91,7 +91,7 @@ TEST_F(LedWindowTest, WallClockShowsUtcUntilItsFirstTickThenLocalTime)
 
 TEST_F(LedWindowTest, ElapsedClockCountsFromItsConstruction)
 {
-    LEDWindow clock(&parent, 335, 336, 8, false, true, false, 0);
+    LEDWindow clock(&parent, 335, 336, 8, false, LEDWindow::Mode::ElapsedClock, 0);
     EXPECT_EQ(shown(clock), "00:00:00");
     platform.now += 3725;
     clock.Tick();
@@ -103,14 +103,14 @@ TEST_F(LedWindowTest, ElapsedClockCountsFromItsConstruction)
 
 TEST_F(LedWindowTest, TheSecondTimerDrivesTheClock)
 {
-    LEDWindow clock(&parent, 335, 336, 8, false, true, false, 0);
+    LEDWindow clock(&parent, 335, 336, 8, false, LEDWindow::Mode::ElapsedClock, 0);
     platform.now += 3725;
     EXPECT_TRUE(QTest::qWaitFor([&] { return shown(clock) == "01:02:05"; }, 5000));
 }
 
 TEST_F(LedWindowTest, TimerFailureTurnsTheClockIntoACounterOfItsValue)
 {
-    LEDWindow clock(&parent, 0, 0, 8, false, true, true, k140500Utc, &failingTimer);
+    LEDWindow clock(&parent, 0, 0, 8, false, LEDWindow::Mode::WallClock, k140500Utc, &failingTimer);
     EXPECT_FALSE(clock.IsClock());
     EXPECT_EQ(shown(clock), "33493900"); // the lowest digits of the calendar time
     clock.SetValue(42);
@@ -119,7 +119,7 @@ TEST_F(LedWindowTest, TimerFailureTurnsTheClockIntoACounterOfItsValue)
 
 TEST_F(LedWindowTest, DigitPaintsItsFaceAtOnce)
 {
-    LEDWindow counter(&parent, 40, 40, 1, false, false, false, 1);
+    LEDWindow counter(&parent, 40, 40, 1, false, LEDWindow::Mode::Counter, 1);
     QCoreApplication::processEvents();
     const QPoint topSegment(1 + 4, 1 + 1); // a gap in the dotted segment of "1"
     EXPECT_EQ(shownPixel(counter, topSegment), kBlack);
