@@ -279,7 +279,7 @@ void RudarudDia::createControls()
         thresholds_[i]->setText(fromCp1252(VokTransBuf::text(transferBuf_->thresholdText[i])));
 
     for (const ButtonSpec& b : kCommandButtons) {
-        auto* button = new myBMPButton(this, b.offFace, b.onFace, b.id, true, false, QPoint(0, 0));
+        auto* button = new myBMPButton(this, b.offFace, b.onFace, b.id);
         button->setGeometry(duRect(b.x, b.y, b.w, b.h));
         buttons_[b.id] = button;
         connect(button, &QAbstractButton::clicked, this, [this, id = b.id] { command(id); });
@@ -287,8 +287,10 @@ void RudarudDia::createControls()
     const std::uint8_t flags[] = {config_.ignoreCase, config_.ignorePunctuation, config_.anyOrder};
     for (std::size_t i = 0; i < std::size(kOptionButtons); ++i) {
         const OptionSpec& o = kOptionButtons[i];
-        auto* button = new myBMPButton(this, 5037, 5036, o.id, true, true, kOptionSamplePoint,
-                                       QString::fromLatin1(o.label));
+        auto* button = new myBMPButton(this, 5037, 5036, o.id,
+                                       {.toggles = true,
+                                        .samplePoint = kOptionSamplePoint,
+                                        .label = QString::fromLatin1(o.label)});
         button->setGeometry(duRect(kOptionX, o.y, kOptionW, kOptionH));
         button->SetOn(flags[i] != 0);
         buttons_[o.id] = button;
@@ -304,11 +306,11 @@ void RudarudDia::createControls()
     replaceClock(true);
     gradeDigit_ = new LEDWindow(this, kGradePos.x(), kGradePos.y(), 1, false, LEDWindow::Mode::Counter, 6);
     entryLine_ = new myLEDLine(this, kEntryLinePos.x(), kEntryLinePos.y(), kLedCellBitmap,
-                               kEntryLineCells, false, true);
+                               kEntryLineCells, {.framed = true});
     answerLine_ = new myLEDLine(this, kAnswerLinePos.x(), kAnswerLinePos.y(), kLedCellBitmap,
-                                kAnswerLineCells, false, true);
+                                kAnswerLineCells, {.framed = true});
     label_ = new my3DText(this, kLabelPos.x(), kLabelPos.y(), QString::fromLatin1(kProgramCaption),
-                          verticalFont_, true, false, true);
+                          verticalFont_, {.vertical = true, .transparent = true});
 
     // Tab order of the dialog template.
     const int tabOrder[] = {IdResultsLog, IdSave,   IdNewLesson, IdNormalQuery, IdReversedQuery,

@@ -41,9 +41,13 @@ QList<QPoint> outline(const QRect& r)
 } // namespace
 
 myBMPButton::myBMPButton(QWidget* parent, int offBitmapId, int onBitmapId, int controlId,
-                         bool loadMapped, bool toggles, QPoint samplePoint, const QString& label)
-    : QAbstractButton(parent), controlId_(controlId), toggles_(toggles), label_(label)
+                         const Options& options)
+    : QAbstractButton(parent), controlId_(controlId), toggles_(options.toggles),
+      label_(options.label)
 {
+    const bool loadMapped = options.loadMapped;
+    const QPoint samplePoint = options.samplePoint;
+    const QString& label = options.label;
     installControlAccessibles();
     faces_[OffFaceIndex].image = loadBitmapResource(offBitmapId, loadMapped);
     faces_[OnFaceIndex].image = loadBitmapResource(onBitmapId, loadMapped);

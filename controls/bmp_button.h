@@ -10,6 +10,16 @@
 
 class QPainter;
 
+// How a picture button is made; the defaults make a command button.
+struct BmpButtonOptions {
+    bool loadMapped = true; // faces with the 3D-colour mapping
+    bool toggles = false;   // a press flips On
+    // Face px. (0, 0) stands for none, giving (9, 9) and a flash area of the whole face; any
+    // other point is used as it is and the flash area measured around it.
+    QPoint samplePoint{};
+    QString label{}; // burnt into both faces, centred, once; empty for none
+};
+
 // A push button shown as one of two face pictures. Each instance keeps its own copies of the
 // faces, so a burnt-in label or a blink never shows in another button with the same pictures.
 //
@@ -34,14 +44,13 @@ class myBMPButton : public QAbstractButton {
 public:
     enum Face { OffFaceIndex = 0, OnFaceIndex = 1 };
 
+    using Options = BmpButtonOptions;
+
     // offBitmapId, onBitmapId: the face pictures. controlId: the command id the dialog knows the
-    // button by. loadMapped: faces with the 3D-colour mapping. toggles: a press flips On.
-    // samplePoint (face px): (0, 0) stands for none, giving (9, 9) and a flash area of the
-    // whole face; any other point is used as it is and the flash area measured around it.
-    // label: burnt into both faces, centred, once; empty for none.
-    // The dialog places the button (setGeometry); the face is drawn at (0, 0), unscaled.
-    myBMPButton(QWidget* parent, int offBitmapId, int onBitmapId, int controlId, bool loadMapped,
-                bool toggles, QPoint samplePoint, const QString& label = {});
+    // button by. The dialog places the button (setGeometry); the face is drawn at (0, 0),
+    // unscaled.
+    myBMPButton(QWidget* parent, int offBitmapId, int onBitmapId, int controlId,
+                const Options& options = {});
     ~myBMPButton() override;
 
     // Starts blinking with periodMs; nothing when already blinking (the first period stays).

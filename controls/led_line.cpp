@@ -12,9 +12,9 @@
 RunLightPhase myLEDLine::runLight_;
 
 myLEDLine::myLEDLine(QWidget* parent, int x, int y, int cellBitmapId, unsigned cellCount,
-                     bool vertical, bool framed)
-    : QWidget(parent), framed_(framed), cellCount_(cellCount == 0 ? 1 : cellCount),
-      vertical_(vertical)
+                     Style style)
+    : QWidget(parent), framed_(style.framed), cellCount_(cellCount == 0 ? 1 : cellCount),
+      vertical_(style.vertical)
 {
     installControlAccessibles();
     cell_ = loadBitmapResource(cellBitmapId, true);

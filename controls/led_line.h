@@ -25,10 +25,16 @@ public:
     static constexpr int kRunPeriodMs = 250;
     static constexpr int kFrameWidth = 2; // px on every side when framed
 
+    // How the line is laid out: cells side by side or one above the other, with or without a
+    // sunken frame around them.
+    struct Style {
+        bool vertical = false;
+        bool framed = false;
+    };
+
     // x, y: parent pixels of the first cell (the frame lies outside). cellBitmapId: the cell
     // picture, loaded with the 3D-colour mapping. cellCount: at least 1 (0 gives 1).
-    myLEDLine(QWidget* parent, int x, int y, int cellBitmapId, unsigned cellCount, bool vertical,
-              bool framed);
+    myLEDLine(QWidget* parent, int x, int y, int cellBitmapId, unsigned cellCount, Style style);
     ~myLEDLine() override;
 
     // Recolours cell i (i < cell count; others are ignored) and paints it at once.

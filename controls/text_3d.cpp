@@ -15,8 +15,8 @@ constexpr int kTextInset = 1; // px between the window's edge and the text
 } // namespace
 
 my3DText::my3DText(QWidget* parent, int x, int y, const QString& text, const QFont& font,
-                   bool vertical, bool framed, bool transparent)
-    : QWidget(parent), framed_(framed), vertical_(vertical), text_(text), font_(font)
+                   Style style)
+    : QWidget(parent), framed_(style.framed), vertical_(style.vertical), text_(text), font_(font)
 {
     installControlAccessibles();
     const QSize extent = MeasureText(text_, font_);
@@ -25,7 +25,7 @@ my3DText::my3DText(QWidget* parent, int x, int y, const QString& text, const QFo
     if (framed_)
         area.adjust(-kFrameWidth, -kFrameWidth, kFrameWidth, kFrameWidth);
     setGeometry(area);
-    setAutoFillBackground(!transparent);
+    setAutoFillBackground(!style.transparent);
     if (parent != nullptr)
         show();
 }

@@ -17,9 +17,16 @@ class my3DText : public QWidget {
 public:
     static constexpr int kFrameWidth = 2; // px on every side when framed
 
+    // Upright (reading from top to bottom), with a sunken frame, with the parent showing
+    // between the letters.
+    struct Style {
+        bool vertical = false;
+        bool framed = false;
+        bool transparent = false;
+    };
+
     // x, y: parent pixels; the top-left corner, or for an upright label the bottom-left one.
-    my3DText(QWidget* parent, int x, int y, const QString& text, const QFont& font, bool vertical,
-             bool framed, bool transparent);
+    my3DText(QWidget* parent, int x, int y, const QString& text, const QFont& font, Style style);
 
     // The text's extent with this font: along the text and across it (ascent + descent), px.
     static QSize MeasureText(const QString& text, const QFont& font);

@@ -66,9 +66,11 @@ protected:
     }
     myBMPButton* button(bool toggles)
     {
-        auto* b = toggles ? new myBMPButton(&parent, 5037, 5036, 123, true, true, {15, 15},
-                                            QStringLiteral("ab = AB"))
-                          : new myBMPButton(&parent, 5009, 5008, 108, true, false, {});
+        auto* b = toggles ? new myBMPButton(&parent, 5037, 5036, 123,
+                                            {.toggles = true,
+                                             .samplePoint = {15, 15},
+                                             .label = QStringLiteral("ab = AB")})
+                          : new myBMPButton(&parent, 5009, 5008, 108);
         b->show();
         return b;
     }
@@ -196,13 +198,13 @@ INSTANTIATE_TEST_SUITE_P(Rows, LedWindowAccessible,
 TEST_F(ControlAccessiblesTest, LabelsReadTheirTextOrTheNameTheOwnerGives)
 {
     my3DText caption(&parent, 10, 300, QStringLiteral(" KAZ-TRAINER 1.0 "),
-                     logFont(QStringLiteral("Arial"), 16), true, false, true);
+                     logFont(QStringLiteral("Arial"), 16), {.vertical = true, .transparent = true});
     EXPECT_EQ(accessible(&caption)->role(), QAccessible::StaticText);
     EXPECT_EQ(accessible(&caption)->text(QAccessible::Name), QStringLiteral(" KAZ-TRAINER 1.0 "));
     caption.setAccessibleName(QStringLiteral("Programm"));
     EXPECT_EQ(accessible(&caption)->text(QAccessible::Name), QStringLiteral("Programm"));
 
-    myLEDLine line(&parent, 20, 20, 5033, 10, false, true);
+    myLEDLine line(&parent, 20, 20, 5033, 10, {.framed = true});
     line.setAccessibleName(QStringLiteral("3 von 10"));
     EXPECT_EQ(accessible(&line)->role(), QAccessible::StaticText);
     EXPECT_EQ(accessible(&line)->text(QAccessible::Name), QStringLiteral("3 von 10"));

@@ -52,8 +52,7 @@ struct Sheet {
     void put(const QImage& picture, int zoom, const QString& caption)
     {
         const QSize size = picture.size() * zoom;
-        if (x + size.width() > image.width() - kMargin)
-            newRow();
+        if (x + size.width() > image.width() - kMargin) newRow();
         painter.drawImage(QRect(QPoint(x, y), size), picture);
         painter.setPen(Qt::black);
         painter.drawText(QPoint(x, y + size.height() + 14), caption);
@@ -66,8 +65,7 @@ struct Sheet {
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     if (argc != 2) {
         std::fprintf(stderr, "usage: controls_gallery <output.png>\n");
@@ -99,47 +97,55 @@ int main(int argc, char** argv)
     platform.now += 3725;
     elapsed.Tick();
 
-    myLEDLine entries(&panel, 17, 130, 5033, 27, false, true);
+    myLEDLine entries(&panel, 17, 130, 5033, 27, {.framed = true});
     entries.Reset(kLedOff);
     for (int i = 0; i < 33; ++i)
         entries.StepForward(); // a full green lap, then six yellow cells
-    myLEDLine ratio(&panel, 518, 28, 5033, 8, false, true);
+    myLEDLine ratio(&panel, 518, 28, 5033, 8, {.framed = true});
     ratio.ShowRatio(5, 3, kGreen, kRed);
-    myLEDLine column(&panel, 300, 10, 5033, 5, true, false);
+    myLEDLine column(&panel, 300, 10, 5033, 5, {.vertical = true});
     column.ShowSegment(1, 3, kYellow);
 
-    myBMPButton save(&panel, 5009, 5008, 108, true, false, {});
+    myBMPButton save(&panel, 5009, 5008, 108);
     save.move(8, 10);
-    myBMPButton load(&panel, 5007, 5006, 107, true, false, {});
+    myBMPButton load(&panel, 5007, 5006, 107);
     load.move(60, 10);
-    myBMPButton normal(&panel, 5017, 5016, 109, true, false, {});
+    myBMPButton normal(&panel, 5017, 5016, 109);
     normal.move(180, 10);
-    myBMPButton option1(&panel, 5037, 5036, 123, true, true, {15, 15}, QStringLiteral("ab = AB"));
+    myBMPButton option1(
+        &panel, 5037, 5036, 123,
+        {.toggles = true, .samplePoint = {15, 15}, .label = QStringLiteral("ab = AB")});
     option1.move(8, 60);
-    myBMPButton option2(&panel, 5037, 5036, 122, true, true, {15, 15}, QStringLiteral("a, b = a b"));
+    myBMPButton option2(
+        &panel, 5037, 5036, 122,
+        {.toggles = true, .samplePoint = {15, 15}, .label = QStringLiteral("a, b = a b")});
     option2.move(104, 60);
     option2.SetOn(true);
-    myBMPButton option3(&panel, 5037, 5036, 121, true, true, {15, 15}, QStringLiteral("a, b = b, a"));
+    myBMPButton option3(
+        &panel, 5037, 5036, 121,
+        {.toggles = true, .samplePoint = {15, 15}, .label = QStringLiteral("a, b = b, a")});
     option3.move(200, 60);
     option3.StartBlink(250);
     option3.BlinkStep(); // in the flash phase
-    myBMPButton back(&panel, 5001, 5000, 103, true, false, {});
+    myBMPButton back(&panel, 5001, 5000, 103);
     back.move(300, 60);
-    myBMPButton forward(&panel, 5003, 5002, 104, true, false, {});
+    myBMPButton forward(&panel, 5003, 5002, 104);
     forward.move(330, 60);
 
     const QFont vertical = logFont(QStringLiteral("Arial"), 12, 6);
-    my3DText caption(&panel, 620, 225, QStringLiteral(" KAZ-TRAINER 1.0   "), vertical, true,
-                     false, true);
-    my3DText framed(&panel, 420, 60, QStringLiteral("Engraved, framed"), logFont(QStringLiteral("Arial"), 16),
-                    false, true, false);
+    my3DText caption(&panel, 620, 225, QStringLiteral(" KAZ-TRAINER 1.0   "), vertical,
+                     {.vertical = true, .transparent = true});
+    my3DText framed(&panel, 420, 60, QStringLiteral("Engraved, framed"),
+                    logFont(QStringLiteral("Arial"), 16), {.framed = true});
 
-    sheet.title(QStringLiteral("Controls (clock 17:30:47, elapsed 01:02:05 on 5 digits, grade 6; "
-                               "27 cells after 33 steps; 8 cells 5:3; option 3 in its flash phase), zoom 2"));
+    sheet.title(QStringLiteral(
+        "Controls (clock 17:30:47, elapsed 01:02:05 on 5 digits, grade 6; "
+        "27 cells after 33 steps; 8 cells 5:3; option 3 in its flash phase), zoom 2"));
     sheet.put(panel.grab().toImage(), 2, QStringLiteral("panel"));
 
     sheet.painter.end();
-    const QImage result = sheet.image.copy(0, 0, sheet.image.width(), sheet.y + sheet.rowHeight + kMargin);
+    const QImage result =
+        sheet.image.copy(0, 0, sheet.image.width(), sheet.y + sheet.rowHeight + kMargin);
     if (!result.save(QString::fromLocal8Bit(argv[1]), "PNG")) {
         std::fprintf(stderr, "controls_gallery: cannot write %s\n", argv[1]);
         return 1;

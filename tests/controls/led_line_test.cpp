@@ -41,9 +41,9 @@ protected:
 
 TEST_F(LedLineTest, GeometryWithAndWithoutFrame)
 {
-    const myLEDLine framed(&parent, 17, 240, kCellId, 27, false, true);
-    const myLEDLine plain(&parent, 17, 100, kCellId, 8, false, false);
-    const myLEDLine column(&parent, 300, 10, kCellId, 5, true, true);
+    const myLEDLine framed(&parent, 17, 240, kCellId, 27, {.framed = true});
+    const myLEDLine plain(&parent, 17, 100, kCellId, 8, {});
+    const myLEDLine column(&parent, 300, 10, kCellId, 5, {.vertical = true, .framed = true});
     EXPECT_EQ(framed.geometry(), QRect(15, 238, 274, 13));
     EXPECT_EQ(plain.geometry(), QRect(17, 100, 80, 9));
     EXPECT_EQ(column.geometry(), QRect(298, 8, 14, 49));
@@ -52,7 +52,7 @@ TEST_F(LedLineTest, GeometryWithAndWithoutFrame)
 
 TEST_F(LedLineTest, FrameIsBlackOutsideAndSunkenInside)
 {
-    myLEDLine line(&parent, 17, 240, kCellId, 8, false, true);
+    myLEDLine line(&parent, 17, 240, kCellId, 8, {.framed = true});
     const QImage image = line.grab().toImage();
     const int w = image.width(), h = image.height();
     const struct {
@@ -67,7 +67,7 @@ TEST_F(LedLineTest, FrameIsBlackOutsideAndSunkenInside)
 
 TEST_F(LedLineTest, SetCellRecoloursTheBodyAndPaintsThatCellAtOnce)
 {
-    RecordingLine line(&parent, 17, 240, kCellId, 27, false, true);
+    RecordingLine line(&parent, 17, 240, kCellId, 27, {.framed = true});
     ASSERT_TRUE(settle(line));
     const QRect cell = line.CellRect(3);
     const Rgb edge = shownPixel(line, cell.topLeft()); // the cell's white top-left edge
@@ -85,7 +85,7 @@ TEST_F(LedLineTest, SetCellRecoloursTheBodyAndPaintsThatCellAtOnce)
 
 TEST_F(LedLineTest, SetCellWithTheColourItHasDrawsNothing)
 {
-    RecordingLine line(&parent, 17, 240, kCellId, 8, false, true);
+    RecordingLine line(&parent, 17, 240, kCellId, 8, {.framed = true});
     line.SetCell(0, kRed);
     ASSERT_TRUE(settle(line));
     line.SetCell(0, kRed);
@@ -95,7 +95,7 @@ TEST_F(LedLineTest, SetCellWithTheColourItHasDrawsNothing)
 
 TEST_F(LedLineTest, StepsCountThroughLaps)
 {
-    myLEDLine line(&parent, 17, 240, kCellId, 27, false, true);
+    myLEDLine line(&parent, 17, 240, kCellId, 27, {.framed = true});
     line.Reset(kLedOff);
     for (int i = 0; i < 28; ++i)
         line.StepForward();
@@ -111,7 +111,7 @@ TEST_F(LedLineTest, StepsCountThroughLaps)
 
 TEST_F(LedLineTest, SegmentAndRatioColourTheirShare)
 {
-    myLEDLine line(&parent, 17, 240, kCellId, 27, false, true);
+    myLEDLine line(&parent, 17, 240, kCellId, 27, {.framed = true});
     line.Reset(kLedOff);
     line.ShowSegment(2, 10, kGreen);
     for (unsigned i = 0; i < 27; ++i)
@@ -119,7 +119,7 @@ TEST_F(LedLineTest, SegmentAndRatioColourTheirShare)
     line.ShowSegment(1, 0, kGreen); // no items: the line goes off
     EXPECT_EQ(line.CellColour(5), kLedOff);
 
-    myLEDLine ratio(&parent, 518, 28, kCellId, 8, false, true);
+    myLEDLine ratio(&parent, 518, 28, kCellId, 8, {.framed = true});
     ratio.ShowRatio(3, 2, kGreen, kRed);
     for (unsigned i = 0; i < 8; ++i)
         EXPECT_EQ(ratio.CellColour(i), i < 4 ? kGreen : kRed) << i;
@@ -127,7 +127,7 @@ TEST_F(LedLineTest, SegmentAndRatioColourTheirShare)
 
 TEST_F(LedLineTest, RunningLightRunsOnItsTimerAndStopsDark)
 {
-    myLEDLine line(&parent, 17, 240, kCellId, 8, false, true);
+    myLEDLine line(&parent, 17, 240, kCellId, 8, {.framed = true});
     line.Reset(kLedOff);
     line.StartRunning();
     line.StartRunning();
@@ -141,7 +141,7 @@ TEST_F(LedLineTest, RunningLightRunsOnItsTimerAndStopsDark)
 
 TEST_F(LedLineTest, OperationsStopTheLightButStepBackDoesNot)
 {
-    myLEDLine line(&parent, 17, 240, kCellId, 8, false, true);
+    myLEDLine line(&parent, 17, 240, kCellId, 8, {.framed = true});
     line.Reset(kLedOff);
     line.StartRunning();
     line.StepBack();
@@ -153,7 +153,7 @@ TEST_F(LedLineTest, OperationsStopTheLightButStepBackDoesNot)
 
 TEST_F(LedLineTest, StopRunningWhenIdleChangesNothing)
 {
-    myLEDLine line(&parent, 17, 240, kCellId, 8, false, true);
+    myLEDLine line(&parent, 17, 240, kCellId, 8, {.framed = true});
     line.Reset(kGreen);
     line.StopRunning();
     EXPECT_EQ(line.CellColour(0), kGreen);

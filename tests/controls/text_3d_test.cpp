@@ -44,7 +44,8 @@ TEST_P(Text3DGeometry, SizesItselfToTheText)
     const GeometryRow& row = GetParam();
     const QSize text = my3DText::MeasureText(kCaption, font);
     ASSERT_GT(text.width(), text.height());
-    const my3DText label(&parent, 100, 300, kCaption, font, row.vertical, row.framed, true);
+    const my3DText label(&parent, 100, 300, kCaption, font,
+                         {.vertical = row.vertical, .framed = row.framed, .transparent = true});
     const int frame = row.framed ? 2 : 0;
     const QSize inner = row.vertical ? QSize(text.height() + 2, text.width() + 2)
                                      : QSize(text.width() + 2, text.height() + 2);
@@ -97,7 +98,7 @@ Engraving engraving(const QImage& image, QPoint along)
 TEST_F(Text3DTest, HorizontalTextIsBlackOverALightGreyCopyOneBelow)
 {
     font.setStyleStrategy(QFont::NoAntialias);
-    const my3DText label(&parent, 10, 10, kCaption, font, false, false, true);
+    const my3DText label(&parent, 10, 10, kCaption, font, {.transparent = true});
     const QImage image = parent.grab(label.geometry()).toImage();
     const Engraving e = engraving(image, QPoint(0, 1));
     EXPECT_GT(e.black, 30);
@@ -110,7 +111,7 @@ TEST_F(Text3DTest, UprightTextReadsDownwardsWithTheCopyFurtherAlong)
 {
     QFont vertical = logFont(QStringLiteral("Arial"), 12, 6);
     vertical.setStyleStrategy(QFont::NoAntialias);
-    const my3DText label(&parent, 620, 345, kCaption, vertical, true, false, true);
+    const my3DText label(&parent, 620, 345, kCaption, vertical, {.vertical = true, .transparent = true});
     const QImage image = parent.grab(label.geometry()).toImage();
     const Engraving e = engraving(image, QPoint(0, 1));
     EXPECT_GT(e.black, 30);
@@ -129,7 +130,7 @@ TEST_F(Text3DTest, UprightTextReadsDownwardsWithTheCopyFurtherAlong)
 
 TEST_F(Text3DTest, FramedLabelIsSunken)
 {
-    my3DText label(&parent, 10, 10, kCaption, font, false, true, false);
+    my3DText label(&parent, 10, 10, kCaption, font, {.framed = true});
     const QImage image = label.grab().toImage();
     const int w = image.width(), h = image.height();
     EXPECT_EQ(toRgb(image.pixel(0, 0)), kBlack);
@@ -142,8 +143,8 @@ TEST_F(Text3DTest, FramedLabelIsSunken)
 
 TEST_F(Text3DTest, TransparentLetsTheParentShowThrough)
 {
-    const my3DText transparent(&parent, 10, 10, kCaption, font, false, false, true);
-    const my3DText opaque(&parent, 10, 60, kCaption, font, false, false, false);
+    const my3DText transparent(&parent, 10, 10, kCaption, font, {.transparent = true});
+    const my3DText opaque(&parent, 10, 60, kCaption, font, {});
     const QImage image = parent.grab().toImage();
     EXPECT_EQ(toRgb(image.pixel(transparent.pos())), kRed);
     EXPECT_NE(toRgb(image.pixel(opaque.pos())), kRed);
