@@ -55,7 +55,19 @@ constexpr int kOptionX = 236, kOptionW = 45, kOptionH = 20;
 constexpr QPoint kOptionSamplePoint{15, 15};
 constexpr int kThresholdIds[kThresholdCount] = {IdThreshold1, IdThreshold2, IdThreshold3,
                                                 IdThreshold4, IdThreshold5};
-constexpr int kThresholdFirstY = 118, kThresholdStepY = 11;
+constexpr int kOptionOffFace = 5037, kOptionOnFace = 5036;
+
+// The fields, lists and status line: id, x, y, w, h (dialog units).
+struct ControlPlace {
+    int id;
+    int x, y, w, h;
+};
+constexpr ControlPlace kControlPlaces[] = {
+    {IdTerm1, 8, 33, 300, 22},       {IdTerm2, 8, 69, 300, 21},       {IdStatus, 8, 100, 136, 9},
+    {IdList1, 4, 121, 76, 61},       {IdList2, 79, 121, 70, 61},      {IdThreshold1, 285, 118, 19, 9},
+    {IdThreshold2, 285, 129, 19, 9}, {IdThreshold3, 285, 140, 19, 9}, {IdThreshold4, 285, 151, 19, 9},
+    {IdThreshold5, 285, 162, 19, 9},
+};
 
 // What assistive technology calls each control: what it is or does, in the user's language.
 // Buttons and fields describe themselves further with their tooltip text.
@@ -108,6 +120,15 @@ QRect duRect(int x, int y, int w, int h)
 {
     const PixelRect r = dialogRectToPixels(x, y, w, h);
     return {r.x, r.y, r.width, r.height};
+}
+
+// The pixel place of a field, list or the status line.
+QRect placeOf(int id)
+{
+    for (const ControlPlace& p : kControlPlaces)
+        if (p.id == id)
+            return duRect(p.x, p.y, p.w, p.h);
+    return {};
 }
 
 // The list boxes' fixed-pitch font: Liberation Mono at the pixel size whose advance is 8 px.
@@ -211,21 +232,21 @@ RudarudDia::~RudarudDia()
 void RudarudDia::createControls()
 {
     // Edit fields, list boxes and the status line, in the order of the transfer buffer.
-    auto makeTerm = [this](int id, QRect r) {
+    auto makeTerm = [this](int id) {
         auto* e = new QLineEdit(this);
         e->setObjectName(QStringLiteral("field%1").arg(id));
-        e->setGeometry(r);
+        e->setGeometry(placeOf(id));
         e->setFont(bigFont_);
         e->setFrame(true);
         guardCp1252Input(e, static_cast<int>(kMaxTermBytes));
         return e;
     };
-    term1_ = makeTerm(IdTerm1, duRect(8, 33, 300, 22));
-    term2_ = makeTerm(IdTerm2, duRect(8, 69, 300, 21));
+    term1_ = makeTerm(IdTerm1);
+    term2_ = makeTerm(IdTerm2);
     for (std::size_t i = 0; i < kThresholdCount; ++i) {
         auto* e = new QLineEdit(this);
         e->setObjectName(QStringLiteral("field%1").arg(kThresholdIds[i]));
-        e->setGeometry(duRect(285, kThresholdFirstY + kThresholdStepY * static_cast<int>(i), 19, 9));
+        e->setGeometry(placeOf(kThresholdIds[i]));
         e->setAlignment(Qt::AlignCenter);
         e->setMaxLength(static_cast<int>(kThresholdTextChars));
         e->setFont(mediumFont_);
@@ -234,10 +255,10 @@ void RudarudDia::createControls()
         guardCp1252Input(e, static_cast<int>(kThresholdTextChars));
         thresholds_[i] = e;
     }
-    auto makeList = [this](int id, QRect r, LessonListColumn& column) {
+    auto makeList = [this](int id, LessonListColumn& column) {
         auto* l = new QListView(this);
         l->setObjectName(QStringLiteral("list%1").arg(id));
-        l->setGeometry(r);
+        l->setGeometry(placeOf(id));
         l->setModel(&column);
         l->setFont(fixedFont_);
         l->setUniformItemSizes(true);
@@ -253,8 +274,8 @@ void RudarudDia::createControls()
                 [this, l] { listSelectionChanged(l); });
         return l;
     };
-    list1_ = makeList(IdList1, duRect(4, 121, 76, 61), firstTerms_);
-    list2_ = makeList(IdList2, duRect(79, 121, 70, 61), secondTerms_);
+    list1_ = makeList(IdList1, firstTerms_);
+    list2_ = makeList(IdList2, secondTerms_);
     list2_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     // The second terms scroll with the first ones; only the first list has a scroll bar.
     // Whatever scrolls the second list on its own (wheel, keys, a drag) is undone as soon as
@@ -268,7 +289,7 @@ void RudarudDia::createControls()
 
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("status%1").arg(IdStatus));
-    status_->setGeometry(duRect(8, 100, 136, 9));
+    status_->setGeometry(placeOf(IdStatus));
     status_->setAlignment(Qt::AlignCenter);
     status_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     status_->setFont(mediumFont_);
@@ -287,7 +308,7 @@ void RudarudDia::createControls()
     const std::uint8_t flags[] = {config_.ignoreCase, config_.ignorePunctuation, config_.anyOrder};
     for (std::size_t i = 0; i < std::size(kOptionButtons); ++i) {
         const OptionSpec& o = kOptionButtons[i];
-        auto* button = new myBMPButton(this, 5037, 5036, o.id,
+        auto* button = new myBMPButton(this, kOptionOffFace, kOptionOnFace, o.id,
                                        {.toggles = true,
                                         .samplePoint = kOptionSamplePoint,
                                         .label = QString::fromLatin1(o.label)});
