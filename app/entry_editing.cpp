@@ -34,20 +34,16 @@ bool RudarudDia::applyEdit()
     readThresholdFields();
     // During an exercise the fields hold a question and an answer, not an edited entry: saving
     // on the way out must not turn a typed answer into the entry's term.
-    if (exercise_.running())
-        return true;
+    if (exercise_.running()) return true;
     const bool modified1 = term1_->isModified();
     const bool modified2 = term2_->isModified();
-    if (!modified1 && !modified2)
-        return true;
+    if (!modified1 && !modified2) return true;
     unsaved_ = true;
 
     std::string first = fieldText(term1_);
     std::string second = fieldText(term2_);
-    if (modified1)
-        normalizeTerm(first);
-    if (modified2)
-        normalizeTerm(second);
+    if (modified1) normalizeTerm(first);
+    if (modified2) normalizeTerm(second);
     VokTransBuf::setText(transferBuf_->term1Text, first);
     VokTransBuf::setText(transferBuf_->term2Text, second);
 
@@ -60,8 +56,7 @@ bool RudarudDia::applyEdit()
             VokTransBuf::setText(transferBuf_->term2Text, "");
             addListRows(&first, &second);
         } else if (first.empty() && second.empty()) {
-            if (chain_.empty())
-                unsaved_ = false;
+            if (chain_.empty()) unsaved_ = false;
         } else {
             exclaim(kIncompleteText, kIncompleteCaption, Platform::Buttons::Ok);
             // The typed term is dropped if the user now leaves the entry.
@@ -69,8 +64,7 @@ bool RudarudDia::applyEdit()
             return false;
         }
     } else if (first.empty() || second.empty()) {
-        if (exclaim(kDeleteText, kDeleteCaption, Platform::Buttons::YesNo) ==
-            Platform::IdYes) {
+        if (exclaim(kDeleteText, kDeleteCaption, Platform::Buttons::YesNo) == Platform::IdYes) {
             removeListRows(entry->term1, entry->term2);
             delete entry; // moves currentEntry on
             entryLine_->StepBack();
@@ -82,8 +76,7 @@ bool RudarudDia::applyEdit()
             VokTransBuf::setText(transferBuf_->term1Text, entry->term1);
             VokTransBuf::setText(transferBuf_->term2Text, entry->term2);
         }
-    } else if (exclaim(kChangeText, kChangeCaption, Platform::Buttons::YesNo) ==
-               Platform::IdYes) {
+    } else if (exclaim(kChangeText, kChangeCaption, Platform::Buttons::YesNo) == Platform::IdYes) {
         removeListRows(entry->term1, entry->term2);
         entry->term1 = first;
         entry->term2 = second;
@@ -100,9 +93,8 @@ bool RudarudDia::applyEdit()
 void RudarudDia::addListRows(const std::string* first, const std::string* second)
 {
     const SelectionSync sync(syncingSelection_);
-    const int row = (first == nullptr || second == nullptr)
-                        ? model_.addNewEntryRow()
-                        : model_.addPair(*first, *second);
+    const int row = (first == nullptr || second == nullptr) ? model_.addNewEntryRow()
+                                                            : model_.addPair(*first, *second);
     selectListRow(row);
 }
 
@@ -115,29 +107,24 @@ void RudarudDia::removeListRows(const std::string& first, const std::string& sec
 strWort* RudarudDia::findEntry(const std::string& first, const std::string& second) const
 {
     for (strWort* e = chain_.firstEntry; e != nullptr; e = e->next)
-        if (e->term1 == first && e->term2 == second)
-            return e;
+        if (e->term1 == first && e->term2 == second) return e;
     return nullptr;
 }
 
 void RudarudDia::selectRow(int row)
 {
-    if (row < 0)
-        return;
+    if (row < 0) return;
     if (row == 0)
         chain_.currentEntry = nullptr;
     else
-        chain_.currentEntry =
-            findEntry(model_.firstText(row), model_.secondText(row));
+        chain_.currentEntry = findEntry(model_.firstText(row), model_.secondText(row));
     showEntry(chain_.currentEntry);
 }
 
 void RudarudDia::listSelectionChanged(QListView* list)
 {
-    if (syncingSelection_ || exercise_.running())
-        return;
-    if (!applyEdit())
-        return;
+    if (syncingSelection_ || exercise_.running()) return;
+    if (!applyEdit()) return;
     // applyEdit may itself have moved the selection: read it afterwards.
     const QModelIndexList selected = list->selectionModel()->selectedRows();
     selectRow(selected.isEmpty() ? -1 : selected.first().row());

@@ -61,18 +61,22 @@ std::int64_t RudarudDia::calendarTime() const
     return Platform::instance().calendarTime();
 }
 
-bool RudarudDia::messageBox(const std::string& text, const std::string& caption,
-                            MessageKind kind)
+bool RudarudDia::messageBox(const std::string& text, const std::string& caption, MessageKind kind)
 {
     Platform::Buttons buttons = Platform::Buttons::Ok;
     Platform::Icon icon = Platform::Icon::Exclamation;
     switch (kind) {
-    case MessageKind::OkExclamation: break;
-    case MessageKind::OkInformation: icon = Platform::Icon::Information; break;
-    case MessageKind::YesNoExclamation: buttons = Platform::Buttons::YesNo; break;
+    case MessageKind::OkExclamation:
+        break;
+    case MessageKind::OkInformation:
+        icon = Platform::Icon::Information;
+        break;
+    case MessageKind::YesNoExclamation:
+        buttons = Platform::Buttons::YesNo;
+        break;
     }
-    const int answer = Platform::instance().messageBox(this, fromCp1252(text), fromCp1252(caption),
-                                                       buttons, icon);
+    const int answer =
+        Platform::instance().messageBox(this, fromCp1252(text), fromCp1252(caption), buttons, icon);
     return answer == Platform::IdYes || answer == Platform::IdOk;
 }
 
@@ -90,8 +94,7 @@ void RudarudDia::stopOptionBlink()
 
 void RudarudDia::startBlink(OptionButton which, std::uint32_t periodMs)
 {
-    if (myBMPButton* b = button(static_cast<int>(which)))
-        b->StartBlink(static_cast<int>(periodMs));
+    if (myBMPButton* b = button(static_cast<int>(which))) b->StartBlink(static_cast<int>(periodMs));
 }
 
 void RudarudDia::resetEntryLine()
@@ -104,7 +107,6 @@ void RudarudDia::showEntryLineSegment(std::uint32_t drawn, std::uint32_t total)
     entryLine_->ShowSegment(drawn, total, kGreen);
     entryLine_->setAccessibleName(QStringLiteral("%1 von %2").arg(drawn).arg(total));
 }
-
 
 void RudarudDia::showEntryLineRatio(std::uint32_t right, std::uint32_t wrong)
 {
@@ -133,10 +135,9 @@ void RudarudDia::replaceClock(bool wallClock)
 {
     const bool visible = clock_ == nullptr || clock_->isVisible();
     delete clock_;
-    clock_ = new LEDWindow(
-        this, kClockPos.x(), kClockPos.y(), kClockDigits, false,
-        wallClock ? LEDWindow::Mode::WallClock : LEDWindow::Mode::ElapsedClock,
-        wallClock ? Platform::instance().calendarTime() : 0);
+    clock_ = new LEDWindow(this, kClockPos.x(), kClockPos.y(), kClockDigits, false,
+                           wallClock ? LEDWindow::Mode::WallClock : LEDWindow::Mode::ElapsedClock,
+                           wallClock ? Platform::instance().calendarTime() : 0);
     clock_->setAccessibleDescription(QStringLiteral("Uhr"));
     clock_->setVisible(visible);
 }

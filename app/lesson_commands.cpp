@@ -39,8 +39,7 @@ Platform::FileDialogOptions lessonDialogOptions(const QString& fileName)
 QString upperAsciiLetters(QString name)
 {
     for (QChar& c : name)
-        if (c >= QLatin1Char('a') && c <= QLatin1Char('z'))
-            c = QChar(c.unicode() - 'a' + 'A');
+        if (c >= QLatin1Char('a') && c <= QLatin1Char('z')) c = QChar(c.unicode() - 'a' + 'A');
     return name;
 }
 
@@ -59,17 +58,14 @@ bool RudarudDia::closeLesson()
     exercise_.stopFeedback();
     storeOptionFlags();
     readThresholdFields();
-    if (chain_.empty())
-        return true;
+    if (chain_.empty()) return true;
     if (unsaved_) {
         const int answer =
-            exclaim(QString::fromLatin1(kSaveLessonQuestion), QString::fromLatin1(kSaveLessonCaption),
-                    Platform::Buttons::YesNoCancel);
-        if (answer == Platform::IdCancel)
-            return false;
+            exclaim(QString::fromLatin1(kSaveLessonQuestion),
+                    QString::fromLatin1(kSaveLessonCaption), Platform::Buttons::YesNoCancel);
+        if (answer == Platform::IdCancel) return false;
         // Keeping the lesson was asked for: if it could not be saved, it is not thrown away.
-        if (answer == Platform::IdYes && !saveLesson())
-            return false;
+        if (answer == Platform::IdYes && !saveLesson()) return false;
     }
 
     const std::uint32_t steps = std::min(chain_.entryCount, kRunDownSteps);
@@ -79,8 +75,7 @@ bool RudarudDia::closeLesson()
         for (std::uint32_t i = 0; i < count; ++i)
             chain_.deleteLast();
         refreshStatus();
-        if (step > 1)
-            pause(kRunDownStepMs);
+        if (step > 1) pause(kRunDownStepMs);
     }
 
     fileName_.clear();
@@ -101,8 +96,7 @@ bool RudarudDia::closeLesson()
 
 void RudarudDia::loadLesson()
 {
-    if (!closeLesson())
-        return;
+    if (!closeLesson()) return;
     // The dialog offers the file the lesson came from under its real name: the capitals of
     // the title name no file where names are case-sensitive.
     const QString chosen = Platform::instance().openFileName(this, lessonDialogOptions(filePath_));
@@ -123,19 +117,19 @@ void RudarudDia::loadLessonFile(const QString& path)
     fileName_ = upperAsciiLetters(QDir::toNativeSeparators(path));
     switch (readLessonFile(QFile::encodeName(filePath_).toStdString(), chain_, this)) {
     case LessonReadResult::NotOpened:
-        exclaim(kNotFound.arg(fileName_), kFileErrorCaption,
-                Platform::Buttons::Ok);
+        exclaim(kNotFound.arg(fileName_), kFileErrorCaption, Platform::Buttons::Ok);
         fileName_.clear();
         filePath_.clear();
         break;
     case LessonReadResult::WrongFormat:
-        exclaim(kWrongFormat.arg(fileName_), kFileErrorCaption,
-                Platform::Buttons::Ok);
+        exclaim(kWrongFormat.arg(fileName_), kFileErrorCaption, Platform::Buttons::Ok);
         fileName_.clear();
         filePath_.clear();
         showEntry(chain_.currentEntry);
         break;
-    case LessonReadResult::Read: showEntry(chain_.currentEntry); break;
+    case LessonReadResult::Read:
+        showEntry(chain_.currentEntry);
+        break;
     }
     updateStatus();
     QApplication::restoreOverrideCursor();
@@ -174,15 +168,12 @@ void RudarudDia::afterPairs()
 
 bool RudarudDia::saveLesson()
 {
-    if (chain_.empty())
-        return false;
-    if (!applyEdit())
-        return false;
+    if (chain_.empty()) return false;
+    if (!applyEdit()) return false;
     const bool nameChosenNow = filePath_.isEmpty();
     if (nameChosenNow) {
         const QString chosen = Platform::instance().saveFileName(this, lessonDialogOptions({}));
-        if (chosen.isEmpty())
-            return false;
+        if (chosen.isEmpty()) return false;
         filePath_ = chosen;
         fileName_ = QDir::toNativeSeparators(chosen);
     }

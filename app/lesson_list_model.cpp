@@ -23,8 +23,7 @@ int LessonListModel::columnCount(const QModelIndex& parent) const
 
 QVariant LessonListModel::data(const QModelIndex& index, int role) const
 {
-    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount())
-        return {};
+    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount()) return {};
     const Row& row = rows_[static_cast<std::size_t>(index.row())];
     return fromCp1252(index.column() == 0 ? row.first : row.second);
 }
@@ -71,8 +70,7 @@ int LessonListModel::addPair(std::string first, std::string second)
 
 void LessonListModel::addPairs(std::size_t count, const PairSource& nextPair)
 {
-    if (count == 0)
-        return;
+    if (count == 0) return;
     beginResetModel();
     const std::size_t oldSize = rows_.size();
     rows_.reserve(oldSize + count);
@@ -104,8 +102,7 @@ void LessonListModel::sortRowsFrom(std::size_t from)
     });
     // order[j] is the row that belongs at j; a settled position gets order[j] == j.
     for (std::size_t start = 0; start < n; ++start) {
-        if (order[start] == start)
-            continue;
+        if (order[start] == start) continue;
         Row held = std::move(rows[start]);
         std::size_t j = start;
         while (order[j] != start) {
@@ -121,8 +118,7 @@ void LessonListModel::sortRowsFrom(std::size_t from)
 
 void LessonListModel::removeRowAt(int row)
 {
-    if (row < 0 || row >= rowCount())
-        return;
+    if (row < 0 || row >= rowCount()) return;
     beginRemoveRows({}, row, row);
     rows_.erase(rows_.begin() + row);
     endRemoveRows();
@@ -131,24 +127,21 @@ void LessonListModel::removeRowAt(int row)
 int LessonListModel::findFirst(std::string_view text) const
 {
     for (std::size_t i = 0; i < rows_.size(); ++i)
-        if (rows_[i].first == text)
-            return static_cast<int>(i);
+        if (rows_[i].first == text) return static_cast<int>(i);
     return -1;
 }
 
 int LessonListModel::findSecond(std::string_view text) const
 {
     for (std::size_t i = 0; i < rows_.size(); ++i)
-        if (rows_[i].second == text)
-            return static_cast<int>(i);
+        if (rows_[i].second == text) return static_cast<int>(i);
     return -1;
 }
 
 int LessonListModel::rowOfEntry(std::string_view first, std::string_view second) const
 {
     const int r1 = findFirst(first);
-    if (r1 < 0)
-        return -1;
+    if (r1 < 0) return -1;
     const int n = rowCount();
     int r2 = -1;
     for (int k = 1; k <= n; ++k) {
@@ -158,8 +151,7 @@ int LessonListModel::rowOfEntry(std::string_view first, std::string_view second)
             break;
         }
     }
-    if (r1 < r2 && rows_[static_cast<std::size_t>(r2)].first == first)
-        return r2;
+    if (r1 < r2 && rows_[static_cast<std::size_t>(r2)].first == first) return r2;
     return r1;
 }
 

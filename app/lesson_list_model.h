@@ -41,8 +41,14 @@ public:
     void addPairs(std::size_t count, const PairSource& nextPair);
     void removeRowAt(int row);
 
-    const std::string& firstText(int row) const { return rows_[static_cast<std::size_t>(row)].first; }
-    const std::string& secondText(int row) const { return rows_[static_cast<std::size_t>(row)].second; }
+    const std::string& firstText(int row) const
+    {
+        return rows_[static_cast<std::size_t>(row)].first;
+    }
+    const std::string& secondText(int row) const
+    {
+        return rows_[static_cast<std::size_t>(row)].second;
+    }
 
     // First row from the top whose first (or second) text equals text exactly; -1 if none.
     int findFirst(std::string_view text) const;

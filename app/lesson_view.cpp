@@ -77,16 +77,14 @@ void RudarudDia::selectListRow(int row)
 
 void RudarudDia::pageForward()
 {
-    if (!applyEdit())
-        return;
+    if (!applyEdit()) return;
     chain_.currentEntry = chain_.currentEntry ? chain_.currentEntry->next : chain_.firstEntry;
     showEntry(chain_.currentEntry);
 }
 
 void RudarudDia::pageBack()
 {
-    if (!applyEdit())
-        return;
+    if (!applyEdit()) return;
     chain_.currentEntry = chain_.currentEntry ? chain_.currentEntry->prev : chain_.lastEntry;
     showEntry(chain_.currentEntry);
 }
@@ -143,8 +141,7 @@ void RudarudDia::updateStatus()
             show({IdNormalQuery, IdReversedQuery, IdMixedQuery, IdAbort}, false);
             show({IdLoad}, true);
         }
-        if (unsaved_)
-            text += QStringLiteral(" (ungesichert)");
+        if (unsaved_) text += QStringLiteral(" (ungesichert)");
         entryLine_->setAccessibleName(chain_.entryCount > 0
                                           ? QStringLiteral("%1 Aufgaben").arg(chain_.entryCount)
                                           : QStringLiteral("keine Aufgaben"));

@@ -61,8 +61,7 @@ void MainFrame::closeEvent(QCloseEvent* event)
 
 RudarudApp::RudarudApp(Config& config, QString lessonArgument)
     : frame_(new MainFrame(config)), lessonArgument_(std::move(lessonArgument))
-{
-}
+{}
 
 RudarudApp::~RudarudApp()
 {
@@ -74,7 +73,8 @@ int RudarudApp::run()
     frame_->showFirstFrame();
     if (!lessonArgument_.isEmpty()) {
         // After the first frame, so that the window is there while the lesson is read.
-        QTimer::singleShot(0, frame_, [this] { frame_->dialog()->loadLessonFile(lessonArgument_); });
+        QTimer::singleShot(0, frame_,
+                           [this] { frame_->dialog()->loadLessonFile(lessonArgument_); });
     }
     return QApplication::exec();
 }

@@ -34,11 +34,11 @@ struct ButtonSpec {
     int x, y, w, h;
 };
 constexpr ButtonSpec kCommandButtons[] = {
-    {IdPageForward, 5003, 5002, 294, 96, 14, 14}, {IdPageBack, 5001, 5000, 279, 96, 14, 14},
-    {IdNewLesson, 5005, 5004, 8, 5, 58, 18},      {IdLoad, 5007, 5006, 8, 5, 58, 18},
-    {IdSave, 5009, 5008, 68, 5, 20, 18},          {IdNormalQuery, 5017, 5016, 162, 4, 45, 20},
+    {IdPageForward, 5003, 5002, 294, 96, 14, 14},  {IdPageBack, 5001, 5000, 279, 96, 14, 14},
+    {IdNewLesson, 5005, 5004, 8, 5, 58, 18},       {IdLoad, 5007, 5006, 8, 5, 58, 18},
+    {IdSave, 5009, 5008, 68, 5, 20, 18},           {IdNormalQuery, 5017, 5016, 162, 4, 45, 20},
     {IdReversedQuery, 5015, 5014, 212, 4, 45, 20}, {IdMixedQuery, 5013, 5012, 262, 4, 45, 20},
-    {IdAbort, 5011, 5010, 8, 4, 50, 20},          {IdHelp, 5035, 5034, 185, 116, 20, 18},
+    {IdAbort, 5011, 5010, 8, 4, 50, 20},           {IdHelp, 5035, 5034, 185, 116, 20, 18},
     {IdResultsLog, 5039, 5038, 185, 136, 20, 18},
 };
 struct OptionSpec {
@@ -63,10 +63,11 @@ struct ControlPlace {
     int x, y, w, h;
 };
 constexpr ControlPlace kControlPlaces[] = {
-    {IdTerm1, 8, 33, 300, 22},       {IdTerm2, 8, 69, 300, 21},       {IdStatus, 8, 100, 136, 9},
-    {IdList1, 4, 121, 76, 61},       {IdList2, 79, 121, 70, 61},      {IdThreshold1, 285, 118, 19, 9},
-    {IdThreshold2, 285, 129, 19, 9}, {IdThreshold3, 285, 140, 19, 9}, {IdThreshold4, 285, 151, 19, 9},
-    {IdThreshold5, 285, 162, 19, 9},
+    {IdTerm1, 8, 33, 300, 22},       {IdTerm2, 8, 69, 300, 21},
+    {IdStatus, 8, 100, 136, 9},      {IdList1, 4, 121, 76, 61},
+    {IdList2, 79, 121, 70, 61},      {IdThreshold1, 285, 118, 19, 9},
+    {IdThreshold2, 285, 129, 19, 9}, {IdThreshold3, 285, 140, 19, 9},
+    {IdThreshold4, 285, 151, 19, 9}, {IdThreshold5, 285, 162, 19, 9},
 };
 
 // What assistive technology calls each control: what it is or does, in the user's language.
@@ -126,8 +127,7 @@ QRect duRect(int x, int y, int w, int h)
 QRect placeOf(int id)
 {
     for (const ControlPlace& p : kControlPlaces)
-        if (p.id == id)
-            return duRect(p.x, p.y, p.w, p.h);
+        if (p.id == id) return duRect(p.x, p.y, p.w, p.h);
     return {};
 }
 
@@ -149,8 +149,7 @@ QFont fixedPitchFont()
     int best = kGuess, bestError = guessError;
     for (int px = kGuess - 1; px >= kSmallest; --px) {
         const int error = errorAt(px);
-        if (error > bestError)
-            break;
+        if (error > bestError) break;
         best = px;
         bestError = error;
     }
@@ -317,15 +316,15 @@ void RudarudDia::createControls()
         buttons_[o.id] = button;
         connect(button, &QAbstractButton::clicked, this, [this, button] { optionCommand(button); });
         connect(button, &QAbstractButton::pressed, this, [this, button, i] {
-            if (!button->Locked())
-                optionSwitched_[i] = true;
+            if (!button->Locked()) optionSwitched_[i] = true;
         });
     }
     for (int id : {IdPageBack, IdPageForward, IdHelp})
         buttons_[id]->hide();
 
     replaceClock(true);
-    gradeDigit_ = new LEDWindow(this, kGradePos.x(), kGradePos.y(), 1, false, LEDWindow::Mode::Counter, 6);
+    gradeDigit_ =
+        new LEDWindow(this, kGradePos.x(), kGradePos.y(), 1, false, LEDWindow::Mode::Counter, 6);
     entryLine_ = new myLEDLine(this, kEntryLinePos.x(), kEntryLinePos.y(), kLedCellBitmap,
                                kEntryLineCells, {.framed = true});
     answerLine_ = new myLEDLine(this, kAnswerLinePos.x(), kAnswerLinePos.y(), kLedCellBitmap,
@@ -334,31 +333,33 @@ void RudarudDia::createControls()
                           verticalFont_, {.vertical = true, .transparent = true});
 
     // Tab order of the dialog template.
-    const int tabOrder[] = {IdResultsLog, IdSave,   IdNewLesson, IdNormalQuery, IdReversedQuery,
-                            IdMixedQuery, IdAbort,  IdLoad,      IdTerm1,       IdTerm2,
-                            IdThreshold1, IdThreshold2, IdThreshold3, IdThreshold4, IdThreshold5,
-                            IdList1,      IdList2,  IdPageBack,  IdPageForward, IdHelp,
-                            IdIgnoreCase, IdIgnorePunctuation, IdAnyOrder};
+    const int tabOrder[] = {IdResultsLog,    IdSave,
+                            IdNewLesson,     IdNormalQuery,
+                            IdReversedQuery, IdMixedQuery,
+                            IdAbort,         IdLoad,
+                            IdTerm1,         IdTerm2,
+                            IdThreshold1,    IdThreshold2,
+                            IdThreshold3,    IdThreshold4,
+                            IdThreshold5,    IdList1,
+                            IdList2,         IdPageBack,
+                            IdPageForward,   IdHelp,
+                            IdIgnoreCase,    IdIgnorePunctuation,
+                            IdAnyOrder};
     QWidget* previous = nullptr;
     for (int id : tabOrder) {
         QWidget* w = control(id);
-        if (previous && w)
-            setTabOrder(previous, w);
+        if (previous && w) setTabOrder(previous, w);
         previous = w;
     }
 }
 
 QWidget* RudarudDia::control(int id) const
 {
-    if (QWidget* w = button(id))
-        return w;
-    if (QWidget* w = termField(id))
-        return w;
-    if (QWidget* w = list(id))
-        return w;
+    if (QWidget* w = button(id)) return w;
+    if (QWidget* w = termField(id)) return w;
+    if (QWidget* w = list(id)) return w;
     for (std::size_t i = 0; i < kThresholdCount; ++i)
-        if (kThresholdIds[i] == id)
-            return thresholds_[i];
+        if (kThresholdIds[i] == id) return thresholds_[i];
     return nullptr;
 }
 
@@ -426,8 +427,7 @@ void RudarudDia::storeOptionFlags()
                                    &config_.anyOrder};
     for (std::size_t i = 0; i < std::size(kOptionButtons); ++i) {
         const bool on = button(kOptionButtons[i].id)->On();
-        if (optionSwitched_[i] || on != (*flags[i] != 0))
-            *flags[i] = on ? 1 : 0;
+        if (optionSwitched_[i] || on != (*flags[i] != 0)) *flags[i] = on ? 1 : 0;
     }
 }
 
@@ -435,8 +435,7 @@ void RudarudDia::readThresholdFields()
 {
     for (std::size_t i = 0; i < kThresholdCount; ++i) {
         QLineEdit* field = thresholds_[i];
-        if (!field->isModified())
-            continue;
+        if (!field->isModified()) continue;
         const ThresholdField taken = clampThresholdField(fieldText(field));
         config_.thresholds[i] = taken.value;
         VokTransBuf::setText(transferBuf_->thresholdText[i], taken.text);
@@ -456,31 +455,50 @@ void RudarudDia::command(int id)
             applyEdit();
         break;
     case IdCancel:
-        if (closeQuery())
-            emit closeRequested();
+        if (closeQuery()) emit closeRequested();
         break;
-    case IdPageBack: pageBack(); break;
-    case IdPageForward: pageForward(); break;
-    case IdNewLesson: closeLesson(); break;
-    case IdLoad: loadLesson(); break;
-    case IdSave: saveLesson(); break;
-    case IdNormalQuery: startExerciseCommand(QueryMode::ModeNormal); break;
-    case IdReversedQuery: startExerciseCommand(QueryMode::ModeReversed); break;
-    case IdMixedQuery: startExerciseCommand(QueryMode::ModeMixed); break;
-    case IdAbort: exercise_.endExercise(true); break;
+    case IdPageBack:
+        pageBack();
+        break;
+    case IdPageForward:
+        pageForward();
+        break;
+    case IdNewLesson:
+        closeLesson();
+        break;
+    case IdLoad:
+        loadLesson();
+        break;
+    case IdSave:
+        saveLesson();
+        break;
+    case IdNormalQuery:
+        startExerciseCommand(QueryMode::ModeNormal);
+        break;
+    case IdReversedQuery:
+        startExerciseCommand(QueryMode::ModeReversed);
+        break;
+    case IdMixedQuery:
+        startExerciseCommand(QueryMode::ModeMixed);
+        break;
+    case IdAbort:
+        exercise_.endExercise(true);
+        break;
     case IdHelp:
         Platform::instance().winHelp(QString::fromLatin1(kHelpFile),
                                      Platform::HelpCommand::ForceFile, 0);
         break;
-    case IdResultsLog: showResultsLog(); break;
-    default: break;
+    case IdResultsLog:
+        showResultsLog();
+        break;
+    default:
+        break;
     }
 }
 
 void RudarudDia::startExerciseCommand(QueryMode mode)
 {
-    if (!applyEdit())
-        return;
+    if (!applyEdit()) return;
     exercise_.startExercise(mode, Platform::instance().calendarTime());
 }
 
@@ -492,8 +510,7 @@ void RudarudDia::optionCommand(myBMPButton*)
 
 bool RudarudDia::closeQuery()
 {
-    if (!closeLesson())
-        return false;
+    if (!closeLesson()) return false;
     toolTips_->removeAll();
     return true;
 }
@@ -512,8 +529,7 @@ bool RudarudDia::eventFilter(QObject* watched, QEvent* event)
 
 bool RudarudDia::preprocessKey(QObject* watched, QKeyEvent* key)
 {
-    if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
-        return false;
+    if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
     switch (key->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
@@ -530,12 +546,10 @@ bool RudarudDia::preprocessKey(QObject* watched, QKeyEvent* key)
         command(IdOk);
         return true;
     case Qt::Key_Up:
-        if (!exercise_.running())
-            pageBack();
+        if (!exercise_.running()) pageBack();
         return true;
     case Qt::Key_Down:
-        if (!exercise_.running())
-            pageForward();
+        if (!exercise_.running()) pageForward();
         return true;
     case Qt::Key_Escape:
         command(IdCancel);

@@ -152,8 +152,7 @@ private:
     bool lessonUnsaved() const override { return unsaved_; }
     std::int64_t calendarTime() const override;
     std::uint32_t questionSeed() override;
-    bool messageBox(const std::string& text, const std::string& caption,
-                    MessageKind kind) override;
+    bool messageBox(const std::string& text, const std::string& caption, MessageKind kind) override;
     void setOptionsLocked(bool locked) override;
     void stopOptionBlink() override;
     void resetEntryLine() override;
@@ -215,8 +214,8 @@ private:
     LessonListColumn firstTerms_{&model_, 0};  // what list 114 shows
     LessonListColumn secondTerms_{&model_, 1}; // what list 115 shows
     std::unique_ptr<VokTransBuf> transferBuf_;
-    QString fileName_;    // as the title and the messages show it
-    QString filePath_;    // the file the lesson is read from and written to
+    QString fileName_; // as the title and the messages show it
+    QString filePath_; // the file the lesson is read from and written to
     std::map<int, myBMPButton*> buttons_;
     LEDWindow* clock_ = nullptr;
     LEDWindow* gradeDigit_ = nullptr;

@@ -26,7 +26,8 @@ std::string lessonFile(const TempDir& dir, int entries)
     const std::string path = dir.file("lesson" + std::to_string(entries) + ".lsn");
     EntryChain chain;
     for (int i = 0; i < entries; ++i) // shuffled first terms, so the lists really sort
-        chain.append("Begriff " + std::to_string((i * 7919) % entries), "term " + std::to_string(i));
+        chain.append("Begriff " + std::to_string((i * 7919) % entries),
+                     "term " + std::to_string(i));
     writeLessonFile(path, chain);
     return path;
 }
@@ -60,13 +61,17 @@ void BM_LoadLessonIntoWindow(benchmark::State& state)
         state.ResumeTiming();
         w->load(path);
         state.PauseTiming();
-        if (w->dia->chain().entryCount != state.range(0))
-            state.SkipWithError("not loaded");
+        if (w->dia->chain().entryCount != state.range(0)) state.SkipWithError("not loaded");
         w.reset();
         state.ResumeTiming();
     }
 }
-BENCHMARK(BM_LoadLessonIntoWindow)->Arg(1000)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_LoadLessonIntoWindow)
+    ->Arg(1000)
+    ->Arg(20000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 void BM_CloseLesson(benchmark::State& state)
 {
@@ -79,7 +84,13 @@ void BM_CloseLesson(benchmark::State& state)
         w.dia->closeLesson();
     }
 }
-BENCHMARK(BM_CloseLesson)->Arg(30)->Arg(1000)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_CloseLesson)
+    ->Arg(30)
+    ->Arg(1000)
+    ->Arg(20000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 void BM_AnswerLatency(benchmark::State& state)
 {
@@ -96,14 +107,17 @@ void BM_AnswerLatency(benchmark::State& state)
         QApplication::processEvents(); // the next question is painted
     }
 }
-BENCHMARK(BM_AnswerLatency)->Arg(100000)->Unit(benchmark::kMicrosecond)->UseRealTime()->Iterations(2000);
+BENCHMARK(BM_AnswerLatency)
+    ->Arg(100000)
+    ->Unit(benchmark::kMicrosecond)
+    ->UseRealTime()
+    ->Iterations(2000);
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -20,7 +20,7 @@ constexpr QPoint kDefaultSamplePoint(9, 9);
 // The label's font request: cell height and average width in px.
 constexpr int kLabelCellHeight = 16;
 constexpr int kLabelAverageWidth = 6;
-constexpr int kLabelRaise = 2; // px the label's top lies above the face's middle
+constexpr int kLabelRaise = 2;     // px the label's top lies above the face's middle
 constexpr int kDarkFaceGrey = 128; // a focus dot over a face pixel greyer than this is white
 
 // The points of r's outline in order around it, each once.
@@ -52,10 +52,8 @@ myBMPButton::myBMPButton(QWidget* parent, int offBitmapId, int onBitmapId, int c
     faces_[OffFaceIndex].image = loadBitmapResource(offBitmapId, loadMapped);
     faces_[OnFaceIndex].image = loadBitmapResource(onBitmapId, loadMapped);
     if (!loadMapped) {
-        if (faces_[OffFaceIndex].image.isNull())
-            throw BitmapMissing(offBitmapId);
-        if (faces_[OnFaceIndex].image.isNull())
-            throw BitmapMissing(onBitmapId);
+        if (faces_[OffFaceIndex].image.isNull()) throw BitmapMissing(offBitmapId);
+        if (faces_[OnFaceIndex].image.isNull()) throw BitmapMissing(onBitmapId);
     }
 
     const bool noSamplePoint = samplePoint.isNull();
@@ -67,8 +65,9 @@ myBMPButton::myBMPButton(QWidget* parent, int offBitmapId, int onBitmapId, int c
         face.flash = flashColourFor(face.base);
     }
     const QImage& offFace = faces_[OffFaceIndex].image;
-    flashArea_ = noSamplePoint ? offFace.rect()
-                               : scanFlashArea(offFace, samplePoint_, toQRgb(faces_[OffFaceIndex].base));
+    flashArea_ = noSamplePoint
+                     ? offFace.rect()
+                     : scanFlashArea(offFace, samplePoint_, toQRgb(faces_[OffFaceIndex].base));
 
     if (!label.isEmpty()) {
         for (FaceData& face : faces_)
@@ -100,8 +99,7 @@ QSize myBMPButton::sizeHint() const
 
 void myBMPButton::burnLabel(QImage& face, const QString& label)
 {
-    if (face.isNull())
-        return;
+    if (face.isNull()) return;
     face = face.convertToFormat(QImage::Format_RGB32);
     QFont font = logFont(QStringLiteral("Arial"), kLabelCellHeight, kLabelAverageWidth);
     font.setStyleStrategy(QFont::NoAntialias); // three clean colours, like the old raster text
@@ -114,7 +112,8 @@ void myBMPButton::burnLabel(QImage& face, const QString& label)
     const struct {
         QPoint offset;
         QColor colour;
-    } passes[] = {{{1, 1}, QColor(128, 128, 128)}, {{-1, -1}, QColor(192, 192, 192)}, {{0, 0}, Qt::black}};
+    } passes[] = {
+        {{1, 1}, QColor(128, 128, 128)}, {{-1, -1}, QColor(192, 192, 192)}, {{0, 0}, Qt::black}};
     for (const auto& pass : passes) {
         painter.setPen(pass.colour);
         painter.drawText(QPoint(x, baseline) + pass.offset, label);
@@ -135,23 +134,20 @@ void myBMPButton::SetOn(bool on)
 
 void myBMPButton::StartBlink(int periodMs)
 {
-    if (blinking_)
-        return;
+    if (blinking_) return;
     blinking_ = true;
     blinkTimer_.start(periodMs);
 }
 
 void myBMPButton::StopBlink()
 {
-    if (!blinking_)
-        return;
+    if (!blinking_) return;
     blinking_ = false;
     blinkTimer_.stop();
     const int atRest = on_ ? OnFaceIndex : OffFaceIndex;
     for (int i : {OffFaceIndex, OnFaceIndex}) {
         FaceData& face = faces_[static_cast<std::size_t>(i)];
-        if (face.current == face.base)
-            continue;
+        if (face.current == face.base) continue;
         if (i == atRest)
             BlinkStep();
         else
@@ -175,10 +171,8 @@ void myBMPButton::recolour(FaceData& face, Rgb colour)
 unsigned myBMPButton::itemState() const
 {
     unsigned state = 0;
-    if (isDown())
-        state |= ItemSelected;
-    if (!isEnabled())
-        state |= ItemDisabled;
+    if (isDown()) state |= ItemSelected;
+    if (!isEnabled()) state |= ItemDisabled;
     // The window's focus widget, not hasFocus(): a press in an inactive window gives the focus
     // only once the activation arrives, and the press must not wait for it.
     if (window()->focusWidget() == this) state |= ItemFocus;
@@ -191,8 +185,7 @@ void myBMPButton::paintEvent(QPaintEvent*)
     const FaceChoice choice = chooseFace(itemState(), on_, toggles_, locked_, false);
 
     const QImage& face = faces_[choice.showOnFace ? OnFaceIndex : OffFaceIndex].image;
-    if (face.isNull())
-        return;
+    if (face.isNull()) return;
     QPainter painter(this);
     painter.drawImage(QPoint(0, 0), face, QRect(QPoint(0, 0), faces_[OffFaceIndex].image.size()));
     if (ShowsFocusRect()) drawFocusRect(painter, face);

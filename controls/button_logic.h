@@ -18,7 +18,7 @@ enum ItemState : unsigned {
 };
 
 struct FaceChoice {
-    bool on;        // the button's on/off state after this draw
+    bool on;         // the button's on/off state after this draw
     bool showOnFace; // which of the two faces to show
 };
 

@@ -9,8 +9,8 @@ int clampLedDigitCount(int requested)
 
 std::vector<int> counterFaces(std::int64_t value, int digitCount)
 {
-    std::uint64_t v = value < 0 ? 0 - static_cast<std::uint64_t>(value)
-                                : static_cast<std::uint64_t>(value);
+    std::uint64_t v =
+        value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
     std::vector<int> faces(static_cast<std::size_t>(clampLedDigitCount(digitCount)));
     for (int& face : faces) {
         face = static_cast<int>(v % 10);
@@ -46,7 +46,6 @@ ClockTime utcClockTime(std::int64_t calendarSeconds)
 {
     constexpr std::int64_t kDay = 24 * 60 * 60;
     std::int64_t s = calendarSeconds % kDay;
-    if (s < 0)
-        s += kDay;
+    if (s < 0) s += kDay;
     return {static_cast<int>(s / 3600), static_cast<int>(s / 60 % 60), static_cast<int>(s % 60)};
 }

@@ -32,12 +32,12 @@ myLEDLine::myLEDLine(QWidget* parent, int x, int y, int cellBitmapId, unsigned c
     }
 
     const int frame = framed_ ? kFrameWidth : 0;
-    setGeometry(x - frame, y - frame, stripSize.width() + 2 * frame, stripSize.height() + 2 * frame);
+    setGeometry(x - frame, y - frame, stripSize.width() + 2 * frame,
+                stripSize.height() + 2 * frame);
 
     runTimer_.setInterval(kRunPeriodMs);
     connect(&runTimer_, &QTimer::timeout, this, &myLEDLine::RunStep);
-    if (parent != nullptr)
-        show();
+    if (parent != nullptr) show();
 }
 
 myLEDLine::~myLEDLine() = default;
@@ -57,20 +57,17 @@ QRect myLEDLine::CellRect(unsigned i) const
 Rgb myLEDLine::CellColour(unsigned i) const
 {
     const QPoint fillPoint = cellOrigin(i) + cellCentre_;
-    if (i >= cellCount_ || !strip_.valid(fillPoint))
-        return kBlack;
+    if (i >= cellCount_ || !strip_.valid(fillPoint)) return kBlack;
     return fromQRgb(strip_.pixel(fillPoint));
 }
 
 void myLEDLine::SetCell(unsigned i, Rgb colour)
 {
     const QPoint fillPoint = cellOrigin(i) + cellCentre_;
-    if (i >= cellCount_ || !strip_.valid(fillPoint))
-        return;
+    if (i >= cellCount_ || !strip_.valid(fillPoint)) return;
     const QRgb shown = strip_.pixel(fillPoint) & RGB_MASK;
     const QRgb wanted = toQRgb(colour) & RGB_MASK;
-    if (shown == wanted)
-        return;
+    if (shown == wanted) return;
     floodFillSurface(strip_, fillPoint, shown, wanted);
     repaintNow(*this, CellRect(i));
 }
@@ -111,15 +108,13 @@ namespace {
 
 // Runs `times` steps of the line's arithmetic and keeps the last colour of each cell, in the
 // order the cells were first touched.
-template <typename Step>
-CellPaints coalescedSteps(unsigned times, unsigned cells, Step step)
+template <typename Step> CellPaints coalescedSteps(unsigned times, unsigned cells, Step step)
 {
     std::vector<int> slot(cells, -1);
     CellPaints out;
     for (unsigned t = 0; t < times; ++t) {
         for (const CellPaint& p : step()) {
-            if (p.cell >= cells)
-                continue;
+            if (p.cell >= cells) continue;
             if (slot[p.cell] < 0) {
                 slot[p.cell] = static_cast<int>(out.size());
                 out.push_back(p);
@@ -135,8 +130,7 @@ CellPaints coalescedSteps(unsigned times, unsigned cells, Step step)
 
 void myLEDLine::StepForward(unsigned times)
 {
-    if (times == 0)
-        return;
+    if (times == 0) return;
     StopRunning();
     for (const CellPaint& p :
          coalescedSteps(times, cellCount_, [this] { return stepForwardCells(step_, cellCount_); }))
@@ -159,16 +153,14 @@ void myLEDLine::ShowRatio(unsigned a, unsigned b, Rgb colourA, Rgb colourB)
 
 void myLEDLine::StartRunning()
 {
-    if (running_)
-        return;
+    if (running_) return;
     running_ = true;
     runTimer_.start();
 }
 
 void myLEDLine::StopRunning()
 {
-    if (!running_)
-        return;
+    if (!running_) return;
     running_ = false;
     runTimer_.stop();
     Reset(kLedOff);

@@ -5,19 +5,15 @@
 
 Rgb nextLapColour(Rgb colour)
 {
-    if (colour == kGreen)
-        return kYellow;
-    if (colour == kYellow)
-        return kRed;
+    if (colour == kGreen) return kYellow;
+    if (colour == kYellow) return kRed;
     return kGreen;
 }
 
 Rgb previousLapColour(Rgb colour)
 {
-    if (colour == kRed)
-        return kYellow;
-    if (colour == kYellow)
-        return kGreen;
+    if (colour == kRed) return kYellow;
+    if (colour == kYellow) return kGreen;
     return kRed;
 }
 
@@ -63,17 +59,16 @@ CellRange segmentRange(unsigned n, unsigned a, unsigned b)
 {
     // 64-bit products: n * (a + 1) must not wrap for large item numbers.
     const std::uint64_t from = std::uint64_t{n} * a / b;
-    const std::uint64_t to = std::min<std::uint64_t>(std::uint64_t{n} * (std::uint64_t{a} + 1) / b, n);
-    if (from >= to)
-        return {0, 0};
+    const std::uint64_t to =
+        std::min<std::uint64_t>(std::uint64_t{n} * (std::uint64_t{a} + 1) / b, n);
+    if (from >= to) return {0, 0};
     return {static_cast<unsigned>(from), static_cast<unsigned>(to)};
 }
 
 unsigned ratioSplit(unsigned n, unsigned a, unsigned b)
 {
     const std::uint64_t total = std::uint64_t{a} + b;
-    if (total == 0)
-        return n / 2;
+    if (total == 0) return n / 2;
     return static_cast<unsigned>(std::min<std::uint64_t>(std::uint64_t{n} * a / total, n));
 }
 
@@ -93,8 +88,7 @@ CellPaints runStepCells(RunLightPhase& phase, unsigned& runPosition, unsigned n)
         phase.lightUp = false;
         phase.previousCell = static_cast<int>(runPosition) - 1;
         paints.push_back({runPosition, kGreen});
-        if (++runPosition >= n)
-            runPosition = 0;
+        if (++runPosition >= n) runPosition = 0;
         paints.push_back({0, kRed});
         paints.push_back({n - 1, kRed});
     } else {

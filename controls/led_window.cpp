@@ -13,7 +13,7 @@
 namespace {
 
 constexpr int kFirstFaceBitmap = 5018; // digits 0 to 9 are 5018 to 5027, the colon 5028
-constexpr int kClockPending = 1;      // clock mode before the tick has been started
+constexpr int kClockPending = 1;       // clock mode before the tick has been started
 
 int startQtTimer(QObject& owner, int periodMs)
 {
@@ -38,28 +38,26 @@ LEDWindow::LEDWindow(QWidget* parent, int x, int y, int digits, bool loadMapped,
     bottomEdge_ = kHeight - 1;
 
     for (int face = 0; face < kFaceCount; ++face) {
-        faces_[static_cast<std::size_t>(face)] = loadBitmapResource(kFirstFaceBitmap + face, loadMapped);
+        faces_[static_cast<std::size_t>(face)] =
+            loadBitmapResource(kFirstFaceBitmap + face, loadMapped);
         if (!loadMapped && faces_[static_cast<std::size_t>(face)].isNull())
             throw BitmapMissing(kFirstFaceBitmap + face);
     }
     for (int i = 0; i < digitCount_; ++i)
         digits_.push_back(new LEDZiffer(this, QPoint(width - 14 - LEDZiffer::kWidth * i, 1)));
-    if (parent != nullptr)
-        show();
+    if (parent != nullptr) show();
 
     // Window set-up: the first picture, then the tick.
     ShowValue();
     if (clockMode_ != 0) {
         clockMode_ = (startTimer != nullptr ? startTimer : startQtTimer)(*this, kTickPeriodMs);
-        if (clockMode_ == 0)
-            ShowValue(); // no tick: from now on a counter of value_
+        if (clockMode_ == 0) ShowValue(); // no tick: from now on a counter of value_
     }
 }
 
 LEDWindow::~LEDWindow()
 {
-    if (clockMode_ != 0)
-        killTimer(clockMode_);
+    if (clockMode_ != 0) killTimer(clockMode_);
 }
 
 void LEDWindow::SetValue(std::int64_t value)
@@ -102,12 +100,10 @@ void LEDWindow::Tick()
 
 int LEDWindow::ShownFace(int position) const
 {
-    if (position < 0 || position >= digitCount_)
-        return -1;
+    if (position < 0 || position >= digitCount_) return -1;
     const QImage* face = digits_[static_cast<std::size_t>(position)]->Bitmap();
     for (std::size_t i = 0; i < faces_.size(); ++i) {
-        if (face == &faces_[i])
-            return static_cast<int>(i);
+        if (face == &faces_[i]) return static_cast<int>(i);
     }
     return -1;
 }

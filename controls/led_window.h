@@ -24,7 +24,7 @@ public:
     // Starts the one-second tick for owner; answers the timer id, or 0 when it failed.
     using TimerStart = int (*)(QObject& owner, int periodMs);
 
-    static constexpr int kHeight = 25;        // px
+    static constexpr int kHeight = 25; // px
     static constexpr int kTickPeriodMs = 1000;
 
     // What the digits show: a counter's value, the time elapsed since the window was made, or
@@ -64,8 +64,8 @@ private:
     std::int64_t value_;
     std::array<QImage, kFaceCount> faces_; // digits 0 to 9, then the colon
     int digitCount_;
-    int rightEdge_;  // column of the frame's right line
-    int bottomEdge_; // row of the frame's bottom line
+    int rightEdge_;                  // column of the frame's right line
+    int bottomEdge_;                 // row of the frame's bottom line
     std::vector<LEDZiffer*> digits_; // index 0 is the rightmost; children of this window
     std::int64_t startTime_ = 0;     // calendar seconds at construction, for elapsed time
     int clockMode_;                  // 0: counter; else the clock's timer id

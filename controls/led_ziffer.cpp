@@ -7,8 +7,7 @@
 LEDZiffer::LEDZiffer(QWidget* parent, QPoint position) : QWidget(parent)
 {
     setGeometry(position.x(), position.y(), kWidth, kHeight);
-    if (parent != nullptr)
-        show();
+    if (parent != nullptr) show();
 }
 
 void LEDZiffer::SetBitmap(const QImage* face)
@@ -19,8 +18,7 @@ void LEDZiffer::SetBitmap(const QImage* face)
 
 void LEDZiffer::paintEvent(QPaintEvent*)
 {
-    if (face_ == nullptr || face_->isNull())
-        return;
+    if (face_ == nullptr || face_->isNull()) return;
     QPainter painter(this);
     painter.drawImage(QPoint(0, 0), *face_, QRect(0, 0, kWidth, kHeight));
 }

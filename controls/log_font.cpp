@@ -17,8 +17,8 @@ QFont logFont(const QString& family, int cellHeight, int averageWidth, int weigh
     if (averageWidth > 0) {
         const double natural = QFontMetricsF(font).averageCharWidth();
         if (natural > 0)
-            font.setStretch(std::clamp(static_cast<int>(std::lround(100.0 * averageWidth / natural)),
-                                       1, 4000));
+            font.setStretch(
+                std::clamp(static_cast<int>(std::lround(100.0 * averageWidth / natural)), 1, 4000));
     }
     return font;
 }

@@ -45,5 +45,4 @@ QImage loadBitmapResource(int bitmapId, bool mapped)
 
 BitmapMissing::BitmapMissing(int bitmapId)
     : std::runtime_error("bitmap " + std::to_string(bitmapId) + " is missing"), bitmapId_(bitmapId)
-{
-}
+{}

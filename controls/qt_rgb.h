@@ -7,7 +7,8 @@
 // Between the controls' RGB values (red in the low byte) and Qt's QRgb (opaque).
 inline QRgb toQRgb(Rgb c)
 {
-    return qRgb(static_cast<int>(redOf(c)), static_cast<int>(greenOf(c)), static_cast<int>(blueOf(c)));
+    return qRgb(static_cast<int>(redOf(c)), static_cast<int>(greenOf(c)),
+                static_cast<int>(blueOf(c)));
 }
 
 inline Rgb fromQRgb(QRgb c)

@@ -11,9 +11,18 @@ constexpr Rgb makeRgb(unsigned red, unsigned green, unsigned blue)
 {
     return (red & 0xFFu) | ((green & 0xFFu) << 8) | ((blue & 0xFFu) << 16);
 }
-constexpr unsigned redOf(Rgb c) { return c & 0xFFu; }
-constexpr unsigned greenOf(Rgb c) { return (c >> 8) & 0xFFu; }
-constexpr unsigned blueOf(Rgb c) { return (c >> 16) & 0xFFu; }
+constexpr unsigned redOf(Rgb c)
+{
+    return c & 0xFFu;
+}
+constexpr unsigned greenOf(Rgb c)
+{
+    return (c >> 8) & 0xFFu;
+}
+constexpr unsigned blueOf(Rgb c)
+{
+    return (c >> 16) & 0xFFu;
+}
 
 inline constexpr Rgb kBlack = makeRgb(0, 0, 0);
 inline constexpr Rgb kWhite = makeRgb(255, 255, 255);

@@ -55,8 +55,7 @@ bool ExerciseRun::startExercise(QueryMode mode, std::int64_t startTime)
     window_.resetEntryLine();
     window_.startElapsedClock();
     if (window_.lessonUnsaved() &&
-        window_.messageBox(kSaveLessonQuestion, kSaveLessonCaption,
-                           MessageKind::YesNoExclamation))
+        window_.messageBox(kSaveLessonQuestion, kSaveLessonCaption, MessageKind::YesNoExclamation))
         window_.saveLesson();
 
     asked_ = right_ = wrong_ = 0;

@@ -42,8 +42,8 @@ HelpArguments parseHelpArguments(const std::vector<std::string>& arguments)
 std::string helpUsage(std::string_view programName)
 {
     const std::string name(programName);
-    return "usage: " + name + " --force-file <file>\n" +
-           "       " + name + " --context <topic> <file>\n"
+    return "usage: " + name + " --force-file <file>\n" + "       " + name +
+           " --context <topic> <file>\n"
            "Shows a KAZ-TRAINER help file. A viewer already showing the file takes the request.\n";
 }
 
@@ -51,24 +51,24 @@ std::string encodeHelpMessage(const HelpRequest& request)
 {
     std::string line(kHelpWireVersion);
     switch (request.action) {
-    case HelpAction::ForceFile: line += " force-file"; break;
-    case HelpAction::Context: line += " context " + std::to_string(request.topic); break;
+    case HelpAction::ForceFile:
+        line += " force-file";
+        break;
+    case HelpAction::Context:
+        line += " context " + std::to_string(request.topic);
+        break;
     }
     return line + "\n";
 }
 
 std::optional<HelpRequest> decodeHelpMessage(std::string_view line)
 {
-    if (!line.empty() && line.back() == '\n')
-        line.remove_suffix(1);
-    if (line.size() > kMaxHelpMessageBytes)
-        return std::nullopt;
+    if (!line.empty() && line.back() == '\n') line.remove_suffix(1);
+    if (line.size() > kMaxHelpMessageBytes) return std::nullopt;
     const std::string prefix = std::string(kHelpWireVersion) + " ";
-    if (line.substr(0, prefix.size()) != prefix)
-        return std::nullopt;
+    if (line.substr(0, prefix.size()) != prefix) return std::nullopt;
     line.remove_prefix(prefix.size());
-    if (line == "force-file")
-        return HelpRequest{HelpAction::ForceFile, 0, {}};
+    if (line == "force-file") return HelpRequest{HelpAction::ForceFile, 0, {}};
     constexpr std::string_view kContext = "context ";
     if (line.substr(0, kContext.size()) == kContext) {
         if (const auto topic = parseTopicNumber(line.substr(kContext.size())))

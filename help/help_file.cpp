@@ -14,28 +14,22 @@ constexpr std::string_view kTopicLinkPrefix = "topic:";
 std::size_t utf8SequenceLength(std::string_view s)
 {
     const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
-    const auto continuation = [&](std::size_t i) { return i < s.size() && (byte(i) & 0xC0) == 0x80; };
+    const auto continuation = [&](std::size_t i) {
+        return i < s.size() && (byte(i) & 0xC0) == 0x80;
+    };
     const unsigned char lead = byte(0);
-    if (lead < 0x80)
-        return 1;
-    if (lead >= 0xC2 && lead <= 0xDF)
-        return continuation(1) ? 2 : 0;
+    if (lead < 0x80) return 1;
+    if (lead >= 0xC2 && lead <= 0xDF) return continuation(1) ? 2 : 0;
     if (lead >= 0xE0 && lead <= 0xEF) {
-        if (!continuation(1) || !continuation(2))
-            return 0;
-        if (lead == 0xE0 && byte(1) < 0xA0)
-            return 0; // overlong
-        if (lead == 0xED && byte(1) >= 0xA0)
-            return 0; // surrogate
+        if (!continuation(1) || !continuation(2)) return 0;
+        if (lead == 0xE0 && byte(1) < 0xA0) return 0;  // overlong
+        if (lead == 0xED && byte(1) >= 0xA0) return 0; // surrogate
         return 3;
     }
     if (lead >= 0xF0 && lead <= 0xF4) {
-        if (!continuation(1) || !continuation(2) || !continuation(3))
-            return 0;
-        if (lead == 0xF0 && byte(1) < 0x90)
-            return 0; // overlong
-        if (lead == 0xF4 && byte(1) >= 0x90)
-            return 0; // above U+10FFFF
+        if (!continuation(1) || !continuation(2) || !continuation(3)) return 0;
+        if (lead == 0xF0 && byte(1) < 0x90) return 0;  // overlong
+        if (lead == 0xF4 && byte(1) >= 0x90) return 0; // above U+10FFFF
         return 4;
     }
     return 0;
@@ -47,14 +41,16 @@ std::size_t firstInvalidUtf8(std::string_view text)
     std::size_t i = 0;
     while (i < text.size()) {
         const std::size_t n = utf8SequenceLength(text.substr(i));
-        if (n == 0)
-            return i;
+        if (n == 0) return i;
         i += n;
     }
     return std::string_view::npos;
 }
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
 
 std::string_view trim(std::string_view s)
 {
@@ -72,8 +68,7 @@ std::optional<TopicNumber> parseNumber(std::string_view s)
         return std::nullopt;
     TopicNumber value = 0;
     const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
-    if (ec != std::errc() || end != s.data() + s.size())
-        return std::nullopt;
+    if (ec != std::errc() || end != s.data() + s.size()) return std::nullopt;
     return value;
 }
 
@@ -91,14 +86,12 @@ std::string_view withoutBlankLines(std::string_view body)
     // Leading lines that hold only blanks go, as do trailing blanks and line breaks.
     for (;;) {
         const std::size_t eol = body.find('\n');
-        if (eol == std::string_view::npos || !trim(body.substr(0, eol)).empty())
-            break;
+        if (eol == std::string_view::npos || !trim(body.substr(0, eol)).empty()) break;
         body.remove_prefix(eol + 1);
     }
     while (!body.empty() && (isBlank(body.back()) || body.back() == '\n'))
         body.remove_suffix(1);
-    if (trim(body).empty())
-        return {};
+    if (trim(body).empty()) return {};
     return body;
 }
 
@@ -111,14 +104,13 @@ public:
         if (rest_.substr(0, kByteOrderMark.size()) == kByteOrderMark)
             rest_.remove_prefix(kByteOrderMark.size());
         if (const std::size_t bad = firstInvalidUtf8(rest_); bad != std::string_view::npos)
-            return fail(1 + static_cast<std::size_t>(
-                                std::count(rest_.begin(), rest_.begin() + static_cast<long>(bad), '\n')),
+            return fail(1 + static_cast<std::size_t>(std::count(
+                                rest_.begin(), rest_.begin() + static_cast<long>(bad), '\n')),
                         "Die Datei ist keine gültige UTF-8-Textdatei.");
 
         std::string_view line;
         nextLine(line);
-        if (auto error = checkHeader(line))
-            return std::move(*error);
+        if (auto error = checkHeader(line)) return std::move(*error);
 
         HelpDocument doc;
         std::optional<std::size_t> contentsLine;
@@ -127,8 +119,7 @@ public:
         std::string body;
 
         const auto closeTopic = [&] {
-            if (!doc.topics.empty())
-                doc.topics.back().body = std::string(withoutBlankLines(body));
+            if (!doc.topics.empty()) doc.topics.back().body = std::string(withoutBlankLines(body));
             body.clear();
         };
 
@@ -151,8 +142,8 @@ public:
                     return fail(lineNo_, "Die Themennummer „" + std::string(numberText) +
                                              "“ ist keine Zahl von 0 bis 4294967295.");
                 if (title.empty())
-                    return fail(lineNo_, "Dem Thema " + std::to_string(*number) +
-                                             " fehlt der Titel.");
+                    return fail(lineNo_,
+                                "Dem Thema " + std::to_string(*number) + " fehlt der Titel.");
                 for (std::size_t i = 0; i < doc.topics.size(); ++i) {
                     if (doc.topics[i].number == *number)
                         return fail(lineNo_, "Das Thema " + std::to_string(*number) +
@@ -163,41 +154,36 @@ public:
                 doc.topics.push_back(HelpTopic{*number, std::string(title), {}});
                 topicLines.push_back(lineNo_);
             } else if (directive == "@title" && !inTopic && !titleSeen) {
-                if (argument.empty())
-                    return fail(lineNo_, "„@title“ ohne Titel.");
+                if (argument.empty()) return fail(lineNo_, "„@title“ ohne Titel.");
                 doc.title = std::string(argument);
                 titleSeen = true;
             } else if (directive == "@contents" && !inTopic && !contentsLine) {
                 const auto number = parseNumber(argument);
-                if (!number)
-                    return fail(lineNo_, "„@contents“ braucht eine Themennummer.");
+                if (!number) return fail(lineNo_, "„@contents“ braucht eine Themennummer.");
                 doc.contents = *number;
                 contentsLine = lineNo_;
             } else if (directive == "@title" || directive == "@contents") {
                 return fail(lineNo_, "„" + std::string(directive) +
                                          "“ ist nur einmal und nur vor dem ersten Thema erlaubt.");
             } else {
-                return fail(lineNo_, "Unbekannte Anweisung „" + std::string(directive) +
-                                         "“.");
+                return fail(lineNo_, "Unbekannte Anweisung „" + std::string(directive) + "“.");
             }
         }
         closeTopic();
 
-        if (doc.topics.empty())
-            return fail(0, "Die Hilfedatei enthält kein einziges Thema.");
+        if (doc.topics.empty()) return fail(0, "Die Hilfedatei enthält kein einziges Thema.");
         if (!contentsLine)
             doc.contents = doc.topics.front().number;
         else if (findHelpTopic(doc, doc.contents) == nullptr)
-            return fail(*contentsLine, "Das Inhaltsthema " + std::to_string(doc.contents) +
-                                           " gibt es nicht.");
+            return fail(*contentsLine,
+                        "Das Inhaltsthema " + std::to_string(doc.contents) + " gibt es nicht.");
         return {std::move(doc), {}, 0};
     }
 
 private:
     bool nextLine(std::string_view& line)
     {
-        if (exhausted_)
-            return false;
+        if (exhausted_) return false;
         const std::size_t eol = rest_.find('\n');
         if (eol == std::string_view::npos) {
             line = rest_;
@@ -206,8 +192,7 @@ private:
             line = rest_.substr(0, eol);
             rest_.remove_prefix(eol + 1);
         }
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         ++lineNo_;
         return true;
     }
@@ -217,13 +202,13 @@ private:
         const auto [magic, version] = splitWord(line);
         if (magic != kHelpFileMagic) {
             return fail(1, "Dies ist keine Hilfedatei von KAZ-TRAINER: Die erste Zeile muss „" +
-                        std::string(kHelpFileMagic) + " " + std::string(kHelpFileVersion) +
-                        "“ lauten.");
+                               std::string(kHelpFileMagic) + " " + std::string(kHelpFileVersion) +
+                               "“ lauten.");
         }
         if (version != kHelpFileVersion) {
             return fail(1, "Die Hilfedatei hat die Formatversion „" + std::string(version) +
-                        "“; dieser Betrachter kennt nur Version " +
-                        std::string(kHelpFileVersion) + ".");
+                               "“; dieser Betrachter kennt nur Version " +
+                               std::string(kHelpFileVersion) + ".");
         }
         return std::nullopt;
     }
@@ -256,15 +241,13 @@ const HelpTopic* findHelpTopic(const HelpDocument& document, TopicNumber number)
 
 const HelpTopic& topicOrContents(const HelpDocument& document, TopicNumber number)
 {
-    if (const HelpTopic* topic = findHelpTopic(document, number))
-        return *topic;
+    if (const HelpTopic* topic = findHelpTopic(document, number)) return *topic;
     return *findHelpTopic(document, document.contents);
 }
 
 std::optional<TopicNumber> topicFromLink(std::string_view href)
 {
-    if (href.substr(0, kTopicLinkPrefix.size()) != kTopicLinkPrefix)
-        return std::nullopt;
+    if (href.substr(0, kTopicLinkPrefix.size()) != kTopicLinkPrefix) return std::nullopt;
     return parseNumber(href.substr(kTopicLinkPrefix.size()));
 }
 
@@ -276,8 +259,7 @@ std::vector<TopicNumber> topicLinks(std::string_view body)
     while ((pos = body.find(kAttribute, pos)) != std::string_view::npos) {
         pos += kAttribute.size();
         const std::size_t end = body.find('"', pos);
-        if (end == std::string_view::npos)
-            break;
+        if (end == std::string_view::npos) break;
         if (const auto number = topicFromLink(body.substr(pos, end - pos)))
             links.push_back(*number);
         pos = end + 1;

@@ -34,8 +34,8 @@ struct HelpTopic {
 };
 
 struct HelpDocument {
-    std::string title;            // empty when the file names none
-    TopicNumber contents = 0;     // always the number of one of the topics
+    std::string title;             // empty when the file names none
+    TopicNumber contents = 0;      // always the number of one of the topics
     std::vector<HelpTopic> topics; // in file order, never empty, numbers unique
 };
 

@@ -14,12 +14,10 @@ namespace {
 bool readHead(const fs::path& path, std::string& bytes)
 {
     std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
+    if (!in) return false;
     bytes.resize(kMaxHelpFileBytes + 1);
     in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (in.bad())
-        return false;
+    if (in.bad()) return false;
     bytes.resize(static_cast<std::size_t>(in.gcount()));
     return true;
 }
@@ -37,8 +35,7 @@ LoadedHelp loadHelp(const fs::path& given, const fs::path& workingDir,
         for (const fs::path& candidate : candidates)
             tried.push_back(candidate.string());
         loaded.status = LoadedHelp::Status::NotFound;
-        if (!candidates.empty())
-            loaded.path = candidates.front();
+        if (!candidates.empty()) loaded.path = candidates.front();
         loaded.messagePage = fileNotFoundPage(given.string(), tried);
         return loaded;
     }

@@ -5,10 +5,8 @@ namespace fs = std::filesystem;
 std::vector<fs::path> helpFileCandidates(const fs::path& given, const fs::path& workingDir,
                                          const fs::path& executableDir)
 {
-    if (given.empty())
-        return {};
-    if (given.is_absolute())
-        return {given.lexically_normal()};
+    if (given.empty()) return {};
+    if (given.is_absolute()) return {given.lexically_normal()};
     return {
         (workingDir / given).lexically_normal(),
         (executableDir / given).lexically_normal(),

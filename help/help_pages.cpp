@@ -18,11 +18,20 @@ std::string htmlEscape(std::string_view text)
     out.reserve(text.size());
     for (const char c : text) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default: out += c;
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            out += c;
         }
     }
     return out;
@@ -40,8 +49,7 @@ std::string fileNotFoundPage(std::string_view givenName, const std::vector<std::
         details += "<li><code>" + htmlEscape(place) + "</code></li>\n";
     details += "</ul>\n<p>Legen Sie die Datei an eine dieser Stellen, am einfachsten in den "
                "Arbeitsordner des Trainers, und rufen Sie die Hilfe noch einmal auf.</p>\n";
-    return messagePage("Hilfedatei „" + std::string(givenName) + "“ nicht gefunden",
-                       details);
+    return messagePage("Hilfedatei „" + std::string(givenName) + "“ nicht gefunden", details);
 }
 
 std::string fileUnreadablePage(std::string_view path)
@@ -55,8 +63,7 @@ std::string fileUnreadablePage(std::string_view path)
 std::string brokenFilePage(std::string_view path, std::string_view error, std::size_t line)
 {
     std::string where = "<p>Die Datei <code>" + htmlEscape(path) + "</code> ist beschädigt";
-    where += line == 0 ? std::string(":</p>\n")
-                       : " (Zeile " + std::to_string(line) + "):</p>\n";
+    where += line == 0 ? std::string(":</p>\n") : " (Zeile " + std::to_string(line) + "):</p>\n";
     return messagePage("Hilfedatei ist beschädigt",
                        where + "<p><b>" + htmlEscape(error) + "</b></p>\n");
 }

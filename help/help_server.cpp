@@ -32,11 +32,9 @@ QString helpServerName(const QString& absoluteHelpPath, const QString& userName)
         QCryptographicHash::hash(absoluteHelpPath.toUtf8(), QCryptographicHash::Sha256);
     QString user;
     for (const QChar c : userName) {
-        if (c.isLetterOrNumber() && c.unicode() < 0x80)
-            user += c;
+        if (c.isLetterOrNumber() && c.unicode() < 0x80) user += c;
     }
-    if (user.isEmpty())
-        user = QStringLiteral("user");
+    if (user.isEmpty()) user = QStringLiteral("user");
     return QStringLiteral("kaz-help-") + user.left(32) + QLatin1Char('-') +
            QString::fromLatin1(digest.left(8).toHex());
 }
@@ -46,8 +44,7 @@ QString currentUserName()
 #ifdef Q_OS_UNIX
     // The uid as well as the name: two accounts never share a name, even with odd user names.
     QString name = QString::number(getuid());
-    if (const passwd* pw = getpwuid(getuid()))
-        name = QString::fromLocal8Bit(pw->pw_name) + name;
+    if (const passwd* pw = getpwuid(getuid())) name = QString::fromLocal8Bit(pw->pw_name) + name;
     return name;
 #else
     return qEnvironmentVariable("USERNAME", QStringLiteral("user"));
@@ -86,12 +83,11 @@ void HelpServer::acceptConnections()
                 return;
             }
             const QByteArray line = socket->readLine(kMaxHelpMessageBytes + 2);
-            const auto request = decodeHelpMessage(std::string_view(line.constData(),
-                                                                    static_cast<std::size_t>(line.size())));
+            const auto request = decodeHelpMessage(
+                std::string_view(line.constData(), static_cast<std::size_t>(line.size())));
             socket->disconnect(this);
             finishConnection(socket, request ? kHelpReplyOk : kHelpReplyError);
-            if (request)
-                emit requestReceived(*request);
+            if (request) emit requestReceived(*request);
         });
     }
 }
@@ -100,29 +96,26 @@ ForwardResult forwardHelpRequest(const QString& name, const HelpRequest& request
 {
     QLocalSocket socket;
     socket.connectToServer(name);
-    if (!socket.waitForConnected(timeoutMs))
-        return ForwardResult::NoViewer;
+    if (!socket.waitForConnected(timeoutMs)) return ForwardResult::NoViewer;
     const std::string message = encodeHelpMessage(request);
     socket.write(message.data(), static_cast<qint64>(message.size()));
-    if (!socket.waitForBytesWritten(timeoutMs))
-        return ForwardResult::NoViewer;
+    if (!socket.waitForBytesWritten(timeoutMs)) return ForwardResult::NoViewer;
 
     QByteArray reply;
     const QDeadlineTimer deadline(timeoutMs);
     while (!reply.contains('\n')) {
         if (!socket.waitForReadyRead(static_cast<int>(deadline.remainingTime()))) {
             reply += socket.readAll();
-            if (reply.contains('\n'))
-                break;
+            if (reply.contains('\n')) break;
             return socket.state() == QLocalSocket::ConnectedState ? ForwardResult::Unconfirmed
                                                                   : ForwardResult::NoViewer;
         }
         reply += socket.readAll();
     }
     return reply.startsWith(QByteArray::fromRawData(kHelpReplyOk.data(),
-                                                     static_cast<qsizetype>(kHelpReplyOk.size())))
-        ? ForwardResult::Delivered
-        : ForwardResult::Rejected;
+                                                    static_cast<qsizetype>(kHelpReplyOk.size())))
+               ? ForwardResult::Delivered
+               : ForwardResult::Rejected;
 }
 
 StartOutcome startOrForward(HelpServer& server, const QString& name, const HelpRequest& request,
@@ -135,11 +128,12 @@ StartOutcome startOrForward(HelpServer& server, const QString& name, const HelpR
     switch (forwardHelpRequest(name, request, timeoutMs)) {
     case ForwardResult::Delivered:
     case ForwardResult::Rejected:
-    case ForwardResult::Unconfirmed: return StartOutcome::Forwarded;
-    case ForwardResult::NoViewer: break;
+    case ForwardResult::Unconfirmed:
+        return StartOutcome::Forwarded;
+    case ForwardResult::NoViewer:
+        break;
     }
-    if (server.listen(name))
-        return StartOutcome::Serving;
+    if (server.listen(name)) return StartOutcome::Serving;
     // The name is taken after all: a viewer came up between our try and our listening.
     if (forwardHelpRequest(name, request, timeoutMs) != ForwardResult::NoViewer)
         return StartOutcome::Forwarded;

@@ -75,11 +75,9 @@ HelpViewer::HelpViewer(std::filesystem::path workingDir, std::filesystem::path e
     setCentralWidget(splitter);
 
     connect(browser_, &QTextBrowser::anchorClicked, this, &HelpViewer::followLink);
-    connect(topicList_, &QListWidget::currentItemChanged, this,
-            [this](QListWidgetItem* item) {
-                if (item != nullptr)
-                    showTopic(item->data(Qt::UserRole).toUInt());
-            });
+    connect(topicList_, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item) {
+        if (item != nullptr) showTopic(item->data(Qt::UserRole).toUInt());
+    });
 
     statusBar();
     resize(kWindowWidth, kWindowHeight);
@@ -91,15 +89,13 @@ void HelpViewer::start(const HelpRequest& request)
 {
     given_ = std::filesystem::path(request.file);
     load();
-    if (request.action == HelpAction::Context)
-        showTopic(request.topic);
+    if (request.action == HelpAction::Context) showTopic(request.topic);
 }
 
 void HelpViewer::execute(const HelpRequest& request)
 {
     const bool reloaded = loaded_.status != LoadedHelp::Status::Ok;
-    if (reloaded)
-        load();
+    if (reloaded) load();
     if (request.action == HelpAction::Context) {
         showTopic(request.topic);
         bringToFront();
@@ -131,8 +127,7 @@ void HelpViewer::load()
 
 void HelpViewer::showTopic(TopicNumber number)
 {
-    if (loaded_.status != LoadedHelp::Status::Ok)
-        return;
+    if (loaded_.status != LoadedHelp::Status::Ok) return;
     if (findHelpTopic(loaded_.document, number) == nullptr) {
         statusBar()->showMessage(
             tr("Thema %1 gibt es in dieser Hilfedatei nicht; angezeigt wird der Inhalt.")
@@ -145,8 +140,7 @@ void HelpViewer::showTopic(TopicNumber number)
 
 void HelpViewer::showContents()
 {
-    if (loaded_.status == LoadedHelp::Status::Ok)
-        display(loaded_.document.contents);
+    if (loaded_.status == LoadedHelp::Status::Ok) display(loaded_.document.contents);
 }
 
 void HelpViewer::goBack()
@@ -170,9 +164,8 @@ void HelpViewer::display(TopicNumber number)
     const HelpTopic& topic = topicOrContents(loaded_.document, number);
     history_.visit(topic.number);
     browser_->setHtml(fromUtf8(topicPage(topic)));
-    const QString docTitle = loaded_.document.title.empty()
-        ? tr("KAZ-TRAINER – Hilfe")
-        : fromUtf8(loaded_.document.title);
+    const QString docTitle = loaded_.document.title.empty() ? tr("KAZ-TRAINER – Hilfe")
+                                                            : fromUtf8(loaded_.document.title);
     setWindowTitle(docTitle + QStringLiteral(": ") + fromUtf8(topic.title));
 
     const QSignalBlocker blocker(topicList_);
@@ -207,8 +200,7 @@ void HelpViewer::updateNavigation()
 
 void HelpViewer::bringToFront()
 {
-    if (isMinimized())
-        showNormal();
+    if (isMinimized()) showNormal();
     show();
     raise();
     activateWindow();

@@ -23,8 +23,7 @@ QString viewerKey(const HelpRequest& request, const std::filesystem::path& worki
     const auto found = locateHelpFile(request.file, workingDir, executableDir);
     std::filesystem::path key = found ? *found : (workingDir / request.file).lexically_normal();
     std::error_code ec;
-    if (const auto canonical = std::filesystem::weakly_canonical(key, ec); !ec)
-        key = canonical;
+    if (const auto canonical = std::filesystem::weakly_canonical(key, ec); !ec) key = canonical;
     return QString::fromStdString(key.string());
 }
 
@@ -35,8 +34,7 @@ int main(int argc, char** argv)
     std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
     const HelpArguments parsed = parseHelpArguments(arguments);
     if (parsed.usageRequested || !parsed.request) {
-        if (!parsed.error.empty())
-            std::fprintf(stderr, "kaz-help: %s\n", parsed.error.c_str());
+        if (!parsed.error.empty()) std::fprintf(stderr, "kaz-help: %s\n", parsed.error.c_str());
         std::fputs(helpUsage("kaz-help").c_str(), parsed.usageRequested ? stdout : stderr);
         return parsed.usageRequested ? 0 : 2;
     }
@@ -50,8 +48,8 @@ int main(int argc, char** argv)
     const std::filesystem::path executableDir = QApplication::applicationDirPath().toStdString();
 
     HelpServer server;
-    const QString name = helpServerName(viewerKey(request, workingDir, executableDir),
-                                        currentUserName());
+    const QString name =
+        helpServerName(viewerKey(request, workingDir, executableDir), currentUserName());
     if (startOrForward(server, name, request, kForwardTimeoutMs) == StartOutcome::Forwarded)
         return 0;
 

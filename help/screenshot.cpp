@@ -17,8 +17,8 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     HelpViewer viewer(QDir::currentPath().toStdString(),
                       QApplication::applicationDirPath().toStdString());
-    viewer.start(HelpRequest{HelpAction::Context,
-                             static_cast<TopicNumber>(std::stoul(argv[2])), argv[1]});
+    viewer.start(
+        HelpRequest{HelpAction::Context, static_cast<TopicNumber>(std::stoul(argv[2])), argv[1]});
     viewer.show();
     QApplication::processEvents();
     return viewer.grab().save(QString::fromLocal8Bit(argv[3])) ? 0 : 1;

@@ -2,13 +2,10 @@
 
 void TopicHistory::visit(TopicNumber topic)
 {
-    if (current() == topic)
-        return;
-    if (!visits_.empty())
-        visits_.resize(position_ + 1);
+    if (current() == topic) return;
+    if (!visits_.empty()) visits_.resize(position_ + 1);
     visits_.push_back(topic);
-    if (visits_.size() > kMaxHelpHistory)
-        visits_.erase(visits_.begin());
+    if (visits_.size() > kMaxHelpHistory) visits_.erase(visits_.begin());
     position_ = visits_.size() - 1;
 }
 
@@ -20,21 +17,18 @@ void TopicHistory::clear()
 
 std::optional<TopicNumber> TopicHistory::current() const
 {
-    if (visits_.empty())
-        return std::nullopt;
+    if (visits_.empty()) return std::nullopt;
     return visits_[position_];
 }
 
 std::optional<TopicNumber> TopicHistory::back()
 {
-    if (canGoBack())
-        --position_;
+    if (canGoBack()) --position_;
     return current();
 }
 
 std::optional<TopicNumber> TopicHistory::forward()
 {
-    if (canGoForward())
-        ++position_;
+    if (canGoForward()) ++position_;
     return current();
 }

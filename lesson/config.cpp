@@ -20,8 +20,7 @@ std::uint32_t readLittleEndian(std::string_view bytes, std::size_t at)
 Config::Config(std::string path) : path_(std::move(path))
 {
     std::string bytes;
-    if (!readFilePrefix(path_, kConfigRecordBytes, bytes) || !fromBytes(bytes))
-        setDefaults();
+    if (!readFilePrefix(path_, kConfigRecordBytes, bytes) || !fromBytes(bytes)) setDefaults();
 }
 
 Config::~Config()

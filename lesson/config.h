@@ -10,7 +10,7 @@ inline constexpr const char* kSettingsFileName = "DODADIZE.CFG";
 inline constexpr std::size_t kConfigRecordBytes = 23;
 inline constexpr std::size_t kThresholdCount = 5;
 inline constexpr std::array<std::uint32_t, kThresholdCount> kDefaultThresholds = {90, 80, 66, 50,
-                                                                                   20};
+                                                                                  20};
 
 // The settings the program keeps between runs: the three comparison options and the lowest
 // percentages for grades 1 to 5. The file image is the record itself, 23 bytes without gaps:

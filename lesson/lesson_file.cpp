@@ -62,8 +62,7 @@ public:
         for (;;) {
             if (chunk_.empty()) {
                 chunk_ = source_.nextChunk();
-                if (chunk_.empty())
-                    return consumed;
+                if (chunk_.empty()) return consumed;
             }
             const void* zero = std::memchr(chunk_.data(), 0, chunk_.size());
             const std::size_t len =
@@ -94,15 +93,12 @@ LessonReadResult readFrom(ByteSource& source, EntryChain& chain, LessonReadListe
     if (magicBytes != kLessonMagic.size() + 1 || first != kLessonMagic)
         return LessonReadResult::WrongFormat;
 
-    if (listener)
-        listener->beforePairs();
+    if (listener) listener->beforePairs();
     while (reader.readField(first) > 0 && reader.readField(second) > 0) {
         strWort* entry = chain.append(first, second);
-        if (listener)
-            listener->pairRead(*entry);
+        if (listener) listener->pairRead(*entry);
     }
-    if (listener)
-        listener->afterPairs();
+    if (listener) listener->afterPairs();
     return LessonReadResult::Read;
 }
 
@@ -112,9 +108,8 @@ LessonReadResult readLessonFile(const std::string& path, EntryChain& chain,
                                 LessonReadListener* listener)
 {
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
-                                                          &std::fclose);
-    if (!file)
-        return LessonReadResult::NotOpened;
+                                                         &std::fclose);
+    if (!file) return LessonReadResult::NotOpened;
     FileSource source(file.get());
     return readFrom(source, chain, listener);
 }

@@ -26,8 +26,7 @@ fs::path resolveTarget(const std::string& path)
     fs::path target(path);
     if (fs::is_symlink(fs::symlink_status(target, ec))) {
         fs::path resolved = fs::weakly_canonical(target, ec);
-        if (!ec)
-            return resolved;
+        if (!ec) return resolved;
     }
     return target;
 }
@@ -40,8 +39,7 @@ bool writeAll(int fd, std::string_view bytes)
     while (left > 0) {
         ssize_t n = ::write(fd, p, left);
         if (n < 0) {
-            if (errno == EINTR)
-                continue;
+            if (errno == EINTR) continue;
             return false;
         }
         p += n;
@@ -63,15 +61,13 @@ int createLockedTemporary(const fs::path& folder, const std::string& name, std::
     for (int attempt = 0; attempt < 5; ++attempt) {
         path = (folder.empty() ? fs::path(".") : folder) / ("." + name + ".XXXXXX");
         const int fd = ::mkstemp(path.data());
-        if (fd < 0)
-            return -1;
+        if (fd < 0) return -1;
         int locked = 0;
         while ((locked = ::flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
         }
         // Where the file system has no locks, no other writer can lock the file either, and
         // so none removes it.
-        if (locked != 0)
-            return fd;
+        if (locked != 0) return fd;
         // Between mkstemp and flock another writer may take the file for abandoned and
         // remove it; then the name no longer leads to this file, and a new one is made.
         struct stat own {};
@@ -104,8 +100,7 @@ void removeAbandonedTemporaries(const fs::path& folder, const std::string& name)
             continue;
         const std::string path = it->path().string();
         const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0)
-            continue;
+        if (fd < 0) continue;
         // Locked means a writer is alive; a name that leads elsewhere by now is left alone.
         struct stat locked {};
         struct stat named {};
@@ -132,15 +127,15 @@ void syncFolder(const fs::path& folder)
 #ifndef _WIN32
 bool replaceFileContents(const std::string& path, std::string_view bytes)
 {
-    if (path.empty())
-        return false;
+    if (path.empty()) return false;
     const fs::path target = resolveTarget(path);
 
     struct stat old {};
     const bool exists = ::stat(target.c_str(), &old) == 0;
     mode_t mode = 0;
     if (exists) {
-        if (!S_ISREG(old.st_mode) || (old.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0)
+        if (!S_ISREG(old.st_mode) || (old.st_mode & 0222) == 0 ||
+            ::access(target.c_str(), W_OK) != 0)
             return false;
         mode = old.st_mode & 07777;
     } else {
@@ -153,19 +148,15 @@ bool replaceFileContents(const std::string& path, std::string_view bytes)
     const std::string name = target.filename().string();
     std::string temporary;
     const int fd = createLockedTemporary(folder, name, temporary);
-    if (fd < 0)
-        return false;
+    if (fd < 0) return false;
 
     // The file stays open, and so locked, until it has its new name. fsync reports the write
     // errors a later close could.
     bool ok = writeAll(fd, bytes) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
-    if (ok)
-        ok = ::rename(temporary.c_str(), target.c_str()) == 0;
-    if (!ok)
-        ::unlink(temporary.c_str());
+    if (ok) ok = ::rename(temporary.c_str(), target.c_str()) == 0;
+    if (!ok) ::unlink(temporary.c_str());
     ::close(fd);
-    if (!ok)
-        return false;
+    if (!ok) return false;
     syncFolder(folder);
     removeAbandonedTemporaries(folder, name);
     return true;
@@ -173,8 +164,7 @@ bool replaceFileContents(const std::string& path, std::string_view bytes)
 #else
 bool replaceFileContents(const std::string& path, std::string_view bytes)
 {
-    if (path.empty())
-        return false;
+    if (path.empty()) return false;
     const fs::path target = resolveTarget(path);
     std::error_code ec;
     if (fs::exists(target, ec) &&
@@ -184,8 +174,7 @@ bool replaceFileContents(const std::string& path, std::string_view bytes)
     temp += ".tmp~";
     {
         std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out)
-            return false;
+        if (!out) return false;
         out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         out.flush();
         if (!out) {
@@ -207,8 +196,7 @@ bool readFilePrefix(const std::string& path, std::size_t maxBytes, std::string& 
 {
     out.clear();
     std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (f == nullptr)
-        return false;
+    if (f == nullptr) return false;
     out.resize(maxBytes);
     const std::size_t got = std::fread(out.data(), 1, maxBytes, f);
     const bool failed = std::ferror(f) != 0;

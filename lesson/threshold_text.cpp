@@ -24,8 +24,7 @@ std::string thresholdNumberText(std::uint32_t value)
 ThresholdField clampThresholdField(std::string_view fieldText)
 {
     std::uint32_t value = thresholdTextToNumber(fieldText.substr(0, kThresholdTextChars));
-    if (value > kThresholdLimit)
-        value = kThresholdLimit;
+    if (value > kThresholdLimit) value = kThresholdLimit;
     return {value, thresholdNumberText(value)};
 }
 

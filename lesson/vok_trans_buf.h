@@ -42,15 +42,13 @@ public:
     ListTransferData list2Data;
 
     // Copies text into a zero-ended buffer, cutting it to the buffer's capacity.
-    template <std::size_t N>
-    static void setText(std::array<char, N>& buffer, std::string_view text)
+    template <std::size_t N> static void setText(std::array<char, N>& buffer, std::string_view text)
     {
         const std::size_t n = std::min(text.size(), N - 1);
         text.copy(buffer.data(), n);
         buffer[n] = '\0';
     }
-    template <std::size_t N>
-    static std::string_view text(const std::array<char, N>& buffer)
+    template <std::size_t N> static std::string_view text(const std::array<char, N>& buffer)
     {
         return {buffer.data(), std::char_traits<char>::length(buffer.data())};
     }

@@ -49,8 +49,7 @@ void putU16(QByteArray& out, std::uint16_t v)
 QByteArray readFile(const QString& path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
+    if (!file.open(QIODevice::ReadOnly)) return {};
     return file.readAll();
 }
 
@@ -83,8 +82,7 @@ DecodedBitmap16 decodeBitmap16(const QByteArray& data)
         compression != kNoCompression || width <= 0 || width > kMaxSide || height == 0 ||
         height < -kMaxSide || height > kMaxSide)
         return {};
-    if (tableEntries == 0 || tableEntries > kTableEntries)
-        tableEntries = kTableEntries;
+    if (tableEntries == 0 || tableEntries > kTableEntries) tableEntries = kTableEntries;
 
     const qsizetype tableAt = kFileHeaderBytes + qsizetype{headerBytes};
     const int rows = std::abs(height);
@@ -96,13 +94,13 @@ DecodedBitmap16 decodeBitmap16(const QByteArray& data)
     QList<QRgb> table(kTableEntries, qRgb(0, 0, 0));
     for (std::uint32_t i = 0; i < tableEntries; ++i) {
         const std::uint32_t quad = readU32(data, tableAt + 4 * qsizetype{i}); // blue, green, red
-        table[static_cast<qsizetype>(i)] = qRgb((quad >> 16) & 0xFF, (quad >> 8) & 0xFF, quad & 0xFF);
+        table[static_cast<qsizetype>(i)] =
+            qRgb((quad >> 16) & 0xFF, (quad >> 8) & 0xFF, quad & 0xFF);
     }
 
     DecodedBitmap16 result;
     result.image = QImage(width, rows, QImage::Format_Indexed8);
-    if (result.image.isNull())
-        return {};
+    if (result.image.isNull()) return {};
     result.image.setColorTable(table);
     const bool bottomUp = height > 0;
     const auto* pixels = reinterpret_cast<const unsigned char*>(data.constData()) + pixelOffset;
@@ -141,8 +139,7 @@ QImage loadBitmap16(const QString& path)
 QImage loadBitmap16Mapped(const QString& path, const Colors3D& colors)
 {
     DecodedBitmap16 decoded = decodeBitmap16(readFile(path));
-    if (!decoded.image.isNull())
-        map3DColors(decoded.image, decoded.firstStoredIndex, colors);
+    if (!decoded.image.isNull()) map3DColors(decoded.image, decoded.firstStoredIndex, colors);
     return decoded.image;
 }
 
@@ -159,8 +156,7 @@ QByteArray encodeBitmap16(const QImage& image)
         const uchar* src = image.constScanLine(height - 1 - row);
         auto* dst = reinterpret_cast<unsigned char*>(pixels.data()) + stride * row;
         for (int x = 0; x < width; ++x) {
-            if (src[x] >= kTableEntries)
-                return {};
+            if (src[x] >= kTableEntries) return {};
             dst[x / 2] |= (x % 2 == 0) ? src[x] << 4 : src[x];
         }
     }

@@ -88,8 +88,7 @@ int floodFillSurface(QImage& image, QPoint start, QRgb surface, QRgb fill)
     while (!seeds.empty()) {
         const Seed s = seeds.back();
         seeds.pop_back();
-        if (!grid.matches(s.x, s.y, surface))
-            continue;
+        if (!grid.matches(s.x, s.y, surface)) continue;
         int left = s.x, right = s.x;
         while (left > 0 && grid.matches(left - 1, s.y, surface))
             --left;
@@ -99,13 +98,11 @@ int floodFillSurface(QImage& image, QPoint start, QRgb surface, QRgb fill)
             grid.set(x, s.y);
         painted += right - left + 1;
         for (const int y : {s.y - 1, s.y + 1}) {
-            if (y < 0 || y >= height)
-                continue;
+            if (y < 0 || y >= height) continue;
             bool inRun = false;
             for (int x = left; x <= right; ++x) {
                 const bool match = grid.matches(x, y, surface);
-                if (match && !inRun)
-                    seeds.push_back({x, y});
+                if (match && !inRun) seeds.push_back({x, y});
                 inRun = match;
             }
         }

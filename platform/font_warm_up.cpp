@@ -26,6 +26,5 @@ FontConfigWarmUp::~FontConfigWarmUp()
 
 void FontConfigWarmUp::wait()
 {
-    if (thread_.joinable())
-        thread_.join();
+    if (thread_.joinable()) thread_.join();
 }

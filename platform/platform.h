@@ -28,8 +28,8 @@ public:
     // An empty result means the user cancelled. The save dialog asks before overwriting.
     struct FileDialogOptions {
         QString caption;
-        QString directory;   // start folder; empty: the working directory
-        QString fileName;    // preset name
+        QString directory; // start folder; empty: the working directory
+        QString fileName;  // preset name
         QString filter;
         QString defaultSuffix;
     };

@@ -109,8 +109,7 @@ int answerWithoutButton(Platform::Buttons buttons)
 // the focus would fall to the root window, and the owner's next click would only activate it.
 void reactivateOwner(QWidget* owner)
 {
-    if (owner != nullptr && owner->window()->isVisible())
-        owner->window()->activateWindow();
+    if (owner != nullptr && owner->window()->isVisible()) owner->window()->activateWindow();
 }
 
 QString runFileDialog(QWidget* owner, const Platform::FileDialogOptions& options,
@@ -147,8 +146,7 @@ std::unique_ptr<Platform> createQtPlatform()
 
 QtPlatform::QtPlatform(QString helpViewer, QString soundModule)
     : helpViewer_(std::move(helpViewer)), soundModule_(std::move(soundModule))
-{
-}
+{}
 
 QtPlatform::~QtPlatform()
 {
@@ -235,10 +233,8 @@ QUrl QtPlatform::soundSource(const QString& fileName)
 
 SoundPlayer* QtPlatform::loadSoundPlayer()
 {
-    if (soundObject_)
-        return sound_;
-    if (soundModuleTried_)
-        return nullptr;
+    if (soundObject_) return sound_;
+    if (soundModuleTried_) return nullptr;
     soundModuleTried_ = true;
     QStringList candidates;
     if (!soundModule_.isEmpty()) {
@@ -246,13 +242,14 @@ SoundPlayer* QtPlatform::loadSoundPlayer()
     } else {
         const QString dir = QCoreApplication::applicationDirPath();
         candidates << dir + QLatin1Char('/') + QLatin1String(kSoundModuleName)
-                   << dir + QStringLiteral("/../lib/kaz-trainer/") + QLatin1String(kSoundModuleName);
+                   << dir + QStringLiteral("/../lib/kaz-trainer/") +
+                          QLatin1String(kSoundModuleName);
     }
     for (const QString& file : candidates) {
         QLibrary module(file);
-        const auto create = reinterpret_cast<CreateSoundPlayer>(module.resolve(kCreateSoundPlayerSymbol));
-        if (create == nullptr)
-            continue;
+        const auto create =
+            reinterpret_cast<CreateSoundPlayer>(module.resolve(kCreateSoundPlayerSymbol));
+        if (create == nullptr) continue;
         sound_ = create(QCoreApplication::instance());
         soundObject_ = dynamic_cast<QObject*>(sound_);
         return soundObject_ ? sound_ : nullptr;

@@ -97,13 +97,16 @@ TEST_P(EmptyingAField, AsksBeforeDeleting)
     EXPECT_TRUE(dia->unsaved()) << "stays set even when the deletion was declined";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, EmptyingAField,
-    ::testing::Values(DeleteCase{"yes_deletes_and_shows_the_next", Platform::IdYes,
-                                 {{"a", "1"}, {"c", "3"}}, "c"},
-                      DeleteCase{"no_restores_the_stored_terms", Platform::IdNo,
-                                 {{"a", "1"}, {"b", "2"}, {"c", "3"}}, "b"}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, EmptyingAField,
+                         ::testing::Values(DeleteCase{"yes_deletes_and_shows_the_next",
+                                                      Platform::IdYes,
+                                                      {{"a", "1"}, {"c", "3"}},
+                                                      "c"},
+                                           DeleteCase{"no_restores_the_stored_terms",
+                                                      Platform::IdNo,
+                                                      {{"a", "1"}, {"b", "2"}, {"c", "3"}},
+                                                      "b"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(DialogTest, ChangeIsAskedEvenForTheSameText)
 {
@@ -173,8 +176,8 @@ TEST_F(DialogTest, ThresholdFieldsAreTakenOverWhenApplied)
         const char* shown;
         std::uint32_t stored;
     };
-    const Typed typed[] = {{0, "150", "100", 100}, {1, "-5", "100", 100}, {2, "x", "0", 0},
-                           {3, "45", "45", 45}};
+    const Typed typed[] = {
+        {0, "150", "100", 100}, {1, "-5", "100", 100}, {2, "x", "0", 0}, {3, "45", "45", 45}};
     for (const Typed& t : typed) {
         QLineEdit* f = dia->thresholdField(t.index);
         f->setFocus();
@@ -245,7 +248,10 @@ struct LoadErrorCase {
     const char* name;
     bool exists;
     const char* message; // %1: the file name in capitals
-    friend std::ostream& operator<<(std::ostream& os, const LoadErrorCase& c) { return os << c.name; }
+    friend std::ostream& operator<<(std::ostream& os, const LoadErrorCase& c)
+    {
+        return os << c.name;
+    }
 };
 
 class LoadErrors : public DialogTest, public ::testing::WithParamInterface<LoadErrorCase> {};
@@ -326,7 +332,10 @@ TEST_F(DialogTest, ClosingRunsTheLessonDownOneEntryAtATime)
 struct FailedSaveCase {
     const char* name;
     bool dialogCancelled;
-    friend std::ostream& operator<<(std::ostream& os, const FailedSaveCase& c) { return os << c.name; }
+    friend std::ostream& operator<<(std::ostream& os, const FailedSaveCase& c)
+    {
+        return os << c.name;
+    }
 };
 
 class FailedSaveWhileClosing : public DialogTest,
@@ -344,7 +353,8 @@ TEST_P(FailedSaveWhileClosing, KeepsTheLesson)
     EXPECT_TRUE(frame->isVisible());
     if (!GetParam().dialogCancelled) {
         ASSERT_EQ(platform.messages.size(), 2u);
-        EXPECT_EQ(platform.messages[1].text, QStringLiteral("Datei kann nicht geschrieben werden!"));
+        EXPECT_EQ(platform.messages[1].text,
+                  QStringLiteral("Datei kann nicht geschrieben werden!"));
         EXPECT_EQ(platform.messages[1].caption, QStringLiteral("Schreibfehler!"));
     }
     // No still discards.

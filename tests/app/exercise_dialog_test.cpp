@@ -16,8 +16,7 @@ std::vector<MSGWin*> messageWindows()
 {
     std::vector<MSGWin*> out;
     for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* m = dynamic_cast<MSGWin*>(w); m && m->isVisible())
-            out.push_back(m);
+        if (auto* m = dynamic_cast<MSGWin*>(w); m && m->isVisible()) out.push_back(m);
     return out;
 }
 
@@ -31,8 +30,7 @@ protected:
     // Starts an exercise; the lesson is saved or not as `save` says if it asks.
     void start(int queryButton)
     {
-        if (dia->unsaved())
-            platform.messageAnswers.push_back(Platform::IdNo);
+        if (dia->unsaved()) platform.messageAnswers.push_back(Platform::IdNo);
         dia->command(queryButton);
     }
     void answer(const QString& text)
@@ -198,7 +196,8 @@ TEST_F(ExerciseDialog, OptionsCannotBeSwitchedDuringAnExercise)
     const std::size_t before = platform.messages.size();
     QTest::mouseClick(dia->button(IdIgnoreCase), Qt::LeftButton);
     ASSERT_EQ(platform.messages.size(), before + 1);
-    EXPECT_EQ(platform.messages.back().text, QStringLiteral("Umschalten im Übungsmodus nicht zulässig!"));
+    EXPECT_EQ(platform.messages.back().text,
+              QStringLiteral("Umschalten im Übungsmodus nicht zulässig!"));
     EXPECT_EQ(platform.messages.back().caption, QStringLiteral("Übungsmodus"));
     EXPECT_EQ(platform.messages.back().icon, Platform::Icon::Information);
     EXPECT_FALSE(dia->button(IdIgnoreCase)->On());

@@ -139,16 +139,15 @@ TEST_P(LessonListRows, FindsTheEntrysOwnRow)
     EXPECT_EQ(m.rowOfEntry(c.first, c.second), c.row);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, LessonListRows,
-    ::testing::Values(RowCase{"unique_first_term", "Baum", "tree", 3},
-                      // "bench" recurs further down, but not beside a "Bank".
-                      RowCase{"first_of_duplicates", "Bank", "bench", 1},
-                      RowCase{"second_of_duplicates", "Bank", "bank", 2},
-                      RowCase{"second_term_elsewhere_only", "Zug", "bench", 4},
-                      RowCase{"case_differs", "bank", "bank", -1},
-                      RowCase{"unknown", "Haus", "house", -1}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, LessonListRows,
+                         ::testing::Values(RowCase{"unique_first_term", "Baum", "tree", 3},
+                                           // "bench" recurs further down, but not beside a "Bank".
+                                           RowCase{"first_of_duplicates", "Bank", "bench", 1},
+                                           RowCase{"second_of_duplicates", "Bank", "bank", 2},
+                                           RowCase{"second_term_elsewhere_only", "Zug", "bench", 4},
+                                           RowCase{"case_differs", "bank", "bank", -1},
+                                           RowCase{"unknown", "Haus", "house", -1}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(LessonListModel, RemovalTakesTheLargerOfTheFirstMatches)
 {

@@ -75,8 +75,9 @@ TEST_F(DialogTest, ThresholdFieldsAndOptionsStartFromTheSettingsFile)
 TEST_F(DialogTest, TopLeftButtonAndStatusFollowTheLesson)
 {
     auto topLeft = [this] {
-        return QString("%1%2%3").arg(visible(IdLoad) ? "load " : "", visible(IdNewLesson) ? "new " : "",
-                                    visible(IdAbort) ? "abort" : "");
+        return QString("%1%2%3").arg(visible(IdLoad) ? "load " : "",
+                                     visible(IdNewLesson) ? "new " : "",
+                                     visible(IdAbort) ? "abort" : "");
     };
     EXPECT_EQ(topLeft(), "load ");
     EXPECT_FALSE(visible(IdNormalQuery));
@@ -145,14 +146,20 @@ TEST_P(Paging, CyclesThroughTheNewEntryPosition)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, Paging,
-    ::testing::Values(PageCase{"empty_forward", 0, {Qt::Key_Down, Qt::Key_Down}, ""},
-                      PageCase{"empty_back", 0, {Qt::Key_Up}, ""},
-                      PageCase{"forward_to_first", 3, {Qt::Key_Down}, "w0"},
-                      PageCase{"forward_past_last", 3, {Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Down}, ""},
-                      PageCase{"forward_around", 3, {Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Down}, "w0"},
-                      PageCase{"back_to_last", 3, {Qt::Key_Up}, "w2"},
-                      PageCase{"back_past_first", 3, {Qt::Key_Up, Qt::Key_Up, Qt::Key_Up, Qt::Key_Up}, ""},
-                      PageCase{"back_around", 3, {Qt::Key_Up, Qt::Key_Up, Qt::Key_Up, Qt::Key_Up, Qt::Key_Up}, "w2"}),
+    ::testing::Values(
+        PageCase{"empty_forward", 0, {Qt::Key_Down, Qt::Key_Down}, ""},
+        PageCase{"empty_back", 0, {Qt::Key_Up}, ""},
+        PageCase{"forward_to_first", 3, {Qt::Key_Down}, "w0"},
+        PageCase{
+            "forward_past_last", 3, {Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Down}, ""},
+        PageCase{"forward_around",
+                 3,
+                 {Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Down},
+                 "w0"},
+        PageCase{"back_to_last", 3, {Qt::Key_Up}, "w2"},
+        PageCase{"back_past_first", 3, {Qt::Key_Up, Qt::Key_Up, Qt::Key_Up, Qt::Key_Up}, ""},
+        PageCase{
+            "back_around", 3, {Qt::Key_Up, Qt::Key_Up, Qt::Key_Up, Qt::Key_Up, Qt::Key_Up}, "w2"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(DialogTest, PageButtonsPageLikeTheArrowKeys)
@@ -211,7 +218,8 @@ TEST_F(DialogTest, StatusLineAndTermFieldsShowColouredTextOnBlack)
                 text += c == p.text;
                 black += c == QColor(Qt::black);
             }
-        EXPECT_GT(black, image.width() * image.height() / 3) << p.widget->objectName().toStdString();
+        EXPECT_GT(black, image.width() * image.height() / 3)
+            << p.widget->objectName().toStdString();
         EXPECT_GT(text, 20) << p.widget->objectName().toStdString();
     }
 }
@@ -220,7 +228,8 @@ TEST_F(DialogTest, EveryControlHasItsTooltipButTheStatusLineAndLists)
 {
     ToolTips* tips = dia->toolTips();
     EXPECT_EQ(tips->toolCount(), 21);
-    EXPECT_EQ(tips->text(dia->button(IdSave)), QStringLiteral("Geänderte Begriffe in Datei schreiben"));
+    EXPECT_EQ(tips->text(dia->button(IdSave)),
+              QStringLiteral("Geänderte Begriffe in Datei schreiben"));
     EXPECT_EQ(tips->text(dia->thresholdField(0)), QStringLiteral("Ab diesem %-Satz Note 1"));
     EXPECT_EQ(tips->text(dia->thresholdField(4)), QStringLiteral("Ab diesem %-Satz Note 5"));
     EXPECT_EQ(tips->text(field(IdTerm2)), QStringLiteral("2. Begriff"));

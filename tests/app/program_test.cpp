@@ -26,8 +26,7 @@ protected:
         QTimer::singleShot(0, [&] {
             MainFrame* frame = nullptr;
             for (QWidget* w : QApplication::topLevelWidgets())
-                if (auto* f = qobject_cast<MainFrame*>(w))
-                    frame = f;
+                if (auto* f = qobject_cast<MainFrame*>(w)) frame = f;
             EXPECT_NE(frame, nullptr);
             if (frame == nullptr) {
                 QApplication::exit(1);
@@ -35,7 +34,8 @@ protected:
             }
             // A lesson argument is read once the window is up.
             if (!args.isEmpty())
-                (void)QTest::qWaitFor([&] { return frame->dialog()->chain().entryCount > 0; }, 2000);
+                (void)QTest::qWaitFor([&] { return frame->dialog()->chain().entryCount > 0; },
+                                      2000);
             whileRunning(frame);
             frame->close();
         });

@@ -16,7 +16,7 @@
 
 namespace {
 
-constexpr QPoint kDisc(9, 9);       // in the save button's disc
+constexpr QPoint kDisc(9, 9);        // in the save button's disc
 constexpr QPoint kIndicator(15, 15); // in the option buttons' indicator square
 
 class RecordingButton : public myBMPButton {
@@ -49,7 +49,8 @@ protected:
     }
     RecordingButton* optionButton(const QString& label = QStringLiteral("ab = AB"))
     {
-        auto* b = new RecordingButton(&parent, 5037, 5036, 123, {.toggles = true, .samplePoint = {15, 15}, .label = label});
+        auto* b = new RecordingButton(&parent, 5037, 5036, 123,
+                                      {.toggles = true, .samplePoint = {15, 15}, .label = label});
         b->move(50, 50);
         b->show();
         return b;
@@ -200,7 +201,7 @@ TEST_F(BmpButtonTest, TogglePressFlipsOnceShowingTheOldFaceWhileHeld)
     QTest::mousePress(option, Qt::LeftButton, {}, QPoint(40, 20));
     EXPECT_TRUE(option->On());
     EXPECT_EQ(shownPixel(*option, kIndicator), kDarkRed); // the old state's face
-    option->repaint(); // a repaint while held flips nothing
+    option->repaint();                                    // a repaint while held flips nothing
     option->grab();
     EXPECT_TRUE(option->On());
     QTest::mouseRelease(option, Qt::LeftButton, {}, QPoint(40, 20));
@@ -373,7 +374,8 @@ TEST_F(BmpButtonTest, LabelIsBurntIntoBothFacesAfterSampling)
             const QRgb off = option->FaceImage(myBMPButton::OffFaceIndex).pixel(x, y);
             changed += (off & RGB_MASK) != (plain.pixel(x, y) & RGB_MASK);
             black += toRgb(off) == kBlack;
-            ASSERT_EQ(off, option->FaceImage(myBMPButton::OnFaceIndex).pixel(x, y)) << x << "," << y;
+            ASSERT_EQ(off, option->FaceImage(myBMPButton::OnFaceIndex).pixel(x, y))
+                << x << "," << y;
         }
     }
     EXPECT_GT(black, 20);

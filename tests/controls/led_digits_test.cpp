@@ -35,8 +35,7 @@ INSTANTIATE_TEST_SUITE_P(
     Rows, CounterFaces,
     testing::Values(CounterRow{"eight_digits_1234", 1234, 8, "00001234"},
                     CounterRow{"nine_digit_value_on_eight", 123456789, 8, "23456789"},
-                    CounterRow{"one_digit_6", 6, 1, "6"},
-                    CounterRow{"one_digit_10", 10, 1, "0"},
+                    CounterRow{"one_digit_6", 6, 1, "6"}, CounterRow{"one_digit_10", 10, 1, "0"},
                     CounterRow{"zero_on_three", 0, 3, "000"},
                     CounterRow{"twelve_requested_gives_ten", 42, 12, "0000000042"},
                     CounterRow{"negative_shows_magnitude", -42, 3, "042"},
@@ -80,13 +79,14 @@ TEST_P(UtcClockTime, BreaksDownWithoutTimeZone)
     EXPECT_EQ(utcClockTime(GetParam().seconds), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, UtcClockTime,
-    testing::Values(UtcRow{"elapsed_3725_seconds", 3725, {1, 2, 5}},
-                    UtcRow{"elapsed_25_hours_wraps", 25 * 3600, {1, 0, 0}},
-                    UtcRow{"calendar_time", 1733493900, {14, 5, 0}},
-                    UtcRow{"before_1970", -1, {23, 59, 59}}),
-    [](const testing::TestParamInfo<UtcRow>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Rows, UtcClockTime,
+                         testing::Values(UtcRow{"elapsed_3725_seconds", 3725, {1, 2, 5}},
+                                         UtcRow{"elapsed_25_hours_wraps", 25 * 3600, {1, 0, 0}},
+                                         UtcRow{"calendar_time", 1733493900, {14, 5, 0}},
+                                         UtcRow{"before_1970", -1, {23, 59, 59}}),
+                         [](const testing::TestParamInfo<UtcRow>& info) {
+                             return info.param.name;
+                         });
 
 TEST(LedDigitCount, KeepsToOneToTen)
 {

@@ -23,7 +23,12 @@ public:
     {
         std::string s;
         for (const Rgb c : colours_)
-            s += c == kLedOff ? 'o' : c == kGreen ? 'g' : c == kYellow ? 'y' : c == kRed ? 'r' : c == kBlack ? 'k' : '?';
+            s += c == kLedOff   ? 'o'
+                 : c == kGreen  ? 'g'
+                 : c == kYellow ? 'y'
+                 : c == kRed    ? 'r'
+                 : c == kBlack  ? 'k'
+                                : '?';
         return s;
     }
 
@@ -128,7 +133,8 @@ INSTANTIATE_TEST_SUITE_P(
                     SegmentRow{"item_equal_to_count_is_empty", 27, 10, 10, {0, 0}},
                     SegmentRow{"item_beyond_count_is_empty", 27, 40, 10, {0, 0}},
                     SegmentRow{"more_items_than_cells", 8, 3, 20, {0, 0}},
-                    SegmentRow{"large_numbers_do_not_wrap", 27, 4000000000u, 4000000001u, {26, 27}}),
+                    SegmentRow{
+                        "large_numbers_do_not_wrap", 27, 4000000000u, 4000000001u, {26, 27}}),
     [](const testing::TestParamInfo<SegmentRow>& info) { return info.param.name; });
 
 struct RatioRow {
@@ -151,7 +157,8 @@ INSTANTIATE_TEST_SUITE_P(
     Rows, RatioCellsRows,
     testing::Values(RatioRow{"eight_cells_3_to_2", 8, 3, 2, "ggggrrrr"},
                     RatioRow{"eight_cells_no_answers", 8, 0, 0, "ggggrrrr"},
-                    RatioRow{"twentyseven_cells_no_answers", 27, 0, 0, "gggggggggggggrrrrrrrrrrrrrr"},
+                    RatioRow{"twentyseven_cells_no_answers", 27, 0, 0,
+                             "gggggggggggggrrrrrrrrrrrrrr"},
                     RatioRow{"all_right", 8, 5, 0, "gggggggg"},
                     RatioRow{"all_wrong", 8, 0, 5, "rrrrrrrr"},
                     RatioRow{"large_counts_do_not_wrap", 8, 4000000000u, 4000000000u, "ggggrrrr"}),

@@ -58,11 +58,12 @@ TEST_F(LedLineTest, FrameIsBlackOutsideAndSunkenInside)
     const struct {
         QPoint at;
         Rgb colour;
-    } probes[] = {{{0, 0}, kBlack},         {{w - 1, h - 1}, kBlack}, {{5, h - 1}, kBlack},
-                  {{1, 1}, kWhite},         {{5, 1}, kWhite},         {{1, h - 2}, kWhite},
-                  {{w - 2, 1}, kGrey},      {{w - 2, 5}, kGrey},      {{5, h - 2}, kGrey}};
+    } probes[] = {{{0, 0}, kBlack},    {{w - 1, h - 1}, kBlack}, {{5, h - 1}, kBlack},
+                  {{1, 1}, kWhite},    {{5, 1}, kWhite},         {{1, h - 2}, kWhite},
+                  {{w - 2, 1}, kGrey}, {{w - 2, 5}, kGrey},      {{5, h - 2}, kGrey}};
     for (const auto& probe : probes)
-        EXPECT_EQ(toRgb(image.pixel(probe.at)), probe.colour) << probe.at.x() << "," << probe.at.y();
+        EXPECT_EQ(toRgb(image.pixel(probe.at)), probe.colour)
+            << probe.at.x() << "," << probe.at.y();
 }
 
 TEST_F(LedLineTest, SetCellRecoloursTheBodyAndPaintsThatCellAtOnce)
@@ -132,7 +133,8 @@ TEST_F(LedLineTest, RunningLightRunsOnItsTimerAndStopsDark)
     line.StartRunning();
     line.StartRunning();
     EXPECT_TRUE(line.IsRunning());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return line.CellColour(7) == kRed; }, 5000)); // ends flash red
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return line.CellColour(7) == kRed; }, 5000)); // ends flash red
     line.StopRunning();
     EXPECT_FALSE(line.IsRunning());
     for (unsigned i = 0; i < 8; ++i)

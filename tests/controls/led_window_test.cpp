@@ -67,16 +67,25 @@ TEST_F(LedWindowTest, FrameAndDigitsArePainted)
         QPoint at;
         Rgb colour;
     } probes[] = {
-        {{5, 0}, kWhite},  {{0, 5}, kWhite}, {{r, 0}, kWhite}, {{0, b}, kBlack},
-        {{5, b}, kBlack},  {{r, 5}, kBlack}, {{r, b}, kBlack},
+        {{5, 0}, kWhite},
+        {{0, 5}, kWhite},
+        {{r, 0}, kWhite},
+        {{0, b}, kBlack},
+        {{5, b}, kBlack},
+        {{r, 5}, kBlack},
+        {{r, b}, kBlack},
         // "1" on the left: its right segments lit, its top segment a dotted dark red
-        {{1 + 10, 1 + 5}, kRed}, {{1 + 4, 1 + 1}, kBlack}, {{1 + 5, 1 + 1}, kDarkRed},
+        {{1 + 10, 1 + 5}, kRed},
+        {{1 + 4, 1 + 1}, kBlack},
+        {{1 + 5, 1 + 1}, kDarkRed},
         // "8" on the right: every segment lit
-        {{14 + 5, 1 + 1}, kRed}, {{14 + 5, 1 + 11}, kRed},
+        {{14 + 5, 1 + 1}, kRed},
+        {{14 + 5, 1 + 11}, kRed},
     };
     const QImage image = counter.grab().toImage();
     for (const auto& probe : probes)
-        EXPECT_EQ(toRgb(image.pixel(probe.at)), probe.colour) << probe.at.x() << "," << probe.at.y();
+        EXPECT_EQ(toRgb(image.pixel(probe.at)), probe.colour)
+            << probe.at.x() << "," << probe.at.y();
 }
 
 TEST_F(LedWindowTest, WallClockShowsUtcUntilItsFirstTickThenLocalTime)

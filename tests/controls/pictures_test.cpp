@@ -18,13 +18,13 @@ struct FaceRow {
 
 // Every bitmap, its size in px: the button faces fit their buttons (dialog units at 8 x 17).
 const FaceRow kFaces[] = {
-    {5000, {29, 30}},  {5001, {29, 30}},  {5002, {29, 30}},  {5003, {29, 30}},  {5004, {109, 35}},
-    {5005, {109, 35}}, {5006, {109, 35}}, {5007, {109, 35}}, {5008, {35, 35}},  {5009, {35, 35}},
-    {5010, {90, 39}},  {5011, {90, 39}},  {5012, {90, 39}},  {5013, {90, 39}},  {5014, {90, 39}},
-    {5015, {90, 39}},  {5016, {90, 39}},  {5017, {90, 39}},  {5018, {13, 23}},  {5019, {13, 23}},
-    {5020, {13, 23}},  {5021, {13, 23}},  {5022, {13, 23}},  {5023, {13, 23}},  {5024, {13, 23}},
-    {5025, {13, 23}},  {5026, {13, 23}},  {5027, {13, 23}},  {5028, {13, 23}},  {5033, {10, 9}},
-    {5034, {35, 35}},  {5035, {35, 35}},  {5036, {90, 39}},  {5037, {90, 39}},  {5038, {35, 35}},
+    {5000, {29, 30}},  {5001, {29, 30}},  {5002, {29, 30}},  {5003, {29, 30}}, {5004, {109, 35}},
+    {5005, {109, 35}}, {5006, {109, 35}}, {5007, {109, 35}}, {5008, {35, 35}}, {5009, {35, 35}},
+    {5010, {90, 39}},  {5011, {90, 39}},  {5012, {90, 39}},  {5013, {90, 39}}, {5014, {90, 39}},
+    {5015, {90, 39}},  {5016, {90, 39}},  {5017, {90, 39}},  {5018, {13, 23}}, {5019, {13, 23}},
+    {5020, {13, 23}},  {5021, {13, 23}},  {5022, {13, 23}},  {5023, {13, 23}}, {5024, {13, 23}},
+    {5025, {13, 23}},  {5026, {13, 23}},  {5027, {13, 23}},  {5028, {13, 23}}, {5033, {10, 9}},
+    {5034, {35, 35}},  {5035, {35, 35}},  {5036, {90, 39}},  {5037, {90, 39}}, {5038, {35, 35}},
     {5039, {35, 35}},
 };
 
@@ -47,8 +47,7 @@ TEST(Pictures, MappedFacesTakeTheFaceColourOnlyAroundThemselves)
 {
     const Rgb face = toRgb(Colors3D::system().face);
     for (const FaceRow& row : kFaces) {
-        if (row.id >= 5018 && row.id <= 5028)
-            continue; // the digits are loaded unchanged
+        if (row.id >= 5018 && row.id <= 5028) continue; // the digits are loaded unchanged
         const QImage plain = loadBitmapResource(row.id, false);
         const QImage mapped = loadBitmapResource(row.id, true);
         EXPECT_EQ(toRgb(plain.pixel(0, plain.height() - 1)), kLightGrey) << row.id;
@@ -64,9 +63,9 @@ TEST(Pictures, SamplePointsHoldTheBlinkingColours)
         QPoint at;
         Rgb colour;
     } probes[] = {
-        {5009, {9, 9}, kRed},       {5008, {9, 9}, kGreen},     {5037, {15, 15}, kDarkRed},
-        {5036, {15, 15}, kGreen},   {5037, {9, 9}, kDarkRed},   {5037, {16, 16}, kDarkRed},
-        {5037, {8, 12}, kGrey},     {5037, {12, 8}, kGrey},     {5036, {17, 12}, kWhite},
+        {5009, {9, 9}, kRed},     {5008, {9, 9}, kGreen},   {5037, {15, 15}, kDarkRed},
+        {5036, {15, 15}, kGreen}, {5037, {9, 9}, kDarkRed}, {5037, {16, 16}, kDarkRed},
+        {5037, {8, 12}, kGrey},   {5037, {12, 8}, kGrey},   {5036, {17, 12}, kWhite},
         {5036, {12, 17}, kWhite},
     };
     for (const auto& p : probes)
@@ -82,17 +81,22 @@ TEST(Pictures, BlinkingRegionsTouchNoPixelOfTheirFlashColour)
         int id;
         QPoint at;
         Rgb flash;
-    } regions[] = {{5009, {9, 9}, kDarkRed}, {5008, {9, 9}, kDarkGreen},
-                   {5037, {15, 15}, kRed},   {5036, {15, 15}, kDarkGreen}};
+    } regions[] = {{5009, {9, 9}, kDarkRed},
+                   {5008, {9, 9}, kDarkGreen},
+                   {5037, {15, 15}, kRed},
+                   {5036, {15, 15}, kDarkGreen}};
     for (const auto& r : regions) {
         const QImage original = loadBitmapResource(r.id, true);
         QImage face = original;
         const QRgb base = original.pixel(r.at);
-        const QRgb flash = qRgb(static_cast<int>(redOf(r.flash)), static_cast<int>(greenOf(r.flash)),
-                                static_cast<int>(blueOf(r.flash)));
+        const QRgb flash =
+            qRgb(static_cast<int>(redOf(r.flash)), static_cast<int>(greenOf(r.flash)),
+                 static_cast<int>(blueOf(r.flash)));
         const int there = floodFillSurface(face, r.at, base, flash);
         EXPECT_EQ(floodFillSurface(face, r.at, flash, base), there) << r.id;
-        EXPECT_EQ(face.convertToFormat(QImage::Format_RGB32), original.convertToFormat(QImage::Format_RGB32)) << r.id;
+        EXPECT_EQ(face.convertToFormat(QImage::Format_RGB32),
+                  original.convertToFormat(QImage::Format_RGB32))
+            << r.id;
     }
 }
 

@@ -30,9 +30,10 @@ inline Rgb drawnPixel(QWidget& widget, QPoint at)
 inline Rgb shownPixel(QWidget& widget, QPoint at)
 {
     const QPoint inWindow = widget.mapTo(widget.window(), at);
-    const QImage image = widget.screen()
-                             ->grabWindow(widget.window()->winId(), inWindow.x(), inWindow.y(), 1, 1)
-                             .toImage();
+    const QImage image =
+        widget.screen()
+            ->grabWindow(widget.window()->winId(), inWindow.x(), inWindow.y(), 1, 1)
+            .toImage();
     return toRgb(image.pixel(0, 0));
 }
 
@@ -40,18 +41,17 @@ inline Rgb shownPixel(QWidget& widget, QPoint at)
 inline bool screenShowsWidget(QWidget& widget)
 {
     const QPoint at = widget.mapTo(widget.window(), QPoint(0, 0));
-    const QImage shown = widget.screen()
-                             ->grabWindow(widget.window()->winId(), at.x(), at.y(), widget.width(),
-                                          widget.height())
-                             .toImage()
-                             .convertToFormat(QImage::Format_RGB32);
+    const QImage shown =
+        widget.screen()
+            ->grabWindow(widget.window()->winId(), at.x(), at.y(), widget.width(), widget.height())
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
     return shown == widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
 // Waits until the screen shows the widget and no paint of it is pending any more (a repaint of
 // one pixel paints just that pixel). Widgets record their paints in `painted`, which is cleared.
-template <class RecordingWidget>
-bool settle(RecordingWidget& widget)
+template <class RecordingWidget> bool settle(RecordingWidget& widget)
 {
     const QRect probe(0, 0, 1, 1);
     const bool settled = QTest::qWaitFor([&] {

@@ -84,12 +84,10 @@ Engraving engraving(const QImage& image, QPoint along)
     Engraving e;
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x) {
-            if (toRgb(image.pixel(x, y)) != kBlack)
-                continue;
+            if (toRgb(image.pixel(x, y)) != kBlack) continue;
             ++e.black;
             const QPoint next = QPoint(x, y) + along;
-            if (image.valid(next) && toRgb(image.pixel(next)) == kLightGrey)
-                ++e.shadowed;
+            if (image.valid(next) && toRgb(image.pixel(next)) == kLightGrey) ++e.shadowed;
         }
     }
     return e;
@@ -111,7 +109,8 @@ TEST_F(Text3DTest, UprightTextReadsDownwardsWithTheCopyFurtherAlong)
 {
     QFont vertical = logFont(QStringLiteral("Arial"), 12, 6);
     vertical.setStyleStrategy(QFont::NoAntialias);
-    const my3DText label(&parent, 620, 345, kCaption, vertical, {.vertical = true, .transparent = true});
+    const my3DText label(&parent, 620, 345, kCaption, vertical,
+                         {.vertical = true, .transparent = true});
     const QImage image = parent.grab(label.geometry()).toImage();
     const Engraving e = engraving(image, QPoint(0, 1));
     EXPECT_GT(e.black, 30);

@@ -242,8 +242,7 @@ KillStats killDuringSaves(const fs::path& target, const std::string& oldBytes,
     EXPECT_EQ(readBytes(target), newBytes);
     std::vector<std::string> others;
     for (const auto& e : fs::directory_iterator(target.parent_path()))
-        if (e.path() != target)
-            others.push_back(e.path().filename().string());
+        if (e.path() != target) others.push_back(e.path().filename().string());
     EXPECT_TRUE(others.empty()) << others.size() << " files beside the target, e.g. "
                                 << (others.empty() ? "" : others.front());
 

@@ -21,7 +21,7 @@ public:
     std::int64_t now = 0;
     std::uint32_t seed = 0;
     std::size_t seededAfter = 0; // how many calls came before the seed was asked for
-    std::deque<bool> answers; // Yes/No answers in turn; Yes when none is queued
+    std::deque<bool> answers;    // Yes/No answers in turn; Yes when none is queued
     std::string lastQuestion;
 
     // The calls that begin with `prefix`, in order.

@@ -31,7 +31,8 @@ TEST_P(HelpParse, AcceptsOrNamesTheLine)
         EXPECT_NE(result.error.find(c.errorPart), std::string::npos) << result.error;
         return;
     }
-    ASSERT_TRUE(result.document.has_value()) << result.error << " (line " << result.errorLine << ")";
+    ASSERT_TRUE(result.document.has_value())
+        << result.error << " (line " << result.errorLine << ")";
     std::vector<TopicNumber> numbers;
     for (const HelpTopic& t : result.document->topics)
         numbers.push_back(t.number);
@@ -46,7 +47,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         ParseCase{"one_topic", kHead + "@topic 7 Sieben\n<p>x</p>\n", {7}},
         ParseCase{"crlf_and_byte_order_mark",
-                  "\xEF\xBB\xBFKAZ-HILFE 1\r\n@topic 1 A\r\nbody\r\n@topic 2 B\r\n", {1, 2}},
+                  "\xEF\xBB\xBFKAZ-HILFE 1\r\n@topic 1 A\r\nbody\r\n@topic 2 B\r\n",
+                  {1, 2}},
         ParseCase{"no_final_line_break", kHead + "@topic 3 C\n<p>x</p>", {3}},
         ParseCase{"header_with_comments_title_and_contents",
                   kHead + "# comment\n\n@title Hilfe\n@contents 2\n@topic 1 A\nx\n@topic 2 B\ny\n",
@@ -56,23 +58,27 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"empty_file", "", {}, 1, "erste Zeile"},
         ParseCase{"wrong_magic", "KAZ-HELP 1\n@topic 1 A\n", {}, 1, "KAZ-HILFE 1"},
         ParseCase{"other_version", "KAZ-HILFE 2\n@topic 1 A\n", {}, 1, "Version"},
-        ParseCase{"text_before_first_topic", kHead + "<p>lose</p>\n@topic 1 A\n", {}, 2,
+        ParseCase{"text_before_first_topic",
+                  kHead + "<p>lose</p>\n@topic 1 A\n",
+                  {},
+                  2,
                   "vor dem ersten Thema"},
         ParseCase{"no_topic_at_all", kHead + "@title Leer\n", {}, 0, "kein einziges Thema"},
         ParseCase{"duplicate_topic", kHead + "@topic 5 A\nx\n@topic 5 B\n", {}, 4, "Zeile 2"},
         ParseCase{"topic_number_not_a_number", kHead + "@topic x1 A\n", {}, 2, "x1"},
-        ParseCase{"topic_number_too_large", kHead + "@topic 4294967296 A\n", {}, 2,
-                  "4294967296"},
+        ParseCase{"topic_number_too_large", kHead + "@topic 4294967296 A\n", {}, 2, "4294967296"},
         ParseCase{"topic_without_title", kHead + "@topic 5\n", {}, 2, "Titel"},
-        ParseCase{"misspelt_directive_in_body", kHead + "@topic 1 A\nx\n@topik 2 B\n", {}, 4,
-                  "@topik"},
-        ParseCase{"contents_names_missing_topic", kHead + "@contents 9\n@topic 1 A\n", {}, 2,
-                  "9"},
-        ParseCase{"contents_without_number", kHead + "@contents\n@topic 1 A\n", {}, 2,
-                  "@contents"},
-        ParseCase{"title_after_first_topic", kHead + "@topic 1 A\n@title Spät\n", {}, 3,
-                  "@title"},
-        ParseCase{"invalid_utf8_byte", kHead + "@topic 1 A\nGr\xFC\xDF" "e\n", {}, 3, "UTF-8"},
+        ParseCase{
+            "misspelt_directive_in_body", kHead + "@topic 1 A\nx\n@topik 2 B\n", {}, 4, "@topik"},
+        ParseCase{"contents_names_missing_topic", kHead + "@contents 9\n@topic 1 A\n", {}, 2, "9"},
+        ParseCase{"contents_without_number", kHead + "@contents\n@topic 1 A\n", {}, 2, "@contents"},
+        ParseCase{"title_after_first_topic", kHead + "@topic 1 A\n@title Spät\n", {}, 3, "@title"},
+        ParseCase{"invalid_utf8_byte",
+                  kHead + "@topic 1 A\nGr\xFC\xDF"
+                          "e\n",
+                  {},
+                  3,
+                  "UTF-8"},
         ParseCase{"utf8_surrogate", kHead + "@topic 1 A\n\xED\xA0\x80\n", {}, 3, "UTF-8"},
         ParseCase{"truncated_utf8_at_end", kHead + "@topic 1 A\n\xE2\x82", {}, 3, "UTF-8"}),
     [](const auto& info) { return std::string(info.param.name); });

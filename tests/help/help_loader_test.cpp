@@ -60,8 +60,7 @@ TEST_F(HelpFileSearch, TriesWorkingFolderThenProgramFolderThenShare)
         fs::create_directories(dirs[1]);
         const bool present[] = {c.inWork, c.inBin, c.inShare};
         for (int i = 0; i < 3; ++i) {
-            if (present[i])
-                writeFile(dirs[i] / "DODADIZE.HLP", kGoodHelp);
+            if (present[i]) writeFile(dirs[i] / "DODADIZE.HLP", kGoodHelp);
         }
         const auto found = locateHelpFile("DODADIZE.HLP", dirs[0], dirs[1]);
         if (c.expected < 0) {

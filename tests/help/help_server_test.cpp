@@ -52,9 +52,12 @@ const HelpRequest kForceFile{HelpAction::ForceFile, 0, {}};
 
 TEST(HelpServerName, DependsOnUserAndFileOnly)
 {
-    const QString a = helpServerName(QStringLiteral("/home/x/DODADIZE.HLP"), QStringLiteral("anna1000"));
-    EXPECT_EQ(a, helpServerName(QStringLiteral("/home/x/DODADIZE.HLP"), QStringLiteral("anna1000")));
-    EXPECT_NE(a, helpServerName(QStringLiteral("/home/y/DODADIZE.HLP"), QStringLiteral("anna1000")));
+    const QString a =
+        helpServerName(QStringLiteral("/home/x/DODADIZE.HLP"), QStringLiteral("anna1000"));
+    EXPECT_EQ(a,
+              helpServerName(QStringLiteral("/home/x/DODADIZE.HLP"), QStringLiteral("anna1000")));
+    EXPECT_NE(a,
+              helpServerName(QStringLiteral("/home/y/DODADIZE.HLP"), QStringLiteral("anna1000")));
     EXPECT_NE(a, helpServerName(QStringLiteral("/home/x/DODADIZE.HLP"), QStringLiteral("ben1001")));
     const QString odd = helpServerName(QStringLiteral("/ü/ä b.HLP"), QStringLiteral("ä/../x y"));
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^[A-Za-z0-9-]+$")).match(odd).hasMatch())
@@ -127,8 +130,7 @@ TEST(HelpForward, GarbageIsAnsweredWithErrorAndNotActedOn)
     Worker client([&] {
         QLocalSocket socket;
         socket.connectToServer(name);
-        if (!socket.waitForConnected(kTimeoutMs))
-            return;
+        if (!socket.waitForConnected(kTimeoutMs)) return;
         socket.write("KAZ-HELP/1 open 3\n");
         socket.waitForBytesWritten(kTimeoutMs);
         while (!reply.contains('\n') && socket.waitForReadyRead(kTimeoutMs))
@@ -147,8 +149,7 @@ public:
         server_.listen(name);
         QObject::connect(&server_, &QLocalServer::newConnection, &server_, [this, hangUp] {
             while (QLocalSocket* socket = server_.nextPendingConnection()) {
-                if (hangUp)
-                    socket->abort();
+                if (hangUp) socket->abort();
             }
         });
     }
@@ -185,8 +186,7 @@ bool leaveStaleSocket(const QString& path)
     const QByteArray bytes = QFile::encodeName(path);
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
-    if (static_cast<std::size_t>(bytes.size()) >= sizeof(address.sun_path))
-        return false;
+    if (static_cast<std::size_t>(bytes.size()) >= sizeof(address.sun_path)) return false;
     std::copy(bytes.begin(), bytes.end(), address.sun_path);
     const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
     const bool bound = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0;

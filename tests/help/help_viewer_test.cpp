@@ -140,8 +140,7 @@ TEST_F(Viewer, MissingFileShowsAMessageAndRecoversOnTheNextRequest)
     fs::remove(tmp_.path() / "DODADIZE.HLP");
     start(HelpAction::Context, 20);
     EXPECT_EQ(viewer_.loaded().status, LoadedHelp::Status::NotFound);
-    EXPECT_NE(text().find("Hilfedatei „DODADIZE.HLP“ nicht gefunden"), std::string::npos)
-        << text();
+    EXPECT_NE(text().find("Hilfedatei „DODADIZE.HLP“ nicht gefunden"), std::string::npos) << text();
     EXPECT_FALSE(viewer_.currentTopic().has_value());
     EXPECT_FALSE(viewer_.topicList()->isVisibleTo(&viewer_));
     EXPECT_FALSE(viewer_.contentsAction()->isEnabled());

@@ -22,8 +22,7 @@ class SampleLesson : public ::testing::TestWithParam<SampleCase> {};
 bool holds(const EntryChain& chain, const std::string& first, const std::string& second)
 {
     for (const strWort* e = chain.firstEntry; e != nullptr; e = e->next) {
-        if (e->term1 == first && e->term2 == second)
-            return true;
+        if (e->term1 == first && e->term2 == second) return true;
     }
     return false;
 }
@@ -36,15 +35,12 @@ std::string untidyPart(const std::string& term)
     const std::string marks = ",.;?!:";
     for (std::size_t i = 0; i < term.size(); ++i) {
         const auto c = static_cast<unsigned char>(term[i]);
-        if (c >= 1 && c < 32)
-            return "control character";
+        if (c >= 1 && c < 32) return "control character";
         if (c == ' ' && (i == 0 || i + 1 == term.size() || term[i + 1] == ' '))
             return "blank at an end or doubled";
         if (marks.find(term[i]) != std::string::npos) {
-            if (i > 0 && term[i - 1] == ' ')
-                return "blank before a mark";
-            if (i + 1 < term.size() && term[i + 1] != ' ')
-                return "no blank after a mark";
+            if (i > 0 && term[i - 1] == ' ') return "blank before a mark";
+            if (i + 1 < term.size() && term[i + 1] != ' ') return "no blank after a mark";
         }
     }
     return {};
@@ -70,7 +66,8 @@ TEST_P(SampleLesson, ReadsWithItsEntriesWithinTheFieldSize)
 INSTANTIATE_TEST_SUITE_P(Samples, SampleLesson,
                          ::testing::Values(SampleCase{"ENGLISCH.LSN", 159, "der Fu\xDF", "foot"},
                                            SampleCase{"FRANZOES.LSN", 151, "die Schwester",
-                                                      "la s\x9C" "ur"},
+                                                      "la s\x9C"
+                                                      "ur"},
                                            SampleCase{"LATEIN.LSN", 144, "der K\xF6nig",
                                                       "rex, regis m"}),
                          [](const auto& info) {

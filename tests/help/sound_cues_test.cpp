@@ -44,8 +44,7 @@ std::optional<Pcm> readPcmMono16(const QByteArray& bytes)
         const QByteArray id = bytes.mid(at, 4);
         const qsizetype size = le32(bytes, at + 4);
         const qsizetype body = at + 8;
-        if (body + size > bytes.size())
-            return std::nullopt;
+        if (body + size > bytes.size()) return std::nullopt;
         if (id == "fmt ") {
             if (size < 16 || le16(bytes, body) != 1 || le16(bytes, body + 2) != 1 ||
                 le16(bytes, body + 14) != 16)

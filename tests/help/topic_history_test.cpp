@@ -21,11 +21,20 @@ void run(TopicHistory& history, const char* steps)
     std::string step;
     while (in >> step) {
         switch (step[0]) {
-        case 'v': history.visit(static_cast<TopicNumber>(std::stoul(step.substr(1)))); break;
-        case 'b': history.back(); break;
-        case 'f': history.forward(); break;
-        case 'c': history.clear(); break;
-        default: FAIL() << "bad step " << step;
+        case 'v':
+            history.visit(static_cast<TopicNumber>(std::stoul(step.substr(1))));
+            break;
+        case 'b':
+            history.back();
+            break;
+        case 'f':
+            history.forward();
+            break;
+        case 'c':
+            history.clear();
+            break;
+        default:
+            FAIL() << "bad step " << step;
         }
     }
 }

@@ -76,9 +76,9 @@ TEST(EntryChain, EmptyTermsAndRepeatedPairsAreStored)
 // Which entry becomes current after a deletion, whatever was current before.
 struct DeleteCase {
     const char* name;
-    int count;          // entries 0..count-1 named "0", "1", ...
-    int deleted;        // index of the deleted entry
-    int currentBefore;  // -1: none
+    int count;                // entries 0..count-1 named "0", "1", ...
+    int deleted;              // index of the deleted entry
+    int currentBefore;        // -1: none
     const char* currentAfter; // first term, or nullptr for none
     Terms remaining;
     friend std::ostream& operator<<(std::ostream& os, const DeleteCase& c) { return os << c.name; }
@@ -105,12 +105,11 @@ TEST_P(EntryChainDelete, MovesCurrentEntryAndKeepsInvariants)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, EntryChainDelete,
-    ::testing::Values(
-        DeleteCase{"only_entry", 1, 0, 0, nullptr, {}},
-        DeleteCase{"last_of_three", 3, 2, -1, "1", {"0", "1"}},
-        DeleteCase{"first_of_three", 3, 0, 2, "1", {"1", "2"}},
-        DeleteCase{"middle_while_other_current", 3, 1, 0, "2", {"0", "2"}},
-        DeleteCase{"middle_while_none_current", 4, 2, -1, "3", {"0", "1", "3"}}),
+    ::testing::Values(DeleteCase{"only_entry", 1, 0, 0, nullptr, {}},
+                      DeleteCase{"last_of_three", 3, 2, -1, "1", {"0", "1"}},
+                      DeleteCase{"first_of_three", 3, 0, 2, "1", {"1", "2"}},
+                      DeleteCase{"middle_while_other_current", 3, 1, 0, "2", {"0", "2"}},
+                      DeleteCase{"middle_while_none_current", 4, 2, -1, "3", {"0", "1", "3"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(EntryChain, DeletingFromTheEndEmptiesTheChain)

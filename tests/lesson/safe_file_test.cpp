@@ -70,8 +70,7 @@ TEST(SafeFile, ReadOnlyFileIsRefusedAndKept)
 
 TEST(SafeFile, ReadOnlyFolderFailsAndKeepsTheOldFile)
 {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "a privileged user may write into any folder";
+    if (::geteuid() == 0) GTEST_SKIP() << "a privileged user may write into any folder";
     TempDir dir;
     const std::string path = dir.file("a.lsn");
     ASSERT_TRUE(replaceFileContents(path, "precious"));

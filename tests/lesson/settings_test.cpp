@@ -72,8 +72,13 @@ const std::string kCustom =
 INSTANTIATE_TEST_SUITE_P(
     Cases, SettingsRead,
     ::testing::Values(
-        FileCase{"exact_record", kCustom, 1, 0, 7, {100, 75, 0, static_cast<std::uint32_t>(-99), 999}},
-        FileCase{"longer_file_uses_first_23_bytes", kCustom + "junk", 1, 0, 7,
+        FileCase{
+            "exact_record", kCustom, 1, 0, 7, {100, 75, 0, static_cast<std::uint32_t>(-99), 999}},
+        FileCase{"longer_file_uses_first_23_bytes",
+                 kCustom + "junk",
+                 1,
+                 0,
+                 7,
                  {100, 75, 0, static_cast<std::uint32_t>(-99), 999}},
         FileCase{"22_bytes_give_defaults", kCustom.substr(0, 22), 0, 0, 0, {90, 80, 66, 50, 20}},
         FileCase{"empty_file_gives_defaults", "", 0, 0, 0, {90, 80, 66, 50, 20}},
@@ -81,7 +86,10 @@ INSTANTIATE_TEST_SUITE_P(
         FileCase{"thresholds_outside_field_become_100",
                  "\x00\x01\x00\xE8\x03\x00\x00\x9C\xFF\xFF\xFF\xFF\xFF\xFF\xFF\x00\x00\x01\x00"
                  "\x65\x00\x00\x00"s,
-                 0, 1, 0, {100, 100, static_cast<std::uint32_t>(-1), 100, 101}}),
+                 0,
+                 1,
+                 0,
+                 {100, 100, static_cast<std::uint32_t>(-1), 100, 101}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Settings, ToggledOptionsAndThresholdsSurviveARestart)
@@ -118,8 +126,7 @@ class ThresholdNumber : public ::testing::TestWithParam<NumberCase> {};
 
 TEST_P(ThresholdNumber, ConvertsLikeTheDecimalRule)
 {
-    EXPECT_EQ(static_cast<std::int32_t>(thresholdTextToNumber(GetParam().text)),
-              GetParam().value);
+    EXPECT_EQ(static_cast<std::int32_t>(thresholdTextToNumber(GetParam().text)), GetParam().value);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -151,10 +158,11 @@ TEST_P(ThresholdField, ClampsAsTheFieldIsTakenOver)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ThresholdField,
-    ::testing::Values(FieldCase{"in_range", "75", 75, "75"}, FieldCase{"hundred", "100", 100, "100"},
+    ::testing::Values(FieldCase{"in_range", "75", 75, "75"},
+                      FieldCase{"hundred", "100", 100, "100"},
                       FieldCase{"above_hundred", "150", 100, "100"},
-                      FieldCase{"negative", "-5", 100, "100"},
-                      FieldCase{"letter", "x", 0, "0"}, FieldCase{"nothing", "", 0, "0"},
+                      FieldCase{"negative", "-5", 100, "100"}, FieldCase{"letter", "x", 0, "0"},
+                      FieldCase{"nothing", "", 0, "0"},
                       FieldCase{"only_first_three_characters", "1234", 100, "100"},
                       FieldCase{"leading_zeros", "007", 7, "7"}),
     [](const auto& info) { return std::string(info.param.name); });

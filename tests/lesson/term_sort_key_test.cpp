@@ -24,33 +24,50 @@ TEST_P(TermOrder, ComparesLikeAGermanDictionary)
     const std::string ka = termSortKey(c.a);
     const std::string kb = termSortKey(c.b);
     switch (c.order) {
-    case Order::Before: EXPECT_LT(ka, kb); break;
-    case Order::Same: EXPECT_EQ(ka, kb); break;
-    case Order::After: EXPECT_GT(ka, kb); break;
+    case Order::Before:
+        EXPECT_LT(ka, kb);
+        break;
+    case Order::Same:
+        EXPECT_EQ(ka, kb);
+        break;
+    case Order::After:
+        EXPECT_GT(ka, kb);
+        break;
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, TermOrder,
-    ::testing::Values(
-        OrderCase{"alphabet", "Apfel", "Birne", Order::Before},
-        OrderCase{"case_is_ignored", "bank", "Bank", Order::Same},
-        OrderCase{"case_ignored_inside", "McDonald", "Mcdonald", Order::Same},
-        OrderCase{"umlaut_beside_base_letter", "\xC4hre", "Ahrf", Order::Before},
-        OrderCase{"umlaut_after_plain_letter", "Ahre", "\xC4hre", Order::Before},
-        OrderCase{"umlaut_before_next_letter", "\xC4hre", "Apfel", Order::Before},
-        OrderCase{"sharp_s_is_ss", "Stra\xDF" "e", "Strasse", Order::After},
-        OrderCase{"sharp_s_before_st", "Stra\xDF" "e", "Strat", Order::Before},
-        OrderCase{"prefix_first", "Haus", "Hausaufgabe", Order::Before},
-        OrderCase{"blank_before_letters", "Haus tier", "Hausarzt", Order::Before},
-        OrderCase{"digits_before_letters", "2 Tage", "Abend", Order::Before},
-        OrderCase{"digits_in_order", "1", "9", Order::Before},
-        OrderCase{"punctuation_before_digits", "!", "0", Order::Before},
-        OrderCase{"accent_order_in_french", "\xE9" "t\xE9", "ete", Order::After},
-        OrderCase{"ligature_ae", "\xC6sop", "Aesop", Order::After},
-        OrderCase{"ligature_ae_before_af", "\xC6sop", "Af", Order::Before},
-        OrderCase{"caron_s", "\x8A" "koda", "Skoda", Order::After},
-        OrderCase{"empty_first", "", "a", Order::Before}),
+    ::testing::Values(OrderCase{"alphabet", "Apfel", "Birne", Order::Before},
+                      OrderCase{"case_is_ignored", "bank", "Bank", Order::Same},
+                      OrderCase{"case_ignored_inside", "McDonald", "Mcdonald", Order::Same},
+                      OrderCase{"umlaut_beside_base_letter", "\xC4hre", "Ahrf", Order::Before},
+                      OrderCase{"umlaut_after_plain_letter", "Ahre", "\xC4hre", Order::Before},
+                      OrderCase{"umlaut_before_next_letter", "\xC4hre", "Apfel", Order::Before},
+                      OrderCase{"sharp_s_is_ss",
+                                "Stra\xDF"
+                                "e",
+                                "Strasse", Order::After},
+                      OrderCase{"sharp_s_before_st",
+                                "Stra\xDF"
+                                "e",
+                                "Strat", Order::Before},
+                      OrderCase{"prefix_first", "Haus", "Hausaufgabe", Order::Before},
+                      OrderCase{"blank_before_letters", "Haus tier", "Hausarzt", Order::Before},
+                      OrderCase{"digits_before_letters", "2 Tage", "Abend", Order::Before},
+                      OrderCase{"digits_in_order", "1", "9", Order::Before},
+                      OrderCase{"punctuation_before_digits", "!", "0", Order::Before},
+                      OrderCase{"accent_order_in_french",
+                                "\xE9"
+                                "t\xE9",
+                                "ete", Order::After},
+                      OrderCase{"ligature_ae", "\xC6sop", "Aesop", Order::After},
+                      OrderCase{"ligature_ae_before_af", "\xC6sop", "Af", Order::Before},
+                      OrderCase{"caron_s",
+                                "\x8A"
+                                "koda",
+                                "Skoda", Order::After},
+                      OrderCase{"empty_first", "", "a", Order::Before}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(TermSortKey, HoldsNoZeroByteButTheLevelSeparator)

@@ -11,12 +11,11 @@
 
 namespace {
 
-const QList<QRgb> kTable = {qRgb(0, 0, 0),       qRgb(128, 0, 0),     qRgb(0, 128, 0),
-                            qRgb(128, 128, 0),   qRgb(0, 0, 128),     qRgb(128, 0, 128),
-                            qRgb(0, 128, 128),   qRgb(192, 192, 192), qRgb(128, 128, 128),
-                            qRgb(255, 0, 0),     qRgb(0, 255, 0),     qRgb(255, 255, 0),
-                            qRgb(0, 0, 255),     qRgb(223, 223, 223), qRgb(127, 128, 128),
-                            qRgb(255, 255, 255)};
+const QList<QRgb> kTable = {
+    qRgb(0, 0, 0),       qRgb(128, 0, 0),     qRgb(0, 128, 0),     qRgb(128, 128, 0),
+    qRgb(0, 0, 128),     qRgb(128, 0, 128),   qRgb(0, 128, 128),   qRgb(192, 192, 192),
+    qRgb(128, 128, 128), qRgb(255, 0, 0),     qRgb(0, 255, 0),     qRgb(255, 255, 0),
+    qRgb(0, 0, 255),     qRgb(223, 223, 223), qRgb(127, 128, 128), qRgb(255, 255, 255)};
 
 // An indexed picture whose pixel (x, y) has index (x + 3 y) mod 16.
 QImage pattern(int width, int height)
@@ -73,7 +72,7 @@ TEST(Bitmap16, ReadsTopDownFiles)
 
 struct RefusedRow {
     const char* name;
-    int at;             // byte to change; -1: cut the file to `value` bytes
+    int at; // byte to change; -1: cut the file to `value` bytes
     std::uint32_t value;
 };
 
@@ -95,13 +94,10 @@ TEST_P(Bitmap16Refuses, WhatIsNotAnUncompressed16ColourBitmap)
 INSTANTIATE_TEST_SUITE_P(
     Rows, Bitmap16Refuses,
     testing::Values(RefusedRow{"empty", -1, 0}, RefusedRow{"header_cut", -1, 40},
-                    RefusedRow{"pixels_cut", -1, 14 + 40 + 64 + 10},
-                    RefusedRow{"not_bm", 0, 0},
+                    RefusedRow{"pixels_cut", -1, 14 + 40 + 64 + 10}, RefusedRow{"not_bm", 0, 0},
                     RefusedRow{"eight_bits_per_pixel", 28, 8},
-                    RefusedRow{"run_length_encoded", 30, 2},
-                    RefusedRow{"zero_width", 18, 0},
-                    RefusedRow{"zero_height", 22, 0},
-                    RefusedRow{"core_header", 14, 12},
+                    RefusedRow{"run_length_encoded", 30, 2}, RefusedRow{"zero_width", 18, 0},
+                    RefusedRow{"zero_height", 22, 0}, RefusedRow{"core_header", 14, 12},
                     RefusedRow{"pixels_beyond_the_end", 10, 0x7FFFFFF0u},
                     RefusedRow{"huge_width", 18, 0x40000000u}),
     [](const testing::TestParamInfo<RefusedRow>& info) { return info.param.name; });
@@ -121,9 +117,9 @@ TEST(Bitmap16Mapping, ReplacesFirstPixelEntryAndExactGreysOnly)
     map3DColors(image, 11, colours); // the first stored pixel uses the yellow entry
     QList<QRgb> expected = kTable;
     expected[11] = colours.face;
-    expected[7] = colours.face;    // (192, 192, 192)
-    expected[8] = colours.shadow;  // (128, 128, 128)
-    expected[13] = colours.light;  // (223, 223, 223)
+    expected[7] = colours.face;              // (192, 192, 192)
+    expected[8] = colours.shadow;            // (128, 128, 128)
+    expected[13] = colours.light;            // (223, 223, 223)
     EXPECT_EQ(image.colorTable(), expected); // (127, 128, 128) and the rest stay
 }
 

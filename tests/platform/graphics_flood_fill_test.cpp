@@ -11,33 +11,37 @@ namespace {
 QRgb colourOf(char c)
 {
     switch (c) {
-    case 'b': return qRgb(0, 0, 255);
-    case 'r': return qRgb(255, 0, 0);
-    case 'k': return qRgb(0, 0, 0);
-    default: return qRgb(255, 255, 255); // 'w'
+    case 'b':
+        return qRgb(0, 0, 255);
+    case 'r':
+        return qRgb(255, 0, 0);
+    case 'k':
+        return qRgb(0, 0, 0);
+    default:
+        return qRgb(255, 255, 255); // 'w'
     }
 }
 
 char letterOf(QRgb c)
 {
     for (const char l : {'b', 'r', 'k', 'w'})
-        if ((c & RGB_MASK) == (colourOf(l) & RGB_MASK))
-            return l;
+        if ((c & RGB_MASK) == (colourOf(l) & RGB_MASK)) return l;
     return '?';
 }
 
 QImage picture(const std::vector<std::string>& rows, QImage::Format format)
 {
-    QImage image(static_cast<int>(rows[0].size()), static_cast<int>(rows.size()), QImage::Format_RGB32);
+    QImage image(static_cast<int>(rows[0].size()), static_cast<int>(rows.size()),
+                 QImage::Format_RGB32);
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
-            image.setPixel(x, y, colourOf(rows[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)]));
+            image.setPixel(
+                x, y, colourOf(rows[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)]));
     if (format == QImage::Format_Indexed8) {
         QList<QRgb> table; // the colours the picture uses, no more
         for (const std::string& row : rows)
             for (const char c : row)
-                if (!table.contains(colourOf(c)))
-                    table.append(colourOf(c));
+                if (!table.contains(colourOf(c))) table.append(colourOf(c));
         return image.convertToFormat(format, table);
     }
     return image.convertToFormat(format);
@@ -65,8 +69,12 @@ struct FillRow {
 };
 
 const FillRow kRows[] = {
-    {"fills_the_connected_region", {"wwkww", "wkbkw", "kbbbk", "wkbkw"}, {2, 2}, 'b',
-     {"wwkww", "wkrkw", "krrrk", "wkrkw"}, 5},
+    {"fills_the_connected_region",
+     {"wwkww", "wkbkw", "kbbbk", "wkbkw"},
+     {2, 2},
+     'b',
+     {"wwkww", "wkrkw", "krrrk", "wkrkw"},
+     5},
     {"diagonal_gaps_do_not_leak", {"bkb", "kbk", "bkb"}, {1, 1}, 'b', {"bkb", "krk", "bkb"}, 1},
     {"reaches_the_edges", {"bbb", "bkb", "bbb"}, {0, 0}, 'b', {"rrr", "rkr", "rrr"}, 8},
     {"u_shape_needs_two_passes", {"bkb", "bkb", "bbb"}, {0, 0}, 'b', {"rkr", "rkr", "rrr"}, 7},
@@ -81,7 +89,8 @@ TEST_P(FloodFill, PaintsTheSurfaceRegion)
 {
     const auto& [row, format] = GetParam();
     QImage image = picture(row.before, format);
-    EXPECT_EQ(floodFillSurface(image, row.start, colourOf(row.surface), colourOf('r')), row.painted);
+    EXPECT_EQ(floodFillSurface(image, row.start, colourOf(row.surface), colourOf('r')),
+              row.painted);
     EXPECT_EQ(rowsOf(image), row.after);
 }
 

@@ -61,9 +61,12 @@ public:
             return answer;
         }
         switch (buttons) {
-        case Buttons::Ok: return IdOk;
-        case Buttons::YesNo: return IdYes;
-        case Buttons::YesNoCancel: return IdCancel;
+        case Buttons::Ok:
+            return IdOk;
+        case Buttons::YesNo:
+            return IdYes;
+        case Buttons::YesNoCancel:
+            return IdCancel;
         }
         return IdCancel;
     }
@@ -99,8 +102,7 @@ public:
 private:
     static QString take(std::deque<QString>& q)
     {
-        if (q.empty())
-            return {};
+        if (q.empty()) return {};
         QString s = q.front();
         q.pop_front();
         return s;

@@ -14,8 +14,7 @@ public:
         for (;;) {
             path_ = std::filesystem::temp_directory_path() /
                     ("kaz-test-" + std::to_string(rd()) + std::to_string(rd()));
-            if (std::filesystem::create_directory(path_))
-                break;
+            if (std::filesystem::create_directory(path_)) break;
         }
     }
     ~TempDir()

@@ -45,9 +45,8 @@ const QRgb kBlue = qRgb(0, 0, 255);
 const QRgb kLight = qRgb(223, 223, 223);
 const QRgb kCyan = qRgb(0, 255, 255);
 const QRgb kWhite = qRgb(255, 255, 255);
-const QList<QRgb> kTable = {kBlack, kDarkRed, kDarkGreen, kOlive, kNavy,  kPurple,
-                            kTeal,  kFace,    kShadow,    kRed,   kGreen, kYellow,
-                            kBlue,  kLight,   kCyan,      kWhite};
+const QList<QRgb> kTable = {kBlack,  kDarkRed, kDarkGreen, kOlive,  kNavy, kPurple, kTeal, kFace,
+                            kShadow, kRed,     kGreen,     kYellow, kBlue, kLight,  kCyan, kWhite};
 
 bool failed = false;
 
@@ -73,7 +72,10 @@ void saveBitmap(const QImage& image, const QString& folder, int id)
         for (int x = 0; x < image.width(); ++x) {
             const qsizetype index = kTable.indexOf(image.pixel(x, y) | 0xFF000000u);
             if (index < 0) {
-                fail(QStringLiteral("bitmap %1: pixel (%2, %3) is not a table colour").arg(id).arg(x).arg(y));
+                fail(QStringLiteral("bitmap %1: pixel (%2, %3) is not a table colour")
+                         .arg(id)
+                         .arg(x)
+                         .arg(y));
                 return;
             }
             indexed.setPixel(x, y, static_cast<uint>(index));
@@ -88,8 +90,7 @@ void fillPixels(QImage& image, const QRect& r, QRgb colour)
 {
     for (int y = r.top(); y <= r.bottom(); ++y)
         for (int x = r.left(); x <= r.right(); ++x)
-            if (image.valid(x, y))
-                image.setPixel(x, y, colour);
+            if (image.valid(x, y)) image.setPixel(x, y, colour);
 }
 
 QFont pixelFont(int pixelSize, bool bold)
@@ -137,7 +138,8 @@ void drawBevel(QImage& image, bool pressed)
     fillPixels(image, QRect(1, 1, 1, h - 2), innerLight);
     fillPixels(image, QRect(1, h - 2, w - 2, 1), innerDark);
     fillPixels(image, QRect(w - 2, 1, 1, h - 2), innerDark);
-    for (const QPoint corner : {QPoint(0, 0), QPoint(w - 1, 0), QPoint(0, h - 1), QPoint(w - 1, h - 1)})
+    for (const QPoint corner :
+         {QPoint(0, 0), QPoint(w - 1, 0), QPoint(0, h - 1), QPoint(w - 1, h - 1)})
         image.setPixel(corner, kFace);
 }
 
@@ -166,8 +168,7 @@ QImage roundButton(bool pressed)
         for (int x = 0; x < 35; ++x) {
             const double dx = x - kRoundCentre, dy = y - kRoundCentre;
             const double d = std::hypot(dx, dy);
-            if (d > 17.4 || d <= 15.2)
-                continue;
+            if (d > 17.4 || d <= 15.2) continue;
             const bool upperLeft = (dx + dy) < 0;
             const bool lit = pressed ? !upperLeft : upperLeft;
             const bool outer = d > 16.3;
@@ -233,8 +234,8 @@ QImage resultsFace(bool pressed)
     fillPixels(image, QRect(QPoint(11, 22) + s, QSize(14, 1)), kBlack); // x axis
     QPainter p(&image);
     p.setPen(QPen(QColor(kRed), 2, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
-    p.drawPolyline(QPolygon({QPoint(13, 19) + s, QPoint(16, 13) + s, QPoint(19, 18) + s,
-                             QPoint(23, 12) + s}));
+    p.drawPolyline(
+        QPolygon({QPoint(13, 19) + s, QPoint(16, 13) + s, QPoint(19, 18) + s, QPoint(23, 12) + s}));
     return image;
 }
 
@@ -249,7 +250,8 @@ QImage wedgeFace(bool pointsLeft, bool pressed)
     const QRgb dark = pressed ? kDarkRed : kNavy;
     const int s = pressed ? 1 : 0;
     const int tipX = pointsLeft ? 3 : 24, baseX = pointsLeft ? 24 : 3;
-    const QPolygon wedge({QPoint(tipX + s, 14 + s), QPoint(baseX + s, 3 + s), QPoint(baseX + s, 25 + s)});
+    const QPolygon wedge(
+        {QPoint(tipX + s, 14 + s), QPoint(baseX + s, 3 + s), QPoint(baseX + s, 25 + s)});
     fillPolygon(image, wedge.translated(1, 1), kShadow, kShadow); // its shadow on the face
     fillPolygon(image, wedge, body, kBlack);
     QPainter p(&image);
@@ -267,9 +269,12 @@ QImage wedgeFace(bool pointsLeft, bool pressed)
 // A sheet of paper with a folded corner; the "new lesson" symbol.
 void drawSheet(QImage& image, QPoint at)
 {
-    fillPolygon(image, QPolygon({at, at + QPoint(11, 0), at + QPoint(15, 4), at + QPoint(15, 20), at + QPoint(0, 20)}),
+    fillPolygon(image,
+                QPolygon({at, at + QPoint(11, 0), at + QPoint(15, 4), at + QPoint(15, 20),
+                          at + QPoint(0, 20)}),
                 kWhite, kBlack);
-    fillPolygon(image, QPolygon({at + QPoint(11, 0), at + QPoint(11, 4), at + QPoint(15, 4)}), kLight, kBlack);
+    fillPolygon(image, QPolygon({at + QPoint(11, 0), at + QPoint(11, 4), at + QPoint(15, 4)}),
+                kLight, kBlack);
     for (int line = 0; line < 4; ++line)
         fillPixels(image, QRect(at + QPoint(3, 8 + 3 * line), QSize(9, 1)), kShadow);
     // a yellow star at the top left: something new
@@ -281,14 +286,19 @@ void drawSheet(QImage& image, QPoint at)
 // An open folder with a green arrow coming out of it; the "load lesson" symbol.
 void drawFolder(QImage& image, QPoint at)
 {
-    fillPolygon(image, QPolygon({at + QPoint(0, 3), at + QPoint(6, 3), at + QPoint(8, 5), at + QPoint(18, 5),
-                                 at + QPoint(18, 19), at + QPoint(0, 19)}),
+    fillPolygon(image,
+                QPolygon({at + QPoint(0, 3), at + QPoint(6, 3), at + QPoint(8, 5),
+                          at + QPoint(18, 5), at + QPoint(18, 19), at + QPoint(0, 19)}),
                 kOlive, kBlack);
-    fillPolygon(image, QPolygon({at + QPoint(3, 9), at + QPoint(22, 9), at + QPoint(18, 19), at + QPoint(0, 19)}),
-                kYellow, kBlack);
-    fillPolygon(image, QPolygon({at + QPoint(9, 10), at + QPoint(13, 10), at + QPoint(13, 4), at + QPoint(16, 4),
-                                 at + QPoint(11, -2), at + QPoint(6, 4), at + QPoint(9, 4)}),
-                kGreen, kBlack);
+    fillPolygon(
+        image,
+        QPolygon({at + QPoint(3, 9), at + QPoint(22, 9), at + QPoint(18, 19), at + QPoint(0, 19)}),
+        kYellow, kBlack);
+    fillPolygon(
+        image,
+        QPolygon({at + QPoint(9, 10), at + QPoint(13, 10), at + QPoint(13, 4), at + QPoint(16, 4),
+                  at + QPoint(11, -2), at + QPoint(6, 4), at + QPoint(9, 4)}),
+        kGreen, kBlack);
 }
 
 QImage lessonFace(bool load, bool pressed)
@@ -344,18 +354,26 @@ QImage exerciseFace(Exercise kind, bool pressed)
         break;
     case Exercise::Abort:
         // Green triangles tip to tip from above and below, red ones from the sides: crossed.
-        fillPolygon(image, QPolygon({middle + QPoint(-9, -11), middle + QPoint(9, -11), middle}), kGreen, kBlack);
-        fillPolygon(image, QPolygon({middle + QPoint(-9, 11), middle + QPoint(9, 11), middle}), kGreen, kBlack);
-        fillPolygon(image, QPolygon({middle + QPoint(-11, -9), middle + QPoint(-11, 9), middle}), kRed, kBlack);
-        fillPolygon(image, QPolygon({middle + QPoint(11, -9), middle + QPoint(11, 9), middle}), kRed, kBlack);
+        fillPolygon(image, QPolygon({middle + QPoint(-9, -11), middle + QPoint(9, -11), middle}),
+                    kGreen, kBlack);
+        fillPolygon(image, QPolygon({middle + QPoint(-9, 11), middle + QPoint(9, 11), middle}),
+                    kGreen, kBlack);
+        fillPolygon(image, QPolygon({middle + QPoint(-11, -9), middle + QPoint(-11, 9), middle}),
+                    kRed, kBlack);
+        fillPolygon(image, QPolygon({middle + QPoint(11, -9), middle + QPoint(11, 9), middle}),
+                    kRed, kBlack);
         break;
     }
     const QStringList note = [kind] {
         switch (kind) {
-        case Exercise::Normal: return QStringList{QStringLiteral("1"), QStringLiteral("2")};
-        case Exercise::Reversed: return QStringList{QStringLiteral("2"), QStringLiteral("1")};
-        case Exercise::Mixed: return QStringList{QStringLiteral("1"), QStringLiteral("2")};
-        case Exercise::Abort: return QStringList{QStringLiteral("Stop")};
+        case Exercise::Normal:
+            return QStringList{QStringLiteral("1"), QStringLiteral("2")};
+        case Exercise::Reversed:
+            return QStringList{QStringLiteral("2"), QStringLiteral("1")};
+        case Exercise::Mixed:
+            return QStringList{QStringLiteral("1"), QStringLiteral("2")};
+        case Exercise::Abort:
+            return QStringList{QStringLiteral("Stop")};
         }
         return QStringList{};
     }();
@@ -365,7 +383,8 @@ QImage exerciseFace(Exercise kind, bool pressed)
         // "from" above, "to" below, beside the symbol, and a question mark for the query
         drawCentredText(image, QRect(QPoint(50, 4) + s, QSize(12, 15)), {note[0]}, 11, kBlack);
         drawCentredText(image, QRect(QPoint(50, 20) + s, QSize(12, 15)), {note[1]}, 11, kBlack);
-        drawCentredText(image, QRect(QPoint(62, 4) + s, QSize(22, 31)), {QStringLiteral("?")}, 22, kNavy);
+        drawCentredText(image, QRect(QPoint(62, 4) + s, QSize(22, 31)), {QStringLiteral("?")}, 22,
+                        kNavy);
     }
     return image;
 }
@@ -386,21 +405,28 @@ QImage optionFace(bool on)
 std::vector<QRect> segmentRects(char segment)
 {
     switch (segment) {
-    case 'a': return {QRect(3, 1, 7, 1), QRect(4, 2, 5, 1)};
-    case 'b': return {QRect(10, 2, 1, 8), QRect(9, 3, 1, 6)};
-    case 'c': return {QRect(10, 12, 1, 8), QRect(9, 13, 1, 6)};
-    case 'd': return {QRect(3, 21, 7, 1), QRect(4, 20, 5, 1)};
-    case 'e': return {QRect(2, 12, 1, 8), QRect(3, 13, 1, 6)};
-    case 'f': return {QRect(2, 2, 1, 8), QRect(3, 3, 1, 6)};
-    case 'g': return {QRect(4, 10, 5, 1), QRect(3, 11, 7, 1)};
+    case 'a':
+        return {QRect(3, 1, 7, 1), QRect(4, 2, 5, 1)};
+    case 'b':
+        return {QRect(10, 2, 1, 8), QRect(9, 3, 1, 6)};
+    case 'c':
+        return {QRect(10, 12, 1, 8), QRect(9, 13, 1, 6)};
+    case 'd':
+        return {QRect(3, 21, 7, 1), QRect(4, 20, 5, 1)};
+    case 'e':
+        return {QRect(2, 12, 1, 8), QRect(3, 13, 1, 6)};
+    case 'f':
+        return {QRect(2, 2, 1, 8), QRect(3, 3, 1, 6)};
+    case 'g':
+        return {QRect(4, 10, 5, 1), QRect(3, 11, 7, 1)};
     }
     return {};
 }
 
 QImage digitFace(int digit)
 {
-    static const char* const kLit[] = {"abcdef", "bc", "abdeg", "abcdg", "bcfg",
-                                       "acdfg",  "acdefg", "abc", "abcdefg", "abcdfg"};
+    static const char* const kLit[] = {"abcdef", "bc",     "abdeg", "abcdg",   "bcfg",
+                                       "acdfg",  "acdefg", "abc",   "abcdefg", "abcdfg"};
     QImage image = canvas(13, 23, kBlack);
     const QString lit = digit < 10 ? QString::fromLatin1(kLit[digit]) : QString();
     for (const char segment : QByteArrayLiteral("abcdefg")) {
@@ -408,8 +434,7 @@ QImage digitFace(int digit)
         for (const QRect& r : segmentRects(segment)) {
             for (int y = r.top(); y <= r.bottom(); ++y)
                 for (int x = r.left(); x <= r.right(); ++x)
-                    if (on || (x + y) % 2 == 0)
-                        image.setPixel(x, y, on ? kRed : kDarkRed);
+                    if (on || (x + y) % 2 == 0) image.setPixel(x, y, on ? kRed : kDarkRed);
         }
     }
     if (digit == 10) { // the colon: two lit dots in the middle of the halves
@@ -439,11 +464,20 @@ QImage ledCell()
     for (int y = 0; y < 9; ++y) {
         for (int x = 0; x < 10; ++x) {
             switch (kRows[y][x]) {
-            case 'W': image.setPixel(x, y, kWhite); break;
-            case 'G': image.setPixel(x, y, kShadow); break;
-            case 'K': image.setPixel(x, y, kBlack); break;
-            case 'B': image.setPixel(x, y, kBlue); break;
-            default: break;
+            case 'W':
+                image.setPixel(x, y, kWhite);
+                break;
+            case 'G':
+                image.setPixel(x, y, kShadow);
+                break;
+            case 'K':
+                image.setPixel(x, y, kBlack);
+                break;
+            case 'B':
+                image.setPixel(x, y, kBlue);
+                break;
+            default:
+                break;
             }
         }
     }
@@ -525,11 +559,9 @@ void writeIcons(const QString& folder)
     for (const int size : sizes) {
         const QImage image = programIconImage(size);
         const QString path = QStringLiteral("%1/190-%2.png").arg(folder).arg(size);
-        if (!image.save(path, "PNG"))
-            fail(QStringLiteral("cannot write %1").arg(path));
+        if (!image.save(path, "PNG")) fail(QStringLiteral("cannot write %1").arg(path));
         QFile file(path);
-        if (file.open(QIODevice::ReadOnly))
-            pngs.push_back(file.readAll());
+        if (file.open(QIODevice::ReadOnly)) pngs.push_back(file.readAll());
     }
     QFile ico(folder + QStringLiteral("/190.ico"));
     if (!ico.open(QIODevice::WriteOnly) || ico.write(iconFile(pngs, sizes)) <= 0)
@@ -540,8 +572,7 @@ void writeIcons(const QString& folder)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     if (argc != 2) {
         std::fprintf(stderr, "usage: draw_pictures <resources folder>\n");

@@ -35,7 +35,8 @@ void type(QLineEdit* field, const QString& text)
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    const QString out = QDir(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".")).absolutePath();
+    const QString out =
+        QDir(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".")).absolutePath();
     QDir().mkpath(out);
     QTemporaryDir work;
     QDir::setCurrent(work.path());
@@ -48,8 +49,13 @@ int main(int argc, char* argv[])
     RudarudDia* dia = frame.dialog();
     save(&frame, out, QStringLiteral("empty-lesson.png"));
 
-    const char* pairs[][2] = {{"Haus", "house"}, {"Baum", "tree"}, {"\xC4pfel", "apples"},
-                              {"Stra\xDF" "e", "street"}, {"Schule", "school"}};
+    const char* pairs[][2] = {{"Haus", "house"},
+                              {"Baum", "tree"},
+                              {"\xC4pfel", "apples"},
+                              {"Stra\xDF"
+                               "e",
+                               "street"},
+                              {"Schule", "school"}};
     for (const auto& p : pairs) {
         type(dia->termField(IdTerm1), QString::fromLatin1(p[0]));
         QTest::keyClick(dia->termField(IdTerm1), Qt::Key_Return);
@@ -66,7 +72,8 @@ int main(int argc, char* argv[])
     dia->command(IdNormalQuery);
     auto answerCurrent = [dia](bool right) {
         const strWort* e = dia->chain().currentEntry;
-        type(dia->termField(IdTerm2), right ? QString::fromLatin1(e->term2.c_str()) : QStringLiteral("falsch"));
+        type(dia->termField(IdTerm2),
+             right ? QString::fromLatin1(e->term2.c_str()) : QStringLiteral("falsch"));
         QTest::keyClick(dia->termField(IdTerm2), Qt::Key_Return);
     };
     answerCurrent(true);
