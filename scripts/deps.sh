@@ -7,7 +7,7 @@ purpose=${1:-run}
 packages=(cmake g++ make pkg-config qt6-base-dev qt6-multimedia-dev qt6-translations-l10n
           libgl-dev libfontconfig-dev fonts-liberation)
 if [ "$purpose" = test ]; then
-    packages+=(googletest libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
+    packages+=(googletest libgtest-dev libgmock-dev libbenchmark-dev clang clang-format libclang-rt-14-dev
                shared-mime-info desktop-file-utils libxml2-utils
                xvfb xdotool x11-utils libx11-dev libxdamage-dev libxfixes3
                dbus-daemon dbus-bin at-spi2-core python3-gi gir1.2-atspi-2.0)
