@@ -106,7 +106,7 @@ void RudarudDia::removeListRows(const std::string& first, const std::string& sec
 
 strWort* RudarudDia::findEntry(const std::string& first, const std::string& second) const
 {
-    for (strWort* e = chain_.firstEntry; e != nullptr; e = e->next)
+    for (strWort* e = chain_.firstEntry(); e != nullptr; e = e->next)
         if (e->term1 == first && e->term2 == second) return e;
     return nullptr;
 }

@@ -68,9 +68,9 @@ bool RudarudDia::closeLesson()
         if (answer == Platform::IdYes && !saveLesson()) return false;
     }
 
-    const std::uint32_t steps = std::min(chain_.entryCount, kRunDownSteps);
+    const std::uint32_t steps = std::min(chain_.entryCount(), kRunDownSteps);
     for (std::uint32_t step = steps; step > 0; --step) {
-        const std::uint32_t count = (chain_.entryCount + step - 1) / step;
+        const std::uint32_t count = (chain_.entryCount() + step - 1) / step;
         entryLine_->StepBack(count);
         for (std::uint32_t i = 0; i < count; ++i)
             chain_.deleteLast();
@@ -89,7 +89,7 @@ bool RudarudDia::closeLesson()
     }
     addListRows(nullptr, nullptr);
     unsaved_ = false;
-    showEntry(chain_.firstEntry);
+    showEntry(chain_.firstEntry());
     updateStatus();
     return true;
 }
@@ -139,7 +139,7 @@ void RudarudDia::beforePairs()
 {
     list1_->hide();
     list2_->hide();
-    lastBeforeRead_ = chain_.lastEntry;
+    lastBeforeRead_ = chain_.lastEntry();
     pairsRead_ = 0;
 }
 
@@ -155,7 +155,7 @@ void RudarudDia::afterPairs()
         const SelectionSync sync(syncingSelection_);
         // The rows are made from the chain once reading is over, rather than collected on
         // the way: a second copy of every term is what a large lesson cannot afford.
-        strWort* entry = lastBeforeRead_ ? lastBeforeRead_->next : chain_.firstEntry;
+        strWort* entry = lastBeforeRead_ ? lastBeforeRead_->next : chain_.firstEntry();
         model_.addPairs(pairsRead_, [&entry] {
             const std::pair<std::string_view, std::string_view> pair{entry->term1, entry->term2};
             entry = entry->next;

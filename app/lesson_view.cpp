@@ -78,14 +78,14 @@ void RudarudDia::selectListRow(int row)
 void RudarudDia::pageForward()
 {
     if (!applyEdit()) return;
-    chain_.currentEntry = chain_.currentEntry ? chain_.currentEntry->next : chain_.firstEntry;
+    chain_.currentEntry = chain_.currentEntry ? chain_.currentEntry->next : chain_.firstEntry();
     showEntry(chain_.currentEntry);
 }
 
 void RudarudDia::pageBack()
 {
     if (!applyEdit()) return;
-    chain_.currentEntry = chain_.currentEntry ? chain_.currentEntry->prev : chain_.lastEntry;
+    chain_.currentEntry = chain_.currentEntry ? chain_.currentEntry->prev : chain_.lastEntry();
     showEntry(chain_.currentEntry);
 }
 
@@ -121,8 +121,8 @@ void RudarudDia::updateStatus()
         answerLine_->hide();
         gradeDigit_->hide();
         text = QStringLiteral("Lektion enthält ");
-        if (chain_.entryCount > 0) {
-            text += QStringLiteral("%1 Aufgaben").arg(chain_.entryCount);
+        if (chain_.entryCount() > 0) {
+            text += QStringLiteral("%1 Aufgaben").arg(chain_.entryCount());
             show({IdLoad, IdAbort}, false);
             show({IdNormalQuery, IdReversedQuery, IdMixedQuery, IdPageForward, IdPageBack,
                   IdNewLesson},
@@ -142,8 +142,8 @@ void RudarudDia::updateStatus()
             show({IdLoad}, true);
         }
         if (unsaved_) text += QStringLiteral(" (ungesichert)");
-        entryLine_->setAccessibleName(chain_.entryCount > 0
-                                          ? QStringLiteral("%1 Aufgaben").arg(chain_.entryCount)
+        entryLine_->setAccessibleName(chain_.entryCount() > 0
+                                          ? QStringLiteral("%1 Aufgaben").arg(chain_.entryCount())
                                           : QStringLiteral("keine Aufgaben"));
     }
     status_->setText(text);

@@ -61,7 +61,7 @@ void BM_LoadLessonIntoWindow(benchmark::State& state)
         state.ResumeTiming();
         w->load(path);
         state.PauseTiming();
-        if (w->dia->chain().entryCount != state.range(0)) state.SkipWithError("not loaded");
+        if (w->dia->chain().entryCount() != state.range(0)) state.SkipWithError("not loaded");
         w.reset();
         state.ResumeTiming();
     }

@@ -91,7 +91,7 @@ void runExercise(benchmark::State& state, std::uint32_t wrongEvery)
     fillLesson(chain);
     std::unordered_set<const strWort*> wrongOnce;
     std::uint32_t i = 0;
-    for (const strWort* e = chain.firstEntry; e != nullptr; e = e->next, ++i)
+    for (const strWort* e = chain.firstEntry(); e != nullptr; e = e->next, ++i)
         if (wrongEvery != 0 && i % wrongEvery == 3) wrongOnce.insert(e);
 
     SilentWindow window;
@@ -139,18 +139,18 @@ void BM_FirstPassByChainWalk(benchmark::State& state)
     std::vector<double> times;
     for (auto _ : state) {
         times.clear();
-        for (strWort* e = chain.firstEntry; e != nullptr; e = e->next)
+        for (strWort* e = chain.firstEntry(); e != nullptr; e = e->next)
             e->rightCount = 0;
         std::uint32_t seed = kSeed;
         for (std::uint32_t draw = 0; draw < kEntries; ++draw) {
             const auto t0 = Clock::now();
             seed = seed * 22695477u + 1u;
             const std::uint32_t r = ((seed >> 12) & 0x7FFFu) % kEntries;
-            strWort* e = chain.firstEntry;
+            strWort* e = chain.firstEntry();
             for (std::uint32_t k = 1; k < r; ++k)
                 e = e->next;
             while (e->rightCount != 0)
-                e = e->next != nullptr ? e->next : chain.firstEntry;
+                e = e->next != nullptr ? e->next : chain.firstEntry();
             ++e->rightCount;
             times.push_back(microseconds(Clock::now() - t0));
         }

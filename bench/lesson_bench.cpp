@@ -41,7 +41,7 @@ void BM_ReadLesson(benchmark::State& state)
     }
     for (auto _ : state) {
         EntryChain chain;
-        if (readLessonFile(path, chain) != LessonReadResult::Read || chain.entryCount != kEntries)
+        if (readLessonFile(path, chain) != LessonReadResult::Read || chain.entryCount() != kEntries)
             state.SkipWithError("read failed");
         state.PauseTiming(); // emptying the chain belongs to closing, not to reading
         while (!chain.empty())

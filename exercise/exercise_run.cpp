@@ -44,7 +44,7 @@ ExerciseRun::ExerciseRun(EntryChain& chain, ExerciseWindow& window, Config& conf
 
 bool ExerciseRun::startExercise(QueryMode mode, std::int64_t startTime)
 {
-    if (running() || chain_.entryCount == 0 ||
+    if (running() || chain_.entryCount() == 0 ||
         (mode != QueryMode::ModeNormal && mode != QueryMode::ModeReversed &&
          mode != QueryMode::ModeMixed))
         return false;
@@ -66,8 +66,8 @@ bool ExerciseRun::startExercise(QueryMode mode, std::int64_t startTime)
 
     current_ = previous_ = kNone;
     entries_.clear();
-    entries_.reserve(chain_.entryCount);
-    for (strWort* e = chain_.firstEntry; e != nullptr; e = e->next) {
+    entries_.reserve(chain_.entryCount());
+    for (strWort* e = chain_.firstEntry(); e != nullptr; e = e->next) {
         e->rightCount = 0;
         e->wrongCount = 0;
         e->direction = kDirectionUnset;
@@ -93,7 +93,7 @@ bool ExerciseRun::endExercise(bool ask)
     }
     window_.stopOptionBlink();
     window_.setOptionsLocked(false);
-    window_.restoreEntryLine(chain_.entryCount);
+    window_.restoreEntryLine(chain_.entryCount());
     window_.startWallClock();
     mode_ = QueryMode::ModeEdit;
     entries_.clear();
@@ -276,7 +276,7 @@ void ExerciseRun::finish()
 void ExerciseRun::reportResult()
 {
     ResultsLog log = ResultsLog::load(resultsLogPath_);
-    if (chain_.entryCount == 0) return;
+    if (chain_.entryCount() == 0) return;
     const ResultSummary summary = summarizeResult(chain_);
     showGrade(summary.entries, summary.entries - summary.wrongEntries);
     const ResultReport report = composeReport(summary, grade_, asked_ > summary.entries);

@@ -32,8 +32,8 @@ std::uint32_t computeGrade(std::uint32_t asked, std::uint32_t right,
 ResultSummary summarizeResult(const EntryChain& chain)
 {
     ResultSummary summary;
-    summary.entries = chain.entryCount;
-    for (const strWort* e = chain.firstEntry; e != nullptr; e = e->next) {
+    summary.entries = chain.entryCount();
+    for (const strWort* e = chain.firstEntry(); e != nullptr; e = e->next) {
         if (e->wrongCount > 0) {
             ++summary.wrongEntries;
             summary.repeatErrors += e->wrongCount - 1;

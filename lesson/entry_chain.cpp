@@ -1,30 +1,30 @@
 #include "entry_chain.h"
 
 strWort::strWort(EntryChain& chain, std::string_view first, std::string_view second)
-    : prev(chain.lastEntry), term1(first), term2(second), chain_(chain)
+    : prev(chain.lastEntry_), term1(first), term2(second), chain_(chain)
 {
     if (prev == nullptr)
-        chain_.firstEntry = this;
+        chain_.firstEntry_ = this;
     else
         prev->next = this;
-    chain_.lastEntry = this;
+    chain_.lastEntry_ = this;
     chain_.currentEntry = nullptr;
-    ++chain_.entryCount;
+    ++chain_.entryCount_;
 }
 
 strWort::~strWort()
 {
-    --chain_.entryCount;
+    --chain_.entryCount_;
     if (next == nullptr) {
         chain_.currentEntry = prev;
-        chain_.lastEntry = prev;
+        chain_.lastEntry_ = prev;
         if (prev == nullptr)
-            chain_.firstEntry = nullptr;
+            chain_.firstEntry_ = nullptr;
         else
             prev->next = nullptr;
     } else if (prev == nullptr) {
         chain_.currentEntry = next;
-        chain_.firstEntry = next;
+        chain_.firstEntry_ = next;
         next->prev = nullptr;
     } else {
         chain_.currentEntry = next;
@@ -35,7 +35,7 @@ strWort::~strWort()
 
 EntryChain::~EntryChain()
 {
-    while (lastEntry != nullptr)
+    while (lastEntry_ != nullptr)
         deleteLast();
 }
 
@@ -46,5 +46,5 @@ strWort* EntryChain::append(std::string_view first, std::string_view second)
 
 void EntryChain::deleteLast()
 {
-    delete lastEntry;
+    delete lastEntry_;
 }

@@ -49,10 +49,20 @@ public:
     // these, which leaves currentEntry null at the end.
     void deleteLast();
 
-    bool empty() const { return entryCount == 0; }
+    bool empty() const { return entryCount_ == 0; }
 
-    strWort* firstEntry = nullptr;
-    strWort* lastEntry = nullptr;
+    // The ends and the count change only as entries are made and deleted.
+    strWort* firstEntry() const { return firstEntry_; }
+    strWort* lastEntry() const { return lastEntry_; }
+    std::uint32_t entryCount() const { return entryCount_; }
+
+    // The entry shown; null for the new, empty entry. The lesson view moves it.
     strWort* currentEntry = nullptr;
-    std::uint32_t entryCount = 0;
+
+private:
+    friend class strWort; // links and unlinks itself
+
+    strWort* firstEntry_ = nullptr;
+    strWort* lastEntry_ = nullptr;
+    std::uint32_t entryCount_ = 0;
 };

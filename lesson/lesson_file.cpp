@@ -124,12 +124,12 @@ LessonReadResult readLessonBytes(std::string_view bytes, EntryChain& chain,
 std::string lessonBytes(const EntryChain& chain)
 {
     std::size_t size = kLessonMagic.size() + 1;
-    for (const strWort* e = chain.firstEntry; e != nullptr; e = e->next)
+    for (const strWort* e = chain.firstEntry(); e != nullptr; e = e->next)
         size += e->term1.size() + e->term2.size() + 2;
     std::string out;
     out.reserve(size);
     out.append(kLessonMagic).push_back('\0');
-    for (const strWort* e = chain.firstEntry; e != nullptr; e = e->next) {
+    for (const strWort* e = chain.firstEntry(); e != nullptr; e = e->next) {
         out.append(e->term1).push_back('\0');
         out.append(e->term2).push_back('\0');
     }

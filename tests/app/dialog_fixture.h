@@ -111,7 +111,7 @@ protected:
     std::vector<std::pair<std::string, std::string>> chainPairs() const
     {
         std::vector<std::pair<std::string, std::string>> out;
-        for (const strWort* e = dia->chain().firstEntry; e; e = e->next)
+        for (const strWort* e = dia->chain().firstEntry(); e; e = e->next)
             out.emplace_back(e->term1, e->term2);
         return out;
     }

@@ -60,11 +60,11 @@ TEST_F(DialogTest, LoneFirstTermIsRefusedAndDroppedByPaging)
     EXPECT_EQ(platform.messages[0].caption, QStringLiteral("Begriff fehlt"));
     EXPECT_EQ(platform.messages[0].buttons, Platform::Buttons::Ok);
     EXPECT_EQ(fieldText(IdTerm1), "Baum") << "the typed text stays in the field";
-    EXPECT_EQ(dia->chain().entryCount, 1u);
+    EXPECT_EQ(dia->chain().entryCount(), 1u);
 
     key(IdTerm2, Qt::Key_Down);
     EXPECT_EQ(fieldText(IdTerm1), "Haus") << "paging goes on and drops the lone term";
-    EXPECT_EQ(dia->chain().entryCount, 1u);
+    EXPECT_EQ(dia->chain().entryCount(), 1u);
     EXPECT_EQ(platform.messages.size(), 1u);
 }
 
@@ -158,7 +158,7 @@ TEST_F(DialogTest, PickingARowWithPendingChangesShowsWhatApplyingLeft)
     // A click on row 1 ("a") while c/3 waits: c is added, and the new-entry row is then the
     // selected one, not the clicked row.
     dia->list(IdList1)->setCurrentIndex(dia->list(IdList1)->model()->index(1, 0));
-    EXPECT_EQ(dia->chain().entryCount, 3u);
+    EXPECT_EQ(dia->chain().entryCount(), 3u);
     EXPECT_EQ(fieldText(IdTerm1), "");
     EXPECT_EQ(selectedRow(IdList1), 0);
 
@@ -294,7 +294,7 @@ TEST_F(DialogTest, CancelAtTheSaveQuestionShowsNoFileDialog)
     dia->command(IdNewLesson);
     EXPECT_TRUE(platform.openDialogs.empty());
     EXPECT_TRUE(platform.saveDialogs.empty());
-    EXPECT_EQ(dia->chain().entryCount, 1u);
+    EXPECT_EQ(dia->chain().entryCount(), 1u);
     EXPECT_TRUE(dia->unsaved());
 }
 

@@ -192,7 +192,7 @@ TEST_F(DialogTest, ReversedExerciseShowsTheSecondTermAndMarksD)
     dia->command(IdReversedQuery);
     EXPECT_EQ(fieldText(IdTerm1), "house");
     EXPECT_EQ(fieldText(IdTerm2), "");
-    EXPECT_EQ(dia->chain().firstEntry->direction, 'D');
+    EXPECT_EQ(dia->chain().firstEntry()->direction, 'D');
     EXPECT_TRUE(field(IdTerm1)->isReadOnly());
     EXPECT_EQ(dia->focusWidget(), field(IdTerm2));
 }
@@ -270,7 +270,7 @@ TEST_F(DialogTest, EscapeAndTheCloseBoxAskAboutAnUnsavedLessonAndCancelKeepsRunn
         EXPECT_EQ(m.buttons, Platform::Buttons::YesNoCancel);
     }
     EXPECT_TRUE(frame->isVisible());
-    EXPECT_EQ(dia->chain().entryCount, 1u);
+    EXPECT_EQ(dia->chain().entryCount(), 1u);
     EXPECT_EQ(dia->toolTips()->toolCount(), 21);
 
     platform.messageAnswers.push_back(Platform::IdNo);

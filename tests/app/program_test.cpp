@@ -34,7 +34,7 @@ protected:
             }
             // A lesson argument is read once the window is up.
             if (!args.isEmpty())
-                (void)QTest::qWaitFor([&] { return frame->dialog()->chain().entryCount > 0; },
+                (void)QTest::qWaitFor([&] { return frame->dialog()->chain().entryCount() > 0; },
                                       2000);
             whileRunning(frame);
             frame->close();
@@ -81,7 +81,7 @@ TEST_F(ProgramTest, LessonOnTheCommandLineIsLoadedAsFromTheOpenDialog)
     std::uint32_t entries = 0;
     run({QString::fromStdString(path)}, [&](MainFrame* frame) {
         title = frame->windowTitle();
-        entries = frame->dialog()->chain().entryCount;
+        entries = frame->dialog()->chain().entryCount();
     });
     EXPECT_EQ(entries, 2u);
     EXPECT_EQ(title, " KAZ-TRAINER 1.0   Lektion: " + QString::fromStdString(path).toUpper());

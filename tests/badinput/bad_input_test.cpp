@@ -94,10 +94,10 @@ TEST_P(RefusedInput, FieldKeepsWhatItHeldAndStoresOnlyWhatFits)
     key(IdTerm1, Qt::Key_Return);
     key(IdTerm2, Qt::Key_Return);
     const std::string stored = toCp1252(c.expected);
-    ASSERT_EQ(dia->chain().entryCount, 1u);
-    EXPECT_EQ(dia->chain().firstEntry->term1, stored);
-    EXPECT_EQ(dia->chain().firstEntry->term2, stored);
-    EXPECT_EQ(dia->chain().firstEntry->term1.find('?'), std::string::npos)
+    ASSERT_EQ(dia->chain().entryCount(), 1u);
+    EXPECT_EQ(dia->chain().firstEntry()->term1, stored);
+    EXPECT_EQ(dia->chain().firstEntry()->term2, stored);
+    EXPECT_EQ(dia->chain().firstEntry()->term1.find('?'), std::string::npos)
         << "no character may be stored as a question mark";
     EXPECT_TRUE(platform.messages.empty());
 }
@@ -154,9 +154,9 @@ TEST_F(DialogTest, TermWithAControlByteFromAFileStillRefusesWhatCannotBeStored)
     key(IdTerm2, Qt::Key_Return);
     std::string expected = "Tab\tStopp";
     normalizeTerm(expected);
-    ASSERT_EQ(dia->chain().entryCount, 1u);
-    EXPECT_EQ(dia->chain().firstEntry->term1, expected);
-    EXPECT_EQ(dia->chain().firstEntry->term1.find('?'), std::string::npos);
+    ASSERT_EQ(dia->chain().entryCount(), 1u);
+    EXPECT_EQ(dia->chain().firstEntry()->term1, expected);
+    EXPECT_EQ(dia->chain().firstEntry()->term1.find('?'), std::string::npos);
 }
 
 // --- a huge file of random bytes ------------------------------------------------------------
@@ -200,10 +200,10 @@ TEST_F(DialogTest, FiftyMegabytesOfRandomBytesLoadWithoutHangOrOverlongTerms)
     EXPECT_LT(clock.elapsed(), kLoadLimitMs);
 
     EXPECT_TRUE(platform.messages.empty());
-    ASSERT_EQ(dia->chain().entryCount, expected.size());
+    ASSERT_EQ(dia->chain().entryCount(), expected.size());
     std::size_t i = 0;
     std::size_t longest = 0;
-    for (const strWort* e = dia->chain().firstEntry; e; e = e->next, ++i) {
+    for (const strWort* e = dia->chain().firstEntry(); e; e = e->next, ++i) {
         longest = std::max({longest, e->term1.size(), e->term2.size()});
         if (e->term1 != expected[i].first || e->term2 != expected[i].second) {
             ADD_FAILURE() << "entry " << i << " differs from the file";
@@ -217,7 +217,7 @@ TEST_F(DialogTest, FiftyMegabytesOfRandomBytesLoadWithoutHangOrOverlongTerms)
 
     // Any byte shows in the fields and reads back as the same byte.
     key(IdTerm1, Qt::Key_Down);
-    ASSERT_EQ(dia->chain().currentEntry, dia->chain().firstEntry);
+    ASSERT_EQ(dia->chain().currentEntry, dia->chain().firstEntry());
     EXPECT_EQ(toCp1252(fieldText(IdTerm1)), expected[0].first);
     EXPECT_EQ(toCp1252(fieldText(IdTerm2)), expected[0].second);
 
@@ -264,7 +264,7 @@ TEST_F(LongPath, LoadedLessonIsNamedWholeInTheTitle)
     std::ofstream(path, std::ios::binary) << "vtfile\0Haus\0house\0"s;
     load(path);
     EXPECT_TRUE(platform.messages.empty());
-    EXPECT_EQ(dia->chain().entryCount, 1u);
+    EXPECT_EQ(dia->chain().entryCount(), 1u);
     EXPECT_EQ(frame->windowTitle(), kCaption + QString::fromStdString(path).toUpper());
 }
 
@@ -316,7 +316,7 @@ TEST_F(LongPath, PathBeyondTheSystemLimitCannotBeSavedAndKeepsTheLesson)
     EXPECT_EQ(platform.messages[0].text, QStringLiteral("Datei kann nicht geschrieben werden!"));
     EXPECT_EQ(platform.messages[0].caption, QStringLiteral("Schreibfehler!"));
     EXPECT_TRUE(dia->unsaved());
-    EXPECT_EQ(dia->chain().entryCount, 1u);
+    EXPECT_EQ(dia->chain().entryCount(), 1u);
 }
 
 // --- saves that cannot be written -----------------------------------------------------------
@@ -416,7 +416,7 @@ TEST_P(FailedSave, ReportsTheErrorKeepsTheOldFileAndTheUnsavedLesson)
     if (existingFile) {
         std::ofstream(target, std::ios::binary) << oldBytes;
         load(target.string());
-        ASSERT_EQ(dia->chain().entryCount, kOldEntries);
+        ASSERT_EQ(dia->chain().entryCount(), kOldEntries);
     }
     if (obstacle == Obstacle::ReadOnlyFile)
         fs::permissions(target,

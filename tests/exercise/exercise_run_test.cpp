@@ -305,7 +305,7 @@ std::vector<std::size_t> walkedOrder(std::size_t n, std::uint32_t seed, const Wr
         position[chain.append("w", "t")] = i;
     const auto due = [](const strWort* e) { return e->wrongCount > 0 && e->rightCount < 2; };
     const auto any = [&](auto pred) {
-        for (const strWort* e = chain.firstEntry; e != nullptr; e = e->next)
+        for (const strWort* e = chain.firstEntry(); e != nullptr; e = e->next)
             if (pred(e)) return true;
         return false;
     };
@@ -316,12 +316,12 @@ std::vector<std::size_t> walkedOrder(std::size_t n, std::uint32_t seed, const Wr
     for (;;) {
         seed = seed * 22695477u + 1u;
         const std::uint32_t r = ((seed >> 12) & 0x7FFFu) % n;
-        strWort* e = chain.firstEntry;
+        strWort* e = chain.firstEntry();
         if (draws < n) {
             for (std::uint32_t k = 1; k < r; ++k)
                 e = e->next;
             while (e->rightCount != 0 || e->wrongCount != 0)
-                e = e->next != nullptr ? e->next : chain.firstEntry;
+                e = e->next != nullptr ? e->next : chain.firstEntry();
             ++draws;
         } else if (draws == n) {
             draws = static_cast<std::uint32_t>(n) + 1;
@@ -337,7 +337,7 @@ std::vector<std::size_t> walkedOrder(std::size_t n, std::uint32_t seed, const Wr
                 }
                 if (e == nullptr) {
                     wrapped = true;
-                    e = chain.firstEntry;
+                    e = chain.firstEntry();
                 }
                 if (e != previous && due(e)) break;
             }

@@ -21,7 +21,7 @@ class SampleLesson : public ::testing::TestWithParam<SampleCase> {};
 
 bool holds(const EntryChain& chain, const std::string& first, const std::string& second)
 {
-    for (const strWort* e = chain.firstEntry; e != nullptr; e = e->next) {
+    for (const strWort* e = chain.firstEntry(); e != nullptr; e = e->next) {
         if (e->term1 == first && e->term2 == second) return true;
     }
     return false;
@@ -52,9 +52,9 @@ TEST_P(SampleLesson, ReadsWithItsEntriesWithinTheFieldSize)
     EntryChain chain;
     ASSERT_EQ(readLessonFile(std::string(KAZ_SOURCE_DIR "/resources/lessons/") + c.file, chain),
               LessonReadResult::Read);
-    EXPECT_EQ(chain.entryCount, c.entries);
+    EXPECT_EQ(chain.entryCount(), c.entries);
     EXPECT_TRUE(holds(chain, c.first, c.second)) << "encoded as Windows-1252";
-    for (const strWort* e = chain.firstEntry; e != nullptr; e = e->next) {
+    for (const strWort* e = chain.firstEntry(); e != nullptr; e = e->next) {
         for (const std::string* term : {&e->term1, &e->term2}) {
             EXPECT_FALSE(term->empty());
             EXPECT_LE(term->size(), kMaxTermBytes) << *term;

@@ -12,22 +12,22 @@ std::vector<std::string> checkedTerms(const EntryChain& chain)
 {
     std::vector<std::string> forward;
     const strWort* prev = nullptr;
-    for (const strWort* e = chain.firstEntry; e != nullptr; e = e->next) {
+    for (const strWort* e = chain.firstEntry(); e != nullptr; e = e->next) {
         EXPECT_EQ(e->prev, prev);
         forward.push_back(e->term1);
         prev = e;
     }
-    EXPECT_EQ(prev, chain.lastEntry);
-    EXPECT_EQ(forward.size(), chain.entryCount);
-    EXPECT_EQ(chain.firstEntry == nullptr, chain.lastEntry == nullptr);
-    EXPECT_EQ(chain.firstEntry == nullptr, chain.entryCount == 0);
+    EXPECT_EQ(prev, chain.lastEntry());
+    EXPECT_EQ(forward.size(), chain.entryCount());
+    EXPECT_EQ(chain.firstEntry() == nullptr, chain.lastEntry() == nullptr);
+    EXPECT_EQ(chain.firstEntry() == nullptr, chain.entryCount() == 0);
     std::size_t back = 0;
-    for (const strWort* e = chain.lastEntry; e != nullptr; e = e->prev)
+    for (const strWort* e = chain.lastEntry(); e != nullptr; e = e->prev)
         ++back;
     EXPECT_EQ(back, forward.size());
     if (chain.currentEntry != nullptr) {
         bool found = false;
-        for (const strWort* e = chain.firstEntry; e != nullptr; e = e->next)
+        for (const strWort* e = chain.firstEntry(); e != nullptr; e = e->next)
             found = found || e == chain.currentEntry;
         EXPECT_TRUE(found) << "currentEntry is not in the chain";
     }
@@ -38,7 +38,7 @@ using Terms = std::vector<std::string>;
 
 strWort* nth(EntryChain& chain, int n)
 {
-    strWort* e = chain.firstEntry;
+    strWort* e = chain.firstEntry();
     while (n-- > 0)
         e = e->next;
     return e;
@@ -51,13 +51,13 @@ TEST(EntryChain, AppendKeepsOrderCopiesTermsAndLeavesNothingCurrent)
     strWort* a = chain.append(first, "house");
     first = "changed";
     EXPECT_EQ(a->term1, "Haus");
-    EXPECT_EQ(chain.firstEntry, a);
+    EXPECT_EQ(chain.firstEntry(), a);
     EXPECT_EQ(chain.currentEntry, nullptr);
 
     chain.currentEntry = a;
     strWort* b = chain.append("Baum", "tree");
     EXPECT_EQ(chain.currentEntry, nullptr) << "an append never makes an entry current";
-    EXPECT_EQ(chain.lastEntry, b);
+    EXPECT_EQ(chain.lastEntry(), b);
     EXPECT_EQ(b->direction, ' ');
     EXPECT_EQ(b->rightCount, 0u);
     EXPECT_EQ(b->wrongCount, 0u);
@@ -119,15 +119,15 @@ TEST(EntryChain, DeletingFromTheEndEmptiesTheChain)
         chain.append(std::to_string(i), "");
     for (int left = 4; left >= 0; --left) {
         chain.deleteLast();
-        EXPECT_EQ(chain.entryCount, static_cast<std::uint32_t>(left));
+        EXPECT_EQ(chain.entryCount(), static_cast<std::uint32_t>(left));
         checkedTerms(chain);
         if (left > 0) {
-            EXPECT_EQ(chain.currentEntry, chain.lastEntry);
+            EXPECT_EQ(chain.currentEntry, chain.lastEntry());
         }
     }
     EXPECT_EQ(chain.currentEntry, nullptr);
     chain.deleteLast(); // nothing to delete: no effect
-    EXPECT_EQ(chain.entryCount, 0u);
+    EXPECT_EQ(chain.entryCount(), 0u);
 }
 
 } // namespace

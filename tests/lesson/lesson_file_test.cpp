@@ -17,7 +17,7 @@ using Pairs = std::vector<std::pair<std::string, std::string>>;
 Pairs pairsOf(const EntryChain& chain)
 {
     Pairs out;
-    for (const strWort* e = chain.firstEntry; e != nullptr; e = e->next)
+    for (const strWort* e = chain.firstEntry(); e != nullptr; e = e->next)
         out.emplace_back(e->term1, e->term2);
     return out;
 }
