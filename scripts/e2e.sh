@@ -69,8 +69,7 @@ done
 unset SESSION_MANAGER XDG_CURRENT_DESKTOP QT_QPA_PLATFORMTHEME WAYLAND_DISPLAY AT_SPI_BUS_ADDRESS
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_CACHE_HOME="$work/home/.cache"
 export XDG_DATA_HOME="$work/home/.local/share" XDG_RUNTIME_DIR="$work/runtime"
-export QT_QPA_PLATFORM=xcb LC_ALL=C.UTF-8 LANG=C.UTF-8 NO_AT_BRIDGE=0
-export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1
+export QT_QPA_PLATFORM=xcb LC_ALL=C.UTF-8 LANG=C.UTF-8 QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 mkdir -p "$HOME" && mkdir -m 700 "$XDG_RUNTIME_DIR"
 
 dbus-daemon --session --nofork --nopidfile --address="unix:path=$XDG_RUNTIME_DIR/bus" \
@@ -90,4 +89,4 @@ if [ -x "$events_test" ]; then
         { cat "$work/events.log"; echo "FAIL: accessibility events"; exit 1; }
 fi
 
-E2E_TIMEOUT=$timeout_s /usr/bin/python3 ${E2E_PYTHON_ARGS:-} "$root/tests/e2e/suite.py" "$build" "$work" "$@"
+E2E_TIMEOUT=$timeout_s /usr/bin/python3 "$root/tests/e2e/suite.py" "$build" "$work" "$@"

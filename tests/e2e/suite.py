@@ -426,10 +426,8 @@ def thresholds_and_tooltips(c):
     x, y = d.centre(t.control("Prüfungsergebnisse"))
     d.xdotool("mousemove", x, y)
     d.xdotool("mousemove", x + 1, y + 1)
-    tip = wait_until("the tooltip", lambda: d.find_in(
+    wait_until("the tooltip", lambda: d.find_in(
         d.Atspi.get_desktop(0), "Anzeige der letzten 20 Prüfungsergebnisse", "tool tip"))
-    if tip is None:
-        raise Failure("no tooltip")
     escape_closes(t)
     expect("settings file", c.read("DODADIZE.CFG"), DEFAULT_CFG[:3] + struct.pack("<I", 95) +
            DEFAULT_CFG[7:])
