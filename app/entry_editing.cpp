@@ -34,7 +34,7 @@ bool RudarudDia::applyEdit()
     readThresholdFields();
     // During an exercise the fields hold a question and an answer, not an edited entry: saving
     // on the way out must not turn a typed answer into the entry's term.
-    if (exercise_.running()) return true;
+    if (exercise().running()) return true;
     const bool modified1 = term1_->isModified();
     const bool modified2 = term2_->isModified();
     if (!modified1 && !modified2) return true;
@@ -123,7 +123,7 @@ void RudarudDia::selectRow(int row)
 
 void RudarudDia::listSelectionChanged(QListView* list)
 {
-    if (syncingSelection_ || exercise_.running()) return;
+    if (syncingSelection_ || exercise().running()) return;
     if (!applyEdit()) return;
     // applyEdit may itself have moved the selection: read it afterwards.
     const QModelIndexList selected = list->selectionModel()->selectedRows();

@@ -1,16 +1,18 @@
-// What an exercise shows in the main dialog: the dialog's side of the ExerciseWindow
-// interface, the wrong-answer flashing and the results-log button.
-#include "rudarud_dia.h"
+// What an exercise shows in the main dialog: the engine's window, the displays only an exercise
+// uses, the wrong-answer flashing and the results-log window.
+#include "exercise_view.h"
 
 #include "bmp_button.h"
 #include "cp1252.h"
 #include "led_line.h"
-#include "led_window.h"
 #include "msg_win.h"
 #include "platform.h"
+#include "qt_rgb.h"
 #include "question_order.h"
 #include "results_log.h"
+#include "rudarud_dia.h"
 
+#include <QLabel>
 #include <QLineEdit>
 
 namespace {
@@ -23,45 +25,91 @@ QString ratioText(std::uint32_t right, std::uint32_t wrong)
 
 constexpr int kExpectedShownMs = 1500; // the correct term, in green
 constexpr int kTypedShownMs = 500;     // the user's answer, in red
-constexpr int kClockDigits = 8;
-constexpr QPoint kClockPos{335, 336};
 constexpr int kNoTimeout = -1;
 
-const int kOptionIds[] = {IdIgnoreCase, IdIgnorePunctuation, IdAnyOrder};
+// Pixel places in the dialog's client area.
+constexpr int kClockDigits = 8;
+constexpr QPoint kClockPos{335, 336};
+constexpr QPoint kGradePos{600, 20};
+constexpr QPoint kAnswerLinePos{518, 28};
+constexpr unsigned kAnswerLineCells = 8;
+constexpr int kLedCellBitmap = 5033;
+constexpr std::uint32_t kGradeBeforeAnyAnswer = 6;
 
 } // namespace
 
-CompareOptions RudarudDia::optionStates() const
+ExerciseView::ExerciseView(RudarudDia& dialog, EntryChain& chain, const ExerciseControls& controls,
+                           ExerciseFonts fonts)
+    : dialog_(dialog), controls_(controls), fonts_(std::move(fonts)), answerColour_(toQRgb(kRed)),
+      run_(chain, *this)
+{
+    replaceClock(LEDWindow::Mode::WallClock);
+    gradeDigit_ = new LEDWindow(&dialog_, kGradePos.x(), kGradePos.y(), 1, false,
+                                LEDWindow::Mode::Counter, kGradeBeforeAnyAnswer);
+    answerLine_ = new myLEDLine(&dialog_, kAnswerLinePos.x(), kAnswerLinePos.y(), kLedCellBitmap,
+                                kAnswerLineCells, {.framed = true});
+    gradeDigit_->setAccessibleName(QStringLiteral("Note"));
+    gradeDigit_->setAccessibleDescription(QStringLiteral("Note"));
+    answerLine_->setAccessibleDescription(QStringLiteral("Antworten"));
+
+    feedbackTimer_.setSingleShot(true);
+    QObject::connect(&feedbackTimer_, &QTimer::timeout, &feedbackTimer_, [this] { flashStep(); });
+}
+
+ExerciseView::~ExerciseView()
+{
+    feedbackTimer_.stop();
+    delete answerLine_;
+    delete clock_;
+    delete gradeDigit_;
+}
+
+void ExerciseView::showExerciseDisplays(bool shown)
+{
+    answerLine_->setVisible(shown);
+    gradeDigit_->setVisible(shown);
+}
+
+// --- what the exercise reads ---------------------------------------------------------------
+
+CompareOptions ExerciseView::optionStates() const
 {
     CompareOptions o;
-    o.ignoreCase = button(IdIgnoreCase)->On();
-    o.ignorePunctuation = button(IdIgnorePunctuation)->On();
-    o.anyOrder = button(IdAnyOrder)->On();
+    o.ignoreCase = controls_.options[0]->On();
+    o.ignorePunctuation = controls_.options[1]->On();
+    o.anyOrder = controls_.options[2]->On();
     return o;
 }
 
-std::string RudarudDia::thresholdFieldText(std::size_t index) const
+std::string ExerciseView::thresholdFieldText(std::size_t index) const
 {
-    return index < kThresholdCount ? fieldText(thresholds_[index]) : std::string();
+    return index < kThresholdCount ? toCp1252(controls_.thresholds[index]->text()) : std::string();
 }
 
-std::string RudarudDia::lessonPath() const
+std::string ExerciseView::lessonPath() const
 {
-    return toCp1252(fileName_);
+    return toCp1252(dialog_.fileName());
 }
 
-std::uint32_t RudarudDia::questionSeed()
+bool ExerciseView::lessonUnsaved() const
+{
+    return dialog_.unsaved();
+}
+
+std::int64_t ExerciseView::calendarTime() const
+{
+    return Platform::instance().calendarTime();
+}
+
+std::uint32_t ExerciseView::questionSeed()
 {
     Platform& platform = Platform::instance();
     return localTimeSeed(platform.localTime(platform.calendarTime()));
 }
 
-std::int64_t RudarudDia::calendarTime() const
-{
-    return Platform::instance().calendarTime();
-}
+// --- what the exercise does --------------------------------------------------------------
 
-bool RudarudDia::messageBox(const std::string& text, const std::string& caption, MessageKind kind)
+bool ExerciseView::messageBox(const std::string& text, const std::string& caption, MessageKind kind)
 {
     Platform::Buttons buttons = Platform::Buttons::Ok;
     Platform::Icon icon = Platform::Icon::Exclamation;
@@ -75,141 +123,181 @@ bool RudarudDia::messageBox(const std::string& text, const std::string& caption,
         buttons = Platform::Buttons::YesNo;
         break;
     }
-    const int answer =
-        Platform::instance().messageBox(this, fromCp1252(text), fromCp1252(caption), buttons, icon);
+    const int answer = Platform::instance().messageBox(&dialog_, fromCp1252(text),
+                                                       fromCp1252(caption), buttons, icon);
     return answer == Platform::IdYes || answer == Platform::IdOk;
 }
 
-void RudarudDia::setOptionsLocked(bool locked)
+bool ExerciseView::saveLesson()
 {
-    for (int id : kOptionIds)
-        button(id)->SetLocked(locked);
+    return dialog_.saveLesson();
 }
 
-void RudarudDia::stopOptionBlink()
+void ExerciseView::setOptionsLocked(bool locked)
 {
-    for (int id : kOptionIds)
-        button(id)->StopBlink();
+    for (myBMPButton* b : controls_.options)
+        b->SetLocked(locked);
 }
 
-void RudarudDia::startBlink(OptionButton which, std::uint32_t periodMs)
+void ExerciseView::stopOptionBlink()
 {
-    if (myBMPButton* b = button(static_cast<int>(which))) b->StartBlink(static_cast<int>(periodMs));
+    for (myBMPButton* b : controls_.options)
+        b->StopBlink();
 }
 
-void RudarudDia::resetEntryLine()
+void ExerciseView::startBlink(OptionButton which, std::uint32_t periodMs)
 {
-    entryLine_->Reset(kLedOff);
+    if (myBMPButton* b = dialog_.button(static_cast<int>(which)))
+        b->StartBlink(static_cast<int>(periodMs));
 }
 
-void RudarudDia::showEntryLineSegment(std::uint32_t drawn, std::uint32_t total)
+void ExerciseView::resetEntryLine()
 {
-    entryLine_->ShowSegment(drawn, total, kGreen);
-    entryLine_->setAccessibleName(QStringLiteral("%1 von %2").arg(drawn).arg(total));
+    controls_.entryLine->Reset(kLedOff);
 }
 
-void RudarudDia::showEntryLineRatio(std::uint32_t right, std::uint32_t wrong)
+void ExerciseView::showEntryLineSegment(std::uint32_t drawn, std::uint32_t total)
 {
-    entryLine_->ShowRatio(right, wrong, kGreen, kRed);
-    entryLine_->setAccessibleName(ratioText(right, wrong));
+    controls_.entryLine->ShowSegment(drawn, total, kGreen);
+    controls_.entryLine->setAccessibleName(QStringLiteral("%1 von %2").arg(drawn).arg(total));
 }
 
-void RudarudDia::restoreEntryLine(std::uint32_t entryCount)
+void ExerciseView::showEntryLineRatio(std::uint32_t right, std::uint32_t wrong)
 {
-    entryLine_->Reset(kLedOff);
-    entryLine_->StepForward(entryCount);
+    controls_.entryLine->ShowRatio(right, wrong, kGreen, kRed);
+    controls_.entryLine->setAccessibleName(ratioText(right, wrong));
 }
 
-void RudarudDia::showAnswerLineRatio(std::uint32_t right, std::uint32_t wrong)
+void ExerciseView::restoreEntryLine(std::uint32_t entryCount)
+{
+    controls_.entryLine->Reset(kLedOff);
+    controls_.entryLine->StepForward(entryCount);
+}
+
+void ExerciseView::showAnswerLineRatio(std::uint32_t right, std::uint32_t wrong)
 {
     answerLine_->ShowRatio(right, wrong, kGreen, kRed);
     answerLine_->setAccessibleName(ratioText(right, wrong));
 }
 
-void RudarudDia::showGrade(std::uint32_t grade)
+void ExerciseView::showGrade(std::uint32_t grade)
 {
     gradeDigit_->SetValue(grade);
 }
 
-void RudarudDia::replaceClock(bool wallClock)
+// A clock changes its mode only by being made anew, in the place and visibility of the old one.
+void ExerciseView::replaceClock(LEDWindow::Mode mode)
 {
     const bool visible = clock_ == nullptr || clock_->isVisible();
     delete clock_;
-    clock_ = new LEDWindow(this, kClockPos.x(), kClockPos.y(), kClockDigits, false,
-                           wallClock ? LEDWindow::Mode::WallClock : LEDWindow::Mode::ElapsedClock,
-                           wallClock ? Platform::instance().calendarTime() : 0);
+    clock_ =
+        new LEDWindow(&dialog_, kClockPos.x(), kClockPos.y(), kClockDigits, false, mode,
+                      mode == LEDWindow::Mode::WallClock ? Platform::instance().calendarTime() : 0);
     clock_->setAccessibleDescription(QStringLiteral("Uhr"));
     clock_->setVisible(visible);
 }
 
-void RudarudDia::startElapsedClock()
+void ExerciseView::startElapsedClock()
 {
-    replaceClock(false);
+    replaceClock(LEDWindow::Mode::ElapsedClock);
 }
 
-void RudarudDia::startWallClock()
+void ExerciseView::startWallClock()
 {
-    replaceClock(true);
+    replaceClock(LEDWindow::Mode::WallClock);
 }
 
-void RudarudDia::setQuestionReadOnly(bool readOnly)
+void ExerciseView::setQuestionReadOnly(bool readOnly)
 {
-    term1_->setReadOnly(readOnly);
+    controls_.question->setReadOnly(readOnly);
 }
 
-void RudarudDia::playSound(const std::string& fileName)
+void ExerciseView::showQuestion(const std::string& question)
+{
+    dialog_.showQuestion(question);
+}
+
+void ExerciseView::showEntry(strWort* entry)
+{
+    dialog_.showEntry(entry);
+}
+
+void ExerciseView::showStatus(const std::string& text)
+{
+    dialog_.updateStatus();
+    if (run_.running()) controls_.status->setText(fromCp1252(text));
+}
+
+void ExerciseView::clearStatusLine()
+{
+    controls_.status->clear();
+}
+
+void ExerciseView::playSound(const std::string& fileName)
 {
     Platform::instance().playSound(QString::fromLatin1(fileName.c_str()));
 }
 
-void RudarudDia::messageBeep()
+void ExerciseView::messageBeep()
 {
     Platform::instance().messageBeep();
 }
 
-void RudarudDia::startAnswerFeedback(const std::string& expected)
+// --- the wrong-answer flashing -------------------------------------------------------------
+
+void ExerciseView::startAnswerFeedback(const std::string& expected)
 {
     feedbackExpected_ = expected;
-    feedbackTyped_ = fieldText(term2_);
-    term2_->setReadOnly(true); // a read-only field shows no caret
+    feedbackTyped_ = toCp1252(controls_.answer->text());
+    controls_.answer->setReadOnly(true); // a read-only field shows no caret
     feedbackPhase_ = 0;
     flashStep();
 }
 
-void RudarudDia::flashStep()
+void ExerciseView::flashStep()
 {
     ++feedbackPhase_;
     const bool showExpected = feedbackPhase_ % 2 == 1;
-    answerColour_ = QColor(toQRgb(showExpected ? kGreen : kRed));
-    applyColours();
-    setFieldText(term2_, showExpected ? feedbackExpected_ : feedbackTyped_);
+    setAnswerColour(QColor(toQRgb(showExpected ? kGreen : kRed)));
+    controls_.answer->setText(fromCp1252(showExpected ? feedbackExpected_ : feedbackTyped_));
     feedbackTimer_.start(showExpected ? kExpectedShownMs : kTypedShownMs);
 }
 
-void RudarudDia::stopAnswerFeedback()
+void ExerciseView::stopAnswerFeedback()
 {
     feedbackTimer_.stop();
     feedbackExpected_.clear();
     feedbackTyped_.clear();
-    term2_->setReadOnly(false);
-    answerColour_ = QColor(toQRgb(kRed));
-    applyColours();
+    controls_.answer->setReadOnly(false);
+    setAnswerColour(QColor(toQRgb(kRed)));
 }
 
-void RudarudDia::showReport(const std::string& title, const std::string& text)
+void ExerciseView::setAnswerColour(const QColor& colour)
 {
-    new MSGWin(window(), fromCp1252(title), fromCp1252(text), mediumFont_, Qt::black, kNoTimeout);
+    answerColour_ = colour;
+    QPalette p = controls_.answer->palette();
+    p.setColor(QPalette::Text, colour);
+    p.setColor(QPalette::WindowText, colour);
+    controls_.answer->setPalette(p);
 }
 
-void RudarudDia::showResultsLog()
+// --- message windows -----------------------------------------------------------------------
+
+void ExerciseView::showReport(const std::string& title, const std::string& text)
+{
+    new MSGWin(dialog_.window(), fromCp1252(title), fromCp1252(text), fonts_.report, Qt::black,
+               kNoTimeout);
+}
+
+void ExerciseView::showResultsLog()
 {
     const ResultsLog log = ResultsLog::load(kResultsLogFileName);
     const ResultsLogView view = resultsLogView(
         log, [](std::int64_t seconds) { return Platform::instance().localTime(seconds); });
     if (view.notice)
-        new MSGWin(window(), fromCp1252(view.title), fromCp1252(view.text), bigFont_, Qt::red,
-                   static_cast<int>(kNoticeTimeoutMs));
+        new MSGWin(dialog_.window(), fromCp1252(view.title), fromCp1252(view.text), fonts_.notice,
+                   Qt::red, static_cast<int>(kNoticeTimeoutMs));
     else
-        new MSGWin(window(), fromCp1252(view.title), fromCp1252(view.text), fixedFont_, Qt::black,
-                   kNoTimeout);
+        new MSGWin(dialog_.window(), fromCp1252(view.title), fromCp1252(view.text), fonts_.table,
+                   Qt::black, kNoTimeout);
 }

@@ -55,7 +55,7 @@ void pause(int ms)
 
 bool RudarudDia::closeLesson()
 {
-    exercise_.stopFeedback();
+    exercise().stopFeedback();
     storeOptionFlags();
     readThresholdFields();
     if (chain_.empty()) return true;

@@ -31,7 +31,7 @@ void RudarudDia::showEntry(strWort* entry)
         term2_->setText(QString());
         return;
     }
-    const QueryMode mode = exercise_.queryMode();
+    const QueryMode mode = exercise().queryMode();
     if (mode == QueryMode::ModeEdit) {
         VokTransBuf::setText(transferBuf_->term1Text, entry->term1);
         VokTransBuf::setText(transferBuf_->term2Text, entry->term2);
@@ -104,23 +104,19 @@ void RudarudDia::updateStatus()
     show({IdHelp, IdResultsLog}, true);
     window()->setWindowTitle(windowTitleText());
 
-    QString text;
-    if (exercise_.running()) {
-        text = fromCp1252(exercise_.statusText());
+    const bool exercising = exercise().running();
+    exerciseView_->showExerciseDisplays(exercising);
+    if (exercising) {
         list1_->hide();
         list2_->hide();
         show({IdLoad, IdPageForward, IdPageBack, IdNewLesson, IdSave}, false);
         button(IdSave)->StopBlink();
         show({IdNormalQuery, IdReversedQuery, IdMixedQuery}, false);
-        answerLine_->show();
-        gradeDigit_->show();
         show({IdAbort}, true);
     } else {
         list1_->show();
         list2_->show();
-        answerLine_->hide();
-        gradeDigit_->hide();
-        text = QStringLiteral("Lektion enthält ");
+        QString text = QStringLiteral("Lektion enthält ");
         if (chain_.entryCount() > 0) {
             text += QStringLiteral("%1 Aufgaben").arg(chain_.entryCount());
             show({IdLoad, IdAbort}, false);
@@ -145,13 +141,8 @@ void RudarudDia::updateStatus()
         entryLine_->setAccessibleName(chain_.entryCount() > 0
                                           ? QStringLiteral("%1 Aufgaben").arg(chain_.entryCount())
                                           : QStringLiteral("keine Aufgaben"));
+        status_->setText(text);
     }
-    status_->setText(text);
-}
-
-void RudarudDia::clearStatusLine()
-{
-    status_->clear();
 }
 
 void RudarudDia::refreshStatus()

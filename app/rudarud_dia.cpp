@@ -103,11 +103,8 @@ constexpr AccessibleName kAccessibleNames[] = {
 };
 
 // Display controls, pixel places in the client.
-constexpr QPoint kGradePos{600, 20};
 constexpr QPoint kEntryLinePos{17, 240};
 constexpr unsigned kEntryLineCells = 27;
-constexpr QPoint kAnswerLinePos{518, 28};
-constexpr unsigned kAnswerLineCells = 8;
 constexpr QPoint kLabelPos{620, 345};
 constexpr int kLedCellBitmap = 5033;
 
@@ -177,8 +174,14 @@ void setTextColours(QWidget* w, const QColor& text, const QColor& background)
 
 } // namespace
 
-RudarudDia::RudarudDia(Config& config, QWidget* parent)
-    : QWidget(parent), config_(config), exercise_(chain_, *this, config)
+struct RudarudDia::Fonts {
+    QFont big = logFont(QStringLiteral("Arial"), kBigFontHeight);
+    QFont medium = logFont(QStringLiteral("Arial"), kMediumFontHeight);
+    QFont fixed = fixedPitchFont();
+    QFont vertical = logFont(QStringLiteral("Arial"), kVerticalFontHeight, kVerticalFontWidth);
+};
+
+RudarudDia::RudarudDia(Config& config, QWidget* parent) : QWidget(parent), config_(config)
 {
     setObjectName(QStringLiteral("RudarudDia"));
     setFixedSize(dialogUnitsToPixelsX(kDialogWidthDu), dialogUnitsToPixelsY(kDialogHeightDu));
@@ -186,12 +189,7 @@ RudarudDia::RudarudDia(Config& config, QWidget* parent)
     dialogFont.setPointSize(11);
     setFont(dialogFont);
 
-    bigFont_ = logFont(QStringLiteral("Arial"), kBigFontHeight);
-    mediumFont_ = logFont(QStringLiteral("Arial"), kMediumFontHeight);
-    fixedFont_ = fixedPitchFont();
-    verticalFont_ = logFont(QStringLiteral("Arial"), kVerticalFontHeight, kVerticalFontWidth);
-
-    createControls();
+    createControls(Fonts{});
     applyColours();
 
     auto* doubleClicks = new DoubleClickAsPress(this);
@@ -209,33 +207,49 @@ RudarudDia::RudarudDia(Config& config, QWidget* parent)
     updateStatus();
     entryLine_->Reset(kLedOff);
     entryLine_->StartRunning();
-
-    feedbackTimer_.setSingleShot(true);
-    connect(&feedbackTimer_, &QTimer::timeout, this, &RudarudDia::flashStep);
 }
 
 RudarudDia::~RudarudDia()
 {
     qApp->removeEventFilter(this);
-    feedbackTimer_.stop();
+    exerciseView_.reset();
     while (!chain_.empty())
         chain_.deleteLast();
     delete label_;
-    delete answerLine_;
     delete entryLine_;
-    delete clock_;
-    delete gradeDigit_;
     transferBuf_.reset(); // hands the threshold texts back to the settings
 }
 
-void RudarudDia::createControls()
+// The controls in creation order: the fields, lists and status line in the order of the
+// transfer buffer, then the buttons and the displays.
+void RudarudDia::createControls(const Fonts& fonts)
 {
-    // Edit fields, list boxes and the status line, in the order of the transfer buffer.
-    auto makeTerm = [this](int id) {
+    createFields(fonts);
+    createLists(fonts);
+    status_ = new QLabel(this);
+    status_->setObjectName(QStringLiteral("status%1").arg(IdStatus));
+    status_->setGeometry(placeOf(IdStatus));
+    status_->setAlignment(Qt::AlignCenter);
+    status_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    status_->setFont(fonts.medium);
+    status_->setAutoFillBackground(true);
+
+    transferBuf_ = std::make_unique<VokTransBuf>(config_);
+    for (std::size_t i = 0; i < kThresholdCount; ++i)
+        thresholds_[i]->setText(fromCp1252(VokTransBuf::text(transferBuf_->thresholdText[i])));
+
+    createButtons();
+    createDisplays(fonts);
+    orderTabs();
+}
+
+void RudarudDia::createFields(const Fonts& fonts)
+{
+    auto makeTerm = [this, &fonts](int id) {
         auto* e = new QLineEdit(this);
         e->setObjectName(QStringLiteral("field%1").arg(id));
         e->setGeometry(placeOf(id));
-        e->setFont(bigFont_);
+        e->setFont(fonts.big);
         e->setFrame(true);
         guardCp1252Input(e, static_cast<int>(kMaxTermBytes));
         return e;
@@ -248,18 +262,22 @@ void RudarudDia::createControls()
         e->setGeometry(placeOf(kThresholdIds[i]));
         e->setAlignment(Qt::AlignCenter);
         e->setMaxLength(static_cast<int>(kThresholdTextChars));
-        e->setFont(mediumFont_);
+        e->setFont(fonts.medium);
         e->setTextMargins(0, 0, 0, 0);
         e->setStyleSheet(QStringLiteral("QLineEdit { padding: 0px; }"));
         guardCp1252Input(e, static_cast<int>(kThresholdTextChars));
         thresholds_[i] = e;
     }
-    auto makeList = [this](int id, LessonListColumn& column) {
+}
+
+void RudarudDia::createLists(const Fonts& fonts)
+{
+    auto makeList = [this, &fonts](int id, LessonListColumn& column) {
         auto* l = new QListView(this);
         l->setObjectName(QStringLiteral("list%1").arg(id));
         l->setGeometry(placeOf(id));
         l->setModel(&column);
-        l->setFont(fixedFont_);
+        l->setFont(fonts.fixed);
         l->setUniformItemSizes(true);
         l->setSelectionMode(QAbstractItemView::SingleSelection);
         l->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -285,19 +303,10 @@ void RudarudDia::createControls()
         list2_->verticalScrollBar(), &QScrollBar::valueChanged, this,
         [this] { list2_->verticalScrollBar()->setValue(list1_->verticalScrollBar()->value()); },
         Qt::QueuedConnection);
+}
 
-    status_ = new QLabel(this);
-    status_->setObjectName(QStringLiteral("status%1").arg(IdStatus));
-    status_->setGeometry(placeOf(IdStatus));
-    status_->setAlignment(Qt::AlignCenter);
-    status_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    status_->setFont(mediumFont_);
-    status_->setAutoFillBackground(true);
-
-    transferBuf_ = std::make_unique<VokTransBuf>(config_);
-    for (std::size_t i = 0; i < kThresholdCount; ++i)
-        thresholds_[i]->setText(fromCp1252(VokTransBuf::text(transferBuf_->thresholdText[i])));
-
+void RudarudDia::createButtons()
+{
     for (const ButtonSpec& b : kCommandButtons) {
         auto* button = new myBMPButton(this, b.offFace, b.onFace, b.id);
         button->setGeometry(duRect(b.x, b.y, b.w, b.h));
@@ -321,17 +330,28 @@ void RudarudDia::createControls()
     }
     for (int id : {IdPageBack, IdPageForward, IdHelp})
         buttons_[id]->hide();
+}
 
-    replaceClock(true);
-    gradeDigit_ =
-        new LEDWindow(this, kGradePos.x(), kGradePos.y(), 1, false, LEDWindow::Mode::Counter, 6);
+void RudarudDia::createDisplays(const Fonts& fonts)
+{
     entryLine_ = new myLEDLine(this, kEntryLinePos.x(), kEntryLinePos.y(), kLedCellBitmap,
                                kEntryLineCells, {.framed = true});
-    answerLine_ = new myLEDLine(this, kAnswerLinePos.x(), kAnswerLinePos.y(), kLedCellBitmap,
-                                kAnswerLineCells, {.framed = true});
+    ExerciseControls exerciseControls{.question = term1_,
+                                      .answer = term2_,
+                                      .thresholds = thresholds_,
+                                      .entryLine = entryLine_,
+                                      .status = status_};
+    for (std::size_t i = 0; i < std::size(kOptionButtons); ++i)
+        exerciseControls.options[i] = buttons_[kOptionButtons[i].id];
+    exerciseView_ = std::make_unique<ExerciseView>(
+        *this, chain_, exerciseControls,
+        ExerciseFonts{.notice = fonts.big, .report = fonts.medium, .table = fonts.fixed});
     label_ = new my3DText(this, kLabelPos.x(), kLabelPos.y(), QString::fromLatin1(kProgramCaption),
-                          verticalFont_, {.vertical = true, .transparent = true});
+                          fonts.vertical, {.vertical = true, .transparent = true});
+}
 
+void RudarudDia::orderTabs()
+{
     // Tab order of the dialog template.
     const int tabOrder[] = {IdResultsLog,    IdSave,
                             IdNewLesson,     IdNormalQuery,
@@ -371,17 +391,14 @@ void RudarudDia::nameControls()
         w->setAccessibleDescription(toolTips_->text(w));
     }
     status_->setAccessibleDescription(QStringLiteral("Status"));
-    gradeDigit_->setAccessibleName(QStringLiteral("Note"));
-    gradeDigit_->setAccessibleDescription(QStringLiteral("Note"));
     entryLine_->setAccessibleDescription(QStringLiteral("Aufgaben"));
-    answerLine_->setAccessibleDescription(QStringLiteral("Antworten"));
 }
 
 void RudarudDia::applyColours()
 {
     setTextColours(status_, QColor(toQRgb(kYellow)), QColor(toQRgb(kBlack)));
     setTextColours(term1_, QColor(toQRgb(kGreen)), QColor(toQRgb(kBlack)));
-    setTextColours(term2_, answerColour_, QColor(toQRgb(kBlack)));
+    setTextColours(term2_, exerciseView_->answerColour(), QColor(toQRgb(kBlack)));
 }
 
 QLineEdit* RudarudDia::termField(int id) const
@@ -437,7 +454,6 @@ void RudarudDia::readThresholdFields()
         QLineEdit* field = thresholds_[i];
         if (!field->isModified()) continue;
         const ThresholdField taken = clampThresholdField(fieldText(field));
-        config_.thresholds[i] = taken.value;
         VokTransBuf::setText(transferBuf_->thresholdText[i], taken.text);
         field->setText(QString::fromLatin1(taken.text)); // clears the modified flag
     }
@@ -449,8 +465,8 @@ void RudarudDia::command(int id)
 {
     switch (id) {
     case IdOk:
-        if (exercise_.running())
-            exercise_.checkAnswer(fieldText(term2_));
+        if (exercise().running())
+            exercise().checkAnswer(fieldText(term2_));
         else
             applyEdit();
         break;
@@ -482,14 +498,14 @@ void RudarudDia::command(int id)
         startExerciseCommand(QueryMode::ModeMixed);
         break;
     case IdAbort:
-        exercise_.endExercise(true);
+        exercise().endExercise(true);
         break;
     case IdHelp:
         Platform::instance().winHelp(QString::fromLatin1(kHelpFile),
                                      Platform::HelpCommand::ForceFile, 0);
         break;
     case IdResultsLog:
-        showResultsLog();
+        exerciseView_->showResultsLog();
         break;
     default:
         break;
@@ -499,13 +515,13 @@ void RudarudDia::command(int id)
 void RudarudDia::startExerciseCommand(QueryMode mode)
 {
     if (!applyEdit()) return;
-    exercise_.startExercise(mode, Platform::instance().calendarTime());
+    exercise().startExercise(mode, Platform::instance().calendarTime());
 }
 
 void RudarudDia::optionCommand(myBMPButton*)
 {
     // The button itself refuses to switch while locked; during an exercise the user is told.
-    exercise_.optionChangeAllowed();
+    exercise().optionChangeAllowed();
 }
 
 bool RudarudDia::closeQuery()
@@ -533,8 +549,8 @@ bool RudarudDia::preprocessKey(QObject* watched, QKeyEvent* key)
     switch (key->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        if (exercise_.running()) {
-            exercise_.stopFeedback();
+        if (exercise().running()) {
+            exercise().stopFeedback();
             term2_->setFocus();
         } else {
             if (watched == term1_) {
@@ -546,10 +562,10 @@ bool RudarudDia::preprocessKey(QObject* watched, QKeyEvent* key)
         command(IdOk);
         return true;
     case Qt::Key_Up:
-        if (!exercise_.running()) pageBack();
+        if (!exercise().running()) pageBack();
         return true;
     case Qt::Key_Down:
-        if (!exercise_.running()) pageForward();
+        if (!exercise().running()) pageForward();
         return true;
     case Qt::Key_Escape:
         command(IdCancel);

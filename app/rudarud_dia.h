@@ -2,8 +2,7 @@
 
 #include "config.h"
 #include "entry_chain.h"
-#include "exercise_run.h"
-#include "exercise_window.h"
+#include "exercise_view.h"
 #include "lesson_file.h"
 #include "lesson_list_column.h"
 #include "lesson_list_model.h"
@@ -66,12 +65,12 @@ inline constexpr const char* kProgramCaption = " KAZ-TRAINER 1.0   ";
 inline constexpr const char* kHelpFile = "DODADIZE.HLP";
 
 // The main dialog: the lesson editor and the exercise in one window of 636 x 383 px (dialog
-// 100, 318 x 180 dialog units at base units 8 x 17). It owns the lesson's chain, every control,
-// the transfer buffer and the exercise. All work runs in its handlers on the GUI thread;
-// handlers that change the lesson or the exercise end with updateStatus.
+// 100, 318 x 180 dialog units at base units 8 x 17). It owns the lesson's chain, the controls,
+// the transfer buffer and the exercise view, which runs the exercise. All work runs in its
+// handlers on the GUI thread; handlers that change the lesson end with updateStatus.
 //
 // Lesson text is Windows-1252 bytes in the chain; it becomes a QString only in the widgets.
-class RudarudDia : public QWidget, public ExerciseWindow, private LessonReadListener {
+class RudarudDia : public QWidget, private LessonReadListener {
     Q_OBJECT
 public:
     explicit RudarudDia(Config& config, QWidget* parent = nullptr);
@@ -81,10 +80,14 @@ public:
     RudarudDia& operator=(const RudarudDia&) = delete;
 
     // --- lesson view ---------------------------------------------------------------------
-    void showEntry(strWort* entry) override;
+    void showEntry(strWort* entry);
+    // An exercise's question into the first field; the second emptied and focused.
+    void showQuestion(const std::string& question);
     void pageForward();
     void pageBack();
-    void updateStatus() override;
+    // The title and which controls show; while editing also the status line, which during an
+    // exercise is the exercise view's.
+    void updateStatus();
     void refreshStatus();
 
     // --- entry editing -------------------------------------------------------------------
@@ -100,7 +103,7 @@ public:
     void loadLesson();
     // Loads a file as the open dialog would have chosen it (a lesson given on the command line).
     void loadLessonFile(const QString& path);
-    bool saveLesson() override;
+    bool saveLesson();
 
     // --- settings ------------------------------------------------------------------------
     void storeOptionFlags();
@@ -112,7 +115,7 @@ public:
 
     // --- what tests and the screenshot tool look at ----------------------------------------
     EntryChain& chain() { return chain_; }
-    ExerciseRun& exercise() { return exercise_; }
+    ExerciseRun& exercise() { return exerciseView_->run(); }
     QLineEdit* termField(int id) const;
     QLineEdit* thresholdField(int index) const; // 0 = grade 1
     myBMPButton* button(int id) const;
@@ -120,22 +123,20 @@ public:
     // Any control of the dialog's template by id: button, field or list; null for others.
     QWidget* control(int id) const;
     QLabel* statusLine() const { return status_; }
-    LEDWindow* clock() const { return clock_; }
-    LEDWindow* gradeDigit() const { return gradeDigit_; }
+    LEDWindow* clock() const { return exerciseView_->clock(); }
+    LEDWindow* gradeDigit() const { return exerciseView_->gradeDigit(); }
     myLEDLine* entryLine() const { return entryLine_; }
-    myLEDLine* answerLine() const { return answerLine_; }
+    myLEDLine* answerLine() const { return exerciseView_->answerLine(); }
     ToolTips* toolTips() const { return toolTips_; }
     LessonListModel& listModel() { return model_; }
     bool unsaved() const { return unsaved_; }
     const QString& fileName() const { return fileName_; }
     QString windowTitleText() const;
-    QColor answerColour() const { return answerColour_; }
-    bool answerFeedbackRunning() const { return feedbackTimer_.isActive(); }
+    QColor answerColour() const { return exerciseView_->answerColour(); }
+    bool answerFeedbackRunning() const { return exerciseView_->feedbackRunning(); }
 
     // The command table: what a command id does (buttons, OK and Cancel).
     void command(int id);
-    // The results-log button: the table of the last results, or the notice.
-    void showResultsLog();
 
 signals:
     // The dialog agreed to close; the frame window closes with it.
@@ -145,40 +146,18 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // ExerciseWindow
-    CompareOptions optionStates() const override;
-    std::string thresholdFieldText(std::size_t index) const override;
-    std::string lessonPath() const override;
-    bool lessonUnsaved() const override { return unsaved_; }
-    std::int64_t calendarTime() const override;
-    std::uint32_t questionSeed() override;
-    bool messageBox(const std::string& text, const std::string& caption, MessageKind kind) override;
-    void setOptionsLocked(bool locked) override;
-    void stopOptionBlink() override;
-    void resetEntryLine() override;
-    void showEntryLineSegment(std::uint32_t drawn, std::uint32_t total) override;
-    void showEntryLineRatio(std::uint32_t right, std::uint32_t wrong) override;
-    void restoreEntryLine(std::uint32_t entryCount) override;
-    void showAnswerLineRatio(std::uint32_t right, std::uint32_t wrong) override;
-    void showGrade(std::uint32_t grade) override;
-    void startElapsedClock() override;
-    void startWallClock() override;
-    void setQuestionReadOnly(bool readOnly) override;
-    void showQuestion(const std::string& question) override;
-    void clearStatusLine() override;
-    void playSound(const std::string& fileName) override;
-    void messageBeep() override;
-    void startAnswerFeedback(const std::string& expected) override;
-    void stopAnswerFeedback() override;
-    void showReport(const std::string& title, const std::string& text) override;
-    void startBlink(OptionButton button, std::uint32_t periodMs) override;
-
     // LessonReadListener: rows are collected while reading and put in the lists at once.
     void beforePairs() override;
     void pairRead(strWort& entry) override;
     void afterPairs() override;
 
-    void createControls();
+    struct Fonts;
+    void createControls(const Fonts& fonts);
+    void createFields(const Fonts& fonts);
+    void createLists(const Fonts& fonts);
+    void createButtons();
+    void createDisplays(const Fonts& fonts);
+    void orderTabs();
     void nameControls();
     void applyColours();
     void startExerciseCommand(QueryMode mode);
@@ -187,22 +166,14 @@ private:
     void selectListRow(int row);
     void setFieldText(QLineEdit* field, const std::string& bytes);
     std::string fieldText(const QLineEdit* field) const;
-    void replaceClock(bool wallClock);
-    void flashStep();
     bool preprocessKey(QObject* watched, QKeyEvent* key);
     int exclaim(const QString& text, const QString& caption, Platform::Buttons buttons);
 
     Config& config_;
     EntryChain chain_;
-    ExerciseRun exercise_;
 
     bool unsaved_ = false;
     std::array<bool, 3> optionSwitched_{}; // an option button the user pressed, in table order
-    QColor answerColour_{toQRgb(kRed)};
-    QFont bigFont_;
-    QFont mediumFont_;
-    QFont fixedFont_;
-    QFont verticalFont_;
 
     QLineEdit* term1_ = nullptr;
     QLineEdit* term2_ = nullptr;
@@ -217,10 +188,7 @@ private:
     QString fileName_; // as the title and the messages show it
     QString filePath_; // the file the lesson is read from and written to
     std::map<int, myBMPButton*> buttons_;
-    LEDWindow* clock_ = nullptr;
-    LEDWindow* gradeDigit_ = nullptr;
     myLEDLine* entryLine_ = nullptr;
-    myLEDLine* answerLine_ = nullptr;
     my3DText* label_ = nullptr;
     ToolTips* toolTips_ = nullptr;
 
@@ -236,10 +204,5 @@ private:
     strWort* lastBeforeRead_ = nullptr; // while a lesson is read: the entry the new ones follow
     std::uint32_t pairsRead_ = 0;
 
-    // Wrong-answer feedback: odd phases show the expected term in green for 1.5 s, even phases
-    // the typed answer in red for 0.5 s.
-    QTimer feedbackTimer_;
-    std::string feedbackExpected_;
-    std::string feedbackTyped_;
-    int feedbackPhase_ = 0;
+    std::unique_ptr<ExerciseView> exerciseView_; // made with the controls
 };

@@ -50,7 +50,7 @@ public:
     void setQuestionReadOnly(bool) override {}
     void showQuestion(const std::string&) override {}
     void showEntry(strWort*) override {}
-    void updateStatus() override {}
+    void showStatus(const std::string&) override {}
     void clearStatusLine() override {}
     void playSound(const std::string&) override {}
     void messageBeep() override {}
@@ -86,7 +86,6 @@ void reportTimes(benchmark::State& state, std::vector<double>& times, double fin
 void runExercise(benchmark::State& state, std::uint32_t wrongEvery)
 {
     TempDir dir;
-    Config config(dir.file("DODADIZE.CFG"));
     EntryChain chain;
     fillLesson(chain);
     std::unordered_set<const strWort*> wrongOnce;
@@ -95,7 +94,7 @@ void runExercise(benchmark::State& state, std::uint32_t wrongEvery)
         if (wrongEvery != 0 && i % wrongEvery == 3) wrongOnce.insert(e);
 
     SilentWindow window;
-    ExerciseRun run(chain, window, config, dir.file("DODADIZE.KAZ"));
+    ExerciseRun run(chain, window, dir.file("DODADIZE.KAZ"));
     std::vector<double> times;
     double finishing = 0;
     for (auto _ : state) {

@@ -37,9 +37,8 @@ std::string soundFile(const char* prefix, std::uint32_t seed)
 
 } // namespace
 
-ExerciseRun::ExerciseRun(EntryChain& chain, ExerciseWindow& window, Config& config,
-                         std::string resultsLogPath)
-    : chain_(chain), window_(window), config_(config), resultsLogPath_(std::move(resultsLogPath))
+ExerciseRun::ExerciseRun(EntryChain& chain, ExerciseWindow& window, std::string resultsLogPath)
+    : chain_(chain), window_(window), resultsLogPath_(std::move(resultsLogPath))
 {}
 
 bool ExerciseRun::startExercise(QueryMode mode, std::int64_t startTime)
@@ -79,7 +78,7 @@ bool ExerciseRun::startExercise(QueryMode mode, std::int64_t startTime)
 
     draws_ = 0;
     nextQuestion();
-    window_.updateStatus();
+    window_.showStatus(statusText());
     return true;
 }
 
@@ -88,7 +87,7 @@ bool ExerciseRun::endExercise(bool ask)
     if (!running()) return false;
     stopFeedback();
     if (ask && !window_.messageBox(kAbortQuestion, kAbortCaption, MessageKind::YesNoExclamation)) {
-        window_.updateStatus();
+        window_.showStatus(statusText());
         return false;
     }
     window_.stopOptionBlink();
@@ -100,7 +99,7 @@ bool ExerciseRun::endExercise(bool ask)
     current_ = previous_ = kNone;
     window_.setQuestionReadOnly(false);
     window_.showEntry(chain_.currentEntry);
-    window_.updateStatus();
+    window_.showStatus(statusText());
     return true;
 }
 
@@ -178,7 +177,7 @@ void ExerciseRun::ask(std::size_t index)
     assignDirection(entry, mode_, mixedToggle_);
     window_.showQuestion(questionTerm(entry));
     ++asked_;
-    window_.updateStatus();
+    window_.showStatus(statusText());
 }
 
 void ExerciseRun::checkAnswer(std::string_view typed)
@@ -219,7 +218,7 @@ void ExerciseRun::checkAnswer(std::string_view typed)
         showGrade(asked_, right_);
         window_.showAnswerLineRatio(right_, wrong_);
     }
-    window_.updateStatus();
+    window_.showStatus(statusText());
     feedbackRunning_ = true;
     window_.startAnswerFeedback(expected);
 }
@@ -261,9 +260,8 @@ void ExerciseRun::updateMarks(std::size_t index)
 
 void ExerciseRun::showGrade(std::uint32_t asked, std::uint32_t right)
 {
-    grade_ = computeGrade(
-        asked, right, [this](std::size_t i) { return window_.thresholdFieldText(i); },
-        config_.thresholds);
+    grade_ =
+        computeGrade(asked, right, [this](std::size_t i) { return window_.thresholdFieldText(i); });
     window_.showGrade(grade_);
 }
 

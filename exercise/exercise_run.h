@@ -10,7 +10,6 @@
 #include <string_view>
 #include <vector>
 
-class Config;
 class EntryChain;
 class strWort;
 
@@ -30,7 +29,7 @@ class strWort;
 // walk would give.
 class ExerciseRun {
 public:
-    ExerciseRun(EntryChain& chain, ExerciseWindow& window, Config& config,
+    ExerciseRun(EntryChain& chain, ExerciseWindow& window,
                 std::string resultsLogPath = kResultsLogFileName);
 
     ExerciseRun(const ExerciseRun&) = delete;
@@ -84,7 +83,6 @@ private:
 
     EntryChain& chain_;
     ExerciseWindow& window_;
-    Config& config_;
     std::string resultsLogPath_;
 
     QueryMode mode_ = QueryMode::ModeEdit;

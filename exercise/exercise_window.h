@@ -74,9 +74,9 @@ public:
     virtual void showQuestion(const std::string& question) = 0;
     // Editing mode again: the lesson view's showEntry for the entry (null = the new entry).
     virtual void showEntry(strWort* entry) = 0;
-    // Recomputes title, status line and control visibility; in exercise mode the status line
-    // reads ExerciseRun::statusText().
-    virtual void updateStatus() = 0;
+    // The status line during an exercise (ExerciseRun::statusText()); empty once the exercise
+    // is over, when the title, status line and controls of editing come back.
+    virtual void showStatus(const std::string& text) = 0;
     // Empties the status line.
     virtual void clearStatusLine() = 0;
 

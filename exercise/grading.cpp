@@ -11,8 +11,7 @@ constexpr std::uint32_t kPercent = 100;
 } // namespace
 
 std::uint32_t computeGrade(std::uint32_t asked, std::uint32_t right,
-                           const ThresholdFieldText& fieldText,
-                           std::array<std::uint32_t, kThresholdCount>& stored)
+                           const ThresholdFieldText& fieldText)
 {
     std::uint32_t index = 0;
     if (asked != 0) {
@@ -20,9 +19,7 @@ std::uint32_t computeGrade(std::uint32_t asked, std::uint32_t right,
         const auto percent =
             static_cast<std::uint32_t>(std::uint64_t{right} * kPercent / std::uint64_t{asked});
         while (index < kThresholdCount) {
-            const std::uint32_t threshold = thresholdTextToNumber(fieldText(index));
-            stored[index] = threshold;
-            if (threshold <= percent) break;
+            if (thresholdTextToNumber(fieldText(index)) <= percent) break;
             ++index;
         }
     }

@@ -18,13 +18,11 @@ inline constexpr std::uint32_t kFailedGrade = 6; // even the grade-5 threshold w
 using ThresholdFieldText = std::function<std::string(std::size_t index)>;
 
 // The grade for `right` of `asked` answers: p = right * 100 / asked, truncated. Field 0, 1, ...
-// is read and parsed in turn, its value stored in stored[index] (unclamped), until the first
-// threshold that p reaches (threshold <= p, both unsigned); grade = that index + 1, or 6 when
-// none is reached. Fields after the first reached one are not read. With asked = 0 no field
-// is read and the grade is 1.
+// is read and parsed in turn (unclamped) until the first threshold that p reaches
+// (threshold <= p, both unsigned); grade = that index + 1, or 6 when none is reached. Fields
+// after the first reached one are not read. With asked = 0 no field is read and the grade is 1.
 std::uint32_t computeGrade(std::uint32_t asked, std::uint32_t right,
-                           const ThresholdFieldText& fieldText,
-                           std::array<std::uint32_t, kThresholdCount>& stored);
+                           const ThresholdFieldText& fieldText);
 
 // What the final report counts from the entries' marks.
 struct ResultSummary {

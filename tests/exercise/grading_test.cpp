@@ -1,5 +1,6 @@
 #include "entry_chain.h"
 #include "grading.h"
+#include "threshold_text.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +17,7 @@ struct GradeCase {
     std::uint32_t asked, right;
     Texts fields;
     std::uint32_t grade;
-    Values stored; // from all 7: only the fields read are stored
+    Values stored; // the fields read, as numbers; 7 for a field not read
 };
 
 class ComputeGrade : public ::testing::TestWithParam<GradeCase> {};
@@ -25,8 +26,11 @@ TEST_P(ComputeGrade, StopsAtTheFirstReachedThreshold)
 {
     const GradeCase& c = GetParam();
     Values stored = {7, 7, 7, 7, 7};
-    const auto text = [&](std::size_t i) { return c.fields[i]; };
-    EXPECT_EQ(computeGrade(c.asked, c.right, text, stored), c.grade);
+    const auto text = [&](std::size_t i) {
+        stored[i] = thresholdTextToNumber(c.fields[i]);
+        return c.fields[i];
+    };
+    EXPECT_EQ(computeGrade(c.asked, c.right, text), c.grade);
     EXPECT_EQ(stored, c.stored);
 }
 
@@ -66,9 +70,8 @@ TEST_P(FinalReport, CountsGradesAndWords)
     for (const std::uint32_t wrong : c.wrongCounts)
         chain.append("t", "u")->wrongCount = wrong;
     const ResultSummary s = summarizeResult(chain);
-    Values stored{};
-    const std::uint32_t grade = computeGrade(
-        s.entries, s.entries - s.wrongEntries, [](std::size_t i) { return kDefaults[i]; }, stored);
+    const std::uint32_t grade = computeGrade(s.entries, s.entries - s.wrongEntries,
+                                             [](std::size_t i) { return kDefaults[i]; });
     const ResultReport report = composeReport(s, grade, c.repetitionPass);
     EXPECT_EQ(report.title, c.title);
     EXPECT_EQ(report.text, c.text);

@@ -13,7 +13,6 @@
 class RecordingWindow : public ExerciseWindow {
 public:
     std::vector<std::string> calls;
-    const ExerciseRun* run = nullptr; // status lines are read from it, as the dialog does
     CompareOptions options;
     std::array<std::string, 5> thresholds = {"90", "80", "66", "50", "20"};
     std::string path;
@@ -72,7 +71,7 @@ public:
     void setQuestionReadOnly(bool readOnly) override { add("readOnly question", readOnly); }
     void showQuestion(const std::string& q) override { add("question " + (lastQuestion = q)); }
     void showEntry(strWort* e) override { add("showEntry " + (e ? e->term1 : "<none>")); }
-    void updateStatus() override { add("status " + (run ? run->statusText() : "")); }
+    void showStatus(const std::string& text) override { add("status " + text); }
     void clearStatusLine() override { add("status cleared"); }
     void playSound(const std::string& fileName) override { add("sound " + fileName); }
     void messageBeep() override { add("beep"); }

@@ -96,7 +96,7 @@ int main(int argc, char* argv[])
             }
     };
     saveMessageWindow(QStringLiteral("report.png"));
-    dia->showResultsLog();
+    dia->command(IdResultsLog);
     saveMessageWindow(QStringLiteral("results-table.png"));
     return 0;
 }

@@ -1,0 +1,119 @@
+#pragma once
+
+#include "config.h"
+#include "exercise_run.h"
+#include "exercise_window.h"
+#include "led_window.h"
+
+#include <array>
+#include <string>
+
+#include <QColor>
+#include <QFont>
+#include <QTimer>
+
+class EntryChain;
+class QLabel;
+class QLineEdit;
+class RudarudDia;
+class myBMPButton;
+class myLEDLine;
+
+// The main dialog's controls an exercise uses, all children of the dialog, which made them.
+struct ExerciseControls {
+    QLineEdit* question = nullptr; // field 101
+    QLineEdit* answer = nullptr;   // field 102
+    std::array<QLineEdit*, kThresholdCount> thresholds{};
+    std::array<myBMPButton*, 3> options{}; // ignore case, ignore ". ; ,", any order
+    myLEDLine* entryLine = nullptr;        // shared with editing, where it counts the entries
+    QLabel* status = nullptr;
+};
+
+// The fonts of the message windows an exercise opens.
+struct ExerciseFonts {
+    QFont notice; // the red notice that no results are stored
+    QFont report; // the final report
+    QFont table;  // the fixed-pitch results table
+};
+
+// What an exercise shows in the main dialog: it owns the exercise engine and implements its
+// window with the dialog's controls, plus the displays only an exercise uses (the clock, the
+// grade digit, the answer line), the wrong-answer flashing and the results-log window.
+// What belongs to the lesson (showing an entry, saving, the title and the editing status)
+// it leaves to the dialog.
+class ExerciseView : public ExerciseWindow {
+public:
+    ExerciseView(RudarudDia& dialog, EntryChain& chain, const ExerciseControls& controls,
+                 ExerciseFonts fonts);
+    ~ExerciseView() override;
+
+    ExerciseView(const ExerciseView&) = delete;
+    ExerciseView& operator=(const ExerciseView&) = delete;
+
+    ExerciseRun& run() { return run_; }
+    const ExerciseRun& run() const { return run_; }
+
+    // The grade digit and the answer line show only during an exercise.
+    void showExerciseDisplays(bool shown);
+    // The results-log button: the table of the last results, or the notice.
+    void showResultsLog();
+
+    LEDWindow* clock() const { return clock_; }
+    LEDWindow* gradeDigit() const { return gradeDigit_; }
+    myLEDLine* answerLine() const { return answerLine_; }
+    QColor answerColour() const { return answerColour_; }
+    bool feedbackRunning() const { return feedbackTimer_.isActive(); }
+
+    // ExerciseWindow
+    CompareOptions optionStates() const override;
+    std::string thresholdFieldText(std::size_t index) const override;
+    std::string lessonPath() const override;
+    bool lessonUnsaved() const override;
+    std::int64_t calendarTime() const override;
+    std::uint32_t questionSeed() override;
+    bool messageBox(const std::string& text, const std::string& caption, MessageKind kind) override;
+    bool saveLesson() override;
+    void setOptionsLocked(bool locked) override;
+    void stopOptionBlink() override;
+    void resetEntryLine() override;
+    void showEntryLineSegment(std::uint32_t drawn, std::uint32_t total) override;
+    void showEntryLineRatio(std::uint32_t right, std::uint32_t wrong) override;
+    void restoreEntryLine(std::uint32_t entryCount) override;
+    void showAnswerLineRatio(std::uint32_t right, std::uint32_t wrong) override;
+    void showGrade(std::uint32_t grade) override;
+    void startElapsedClock() override;
+    void startWallClock() override;
+    void setQuestionReadOnly(bool readOnly) override;
+    void showQuestion(const std::string& question) override;
+    void showEntry(strWort* entry) override;
+    void showStatus(const std::string& text) override;
+    void clearStatusLine() override;
+    void playSound(const std::string& fileName) override;
+    void messageBeep() override;
+    void startAnswerFeedback(const std::string& expected) override;
+    void stopAnswerFeedback() override;
+    void showReport(const std::string& title, const std::string& text) override;
+    void startBlink(OptionButton button, std::uint32_t periodMs) override;
+
+private:
+    void replaceClock(LEDWindow::Mode mode);
+    void flashStep();
+    void setAnswerColour(const QColor& colour);
+
+    RudarudDia& dialog_;
+    ExerciseControls controls_;
+    ExerciseFonts fonts_;
+    LEDWindow* clock_ = nullptr;
+    LEDWindow* gradeDigit_ = nullptr;
+    myLEDLine* answerLine_ = nullptr;
+
+    // Wrong-answer feedback: odd phases show the expected term in green for 1.5 s, even phases
+    // the typed answer in red for 0.5 s.
+    QColor answerColour_;
+    QTimer feedbackTimer_;
+    std::string feedbackExpected_;
+    std::string feedbackTyped_;
+    int feedbackPhase_ = 0;
+
+    ExerciseRun run_; // last: it may call back into the view while the view is whole
+};
