@@ -289,6 +289,12 @@ void ExerciseView::showReport(const std::string& title, const std::string& text)
                kNoTimeout);
 }
 
+void ExerciseView::showStoreFailure(const std::string& title, const std::string& text)
+{
+    new MSGWin(dialog_.window(), fromCp1252(title), fromCp1252(text), fonts_.report, Qt::red,
+               kNoTimeout);
+}
+
 void ExerciseView::showResultsLog()
 {
     const ResultsLog log = ResultsLog::load(kResultsLogFileName);

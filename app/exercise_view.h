@@ -93,6 +93,7 @@ public:
     void startAnswerFeedback(const std::string& expected) override;
     void stopAnswerFeedback() override;
     void showReport(const std::string& title, const std::string& text) override;
+    void showStoreFailure(const std::string& title, const std::string& text) override;
     void startBlink(OptionButton button, std::uint32_t periodMs) override;
 
 private:

@@ -57,6 +57,7 @@ public:
     void startAnswerFeedback(const std::string&) override {}
     void stopAnswerFeedback() override {}
     void showReport(const std::string&, const std::string&) override {}
+    void showStoreFailure(const std::string&, const std::string&) override {}
 };
 
 void fillLesson(EntryChain& chain)

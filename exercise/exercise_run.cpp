@@ -5,8 +5,11 @@
 #include "entry_chain.h"
 #include "grading.h"
 #include "question_order.h"
+#include "safe_file.h"
 #include "text_format.h"
 #include "threshold_text.h"
+
+#include <cerrno>
 
 namespace {
 
@@ -23,6 +26,7 @@ const char* const kOptionRefusal = "Umschalten im \xDC"
                                    "bungsmodus nicht zul\xE4ssig!";
 const char* const kOptionRefusalCaption = "\xDC"
                                           "bungsmodus";
+const char* const kStoreFailureCaption = "Ergebnis nicht gespeichert";
 
 // Sound variants 1 .. 3 of "OKx.WAV" and "NOx.WAV".
 constexpr std::uint32_t kSoundVariants = 3;
@@ -291,5 +295,10 @@ void ExerciseRun::reportResult()
     record.entryCount = summary.entries;
     record.wrongEntries = summary.wrongEntries;
     log.append(record);
-    log.save(resultsLogPath_); // a failed write is silent; the old log stays as it was
+    if (!log.save(resultsLogPath_)) { // the old log stays as it was
+        const int error = errno;
+        window_.showStoreFailure(kStoreFailureCaption,
+                                 "Das Ergebnis konnte nicht in " + resultsLogPath_ +
+                                     " gespeichert werden:\r" + writeFailureText(error));
+    }
 }

@@ -93,4 +93,7 @@ public:
 
     // The final report in a message window: medium font, black text, no time-out.
     virtual void showReport(const std::string& title, const std::string& text) = 0;
+    // A message window in front of the report, red text, no time-out: the result could not be
+    // stored in the results log.
+    virtual void showStoreFailure(const std::string& title, const std::string& text) = 0;
 };

@@ -127,16 +127,24 @@ void syncFolder(const fs::path& folder)
 #ifndef _WIN32
 bool replaceFileContents(const std::string& path, std::string_view bytes)
 {
-    if (path.empty()) return false;
+    if (path.empty()) {
+        errno = ENOENT;
+        return false;
+    }
     const fs::path target = resolveTarget(path);
 
     struct stat old {};
     const bool exists = ::stat(target.c_str(), &old) == 0;
     mode_t mode = 0;
     if (exists) {
-        if (!S_ISREG(old.st_mode) || (old.st_mode & 0222) == 0 ||
-            ::access(target.c_str(), W_OK) != 0)
+        if (!S_ISREG(old.st_mode)) {
+            errno = S_ISDIR(old.st_mode) ? EISDIR : EINVAL;
             return false;
+        }
+        if ((old.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0) {
+            errno = EACCES;
+            return false;
+        }
         mode = old.st_mode & 07777;
     } else {
         const mode_t mask = ::umask(0);
@@ -154,9 +162,13 @@ bool replaceFileContents(const std::string& path, std::string_view bytes)
     // errors a later close could.
     bool ok = writeAll(fd, bytes) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
     if (ok) ok = ::rename(temporary.c_str(), target.c_str()) == 0;
+    const int error = errno; // what failed, before the clean-up can overwrite it
     if (!ok) ::unlink(temporary.c_str());
     ::close(fd);
-    if (!ok) return false;
+    if (!ok) {
+        errno = error;
+        return false;
+    }
     syncFolder(folder);
     removeAbandonedTemporaries(folder, name);
     return true;
@@ -168,8 +180,10 @@ bool replaceFileContents(const std::string& path, std::string_view bytes)
     const fs::path target = resolveTarget(path);
     std::error_code ec;
     if (fs::exists(target, ec) &&
-        (fs::status(target, ec).permissions() & fs::perms::owner_write) == fs::perms::none)
+        (fs::status(target, ec).permissions() & fs::perms::owner_write) == fs::perms::none) {
+        errno = EACCES;
         return false;
+    }
     fs::path temp = target;
     temp += ".tmp~";
     {
@@ -191,6 +205,34 @@ bool replaceFileContents(const std::string& path, std::string_view bytes)
     return true;
 }
 #endif
+
+std::string writeFailureText(int error)
+{
+    switch (error) {
+    case ENOSPC:
+#ifdef EDQUOT
+    case EDQUOT:
+#endif
+        return "Der Datentr\xE4ger ist voll.";
+    case EFBIG:
+        return "Die Datei w\xE4re zu gro\xDF.";
+    case EACCES:
+    case EPERM:
+        return "Keine Schreibberechtigung.";
+    case EROFS:
+        return "Der Datentr\xE4ger ist schreibgesch\xFCtzt.";
+    case ENOENT:
+    case ENOTDIR:
+        return "Der Ordner ist nicht vorhanden.";
+    case EISDIR:
+    case EINVAL:
+        return "Der Name geh\xF6rt keiner gew\xF6hnlichen Datei.";
+    case EIO:
+        return "Der Datentr\xE4ger meldet einen Schreibfehler.";
+    default:
+        return "Fehler " + std::to_string(error) + ".";
+    }
+}
 
 bool readFilePrefix(const std::string& path, std::size_t maxBytes, std::string& out)
 {

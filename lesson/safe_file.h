@@ -12,7 +12,13 @@
 // also for a privileged user. A symbolic link is followed: its destination is replaced and the
 // link stays. An existing target keeps its permission bits. After a successful write, the
 // temporary files that writers killed part way left beside the target are removed.
+//
+// After a failure errno tells why: EACCES for a read-only target, EISDIR or EINVAL for a name
+// that is no regular file, else what the failing system call left.
 bool replaceFileContents(const std::string& path, std::string_view bytes);
+
+// Why a write failed, for the user: one German sentence in Windows-1252 for an errno value.
+std::string writeFailureText(int error);
 
 // Reads at most maxBytes bytes of a file. Returns false when the file cannot be opened or read.
 bool readFilePrefix(const std::string& path, std::size_t maxBytes, std::string& out);

@@ -35,6 +35,7 @@ public:
     // The text as shown: the lines joined by "\n" (a blank line is its one blank).
     QString shownText() const { return lines_.join(u'\n'); }
     const QFont& textFont() const { return font_; }
+    const QColor& textColor() const { return textColor_; }
     int widestLine() const { return widestLine_; } // px
     int lineHeight() const { return lineHeight_; } // px
 

@@ -8,6 +8,9 @@
 
 #include <QRegularExpression>
 
+#include <filesystem>
+#include <map>
+
 namespace {
 
 using namespace std::string_literals;
@@ -233,6 +236,27 @@ TEST_F(ExerciseDialog, AbortAsksAndLeavesNoReportOrRecord)
     EXPECT_FALSE(std::filesystem::exists(dir.file("DODADIZE.KAZ")));
     EXPECT_TRUE(dia->list(IdList1)->isVisible());
     EXPECT_TRUE(dia->clock()->IsClock());
+}
+
+TEST_F(ExerciseDialog, AResultThatCannotBeStoredIsReportedInRed)
+{
+    std::filesystem::create_directory(dir.file("DODADIZE.KAZ")); // no file can take its name
+    addEntry("Haus", "house");
+    start(IdNormalQuery);
+    answer("house");
+    std::map<QString, MSGWin*> shown;
+    for (MSGWin* m : messageWindows())
+        shown[m->windowTitle()] = m;
+    ASSERT_EQ(shown.size(), 2u);
+    ASSERT_TRUE(shown.count(QStringLiteral("Ergebnis: Note 1"))) << "the report is unchanged";
+    MSGWin* failure = shown[QStringLiteral("Ergebnis nicht gespeichert")];
+    ASSERT_NE(failure, nullptr);
+    EXPECT_EQ(failure->lines(),
+              (QStringList{QStringLiteral("Das Ergebnis konnte nicht in DODADIZE.KAZ gespeichert "
+                                          "werden:"),
+                           QStringLiteral("Der Name gehört keiner gewöhnlichen Datei.")}));
+    EXPECT_EQ(failure->textColor(), QColor(Qt::red));
+    EXPECT_EQ(failure->remainingSeconds(), 0) << "it stays until closed";
 }
 
 TEST_F(ExerciseDialog, ResultsLogButtonShowsTheTableOrTheNotice)

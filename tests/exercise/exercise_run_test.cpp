@@ -382,4 +382,57 @@ TEST(LocalTimeSeed, CountsTheLocalCalendarInSeconds)
     EXPECT_EQ(localTimeSeed(t), 0xFFFFFFFFu) << "one second before 1970 wraps";
 }
 
+// A results log that cannot be written: the report stays as it is, a second window says why.
+struct UnwritableLog {
+    const char* name;
+    std::function<std::string(const TempDir&)> makePath; // the log path, its obstacle made
+    const char* reason;
+};
+
+class UnwritableResultsLog : public ::testing::TestWithParam<UnwritableLog> {};
+
+TEST_P(UnwritableResultsLog, IsReportedAfterTheReport)
+{
+    TempDir dir;
+    const std::string path = GetParam().makePath(dir);
+    EntryChain chain;
+    chain.append("Haus", "house");
+    RecordingWindow window;
+    window.now = kStart + 187;
+    window.seed = kSeed;
+    ExerciseRun run{chain, window, path};
+    ASSERT_TRUE(run.startExercise(QueryMode::ModeNormal, kStart));
+    run.checkAnswer("house");
+    ASSERT_FALSE(run.running());
+    const Strings reports = window.only("report");
+    ASSERT_EQ(reports.size(), 1u);
+    const auto report = std::find(window.calls.begin(), window.calls.end(), reports[0]);
+    ASSERT_NE(report + 1, window.calls.end());
+    EXPECT_EQ(*(report + 1), "storeFailure Ergebnis nicht gespeichert | Das Ergebnis konnte "
+                             "nicht in " +
+                                 path + " gespeichert werden:\r" + GetParam().reason);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, UnwritableResultsLog,
+    ::testing::Values(UnwritableLog{"missing_folder",
+                                    [](const TempDir& d) { return d.file("fehlt/DODADIZE.KAZ"); },
+                                    "Der Ordner ist nicht vorhanden."},
+                      UnwritableLog{"a_folder_in_the_way",
+                                    [](const TempDir& d) {
+                                        std::filesystem::create_directory(d.file("DODADIZE.KAZ"));
+                                        return d.file("DODADIZE.KAZ");
+                                    },
+                                    "Der Name geh\xF6rt keiner gew\xF6hnlichen Datei."},
+                      UnwritableLog{"read_only_log",
+                                    [](const TempDir& d) {
+                                        const std::string path = d.file("DODADIZE.KAZ");
+                                        ResultsLog().save(path);
+                                        std::filesystem::permissions(
+                                            path, std::filesystem::perms::owner_read);
+                                        return path;
+                                    },
+                                    "Keine Schreibberechtigung."}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 } // namespace

@@ -81,6 +81,10 @@ public:
     {
         add("report " + t + " | " + text);
     }
+    void showStoreFailure(const std::string& t, const std::string& text) override
+    {
+        add("storeFailure " + t + " | " + text);
+    }
 
 private:
     void add(const std::string& what) { calls.push_back(what); }

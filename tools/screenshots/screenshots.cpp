@@ -6,8 +6,11 @@
 #include "entry_chain.h"
 #include "fake_platform.h"
 #include "msg_win.h"
+#include "results_log.h"
 #include "rudarud_app.h"
 #include "rudarud_dia.h"
+
+#include <filesystem>
 
 #include <QApplication>
 #include <QDir>
@@ -98,5 +101,16 @@ int main(int argc, char* argv[])
     saveMessageWindow(QStringLiteral("report.png"));
     dia->command(IdResultsLog);
     saveMessageWindow(QStringLiteral("results-table.png"));
+
+    // A result the log cannot take: a folder has the log's name.
+    std::filesystem::remove(kResultsLogFileName);
+    std::filesystem::create_directory(kResultsLogFileName);
+    dia->command(IdNormalQuery);
+    while (dia->exercise().running())
+        answerCurrent(true);
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* message = dynamic_cast<MSGWin*>(w);
+            message && message->isVisible() && message->textColor() == QColor(Qt::red))
+            save(message, out, QStringLiteral("result-not-stored.png"));
     return 0;
 }
