@@ -3,6 +3,7 @@
 #include "rudarud_dia.h"
 
 #include "cp1252.h"
+#include "file_stamp.h"
 #include "led_line.h"
 #include "platform.h"
 
@@ -20,6 +21,9 @@ const QString kWrongFormat = QStringLiteral("Datei %1 nicht im korrekten Format!
 const QString kFileErrorCaption = QStringLiteral("Dateifehler");
 const QString kWriteError = QStringLiteral("Datei kann nicht geschrieben werden!");
 const QString kWriteErrorCaption = QStringLiteral("Schreibfehler!");
+const QString kChangedOnDisk =
+    QStringLiteral("Die Datei %1 wurde inzwischen verändert. Trotzdem überschreiben?");
+const QString kChangedOnDiskCaption = QStringLiteral("Datei verändert");
 
 // Emptying a lesson counts down visibly in at most this many steps, each shown this long, so
 // that 30 entries run down one by one and 100,000 still take well under a second.
@@ -80,6 +84,7 @@ bool RudarudDia::closeLesson()
 
     fileName_.clear();
     filePath_.clear();
+    diskStamp_ = {};
     entryLine_->StartRunning();
     transferBuf_->list1Data = {};
     transferBuf_->list2Data = {};
@@ -128,6 +133,7 @@ void RudarudDia::loadLessonFile(const QString& path)
         showEntry(chain_.currentEntry);
         break;
     case LessonReadResult::Read:
+        diskStamp_ = stampFile(QFile::encodeName(filePath_).toStdString());
         showEntry(chain_.currentEntry);
         break;
     }
@@ -170,25 +176,39 @@ bool RudarudDia::saveLesson()
 {
     if (chain_.empty()) return false;
     if (!applyEdit()) return false;
-    const bool nameChosenNow = filePath_.isEmpty();
+    const QString previousPath = filePath_;
+    const QString previousName = fileName_;
+    bool nameChosenNow = filePath_.isEmpty();
+    // Someone else's changes to the file are not written over without asking; No offers
+    // another name, and without one the lesson stays unsaved.
+    if (!nameChosenNow && changedSince(diskStamp_, QFile::encodeName(filePath_).toStdString()) &&
+        exclaim(kChangedOnDisk.arg(fileName_), kChangedOnDiskCaption, Platform::Buttons::YesNo) !=
+            Platform::IdYes)
+        nameChosenNow = true;
     if (nameChosenNow) {
-        const QString chosen = Platform::instance().saveFileName(this, lessonDialogOptions({}));
-        if (chosen.isEmpty()) return false;
+        const QString chosen =
+            Platform::instance().saveFileName(this, lessonDialogOptions(previousPath));
+        if (chosen.isEmpty()) {
+            showEntry(chain_.currentEntry);
+            updateStatus();
+            return false;
+        }
         filePath_ = chosen;
         fileName_ = QDir::toNativeSeparators(chosen);
     }
-    const bool written = writeLessonFile(QFile::encodeName(filePath_).toStdString(), chain_) ==
-                         LessonWriteResult::Written;
+    const std::string path = QFile::encodeName(filePath_).toStdString();
+    const bool written = writeLessonFile(path, chain_) == LessonWriteResult::Written;
     if (written) {
         unsaved_ = false;
+        diskStamp_ = stampFile(path);
     } else {
         exclaim(kWriteError, kWriteErrorCaption, Platform::Buttons::Ok);
         // A name that could not be written is not the lesson's: with it kept, every later
         // save would try the same place again without asking, and a new lesson could be
         // stored nowhere else.
         if (nameChosenNow) {
-            filePath_.clear();
-            fileName_.clear();
+            filePath_ = previousPath;
+            fileName_ = previousName;
         }
     }
     showEntry(chain_.currentEntry);

@@ -2,6 +2,7 @@
 
 #include "config.h"
 #include "entry_chain.h"
+#include "file_stamp.h"
 #include "exercise_view.h"
 #include "lesson_file.h"
 #include "lesson_list_column.h"
@@ -185,8 +186,9 @@ private:
     LessonListColumn firstTerms_{&model_, 0};  // what list 114 shows
     LessonListColumn secondTerms_{&model_, 1}; // what list 115 shows
     std::unique_ptr<VokTransBuf> transferBuf_;
-    QString fileName_; // as the title and the messages show it
-    QString filePath_; // the file the lesson is read from and written to
+    QString fileName_;    // as the title and the messages show it
+    QString filePath_;    // the file the lesson is read from and written to
+    FileStamp diskStamp_; // the file as the lesson last agreed with it
     std::map<int, myBMPButton*> buttons_;
     myLEDLine* entryLine_ = nullptr;
     my3DText* label_ = nullptr;

@@ -4,6 +4,7 @@
 #include "led_line.h"
 
 #include <filesystem>
+#include <fstream>
 
 namespace {
 
@@ -223,6 +224,54 @@ TEST_F(DialogTest, SavedLessonHasTheFileBytesAndLoadsBack)
     EXPECT_EQ(dia->chain().currentEntry, nullptr);
     EXPECT_EQ(selectedRow(IdList1), 0);
     EXPECT_FALSE(dia->unsaved());
+}
+
+// Another program changed the loaded file: saving asks before writing over it; No offers
+// another name, and without one nothing is written and the lesson stays unsaved.
+TEST_F(DialogTest, SavingOverSomeoneElsesChangesAsksFirst)
+{
+    const std::string theirs = "vtfile\0a\0b\0c\0d\0"s;
+    struct Case {
+        int answer;
+        const char* otherName; // the save dialog's answer after No; "" cancels it
+        std::string expected;  // in the loaded file afterwards
+    };
+    const Case cases[] = {
+        {Platform::IdYes, nullptr, "vtfile\0a\0b\0x\0y\0"s},
+        {Platform::IdNo, "", theirs},
+        {Platform::IdNo, "anders.lsn", theirs},
+    };
+    for (const Case& c : cases) {
+        const std::string path = writeLesson("geteilt.lsn", "vtfile\0a\0b\0"s);
+        load(path);
+        addEntry("x", "y");
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << theirs;
+        platform.messageAnswers.push_back(c.answer);
+        if (c.otherName)
+            platform.saveAnswers.push_back(
+                *c.otherName ? QString::fromStdString(dir.file(c.otherName)) : QString());
+        const std::size_t before = platform.messages.size();
+        dia->command(IdSave);
+        ASSERT_EQ(platform.messages.size(), before + 1);
+        EXPECT_EQ(platform.messages.back().text,
+                  "Die Datei " + QString::fromStdString(path).toUpper() +
+                      " wurde inzwischen verändert. Trotzdem überschreiben?");
+        EXPECT_EQ(readBytes(path), c.expected);
+        const bool savedElsewhere = c.otherName && *c.otherName;
+        EXPECT_EQ(dia->unsaved(), c.answer == Platform::IdNo && !savedElsewhere);
+        if (savedElsewhere) {
+            EXPECT_EQ(readBytes(dir.file(c.otherName)), "vtfile\0a\0b\0x\0y\0"s);
+        }
+        // What was just written is the lesson's own: the next save asks nothing.
+        if (!dia->unsaved()) {
+            addEntry("p", "q");
+            dia->command(IdSave);
+            EXPECT_EQ(platform.messages.size(), before + 1);
+            EXPECT_FALSE(dia->unsaved());
+        }
+        if (dia->unsaved()) platform.messageAnswers.push_back(Platform::IdNo); // not saved
+        dia->command(IdNewLesson);
+    }
 }
 
 TEST_F(DialogTest, LoadedNameIsShownInCapitalsButTheFileIsKept)

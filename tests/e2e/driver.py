@@ -252,7 +252,8 @@ class Trainer:
         return None
 
     def _main_xid(self):
-        out = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid",
+        # --all: by default xdotool takes a window that meets either condition.
+        out = subprocess.run(["xdotool", "search", "--all", "--onlyvisible", "--pid",
                               str(self.process.pid), "--name", "^ KAZ-TRAINER 1.0   Lektion: "],
                              capture_output=True, text=True).stdout.split()
         return out[0] if out else None

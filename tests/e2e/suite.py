@@ -43,6 +43,7 @@ class Context:
         os.makedirs(self.folder)
         self.trainers = []
         self.with_help = False
+        self.program = None
 
     def path(self, name):
         return os.path.join(self.folder, name)
@@ -57,7 +58,10 @@ class Context:
             return f.read()
 
     def start(self, *args):
-        program = d.copy_program(self.build, os.path.join(self.root, "bin"), self.with_help)
+        if self.program is None:  # one copy: a second start shares it with a running trainer
+            self.program = d.copy_program(self.build, os.path.join(self.root, "bin"),
+                                          self.with_help)
+        program = self.program
         t = d.Trainer(program, self.folder, args, log=os.path.join(self.root, "trainer.log"))
         self.trainers.append(t)
         return t
@@ -414,6 +418,44 @@ def close_box(c):
     expect("lesson file", c.read("Z.lsn"), lesson_bytes(NUMBERS + [("vier", "four")]))
 
 
+def two_trainers_one_lesson(c):
+    """Two trainers load one lesson; the first saves an added entry. The second, about to
+    overwrite that, asks; No leads to the save dialog, and its entry goes to another file."""
+    lesson = c.write("Z.lsn", lesson_bytes(NUMBERS))
+    a = c.start(lesson)
+    b = c.start(lesson)
+    # Side by side: without a window manager both would open in the same place.
+    d.xdotool("windowmove", a.xid, "0", "0")
+    d.xdotool("windowmove", b.xid, "0", "480")
+    wait_until("the windows apart", lambda: d.extents(b.main)[1] - d.extents(a.main)[1] >= 400)
+    for t, pair in ((a, ("vier", "four")), (b, ("fuenf", "five"))):
+        t.activate()
+        t.click("1. Begriff", "text")
+        type_text(pair[0])
+        press("Return")
+        type_text(pair[1])
+        press("Return")
+        wait_until("the added entry",
+                   lambda: t.status() == "Lektion enthält 4 Aufgaben (ungesichert)")
+        t.click("Speichern")
+        if t is a:
+            wait_until("the first trainer's save", lambda: c.read("Z.lsn") ==
+                       lesson_bytes(NUMBERS + [("vier", "four")]))
+    text = b.answer_box("Datei verändert", "Nein")
+    expect("question", text, "Die Datei " + lesson.upper() +
+           " wurde inzwischen verändert. Trotzdem überschreiben?")
+    b.window("Speichern unter")
+    type_text("Z2.lsn")
+    press("Return")
+    b.window_gone("Speichern unter")
+    wait_until("the second trainer's file", lambda: os.path.exists(c.path("Z2.lsn")) and
+               c.read("Z2.lsn") == lesson_bytes(NUMBERS + [("fuenf", "five")]))
+    expect("the first trainer's file", c.read("Z.lsn"), lesson_bytes(NUMBERS + [("vier", "four")]))
+    wait_until("saved", lambda: b.status() == "Lektion enthält 4 Aufgaben")
+    for t in (a, b):
+        escape_closes(t)
+
+
 def thresholds_and_tooltips(c):
     """A threshold typed into its field is kept for the next start; resting the mouse on a
     button shows its tooltip."""
@@ -474,7 +516,7 @@ def accessibility_tree(c):
 SCENARIOS = [type_save_and_close, load_and_normal_query, reversed_and_mixed_queries,
              results_notice_and_help, row_clicks, keys, wheel_keeps_lists_in_line,
              options_after_dialogs, open_dialog_offers_the_lesson, buttons, close_box,
-             thresholds_and_tooltips, accessibility_tree]
+             two_trainers_one_lesson, thresholds_and_tooltips, accessibility_tree]
 
 
 def main():
