@@ -254,8 +254,7 @@ private:
 
 HelpParseResult parseHelpText(std::string_view text)
 {
-    if (text.size() > kMaxHelpFileBytes)
-        return {std::nullopt, "Die Datei ist zu groß für eine Hilfedatei.", 0};
+    if (text.size() > kMaxHelpFileBytes) return {std::nullopt, kHelpFileTooLarge, 0};
     return Parser(text).run();
 }
 
