@@ -41,7 +41,41 @@ bool closesItsLike(std::string_view name)
 struct Tag {
     std::string name;
     bool closing = false;
-    unsigned long long largestSpan = 0;
+    unsigned long long colspan = 1;
+    unsigned long long rowspan = 1;
+};
+
+// The grid Qt makes of a table: every row as wide as the widest, spans included. Cells that a
+// rowspan carries into later rows widen those rows, as in Qt, where they push cells right.
+class TableShape {
+public:
+    void beginRow()
+    {
+        ++rows_;
+        current_ = carried_.front();
+        std::rotate(carried_.begin(), carried_.begin() + 1, carried_.end());
+        carried_.back() = 0;
+    }
+
+    void addCell(unsigned long long colspan, unsigned long long rowspan)
+    {
+        if (rows_ == 0) beginRow();
+        current_ += colspan;
+        columns_ = std::max(columns_, current_);
+        for (unsigned long long k = 1; k < rowspan && k <= carried_.size(); ++k)
+            carried_[k - 1] += colspan;
+        rowReach_ = std::max(rowReach_, rows_ - 1 + rowspan);
+    }
+
+    unsigned long long cells() const { return std::max(rows_, rowReach_) * columns_; }
+
+private:
+    unsigned long long rows_ = 0;
+    unsigned long long rowReach_ = 0; // rows that the rowspans reach
+    unsigned long long columns_ = 0;
+    unsigned long long current_ = 0; // width of the row being read
+    // Columns that rowspans of earlier rows take in each of the next rows.
+    std::array<unsigned long long, kMaxHtmlSpan> carried_{};
 };
 
 class Scanner {
@@ -126,8 +160,9 @@ private:
                 ++pos_;
             value = html_.substr(begin, pos_ - begin);
         }
-        if (name == "colspan" || name == "rowspan")
-            tag.largestSpan = std::max(tag.largestSpan, spanValue(value));
+        // Qt reads 0 and nonsense as 1.
+        if (name == "colspan") tag.colspan = std::max(1ULL, spanValue(value));
+        if (name == "rowspan") tag.rowspan = std::max(1ULL, spanValue(value));
     }
 
     // The number Qt would read from the value's leading digits, saturated.
@@ -146,7 +181,7 @@ private:
 
     std::optional<HtmlFault> apply(const Tag& tag, std::size_t offset)
     {
-        if (tag.largestSpan > kMaxHtmlSpan)
+        if (std::max(tag.colspan, tag.rowspan) > kMaxHtmlSpan)
             return HtmlFault{offset, "„colspan“ und „rowspan“ dürfen höchstens " +
                                          std::to_string(kMaxHtmlSpan) + " sein."};
         if (isVoid(tag.name)) return std::nullopt;
@@ -155,15 +190,34 @@ private:
             const auto open = std::find(open_.rbegin(), open_.rend(), tag.name);
             if (open != open_.rend()) {
                 open_.erase(std::prev(open.base()), open_.end());
-                tables_ = static_cast<std::size_t>(std::count(open_.begin(), open_.end(), "table"));
+                const auto stillOpen =
+                    static_cast<std::size_t>(std::count(open_.begin(), open_.end(), "table"));
+                while (tables_.size() > stillOpen) {
+                    closedCells_ += tables_.back().cells();
+                    tables_.pop_back();
+                }
             }
             return std::nullopt;
         }
         if (closesItsLike(tag.name) && !open_.empty() && open_.back() == tag.name) open_.pop_back();
         open_.push_back(tag.name);
-        if (tag.name == "table" && ++tables_ > kMaxHtmlTableNesting)
-            return HtmlFault{offset, "Tabellen sind zu tief ineinander verschachtelt (höchstens " +
-                                         std::to_string(kMaxHtmlTableNesting) + ")."};
+        if (tag.name == "table") {
+            tables_.emplace_back();
+            if (tables_.size() > kMaxHtmlTableNesting)
+                return HtmlFault{offset,
+                                 "Tabellen sind zu tief ineinander verschachtelt (höchstens " +
+                                     std::to_string(kMaxHtmlTableNesting) + ")."};
+        } else if (!tables_.empty() && tag.name == "tr") {
+            tables_.back().beginRow();
+        } else if (!tables_.empty() && (tag.name == "td" || tag.name == "th")) {
+            tables_.back().addCell(tag.colspan, tag.rowspan);
+            unsigned long long cells = closedCells_;
+            for (const TableShape& table : tables_)
+                cells += table.cells();
+            if (cells > kMaxHtmlTableCells)
+                return HtmlFault{offset, "Die Tabellen haben zusammen mehr als " +
+                                             std::to_string(kMaxHtmlTableCells) + " Zellen."};
+        }
         if (open_.size() > kMaxHtmlNesting)
             return HtmlFault{offset, "Elemente sind zu tief ineinander verschachtelt (höchstens " +
                                          std::to_string(kMaxHtmlNesting) + ")."};
@@ -172,8 +226,9 @@ private:
 
     std::string_view html_;
     std::size_t pos_ = 0;
-    std::vector<std::string> open_; // never longer than kMaxHtmlNesting + 1
-    std::size_t tables_ = 0;
+    std::vector<std::string> open_;  // never longer than kMaxHtmlNesting + 1
+    std::vector<TableShape> tables_; // the open tables, innermost last
+    unsigned long long closedCells_ = 0;
 };
 
 } // namespace
