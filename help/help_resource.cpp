@@ -37,8 +37,7 @@ std::optional<std::string> loadHelpResource(std::string_view reference, const fs
     if (readRegularFile(*path, kMaxHelpResourceBytes, bytes, &realPath) != RegularRead::Ok)
         return std::nullopt;
     // A link inside the folder may lead anywhere: what was opened must lie inside too.
-    if (startsWithParent(realPath.lexically_relative(realFolder)) ||
-        realPath.lexically_relative(realFolder).empty())
-        return std::nullopt;
+    const fs::path inside = realPath.lexically_relative(realFolder);
+    if (inside.empty() || startsWithParent(inside)) return std::nullopt;
     return bytes;
 }

@@ -3,9 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <functional>
-
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -27,89 +24,64 @@ void makeFolder(const fs::path& path, mode_t mode)
     ::chmod(path.c_str(), mode);
 }
 
+enum class Runtime { Unset, Private, OpenToOthers, LinkToPrivate, Relative };
+enum class Own { Missing, Private, OpenToOthers, LinkToPrivate, NoBase };
+enum class Chosen { Runtime, Own, None };
+
 struct FolderCase {
     const char* name;
-    // Prepares the runtime folder and the fallback base below root; gives XDG_RUNTIME_DIR.
-    std::function<std::string(const fs::path& root)> prepare;
-    const char* chosen; // below root; "" when the channel must be refused
+    Runtime runtime;
+    Own own;
+    Chosen chosen;
     const char* problemPart = "";
 };
 
 TEST(HelpChannelFolder, RuntimeFolderOrOwnPrivateFolderOrNone)
 {
-    const uid_t us = ::getuid();
-    const std::string own = "base/kaz-help-" + std::to_string(us);
     const FolderCase cases[] = {
-        {"private_runtime_folder",
-         [](const fs::path& root) {
-             makeFolder(root / "run", 0700);
-             return (root / "run").string();
-         },
-         "run"},
-        {"no_runtime_folder", [](const fs::path&) { return std::string(); }, own.c_str()},
-        {"runtime_folder_open_to_others",
-         [](const fs::path& root) {
-             makeFolder(root / "run", 0755);
-             return (root / "run").string();
-         },
-         own.c_str()},
-        {"relative_runtime_folder", [](const fs::path&) { return std::string("run"); },
-         own.c_str()},
-        {"runtime_folder_is_a_link",
-         [](const fs::path& root) {
-             makeFolder(root / "run", 0700);
-             fs::create_directory_symlink(root / "run", root / "link");
-             return (root / "link").string();
-         },
-         own.c_str()},
-        {"missing_runtime_folder", [](const fs::path& root) { return (root / "gone").string(); },
-         own.c_str()},
-        {"own_folder_already_there",
-         [own](const fs::path& root) {
-             makeFolder(root / own, 0700);
-             return std::string();
-         },
-         own.c_str()},
-        {"own_folder_made_open_to_others",
-         [own](const fs::path& root) {
-             makeFolder(root / own, 0777);
-             return std::string();
-         },
-         "", "others may enter"},
-        {"own_folder_is_a_link",
-         [own](const fs::path& root) {
-             makeFolder(root / "elsewhere", 0700);
-             fs::create_directory_symlink(root / "elsewhere", root / own);
-             return std::string();
-         },
-         "", "symbolic link"},
-        {"own_folder_is_a_file",
-         [own](const fs::path& root) {
-             std::ofstream(root / own) << "x";
-             return std::string();
-         },
-         "", "not a folder"},
-        {"no_base_folder",
-         [](const fs::path& root) {
-             fs::remove(root / "base");
-             return std::string();
-         },
-         "", "cannot be made"},
+        {"private_runtime_folder", Runtime::Private, Own::Missing, Chosen::Runtime},
+        {"no_runtime_folder", Runtime::Unset, Own::Missing, Chosen::Own},
+        {"runtime_folder_open_to_others", Runtime::OpenToOthers, Own::Missing, Chosen::Own},
+        {"runtime_folder_is_a_link", Runtime::LinkToPrivate, Own::Missing, Chosen::Own},
+        {"relative_runtime_folder", Runtime::Relative, Own::Missing, Chosen::Own},
+        {"own_folder_already_there", Runtime::Unset, Own::Private, Chosen::Own},
+        {"own_folder_open_to_others", Runtime::Unset, Own::OpenToOthers, Chosen::None,
+         "others may enter"},
+        {"own_folder_is_a_link", Runtime::Unset, Own::LinkToPrivate, Chosen::None, "link"},
+        {"own_folder_cannot_be_made", Runtime::Unset, Own::NoBase, Chosen::None, "made"},
     };
+    const uid_t us = ::getuid();
     for (const FolderCase& c : cases) {
         SCOPED_TRACE(c.name);
         const TempDir tmp;
-        makeFolder(tmp.path() / "base", 0755);
-        const std::string runtime = c.prepare(tmp.path());
+        const fs::path run = tmp.path() / "run";
+        const fs::path base = tmp.path() / "base";
+        const fs::path own = base / ("kaz-help-" + std::to_string(us));
+        makeFolder(tmp.path() / "elsewhere", 0700);
+        if (c.own != Own::NoBase) makeFolder(base, 0755);
+        if (c.own == Own::Private || c.own == Own::OpenToOthers)
+            makeFolder(own, c.own == Own::Private ? 0700 : 0777);
+        if (c.own == Own::LinkToPrivate)
+            fs::create_directory_symlink(tmp.path() / "elsewhere", own);
+        std::string runtime;
+        if (c.runtime == Runtime::Private || c.runtime == Runtime::OpenToOthers) {
+            makeFolder(run, c.runtime == Runtime::Private ? 0700 : 0755);
+            runtime = run.string();
+        } else if (c.runtime == Runtime::LinkToPrivate) {
+            fs::create_directory_symlink(tmp.path() / "elsewhere", run);
+            runtime = run.string();
+        } else if (c.runtime == Runtime::Relative) {
+            runtime = "elsewhere";
+        }
+
         const ChannelFolder folder =
-            helpChannelFolder(runtime.empty() ? nullptr : runtime.c_str(), tmp.path() / "base", us);
-        if (*c.chosen == '\0') {
+            helpChannelFolder(runtime.empty() ? nullptr : runtime.c_str(), base, us);
+        if (c.chosen == Chosen::None) {
             EXPECT_TRUE(folder.path.empty()) << folder.path;
             EXPECT_NE(folder.problem.find(c.problemPart), std::string::npos) << folder.problem;
             continue;
         }
-        EXPECT_EQ(folder.path, tmp.path() / c.chosen) << folder.problem;
-        EXPECT_TRUE(folder.problem.empty());
+        EXPECT_EQ(folder.path, c.chosen == Chosen::Runtime ? run : own) << folder.problem;
         EXPECT_EQ(modeOf(folder.path), 0700u);
     }
 }
