@@ -1,5 +1,7 @@
 #include "help_file.h"
 
+#include "help_html.h"
+
 #include <algorithm>
 #include <charconv>
 #include <limits>
@@ -118,9 +120,19 @@ public:
         std::vector<std::size_t> topicLines;
         std::string body;
 
-        const auto closeTopic = [&] {
-            if (!doc.topics.empty()) doc.topics.back().body = std::string(withoutBlankLines(body));
+        // The body is checked as written, so that a fault names its line in the file.
+        const auto closeTopic = [&]() -> std::optional<HelpParseResult> {
+            if (doc.topics.empty()) return std::nullopt;
+            const std::size_t firstLine = topicLines.back() + 1;
+            if (const auto fault = checkHelpHtml(body)) {
+                const auto before = body.begin() + static_cast<long>(fault->offset);
+                return fail(firstLine +
+                                static_cast<std::size_t>(std::count(body.begin(), before, '\n')),
+                            fault->message);
+            }
+            doc.topics.back().body = std::string(withoutBlankLines(body));
             body.clear();
+            return std::nullopt;
         };
 
         while (nextLine(line)) {
@@ -129,6 +141,11 @@ public:
                 if (inTopic) {
                     body.append(line);
                     body.push_back('\n');
+                    if (body.size() > kMaxHelpTopicBytes)
+                        return fail(topicLines.back(),
+                                    "Das Thema " + std::to_string(doc.topics.back().number) +
+                                        " ist länger als " + std::to_string(kMaxHelpTopicBytes) +
+                                        " Byte.");
                 } else if (!trim(line).empty() && line.front() != '#') {
                     return fail(lineNo_, "Text vor dem ersten Thema („@topic“ fehlt).");
                 }
@@ -144,17 +161,22 @@ public:
                 if (title.empty())
                     return fail(lineNo_,
                                 "Dem Thema " + std::to_string(*number) + " fehlt der Titel.");
+                if (title.size() > kMaxHelpTitleBytes) return fail(lineNo_, titleTooLong());
+                if (doc.topics.size() == kMaxHelpTopics)
+                    return fail(lineNo_, "Mehr als " + std::to_string(kMaxHelpTopics) +
+                                             " Themen hat keine Hilfedatei.");
                 for (std::size_t i = 0; i < doc.topics.size(); ++i) {
                     if (doc.topics[i].number == *number)
                         return fail(lineNo_, "Das Thema " + std::to_string(*number) +
                                                  " gibt es schon in Zeile " +
                                                  std::to_string(topicLines[i]) + ".");
                 }
-                closeTopic();
+                if (auto error = closeTopic()) return std::move(*error);
                 doc.topics.push_back(HelpTopic{*number, std::string(title), {}});
                 topicLines.push_back(lineNo_);
             } else if (directive == "@title" && !inTopic && !titleSeen) {
                 if (argument.empty()) return fail(lineNo_, "„@title“ ohne Titel.");
+                if (argument.size() > kMaxHelpTitleBytes) return fail(lineNo_, titleTooLong());
                 doc.title = std::string(argument);
                 titleSeen = true;
             } else if (directive == "@contents" && !inTopic && !contentsLine) {
@@ -169,7 +191,7 @@ public:
                 return fail(lineNo_, "Unbekannte Anweisung „" + std::string(directive) + "“.");
             }
         }
-        closeTopic();
+        if (auto error = closeTopic()) return std::move(*error);
 
         if (doc.topics.empty()) return fail(0, "Die Hilfedatei enthält kein einziges Thema.");
         if (!contentsLine)
@@ -213,6 +235,11 @@ private:
         return std::nullopt;
     }
 
+    static std::string titleTooLong()
+    {
+        return "Der Titel ist länger als " + std::to_string(kMaxHelpTitleBytes) + " Byte.";
+    }
+
     static HelpParseResult fail(std::size_t line, std::string message)
     {
         return {std::nullopt, std::move(message), line};
@@ -227,8 +254,7 @@ private:
 
 HelpParseResult parseHelpText(std::string_view text)
 {
-    if (text.size() > kMaxHelpFileBytes)
-        return {std::nullopt, "Die Datei ist zu groß für eine Hilfedatei.", 0};
+    if (text.size() > kMaxHelpFileBytes) return {std::nullopt, kHelpFileTooLarge, 0};
     return Parser(text).run();
 }
 

@@ -26,6 +26,13 @@ inline constexpr std::string_view kHelpFileMagic = "KAZ-HILFE";
 inline constexpr std::string_view kHelpFileVersion = "1";
 // Larger files are refused before they are read; the real one is about 40 KB.
 inline constexpr std::size_t kMaxHelpFileBytes = 4 * 1024 * 1024;
+inline constexpr const char* kHelpFileTooLarge = "Die Datei ist zu groß für eine Hilfedatei.";
+// Bounds that keep the window quick (the real file: 19 topics, titles under 50 bytes, bodies
+// under 4 KB). A file beyond one of them is refused like a broken one, as is a body beyond the
+// bounds of help_html.h.
+inline constexpr std::size_t kMaxHelpTopics = 1000;
+inline constexpr std::size_t kMaxHelpTitleBytes = 200;
+inline constexpr std::size_t kMaxHelpTopicBytes = 64 * 1024;
 
 struct HelpTopic {
     TopicNumber number = 0;

@@ -2,27 +2,9 @@
 
 #include "help_locator.h"
 #include "help_pages.h"
-
-#include <fstream>
+#include "regular_file.h"
 
 namespace fs = std::filesystem;
-
-namespace {
-
-// Reads at most one byte more than a help file may hold, so that the parser can refuse an
-// oversized file without this reading all of it.
-bool readHead(const fs::path& path, std::string& bytes)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    bytes.resize(kMaxHelpFileBytes + 1);
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (in.bad()) return false;
-    bytes.resize(static_cast<std::size_t>(in.gcount()));
-    return true;
-}
-
-} // namespace
 
 LoadedHelp loadHelp(const fs::path& given, const fs::path& workingDir,
                     const fs::path& executableDir)
@@ -42,12 +24,16 @@ LoadedHelp loadHelp(const fs::path& given, const fs::path& workingDir,
 
     loaded.path = *found;
     std::string bytes;
-    if (!readHead(*found, bytes)) {
+    // A FIFO or device swapped in after the search is refused here, not waited on.
+    const RegularRead read = readRegularFile(*found, kMaxHelpFileBytes, bytes);
+    if (read == RegularRead::NotRegular || read == RegularRead::Failed) {
         loaded.status = LoadedHelp::Status::Unreadable;
         loaded.messagePage = fileUnreadablePage(found->string());
         return loaded;
     }
-    HelpParseResult parsed = parseHelpText(bytes);
+    HelpParseResult parsed = read == RegularRead::TooLarge
+                                 ? HelpParseResult{std::nullopt, kHelpFileTooLarge, 0}
+                                 : parseHelpText(bytes);
     if (!parsed.document) {
         loaded.status = LoadedHelp::Status::Broken;
         loaded.messagePage = brokenFilePage(found->string(), parsed.error, parsed.errorLine);

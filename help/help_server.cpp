@@ -1,21 +1,33 @@
 #include "help_server.h"
 
+#include "help_channel.h"
+
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QLocalSocket>
 #include <QLockFile>
-#include <QPointer>
 
-#ifdef Q_OS_UNIX
-#include <pwd.h>
 #include <unistd.h>
-#endif
 
 namespace {
 
 // How long a probe waits for a viewer that may have crashed, in ms.
 constexpr int kProbeTimeoutMs = 300;
+
+// Whether the other end of a connected socket runs as this user; nothing is sent to or taken
+// from anyone else.
+bool peerIsUs(const QLocalSocket& socket)
+{
+    const auto uid = socketPeerUid(static_cast<int>(socket.socketDescriptor()));
+    return uid && *uid == ::getuid();
+}
+
+QString lockFilePath(const QString& name)
+{
+    return (QDir::isAbsolutePath(name) ? name : QDir::temp().filePath(name)) +
+           QStringLiteral(".lock");
+}
 
 void finishConnection(QLocalSocket* socket, std::string_view reply)
 {
@@ -26,29 +38,14 @@ void finishConnection(QLocalSocket* socket, std::string_view reply)
 
 } // namespace
 
-QString helpServerName(const QString& absoluteHelpPath, const QString& userName)
+QString helpServerName(const QString& folder, const QString& absoluteHelpPath,
+                       const QString& display)
 {
-    const QByteArray digest =
-        QCryptographicHash::hash(absoluteHelpPath.toUtf8(), QCryptographicHash::Sha256);
-    QString user;
-    for (const QChar c : userName) {
-        if (c.isLetterOrNumber() && c.unicode() < 0x80) user += c;
-    }
-    if (user.isEmpty()) user = QStringLiteral("user");
-    return QStringLiteral("kaz-help-") + user.left(32) + QLatin1Char('-') +
-           QString::fromLatin1(digest.left(8).toHex());
-}
-
-QString currentUserName()
-{
-#ifdef Q_OS_UNIX
-    // The uid as well as the name: two accounts never share a name, even with odd user names.
-    QString name = QString::number(getuid());
-    if (const passwd* pw = getpwuid(getuid())) name = QString::fromLocal8Bit(pw->pw_name) + name;
-    return name;
-#else
-    return qEnvironmentVariable("USERNAME", QStringLiteral("user"));
-#endif
+    // A NUL between the parts: no path and display can pass for another pair.
+    const QByteArray key = absoluteHelpPath.toUtf8() + '\0' + display.toUtf8();
+    const QByteArray digest = QCryptographicHash::hash(key, QCryptographicHash::Sha256);
+    return QDir(folder).filePath(QStringLiteral("kaz-help-") +
+                                 QString::fromLatin1(digest.left(8).toHex()));
 }
 
 HelpServer::HelpServer(QObject* parent) : QObject(parent)
@@ -64,10 +61,11 @@ bool HelpServer::listen(const QString& name)
     QLocalSocket probe;
     probe.connectToServer(name);
     if (probe.waitForConnected(kProbeTimeoutMs)) {
+        const bool ours = peerIsUs(probe);
         probe.abort();
-        return false;
+        if (ours) return false;
     }
-    // Nobody answers: a socket file left there is what a crashed viewer left behind.
+    // Nobody of ours answers: a socket file left there is what a crashed viewer left behind.
     QLocalServer::removeServer(name);
     return server_.listen(name);
 }
@@ -76,6 +74,10 @@ void HelpServer::acceptConnections()
 {
     while (QLocalSocket* socket = server_.nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        if (!peerIsUs(*socket)) {
+            socket->abort();
+            continue;
+        }
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
             if (!socket->canReadLine()) {
                 if (socket->bytesAvailable() > static_cast<qint64>(kMaxHelpMessageBytes) + 1)
@@ -97,6 +99,7 @@ ForwardResult forwardHelpRequest(const QString& name, const HelpRequest& request
     QLocalSocket socket;
     socket.connectToServer(name);
     if (!socket.waitForConnected(timeoutMs)) return ForwardResult::NoViewer;
+    if (!peerIsUs(socket)) return ForwardResult::NoViewer;
     const std::string message = encodeHelpMessage(request);
     socket.write(message.data(), static_cast<qint64>(message.size()));
     if (!socket.waitForBytesWritten(timeoutMs)) return ForwardResult::NoViewer;
@@ -119,9 +122,9 @@ ForwardResult forwardHelpRequest(const QString& name, const HelpRequest& request
 }
 
 StartOutcome startOrForward(HelpServer& server, const QString& name, const HelpRequest& request,
-                            int timeoutMs)
+                            int timeoutMs, const std::function<void()>& becomeViewer)
 {
-    QLockFile lock(QDir::temp().filePath(name + QStringLiteral(".lock")));
+    QLockFile lock(lockFilePath(name));
     // Without the lock (a stuck holder) go on regardless: a second window is the lesser harm.
     lock.tryLock(2 * timeoutMs);
 
@@ -133,6 +136,7 @@ StartOutcome startOrForward(HelpServer& server, const QString& name, const HelpR
     case ForwardResult::NoViewer:
         break;
     }
+    becomeViewer();
     if (server.listen(name)) return StartOutcome::Serving;
     // The name is taken after all: a viewer came up between our try and our listening.
     if (forwardHelpRequest(name, request, timeoutMs) != ForwardResult::NoViewer)

@@ -2,6 +2,8 @@
 
 #include "help_command.h"
 
+#include <functional>
+
 #include <QLocalServer>
 #include <QMetaType>
 #include <QObject>
@@ -9,15 +11,16 @@
 
 Q_DECLARE_METATYPE(HelpRequest)
 
-// One viewer per help file. The first viewer for a file listens on a local socket whose name
-// is made from the user and the file's absolute path; a later one hands its request to it and
-// ends. The request travels as one line (see help_command.h), which the running viewer
-// acknowledges before it acts on it.
+// One viewer per help file and display. The first viewer for a file listens on a local socket
+// in the user's private folder (help_channel.h), named from the file's absolute path and the
+// display; a later one hands its request to it and ends. Both ends talk only to a process of
+// their own user. The request travels as one line (see help_command.h), which the running
+// viewer acknowledges before it acts on it.
 
-// "kaz-help-<user>-<16 hex digits of the path's SHA-256>": short enough for a socket path,
-// distinct per user and file.
-QString helpServerName(const QString& absoluteHelpPath, const QString& userName);
-QString currentUserName();
+// "<folder>/kaz-help-<16 hex digits of the SHA-256 of path and display>": short enough for a
+// socket path, distinct per file and display.
+QString helpServerName(const QString& folder, const QString& absoluteHelpPath,
+                       const QString& display);
 
 // The listening side, owned by the running viewer.
 class HelpServer : public QObject {
@@ -25,8 +28,9 @@ class HelpServer : public QObject {
 public:
     explicit HelpServer(QObject* parent = nullptr);
 
-    // Listens under the name, taking it over when it is left from a viewer that crashed.
-    // False when another viewer answers under the name, or the socket cannot be made.
+    // Listens under the name, taking it over when it is left from a viewer that crashed or held
+    // by another user. False when a viewer of ours answers under the name, or the socket cannot
+    // be made.
     bool listen(const QString& name);
     bool isListening() const { return server_.isListening(); }
 
@@ -44,7 +48,7 @@ enum class ForwardResult {
     Delivered,   // the running viewer acknowledged the request
     Rejected,    // a viewer answers under the name but did not understand the request
     Unconfirmed, // a viewer took the request but did not answer in time
-    NoViewer,    // nobody listens, or the listener went away without answering
+    NoViewer,    // nobody of ours listens, or the listener went away without answering
 };
 
 // The sending side: blocks for at most about timeoutMs per step; needs no event loop.
@@ -56,7 +60,10 @@ enum class StartOutcome {
     Alone,     // no viewer answered and the name could not be taken; show the file anyway
 };
 
-// Hands the request to a running viewer, or else makes the server listen. A lock file beside
-// the socket keeps two viewers started at the same moment from both becoming the viewer.
+// Hands the request to a running viewer, or else calls becomeViewer (which makes the window and
+// shows the first page) and only then makes the server listen: a request is never accepted by
+// a viewer that cannot answer yet. A viewer stuck before listening thus leaves the name free
+// for the next start. A lock file beside the socket keeps two viewers started at the same
+// moment from both becoming the viewer.
 StartOutcome startOrForward(HelpServer& server, const QString& name, const HelpRequest& request,
-                            int timeoutMs);
+                            int timeoutMs, const std::function<void()>& becomeViewer);

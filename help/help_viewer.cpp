@@ -1,5 +1,6 @@
 #include "help_viewer.h"
 
+#include "help_browser.h"
 #include "help_pages.h"
 
 #include <QAction>
@@ -64,7 +65,7 @@ HelpViewer::HelpViewer(std::filesystem::path workingDir, std::filesystem::path e
     topicList_->setWordWrap(true);
     topicList_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     topicList_->setStyleSheet(QStringLiteral("QListWidget::item { padding: 3px 4px; }"));
-    browser_ = new QTextBrowser(splitter);
+    browser_ = new HelpBrowser(splitter);
     browser_->setOpenLinks(false);
     browser_->document()->setDefaultStyleSheet(QString::fromUtf8(kPageStyle));
     browser_->document()->setDocumentMargin(14);
@@ -83,6 +84,11 @@ HelpViewer::HelpViewer(std::filesystem::path workingDir, std::filesystem::path e
     resize(kWindowWidth, kWindowHeight);
     setWindowTitle(tr("KAZ-TRAINER – Hilfe"));
     updateNavigation();
+}
+
+QTextBrowser* HelpViewer::browser() const
+{
+    return browser_;
 }
 
 void HelpViewer::start(const HelpRequest& request)
@@ -112,6 +118,9 @@ void HelpViewer::load()
     topicList_->clear();
     // A message page has no topics to list; the list comes back with a usable file.
     topicList_->setVisible(loaded_.status == LoadedHelp::Status::Ok);
+    browser_->setResourceFolder(loaded_.status == LoadedHelp::Status::Ok
+                                    ? loaded_.path.parent_path()
+                                    : std::filesystem::path());
     if (loaded_.status != LoadedHelp::Status::Ok) {
         browser_->setHtml(fromUtf8(loaded_.messagePage));
         setWindowTitle(tr("KAZ-TRAINER – Hilfe"));

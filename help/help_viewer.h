@@ -9,6 +9,7 @@
 
 #include <QMainWindow>
 
+class HelpBrowser;
 class QAction;
 class QListWidget;
 class QTextBrowser;
@@ -42,7 +43,7 @@ public:
 
     const LoadedHelp& loaded() const { return loaded_; }
     std::optional<TopicNumber> currentTopic() const { return history_.current(); }
-    QTextBrowser* browser() const { return browser_; }
+    QTextBrowser* browser() const;
     QListWidget* topicList() const { return topicList_; }
     QAction* backAction() const { return back_; }
     QAction* forwardAction() const { return forward_; }
@@ -61,7 +62,7 @@ private:
     LoadedHelp loaded_;
     TopicHistory history_;
 
-    QTextBrowser* browser_ = nullptr;
+    HelpBrowser* browser_ = nullptr;
     QListWidget* topicList_ = nullptr;
     QAction* contents_ = nullptr;
     QAction* back_ = nullptr;

@@ -1,12 +1,17 @@
-// kaz-help: the help viewer that the trainer starts detached. One viewer per help file: a later
-// start for the same file hands its request to the running viewer and ends at once.
+// kaz-help: the help viewer that the trainer starts detached. One viewer per help file and
+// display: a later start for the same file hands its request to the running viewer and ends.
+#include "help_channel.h"
 #include "help_command.h"
 #include "help_locator.h"
 #include "help_server.h"
 #include "help_viewer.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <memory>
+
+#include <unistd.h>
 
 #include <QApplication>
 #include <QDir>
@@ -47,15 +52,30 @@ int main(int argc, char** argv)
     const std::filesystem::path workingDir = QDir::currentPath().toStdString();
     const std::filesystem::path executableDir = QApplication::applicationDirPath().toStdString();
 
+    std::unique_ptr<HelpViewer> viewer;
+    const auto becomeViewer = [&] {
+        viewer = std::make_unique<HelpViewer>(workingDir, executableDir);
+        viewer->start(request);
+        viewer->show();
+    };
     HelpServer server;
-    const QString name =
-        helpServerName(viewerKey(request, workingDir, executableDir), currentUserName());
-    if (startOrForward(server, name, request, kForwardTimeoutMs) == StartOutcome::Forwarded)
-        return 0;
-
-    HelpViewer viewer(workingDir, executableDir);
-    QObject::connect(&server, &HelpServer::requestReceived, &viewer, &HelpViewer::execute);
-    viewer.start(request);
-    viewer.show();
+    const ChannelFolder folder =
+        helpChannelFolder(std::getenv("XDG_RUNTIME_DIR"), "/tmp", getuid());
+    if (folder.path.empty()) {
+        // No private place for the channel: this viewer shows the file and takes no requests.
+        std::fprintf(stderr, "kaz-help: no private folder for the help channel: %s\n",
+                     folder.problem.c_str());
+        becomeViewer();
+    } else {
+        const QString name =
+            helpServerName(QString::fromStdString(folder.path.string()),
+                           viewerKey(request, workingDir, executableDir),
+                           QString::fromStdString(displayIdentity(std::getenv("DISPLAY"),
+                                                                  std::getenv("WAYLAND_DISPLAY"))));
+        if (startOrForward(server, name, request, kForwardTimeoutMs, becomeViewer) ==
+            StartOutcome::Forwarded)
+            return 0;
+    }
+    QObject::connect(&server, &HelpServer::requestReceived, viewer.get(), &HelpViewer::execute);
     return QApplication::exec();
 }

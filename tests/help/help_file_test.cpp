@@ -1,4 +1,5 @@
 #include "help_file.h"
+#include "help_html.h"
 
 #include <gtest/gtest.h>
 
@@ -42,6 +43,22 @@ TEST_P(HelpParse, AcceptsOrNamesTheLine)
 
 const std::string kHead = "KAZ-HILFE 1\n";
 
+std::string repeat(std::string_view piece, std::size_t times)
+{
+    std::string out;
+    for (std::size_t i = 0; i < times; ++i)
+        out += piece;
+    return out;
+}
+
+std::string numberedTopics(std::size_t count)
+{
+    std::string out;
+    for (std::size_t i = 0; i < count; ++i)
+        out += "@topic " + std::to_string(i) + " T\n";
+    return out;
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Cases, HelpParse,
     ::testing::Values(
@@ -80,7 +97,46 @@ INSTANTIATE_TEST_SUITE_P(
                   3,
                   "UTF-8"},
         ParseCase{"utf8_surrogate", kHead + "@topic 1 A\n\xED\xA0\x80\n", {}, 3, "UTF-8"},
-        ParseCase{"truncated_utf8_at_end", kHead + "@topic 1 A\n\xE2\x82", {}, 3, "UTF-8"}),
+        ParseCase{"truncated_utf8_at_end", kHead + "@topic 1 A\n\xE2\x82", {}, 3, "UTF-8"},
+        ParseCase{"longest_titles",
+                  kHead + "@title " + std::string(kMaxHelpTitleBytes, 'T') + "\n@topic 1 " +
+                      std::string(kMaxHelpTitleBytes, 'A'),
+                  {1}},
+        ParseCase{"megabyte_file_title",
+                  kHead + "@title " + std::string(1 << 20, 'T') + "\n@topic 1 A\n",
+                  {},
+                  2,
+                  "Titel"},
+        ParseCase{"long_topic_title",
+                  kHead + "@topic 1 A\n@topic 2 " + std::string(kMaxHelpTitleBytes + 1, 'B'),
+                  {},
+                  3,
+                  "Titel"},
+        ParseCase{"long_body",
+                  kHead + "@topic 1 A\n@topic 2 B\n" + std::string(1 << 20, 'x'),
+                  {},
+                  3,
+                  "Thema 2"},
+        ParseCase{"deep_lists_name_their_line",
+                  kHead + "@topic 1 A\n<p>x</p>\n\n" + repeat("<ul><li>\n", 1000),
+                  {},
+                  5 + kMaxHtmlNesting / 2,
+                  "verschachtelt"},
+        ParseCase{"deep_tables_in_a_later_topic",
+                  kHead + "@topic 1 A\nx\n@topic 2 B\n" + repeat("<table><tr><td>", 1000),
+                  {},
+                  5,
+                  "Tabellen"},
+        ParseCase{"deep_nesting_in_the_last_topic_without_line_break",
+                  kHead + "@topic 1 A\n" + repeat("<b>", 40),
+                  {},
+                  3,
+                  "verschachtelt"},
+        ParseCase{"too_many_topics",
+                  kHead + numberedTopics(kMaxHelpTopics + 1),
+                  {},
+                  2 + kMaxHelpTopics,
+                  "Themen"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(HelpParse, KeepsTitleAndBodyWithoutFrame)

@@ -1,6 +1,7 @@
 // One viewer per help file: the server runs on this thread's event loop, the second viewer's
 // side runs on a worker thread, as it would in a second process.
 #include "help_server.h"
+#include "temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -18,10 +19,16 @@
 #include <QThread>
 
 #ifdef Q_OS_UNIX
+#include <cstring>
+
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #endif
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -30,7 +37,7 @@ constexpr int kTimeoutMs = 5000;
 QString uniqueName()
 {
     static std::mt19937_64 random{std::random_device{}()};
-    return QStringLiteral("kaz-help-test-") + QString::number(random(), 16);
+    return QDir::temp().filePath(QStringLiteral("kaz-help-test-") + QString::number(random(), 16));
 }
 
 // Runs work on a thread of its own; finished() turns true when it has returned.
@@ -50,19 +57,31 @@ private:
 const HelpRequest kContext259{HelpAction::Context, 259, {}};
 const HelpRequest kForceFile{HelpAction::ForceFile, 0, {}};
 
-TEST(HelpServerName, DependsOnUserAndFileOnly)
+TEST(HelpServerName, LiesInTheFolderAndTellsFilesAndDisplaysApart)
 {
-    const QString a =
-        helpServerName(QStringLiteral("/home/x/DODADIZE.HLP"), QStringLiteral("anna1000"));
-    EXPECT_EQ(a,
-              helpServerName(QStringLiteral("/home/x/DODADIZE.HLP"), QStringLiteral("anna1000")));
-    EXPECT_NE(a,
-              helpServerName(QStringLiteral("/home/y/DODADIZE.HLP"), QStringLiteral("anna1000")));
-    EXPECT_NE(a, helpServerName(QStringLiteral("/home/x/DODADIZE.HLP"), QStringLiteral("ben1001")));
-    const QString odd = helpServerName(QStringLiteral("/ü/ä b.HLP"), QStringLiteral("ä/../x y"));
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^[A-Za-z0-9-]+$")).match(odd).hasMatch())
+    const QString folder = QStringLiteral("/run/user/1000");
+    const QString file = QStringLiteral("/home/x/DODADIZE.HLP");
+    const QString first = QStringLiteral("x11=:0 wayland=");
+    const QString name = helpServerName(folder, file, first);
+    EXPECT_EQ(name, helpServerName(folder, file, first));
+    const struct {
+        const char* what;
+        QString other;
+    } differences[] = {
+        {"second_x_display", helpServerName(folder, file, QStringLiteral("x11=:1 wayland="))},
+        {"wayland_display", helpServerName(folder, file, QStringLiteral("x11=:0 wayland=w-1"))},
+        {"other_file", helpServerName(folder, QStringLiteral("/home/y/DODADIZE.HLP"), first)},
+        {"parts_shifted",
+         helpServerName(folder, file + QStringLiteral("x11=:0"), QStringLiteral(" wayland="))},
+    };
+    for (const auto& d : differences)
+        EXPECT_NE(name, d.other) << d.what;
+    const QString odd =
+        helpServerName(folder, QStringLiteral("/ü/ä b.HLP"), QStringLiteral("ä/.."));
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^/run/user/1000/kaz-help-[0-9a-f]{16}$"))
+                    .match(odd)
+                    .hasMatch())
         << odd.toStdString();
-    EXPECT_LE(odd.size(), 70) << "fits a socket path";
 }
 
 TEST(HelpForward, NobodyListening)
@@ -90,7 +109,7 @@ TEST(HelpForward, SecondStartReachesTheFirstInsteadOfServing)
 {
     const QString name = uniqueName();
     HelpServer first;
-    ASSERT_EQ(startOrForward(first, name, kForceFile, kTimeoutMs), StartOutcome::Serving);
+    ASSERT_EQ(startOrForward(first, name, kForceFile, kTimeoutMs, [] {}), StartOutcome::Serving);
     EXPECT_TRUE(first.isListening());
     QSignalSpy received(&first, &HelpServer::requestReceived);
 
@@ -98,8 +117,10 @@ TEST(HelpForward, SecondStartReachesTheFirstInsteadOfServing)
     std::atomic<bool> secondListens{true};
     Worker second([&] {
         HelpServer server;
-        outcome = startOrForward(server, name, kContext259, kTimeoutMs);
-        secondListens = server.isListening();
+        bool becameViewer = false;
+        outcome =
+            startOrForward(server, name, kContext259, kTimeoutMs, [&] { becameViewer = true; });
+        secondListens = server.isListening() || becameViewer;
     });
     QTRY_VERIFY_WITH_TIMEOUT(second.finished(), kTimeoutMs);
 
@@ -199,8 +220,80 @@ TEST(HelpForward, SocketLeftByACrashedViewerIsTakenOver)
     const QString name = uniqueName();
     ASSERT_TRUE(leaveStaleSocket(QDir::temp().filePath(name)));
     HelpServer server;
-    EXPECT_EQ(startOrForward(server, name, kForceFile, kTimeoutMs), StartOutcome::Serving);
+    EXPECT_EQ(startOrForward(server, name, kForceFile, kTimeoutMs, [] {}), StartOutcome::Serving);
     EXPECT_TRUE(server.isListening());
+}
+#endif
+
+// The first viewer is still busy showing its first page, as with a help file that takes long
+// to lay out: a second start then must not hand its request to a viewer that cannot answer.
+TEST(HelpForward, ViewerListensOnlyOnceItCanAnswer)
+{
+    constexpr int kShortMs = 300;
+    const QString name = uniqueName();
+    HelpServer first;
+    bool listenedEarly = true;
+    std::atomic<StartOutcome> secondOutcome{StartOutcome::Forwarded};
+    std::atomic<bool> secondBecameViewer{false};
+    const StartOutcome firstOutcome = startOrForward(first, name, kForceFile, kShortMs, [&] {
+        listenedEarly = first.isListening();
+        // Busy: no event is processed until the second start has given up or taken over.
+        Worker second([&] {
+            HelpServer server;
+            secondOutcome = startOrForward(server, name, kContext259, kShortMs,
+                                           [&] { secondBecameViewer = true; });
+        });
+    });
+    EXPECT_FALSE(listenedEarly);
+    EXPECT_NE(secondOutcome.load(), StartOutcome::Forwarded) << "the request was swallowed";
+    EXPECT_TRUE(secondBecameViewer.load());
+    EXPECT_EQ(firstOutcome, StartOutcome::Serving) << "the second viewer has ended meanwhile";
+    EXPECT_TRUE(first.isListening());
+}
+
+#ifdef Q_OS_UNIX
+// A socket of another user where ours is expected: nothing may be sent to it.
+TEST(HelpForward, ListenerOfAnotherUserGetsNothing)
+{
+    if (::getuid() != 0) GTEST_SKIP() << "needs root to act as another user";
+    TempDir folder;
+    fs::permissions(folder.path(), fs::perms::all);
+    const fs::path socketPath = folder.path() / "s";
+    int ready[2];
+    int report[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    ASSERT_EQ(::pipe(report), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // Only async-signal-safe calls here: the parent has threads.
+        if (::setuid(65534) != 0) ::_exit(1);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, socketPath.c_str(), sizeof(address.sun_path) - 1);
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
+            ::listen(fd, 4) != 0)
+            ::_exit(2);
+        (void)!::write(ready[1], "r", 1);
+        const int connection = ::accept(fd, nullptr, nullptr);
+        pollfd wait{connection, POLLIN, 0};
+        char byte = 0;
+        const bool received = ::poll(&wait, 1, 10000) == 1 && ::read(connection, &byte, 1) == 1;
+        (void)!::write(report[1], received ? "y" : "n", 1);
+        ::_exit(0);
+    }
+    char byte = 0;
+    ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+
+    const QString name = QString::fromStdString(socketPath.string());
+    EXPECT_EQ(forwardHelpRequest(name, kContext259, kTimeoutMs), ForwardResult::NoViewer);
+    ASSERT_EQ(::read(report[0], &byte, 1), 1);
+    EXPECT_EQ(byte, 'n') << "the request reached the other user";
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    for (const int fd : {ready[0], ready[1], report[0], report[1]})
+        ::close(fd);
 }
 #endif
 

@@ -1,15 +1,25 @@
+#include "help_resource.h"
 #include "help_viewer.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
+#include <mutex>
+#include <thread>
+
+#include <sys/stat.h>
 
 #include <QAction>
 #include <QListWidget>
 #include <QStatusBar>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTextDocument>
 #include <QUrl>
 
 namespace fs = std::filesystem;
@@ -165,6 +175,116 @@ TEST_F(Viewer, BrokenFileShowsWhatIsWrong)
     EXPECT_NE(text().find("Zeile 4"), std::string::npos);
     EXPECT_NE(text().find("gibt es schon in Zeile 2"), std::string::npos);
     EXPECT_EQ(viewer_.topicList()->count(), 0);
+}
+
+// Ends the test process when the guarded code has not returned within the bound: a hang in
+// the GUI thread cannot be waited out from that thread.
+class HangGuard {
+public:
+    HangGuard(const char* what, std::chrono::seconds bound)
+        : thread_([this, what, bound] {
+              std::unique_lock lock(mutex_);
+              if (!released_.wait_for(lock, bound, [this] { return done_; })) {
+                  std::fprintf(stderr, "still busy after %llds: %s\n",
+                               static_cast<long long>(bound.count()), what);
+                  std::abort();
+              }
+          })
+    {}
+    ~HangGuard()
+    {
+        {
+            const std::lock_guard lock(mutex_);
+            done_ = true;
+        }
+        released_.notify_one();
+        thread_.join();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable released_;
+    bool done_ = false;
+    std::thread thread_;
+};
+
+constexpr std::chrono::seconds kGenerousBound{60};
+
+struct ResourceCase {
+    const char* name;
+    std::string reference;
+    int type;
+    const char* expected; // nullptr: nothing may be loaded
+};
+
+TEST_F(Viewer, ResourcesComeOnlyFromTheHelpFilesFolder)
+{
+    const TempDir outside;
+    std::ofstream(outside.path() / "secret.png", std::ios::binary) << "geheim";
+    std::ofstream(tmp_.path() / "bild.png", std::ios::binary) << "bild";
+    fs::create_directories(tmp_.path() / "unter");
+    std::ofstream(tmp_.path() / "unter" / "stil.css", std::ios::binary) << "p { color: red }";
+    std::ofstream(tmp_.path() / "gross.png", std::ios::binary)
+        << std::string(kMaxHelpResourceBytes + 1, 'x');
+    ASSERT_EQ(::mkfifo((tmp_.path() / "fifo").c_str(), 0600), 0);
+    fs::create_symlink(outside.path() / "secret.png", tmp_.path() / "link.png");
+    fs::create_directory_symlink(outside.path(), tmp_.path() / "aussen");
+    const std::string outsideName = outside.path().filename().string();
+    start(HelpAction::ForceFile);
+    ASSERT_EQ(viewer_.loaded().status, LoadedHelp::Status::Ok);
+
+    const int image = QTextDocument::ImageResource;
+    const int style = QTextDocument::StyleSheetResource;
+    const ResourceCase cases[] = {
+        {"image_beside_the_help_file", "bild.png", image, "bild"},
+        {"style_sheet_in_a_subfolder", "unter/../unter/stil.css", style, "p { color: red }"},
+        {"device", "/dev/zero", image, nullptr},
+        {"device_as_style_sheet", "/dev/zero", style, nullptr},
+        {"fifo_beside_the_help_file", "fifo", image, nullptr},
+        {"file_url_of_a_device", "file:///dev/zero", image, nullptr},
+        {"absolute_path_outside", (outside.path() / "secret.png").string(), image, nullptr},
+        {"any_local_file", "/etc/passwd", style, nullptr},
+        {"up_and_out", "../" + outsideName + "/secret.png", image, nullptr},
+        {"encoded_up_and_out", "%2E%2E/" + outsideName + "/secret.png", image, nullptr},
+        {"link_leading_out", "link.png", image, nullptr},
+        {"folder_link_leading_out", "aussen/secret.png", image, nullptr},
+        {"too_large", "gross.png", image, nullptr},
+        {"the_folder_itself", ".", style, nullptr},
+        {"other_scheme", "http://example.invalid/bild.png", image, nullptr},
+    };
+    for (const ResourceCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const HangGuard guard(c.name, kGenerousBound);
+        const QVariant loaded =
+            viewer_.browser()->loadResource(c.type, QUrl(QString::fromStdString(c.reference)));
+        // Empty data, not a null answer: a null one lets Qt read the file itself.
+        ASSERT_FALSE(loaded.isNull());
+        const QByteArray bytes = loaded.userType() == QMetaType::QString
+                                     ? loaded.toString().toUtf8()
+                                     : loaded.toByteArray();
+        EXPECT_EQ(bytes.toStdString(), c.expected == nullptr ? "" : c.expected);
+    }
+}
+
+TEST_F(Viewer, HostileResourcesNeitherHangNorCrashTheViewer)
+{
+    fs::copy_file(KAZ_SOURCE_DIR "/tests/help/hostile/DODADIZE.HLP", tmp_.path() / "DODADIZE.HLP",
+                  fs::copy_options::overwrite_existing);
+    ASSERT_EQ(::mkfifo((tmp_.path() / "fifo").c_str(), 0600), 0);
+    const struct {
+        TopicNumber topic;
+        const char* text;
+    } topics[] = {{1, "Bilder"}, {2, "Zelle"}};
+    for (const auto& t : topics) {
+        SCOPED_TRACE(t.text);
+        const HangGuard guard(t.text, kGenerousBound);
+        start(HelpAction::Context, t.topic);
+        viewer_.show();
+        ASSERT_FALSE(viewer_.grab().isNull());
+        ASSERT_EQ(viewer_.loaded().status, LoadedHelp::Status::Ok);
+        EXPECT_EQ(viewer_.currentTopic(), t.topic);
+        EXPECT_NE(text().find(t.text), std::string::npos) << text();
+    }
 }
 
 } // namespace

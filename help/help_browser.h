@@ -1,0 +1,21 @@
+#pragma once
+
+#include <filesystem>
+
+#include <QTextBrowser>
+
+// The pane that shows a topic. It loads what a topic names (images, style sheets) only as
+// help_resource.h allows, from the folder of the help file shown; with no folder set, nothing.
+// Every refusal answers with empty data, so that Qt does not go and read the file itself.
+class HelpBrowser : public QTextBrowser {
+    Q_OBJECT
+public:
+    using QTextBrowser::QTextBrowser;
+
+    void setResourceFolder(std::filesystem::path folder) { folder_ = std::move(folder); }
+
+    QVariant loadResource(int type, const QUrl& name) override;
+
+private:
+    std::filesystem::path folder_;
+};
