@@ -4,11 +4,16 @@
 
 #include "cp1252.h"
 #include "file_stamp.h"
+#include "safe_file.h"
 #include "led_line.h"
 #include "platform.h"
 
+#include <cstdio>
+#include <ctime>
+
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QEventLoop>
 #include <QLineEdit>
 #include <QListView>
@@ -24,6 +29,8 @@ const QString kWriteErrorCaption = QStringLiteral("Schreibfehler!");
 const QString kChangedOnDisk =
     QStringLiteral("Die Datei %1 wurde inzwischen verändert. Trotzdem überschreiben?");
 const QString kChangedOnDiskCaption = QStringLiteral("Datei verändert");
+const QString kRecoveryQuestion = QStringLiteral("Ungesicherte Lektion vom %1 wiederherstellen?");
+const QString kRecoveryCaption = QStringLiteral("Wiederherstellen");
 
 // Emptying a lesson counts down visibly in at most this many steps, each shown this long, so
 // that 30 entries run down one by one and 100,000 still take well under a second.
@@ -94,6 +101,7 @@ bool RudarudDia::closeLesson()
     }
     addListRows(nullptr, nullptr);
     unsaved_ = false;
+    dropRecovery();
     showEntry(chain_.firstEntry());
     updateStatus();
     return true;
@@ -201,6 +209,7 @@ bool RudarudDia::saveLesson()
     if (written) {
         unsaved_ = false;
         diskStamp_ = stampFile(path);
+        dropRecovery();
     } else {
         exclaim(kWriteError, kWriteErrorCaption, Platform::Buttons::Ok);
         // A name that could not be written is not the lesson's: with it kept, every later
@@ -214,4 +223,48 @@ bool RudarudDia::saveLesson()
     showEntry(chain_.currentEntry);
     updateStatus();
     return written;
+}
+
+// --- the end of a session and the start after it ------------------------------------------
+
+void RudarudDia::keepSessionState()
+{
+    exercise().stopFeedback();
+    storeOptionFlags();
+    readThresholdFields();
+    transferBuf_->storeThresholds();
+    config_.save();
+    if (unsaved_ && !chain_.empty())
+        recoveryWritten_ = replaceFileContents(kRecoveryFileName, lessonBytes(chain_));
+}
+
+bool RudarudDia::offerRecovery()
+{
+    const QFileInfo file(QString::fromLatin1(kRecoveryFileName));
+    if (!file.isFile() || !chain_.empty()) return false;
+    Platform& platform = Platform::instance();
+    const std::tm when = platform.localTime(file.lastModified().toSecsSinceEpoch());
+    char date[32];
+    std::strftime(date, sizeof date, "%d.%m.%Y %H:%M", &when);
+    const bool restore = exclaim(kRecoveryQuestion.arg(QString::fromLatin1(date)), kRecoveryCaption,
+                                 Platform::Buttons::YesNo) == Platform::IdYes;
+    bool restored = false;
+    if (restore) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        entryLine_->Reset(kLedOff);
+        restored = readLessonFile(kRecoveryFileName, chain_, this) == LessonReadResult::Read &&
+                   !chain_.empty();
+        unsaved_ = restored;
+        showEntry(chain_.currentEntry);
+        updateStatus();
+        QApplication::restoreOverrideCursor();
+    }
+    std::remove(kRecoveryFileName);
+    return restored;
+}
+
+void RudarudDia::dropRecovery()
+{
+    if (recoveryWritten_) std::remove(kRecoveryFileName);
+    recoveryWritten_ = false;
 }

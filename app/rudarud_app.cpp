@@ -3,6 +3,9 @@
 #include "pictures.h"
 #include "platform.h"
 #include "rudarud_dia.h"
+#include "session_end.h"
+
+#include <cstdlib>
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -59,23 +62,55 @@ void MainFrame::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
+namespace {
+
+// The dialog while the message loop may still run: a lost display ends the program through
+// exit(), past every window, and what the session holds is kept on the way.
+RudarudDia* liveDialog = nullptr;
+
+void keepStateAtExit()
+{
+    if (liveDialog != nullptr) liveDialog->keepSessionState();
+}
+
+} // namespace
+
 RudarudApp::RudarudApp(Config& config, QString lessonArgument)
-    : frame_(new MainFrame(config)), lessonArgument_(std::move(lessonArgument))
-{}
+    : frame_(new MainFrame(config)), lessonArgument_(std::move(lessonArgument)),
+      sessionEnd_(std::make_unique<SessionEndWatch>([this] { endSession(); }))
+{
+    static const bool atExitHooked = std::atexit(keepStateAtExit) == 0;
+    (void)atExitHooked;
+    liveDialog = frame_->dialog();
+    // Where the desktop asks before it ends the session, the state is kept then already.
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, frame_,
+                     [this] { frame_->dialog()->keepSessionState(); });
+}
 
 RudarudApp::~RudarudApp()
 {
+    liveDialog = nullptr;
     delete frame_;
+}
+
+void RudarudApp::endSession()
+{
+    if (endedBySession_) return;
+    endedBySession_ = true;
+    frame_->dialog()->keepSessionState();
+    // Every event loop ends, also that of a message box or file dialog that is open.
+    QCoreApplication::exit(0);
 }
 
 int RudarudApp::run()
 {
     frame_->showFirstFrame();
-    if (!lessonArgument_.isEmpty()) {
-        // After the first frame, so that the window is there while the lesson is read.
-        QTimer::singleShot(0, frame_,
-                           [this] { frame_->dialog()->loadLessonFile(lessonArgument_); });
-    }
+    // After the first frame, so that the window is there while the lesson is read. A lesson
+    // kept from an ended session comes first; restored, it takes the place of the argument.
+    QTimer::singleShot(0, frame_, [this] {
+        if (!frame_->dialog()->offerRecovery() && !lessonArgument_.isEmpty())
+            frame_->dialog()->loadLessonFile(lessonArgument_);
+    });
     return QApplication::exec();
 }
 
@@ -95,6 +130,7 @@ int runProgram(Config& config, const QStringList& args)
     {
         RudarudApp rudarud(config, args.size() == 1 ? args.front() : QString());
         result = rudarud.run();
+        if (rudarud.endedBySession()) return result; // no viewer for a desktop going away
     }
     help(Platform::HelpCommand::ForceFile, 0);
     help(Platform::HelpCommand::Context, kFarewellTopic);

@@ -4,10 +4,12 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <memory>
 #include <QWidget>
 
 class Config;
 class RudarudDia;
+class SessionEndWatch;
 
 // The main window: a fixed-size frame around the main dialog, centred on the screen. Closing
 // it (close box, system menu, window manager) asks the dialog first, which may keep the
@@ -41,10 +43,16 @@ public:
 
     // Shows the main window and runs until it closed; the result of the message loop.
     int run();
+    // True when the desktop ended the program (a signal) rather than the user.
+    bool endedBySession() const { return endedBySession_; }
 
 private:
+    void endSession();
+
     MainFrame* frame_;
     QString lessonArgument_;
+    std::unique_ptr<SessionEndWatch> sessionEnd_;
+    bool endedBySession_ = false;
 };
 
 // The whole program after the settings were read: opens the help file, runs the application

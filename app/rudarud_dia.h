@@ -64,6 +64,8 @@ enum ControlId : int {
 
 inline constexpr const char* kProgramCaption = " KAZ-TRAINER 1.0   ";
 inline constexpr const char* kHelpFile = "DODADIZE.HLP";
+// Where an unsaved lesson is kept when the session ends without a question (lesson format).
+inline constexpr const char* kRecoveryFileName = "DODADIZE.RCV";
 
 // The main dialog: the lesson editor and the exercise in one window of 636 x 383 px (dialog
 // 100, 318 x 180 dialog units at base units 8 x 17). It owns the lesson's chain, the controls,
@@ -114,6 +116,13 @@ public:
     // was closed and the window may go. Removes the tooltips then.
     bool closeQuery();
 
+    // The session ends (logout, a signal) and nothing may be asked: the options and thresholds
+    // go to the settings file now, an unsaved lesson to the recovery file. The window stays.
+    void keepSessionState();
+    // At start: a recovery file left by an ended session is offered; Yes reads it as an
+    // unsaved lesson without a name. The file is removed either way. True when restored.
+    bool offerRecovery();
+
     // --- what tests and the screenshot tool look at ----------------------------------------
     EntryChain& chain() { return chain_; }
     ExerciseRun& exercise() { return exerciseView_->run(); }
@@ -153,6 +162,7 @@ private:
     void afterPairs() override;
 
     struct Fonts;
+    void dropRecovery();
     void createControls(const Fonts& fonts);
     void createFields(const Fonts& fonts);
     void createLists(const Fonts& fonts);
@@ -186,9 +196,10 @@ private:
     LessonListColumn firstTerms_{&model_, 0};  // what list 114 shows
     LessonListColumn secondTerms_{&model_, 1}; // what list 115 shows
     std::unique_ptr<VokTransBuf> transferBuf_;
-    QString fileName_;    // as the title and the messages show it
-    QString filePath_;    // the file the lesson is read from and written to
-    FileStamp diskStamp_; // the file as the lesson last agreed with it
+    QString fileName_;             // as the title and the messages show it
+    QString filePath_;             // the file the lesson is read from and written to
+    FileStamp diskStamp_;          // the file as the lesson last agreed with it
+    bool recoveryWritten_ = false; // this run wrote the recovery file, still to be removed
     std::map<int, myBMPButton*> buttons_;
     myLEDLine* entryLine_ = nullptr;
     my3DText* label_ = nullptr;

@@ -10,6 +10,11 @@ VokTransBuf::VokTransBuf(Config& config) : config_(config)
 
 VokTransBuf::~VokTransBuf()
 {
+    storeThresholds();
+}
+
+void VokTransBuf::storeThresholds()
+{
     for (std::size_t i = 0; i < kThresholdCount; ++i)
         config_.thresholds[i] = thresholdTextToNumber(text(thresholdText[i]));
 }

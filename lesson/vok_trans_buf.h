@@ -29,6 +29,10 @@ public:
     explicit VokTransBuf(Config& config);
     ~VokTransBuf();
 
+    // Stores the numbers the threshold texts read as into the record now (what the destructor
+    // does), for a settings file written before the window goes.
+    void storeThresholds();
+
     VokTransBuf(const VokTransBuf&) = delete;
     VokTransBuf& operator=(const VokTransBuf&) = delete;
 

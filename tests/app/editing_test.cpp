@@ -274,6 +274,40 @@ TEST_F(DialogTest, SavingOverSomeoneElsesChangesAsksFirst)
     }
 }
 
+// The session ends without questions: settings and the unsaved lesson are kept; the next
+// window offers the lesson once, whatever the answer.
+TEST_F(DialogTest, AnEndedSessionKeepsTheLessonForTheNextStart)
+{
+    for (const int answer : {Platform::IdYes, Platform::IdNo}) {
+        addEntry("Haus", "house");
+        const bool caseWasOn = dia->button(IdIgnoreCase)->On();
+        QTest::mouseClick(dia->button(IdIgnoreCase), Qt::LeftButton);
+        ASSERT_NE(dia->button(IdIgnoreCase)->On(), caseWasOn);
+        dia->keepSessionState();
+        EXPECT_EQ(readBytes(dir.file("DODADIZE.CFG"))[0], caseWasOn ? '\0' : '\1');
+        EXPECT_EQ(readBytes(dir.file(kRecoveryFileName)), "vtfile\0Haus\0house\0"s);
+        frame.reset();
+        makeWindow();
+        platform.messageAnswers.push_back(answer);
+        EXPECT_EQ(dia->offerRecovery(), answer == Platform::IdYes);
+        ASSERT_FALSE(platform.messages.empty());
+        EXPECT_TRUE(platform.messages.back().text.startsWith("Ungesicherte Lektion vom "));
+        EXPECT_FALSE(std::filesystem::exists(dir.file(kRecoveryFileName)));
+        EXPECT_EQ(chainPairs(), (answer == Platform::IdYes ? Pairs{{"Haus", "house"}} : Pairs{}));
+        EXPECT_EQ(dia->unsaved(), answer == Platform::IdYes);
+        EXPECT_TRUE(dia->fileName().isEmpty());
+        EXPECT_FALSE(dia->offerRecovery()) << "offered once";
+        if (dia->unsaved()) platform.messageAnswers.push_back(Platform::IdNo);
+        dia->command(IdNewLesson);
+    }
+    // Saved after all, the lesson needs no recovery file any more.
+    addEntry("Haus", "house");
+    dia->keepSessionState();
+    platform.saveAnswers.push_back(QString::fromStdString(dir.file("haus.lsn")));
+    dia->command(IdSave);
+    EXPECT_FALSE(std::filesystem::exists(dir.file(kRecoveryFileName)));
+}
+
 TEST_F(DialogTest, LoadedNameIsShownInCapitalsButTheFileIsKept)
 {
     const std::string path = writeLesson("kleine.lsn", "vtfile\0a\0b\0"s);

@@ -8,6 +8,7 @@ usage: suite.py BUILD_DIR WORK_DIR [SCENARIO ...]   (run through scripts/e2e.sh)
 import os
 import re
 import struct
+import subprocess
 import sys
 import time
 import traceback
@@ -456,6 +457,51 @@ def two_trainers_one_lesson(c):
         escape_closes(t)
 
 
+def session_end_keeps_work(c):
+    """The desktop ends the session (SIGTERM, then a lost display): no question blocks it, the
+    options reach the settings file, the unsaved lesson a recovery file, offered at the next
+    start."""
+    t = c.start()
+    t.click("ab = AB")
+    wait_until("ignore case on", lambda: d.checked(t.control("ab = AB")))
+    t.click("1. Begriff", "text")
+    type_text("Haus")
+    press("Return")
+    type_text("house")
+    press("Return")
+    wait_until("one entry", lambda: t.status() == "Lektion enthält 1 Aufgaben (ungesichert)")
+    t.process.terminate()
+    t.close()
+    expect("settings file", c.read("DODADIZE.CFG"), b"\1" + DEFAULT_CFG[1:])
+    expect("recovery file", c.read("DODADIZE.RCV"), lesson_bytes([("Haus", "house")]))
+    if d.help_window_pid(c.root):
+        raise Failure("the farewell help was started for a desktop going away")
+
+    t = c.start()
+    text = t.answer_box("Wiederherstellen", "Ja")
+    if not re.fullmatch(r"Ungesicherte Lektion vom \d\d\.\d\d\.\d{4} \d\d:\d\d "
+                        r"wiederherstellen\?", text):
+        raise Failure(f"recovery question: {text!r}")
+    wait_until("the lesson back", lambda: t.status() == "Lektion enthält 1 Aufgaben (ungesichert)")
+    expect("title", t.title(), TITLE + "NEU")
+    if os.path.exists(c.path("DODADIZE.RCV")):
+        raise Failure("the recovery file is offered once only")
+    # The display goes away while a question is open.
+    t.click("1. Begriff", "text")
+    type_text("Baum")
+    press("Return")
+    type_text("tree")
+    press("Return")
+    wait_until("two entries", lambda: t.status() == "Lektion enthält 2 Aufgaben (ungesichert)")
+    d.xdotool("key", "Escape")
+    t.window("Aktuelle Lektion")
+    subprocess.run(["xkill", "-id", t.xid], check=True, capture_output=True)
+    wait_until("the trainer to end", lambda: not t.running())
+    t.process.wait()
+    expect("recovery file after a lost display", c.read("DODADIZE.RCV"),
+           lesson_bytes([("Haus", "house"), ("Baum", "tree")]))
+
+
 def thresholds_and_tooltips(c):
     """A threshold typed into its field is kept for the next start; resting the mouse on a
     button shows its tooltip."""
@@ -516,7 +562,8 @@ def accessibility_tree(c):
 SCENARIOS = [type_save_and_close, load_and_normal_query, reversed_and_mixed_queries,
              results_notice_and_help, row_clicks, keys, wheel_keeps_lists_in_line,
              options_after_dialogs, open_dialog_offers_the_lesson, buttons, close_box,
-             two_trainers_one_lesson, thresholds_and_tooltips, accessibility_tree]
+             two_trainers_one_lesson, session_end_keeps_work, thresholds_and_tooltips,
+             accessibility_tree]
 
 
 def main():
