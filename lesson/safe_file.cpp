@@ -192,10 +192,37 @@ bool replaceFileContents(const std::string& path, std::string_view bytes)
 }
 #endif
 
+#ifndef _WIN32
+std::FILE* openRegularFileForReading(const std::string& path)
+{
+    // O_NONBLOCK makes opening a FIFO return at once; it is cleared again before reading, so a
+    // regular file reads as usual.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    struct stat st {};
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || flags < 0 ||
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        return nullptr;
+    }
+    std::FILE* file = ::fdopen(fd, "rb");
+    if (file == nullptr) ::close(fd);
+    return file;
+}
+#else
+std::FILE* openRegularFileForReading(const std::string& path)
+{
+    std::error_code ec;
+    if (!fs::is_regular_file(fs::path(path), ec)) return nullptr;
+    return std::fopen(path.c_str(), "rb");
+}
+#endif
+
 bool readFilePrefix(const std::string& path, std::size_t maxBytes, std::string& out)
 {
     out.clear();
-    std::FILE* f = std::fopen(path.c_str(), "rb");
+    std::FILE* f = openRegularFileForReading(path);
     if (f == nullptr) return false;
     out.resize(maxBytes);
     const std::size_t got = std::fread(out.data(), 1, maxBytes, f);

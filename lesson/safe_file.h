@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -14,5 +15,11 @@
 // temporary files that writers killed part way left beside the target are removed.
 bool replaceFileContents(const std::string& path, std::string_view bytes);
 
-// Reads at most maxBytes bytes of a file. Returns false when the file cannot be opened or read.
+// Opens a regular file for reading in binary mode; null for anything else. The open itself never
+// waits: a FIFO, a device or a folder under the name is refused instead of blocking the caller
+// (a FIFO with no writer would block a plain fopen for ever). Close the result with fclose.
+std::FILE* openRegularFileForReading(const std::string& path);
+
+// Reads at most maxBytes bytes of a file. Returns false when the file cannot be opened or read;
+// what is not a regular file counts as not opened (see openRegularFileForReading).
 bool readFilePrefix(const std::string& path, std::size_t maxBytes, std::string& out);
