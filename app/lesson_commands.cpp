@@ -17,6 +17,7 @@ namespace {
 
 const QString kNotFound = QStringLiteral("Datei %1 nicht gefunden");
 const QString kWrongFormat = QStringLiteral("Datei %1 nicht im korrekten Format!");
+const QString kTooLarge = QStringLiteral("Datei %1 ist zu groß für den Arbeitsspeicher!");
 const QString kFileErrorCaption = QStringLiteral("Dateifehler");
 const QString kWriteError = QStringLiteral("Datei kann nicht geschrieben werden!");
 const QString kWriteErrorCaption = QStringLiteral("Schreibfehler!");
@@ -115,14 +116,18 @@ void RudarudDia::loadLessonFile(const QString& path)
     // the name it really has, which matters where file names are case-sensitive.
     filePath_ = path;
     fileName_ = upperAsciiLetters(QDir::toNativeSeparators(path));
-    switch (readLessonFile(QFile::encodeName(filePath_).toStdString(), chain_, this)) {
+    const LessonReadResult result =
+        readLessonFile(QFile::encodeName(filePath_).toStdString(), chain_, this, readLimits_);
+    switch (result) {
     case LessonReadResult::NotOpened:
         exclaim(kNotFound.arg(fileName_), kFileErrorCaption, Platform::Buttons::Ok);
         fileName_.clear();
         filePath_.clear();
         break;
     case LessonReadResult::WrongFormat:
-        exclaim(kWrongFormat.arg(fileName_), kFileErrorCaption, Platform::Buttons::Ok);
+    case LessonReadResult::TooLarge:
+        exclaim((result == LessonReadResult::TooLarge ? kTooLarge : kWrongFormat).arg(fileName_),
+                kFileErrorCaption, Platform::Buttons::Ok);
         fileName_.clear();
         filePath_.clear();
         showEntry(chain_.currentEntry);
@@ -162,6 +167,14 @@ void RudarudDia::afterPairs()
             return pair;
         });
     }
+    list1_->show();
+    list2_->show();
+}
+
+void RudarudDia::readAbandoned()
+{
+    // The entries counted are gone again; nothing reached the lists or the LED line.
+    pairsRead_ = 0;
     list1_->show();
     list2_->show();
 }

@@ -127,6 +127,8 @@ public:
     ToolTips* toolTips() const { return toolTips_; }
     LessonListModel& listModel() { return model_; }
     bool unsaved() const { return unsaved_; }
+    // Bounds of the next lesson reads; tests make them small.
+    void setReadLimits(const LessonReadLimits& limits) { readLimits_ = limits; }
     const QString& fileName() const { return fileName_; }
     QString windowTitleText() const;
     QColor answerColour() const { return answerColour_; }
@@ -177,6 +179,7 @@ private:
     void beforePairs() override;
     void pairRead(strWort& entry) override;
     void afterPairs() override;
+    void readAbandoned() override;
 
     void createControls();
     void nameControls();
@@ -235,6 +238,7 @@ private:
     };
     strWort* lastBeforeRead_ = nullptr; // while a lesson is read: the entry the new ones follow
     std::uint32_t pairsRead_ = 0;
+    LessonReadLimits readLimits_;
 
     // Wrong-answer feedback: odd phases show the expected term in green for 1.5 s, even phases
     // the typed answer in red for 0.5 s.

@@ -10,10 +10,12 @@ class EntryChain;
 // unlinks it: the entry's own constructor and destructor keep the chain's variables
 // consistent, so callers never relink by hand. Entries live on the heap and are owned by
 // the chain they were created in.
-class strWort {
+// Final and without a virtual destructor: nothing derives from an entry, and a lesson can hold
+// millions of them, each of which a table pointer would make 16 bytes larger on the heap.
+class strWort final {
 public:
     strWort(EntryChain& chain, std::string_view first, std::string_view second);
-    virtual ~strWort();
+    ~strWort();
 
     strWort(const strWort&) = delete;
     strWort& operator=(const strWort&) = delete;

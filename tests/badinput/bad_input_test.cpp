@@ -1,7 +1,9 @@
 // Input the trainer cannot store, and files, paths and disks that misbehave, in the real dialog:
 // characters outside Windows-1252 typed, composed or pasted into the term fields; a huge lesson
-// file of random bytes; paths of thousands of characters; saves that cannot be written.
+// file of random bytes; a file with more entries than memory; special files in place of a
+// lesson; paths of thousands of characters; saves that cannot be written.
 #include "dialog_fixture.h"
+#include "fifo_guard.h"
 
 #include "answer_compare.h"
 #include "platform.h"
@@ -224,6 +226,59 @@ TEST_F(DialogTest, FiftyMegabytesOfRandomBytesLoadWithoutHangOrOverlongTerms)
     dia->command(IdNewLesson);
     EXPECT_TRUE(dia->chain().empty());
     EXPECT_TRUE(platform.messages.empty()) << "an unchanged lesson closes without a question";
+}
+
+// --- more entries than memory, special files ------------------------------------------------
+
+// Zero bytes after the magic are empty pairs; beyond the entry limit (small here, the memory
+// there is in the program) the lesson is refused like one of the wrong format.
+TEST_F(DialogTest, LessonWithMoreEntriesThanMemoryIsRefusedAndLeavesAnEmptyLesson)
+{
+    LessonReadLimits limits;
+    limits.maxEntries = 1000;
+    dia->setReadLimits(limits);
+    const std::string bytes = "vtfile\0"s + std::string(4000, '\0');
+    const std::string path = writeLesson("nullen.lsn", bytes);
+    load(path);
+
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0].text, "Datei " + QString::fromStdString(path).toUpper() +
+                                             " ist zu gro\u00DF f\u00FCr den Arbeitsspeicher!");
+    EXPECT_EQ(platform.messages[0].caption, QStringLiteral("Dateifehler"));
+    EXPECT_TRUE(dia->chain().empty());
+    EXPECT_EQ(dia->listModel().rowCount(), 1) << "only the new entry's row";
+    EXPECT_TRUE(dia->list(IdList1)->isVisible());
+    EXPECT_TRUE(dia->list(IdList2)->isVisible());
+    EXPECT_EQ(frame->windowTitle(), QString::fromLatin1(kProgramCaption) + "Lektion: NEU");
+    EXPECT_FALSE(dia->unsaved());
+    EXPECT_EQ(readBytes(path), bytes) << "nothing written";
+
+    // The next lesson loads as usual.
+    load(writeLesson("klein.lsn", "vtfile\0Haus\0house\0"s));
+    EXPECT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(dia->chain().entryCount(), 1u);
+    EXPECT_EQ(dia->listModel().rowCount(), 2);
+}
+
+// A FIFO, a folder or a device named as the lesson is no file to read: the window tells so at
+// once instead of waiting for a writer or reading for ever.
+TEST_F(DialogTest, SpecialFileAsTheLessonIsNotFoundAndTheWindowStaysFree)
+{
+    FifoGuard fifo(dir.file("fifo.lsn"));
+    ASSERT_TRUE(fifo.made());
+    fs::create_directory(dir.file("ordner.lsn"));
+    for (const std::string& path :
+         {fifo.path(), dir.file("ordner.lsn"), std::string("/dev/zero")}) {
+        SCOPED_TRACE(path);
+        platform.messages.clear();
+        EXPECT_TRUE(fifo.readsWithoutWaiting([&] { load(path); }));
+        ASSERT_EQ(platform.messages.size(), 1u);
+        EXPECT_EQ(platform.messages[0].text,
+                  "Datei " + QString::fromStdString(path).toUpper() + " nicht gefunden");
+        EXPECT_TRUE(dia->chain().empty());
+        EXPECT_EQ(frame->windowTitle(), QString::fromLatin1(kProgramCaption) + "Lektion: NEU");
+    }
+    EXPECT_TRUE(fifo.stillFifo());
 }
 
 // --- very long paths ------------------------------------------------------------------------
