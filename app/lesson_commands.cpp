@@ -44,6 +44,26 @@ QString upperAsciiLetters(QString name)
     return name;
 }
 
+// A file name's bytes as text to show: each part of the path that is UTF-8 as such, any other
+// part as Windows-1252, the likely encoding of a name from an old system ("Franz\xF6sisch.lsn"
+// shows as "Französisch.lsn" rather than with a replacement character).
+QString displayedPath(const std::string& path)
+{
+    QString shown;
+    std::size_t from = 0;
+    while (from <= path.size()) {
+        std::size_t to = path.find('/', from);
+        if (to == std::string::npos) to = path.size();
+        const std::string_view part = std::string_view(path).substr(from, to - from);
+        const QByteArray bytes(part.data(), static_cast<qsizetype>(part.size()));
+        const QString utf8 = QFile::decodeName(bytes);
+        shown += QFile::encodeName(utf8) == bytes ? utf8 : fromCp1252(part);
+        if (to < path.size()) shown += QLatin1Char('/');
+        from = to + 1;
+    }
+    return QDir::toNativeSeparators(shown);
+}
+
 // Shows the window for a moment without taking the user's input.
 void pause(int ms)
 {
@@ -100,24 +120,24 @@ void RudarudDia::loadLesson()
     if (!closeLesson()) return;
     // The dialog offers the file the lesson came from under its real name: the capitals of
     // the title name no file where names are case-sensitive.
-    const QString chosen = Platform::instance().openFileName(this, lessonDialogOptions(filePath_));
+    const QString chosen = Platform::instance().openFileName(
+        this, lessonDialogOptions(QFile::decodeName(QByteArray::fromStdString(filePath_))));
     if (chosen.isEmpty()) {
         updateStatus();
         return;
     }
-    loadLessonFile(chosen);
+    loadLessonFile(QFile::encodeName(chosen).toStdString());
 }
 
-void RudarudDia::loadLessonFile(const QString& path)
+void RudarudDia::loadLessonFile(const std::string& path)
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     entryLine_->Reset(kLedOff);
     // The title and the messages name the file in capitals; it is read and later written under
     // the name it really has, which matters where file names are case-sensitive.
     filePath_ = path;
-    fileName_ = upperAsciiLetters(QDir::toNativeSeparators(path));
-    const LessonReadResult result =
-        readLessonFile(QFile::encodeName(filePath_).toStdString(), chain_, this, readLimits_);
+    fileName_ = upperAsciiLetters(displayedPath(path));
+    const LessonReadResult result = readLessonFile(filePath_, chain_, this, readLimits_);
     switch (result) {
     case LessonReadResult::NotOpened:
         exclaim(kNotFound.arg(fileName_), kFileErrorCaption, Platform::Buttons::Ok);
@@ -183,15 +203,14 @@ bool RudarudDia::saveLesson()
 {
     if (chain_.empty()) return false;
     if (!applyEdit()) return false;
-    const bool nameChosenNow = filePath_.isEmpty();
+    const bool nameChosenNow = filePath_.empty();
     if (nameChosenNow) {
         const QString chosen = Platform::instance().saveFileName(this, lessonDialogOptions({}));
         if (chosen.isEmpty()) return false;
-        filePath_ = chosen;
+        filePath_ = QFile::encodeName(chosen).toStdString();
         fileName_ = QDir::toNativeSeparators(chosen);
     }
-    const bool written = writeLessonFile(QFile::encodeName(filePath_).toStdString(), chain_) ==
-                         LessonWriteResult::Written;
+    const bool written = writeLessonFile(filePath_, chain_) == LessonWriteResult::Written;
     if (written) {
         unsaved_ = false;
     } else {

@@ -59,7 +59,7 @@ void MainFrame::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-RudarudApp::RudarudApp(Config& config, QString lessonArgument)
+RudarudApp::RudarudApp(Config& config, std::string lessonArgument)
     : frame_(new MainFrame(config)), lessonArgument_(std::move(lessonArgument))
 {}
 
@@ -71,7 +71,7 @@ RudarudApp::~RudarudApp()
 int RudarudApp::run()
 {
     frame_->showFirstFrame();
-    if (!lessonArgument_.isEmpty()) {
+    if (!lessonArgument_.empty()) {
         // After the first frame, so that the window is there while the lesson is read.
         QTimer::singleShot(0, frame_,
                            [this] { frame_->dialog()->loadLessonFile(lessonArgument_); });
@@ -88,12 +88,12 @@ void help(Platform::HelpCommand command, std::uint32_t data)
 
 } // namespace
 
-int runProgram(Config& config, const QStringList& args)
+int runProgram(Config& config, const std::vector<std::string>& args)
 {
     help(Platform::HelpCommand::ForceFile, 0);
     int result = 0;
     {
-        RudarudApp rudarud(config, args.size() == 1 ? args.front() : QString());
+        RudarudApp rudarud(config, args.size() == 1 ? args.front() : std::string());
         result = rudarud.run();
     }
     help(Platform::HelpCommand::ForceFile, 0);

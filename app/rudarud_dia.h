@@ -99,7 +99,8 @@ public:
     bool closeLesson();
     void loadLesson();
     // Loads a file as the open dialog would have chosen it (a lesson given on the command line).
-    void loadLessonFile(const QString& path);
+    // path is the file name's bytes as the system takes them, which need not be UTF-8.
+    void loadLessonFile(const std::string& path);
     bool saveLesson() override;
 
     // --- settings ------------------------------------------------------------------------
@@ -217,8 +218,8 @@ private:
     LessonListColumn firstTerms_{&model_, 0};  // what list 114 shows
     LessonListColumn secondTerms_{&model_, 1}; // what list 115 shows
     std::unique_ptr<VokTransBuf> transferBuf_;
-    QString fileName_; // as the title and the messages show it
-    QString filePath_; // the file the lesson is read from and written to
+    QString fileName_;     // as the title and the messages show it
+    std::string filePath_; // the file the lesson is read from and written to, as bytes
     std::map<int, myBMPButton*> buttons_;
     LEDWindow* clock_ = nullptr;
     LEDWindow* gradeDigit_ = nullptr;

@@ -1,7 +1,7 @@
 // Input the trainer cannot store, and files, paths and disks that misbehave, in the real dialog:
 // characters outside Windows-1252 typed, composed or pasted into the term fields; a huge lesson
-// file of random bytes; a file with more entries than memory; special files in place of a
-// lesson; paths of thousands of characters; saves that cannot be written.
+// file of random bytes; a file with more entries than memory; special files and names that are
+// not UTF-8 in place of a lesson; paths of thousands of characters; saves that cannot be written.
 #include "dialog_fixture.h"
 #include "fifo_guard.h"
 
@@ -228,7 +228,7 @@ TEST_F(DialogTest, FiftyMegabytesOfRandomBytesLoadWithoutHangOrOverlongTerms)
     EXPECT_TRUE(platform.messages.empty()) << "an unchanged lesson closes without a question";
 }
 
-// --- more entries than memory, special files ------------------------------------------------
+// --- more entries than memory, special files, names that are not UTF-8 ---------------------
 
 // Zero bytes after the magic are empty pairs; beyond the entry limit (small here, the memory
 // there is in the program) the lesson is refused like one of the wrong format.
@@ -279,6 +279,24 @@ TEST_F(DialogTest, SpecialFileAsTheLessonIsNotFoundAndTheWindowStaysFree)
         EXPECT_EQ(frame->windowTitle(), QString::fromLatin1(kProgramCaption) + "Lektion: NEU");
     }
     EXPECT_TRUE(fifo.stillFifo());
+}
+
+// A name from an old system, in Windows-1252 bytes: read and written under exactly those bytes.
+TEST_F(DialogTest, LessonNamedInBytesThatAreNotUtf8IsSavedUnderTheSameName)
+{
+    const std::string path = writeLesson("Franz\xF6sisch.lsn", "vtfile\0Haus\0maison\0"s);
+    dia->loadLessonFile(path);
+    ASSERT_EQ(dia->chain().entryCount(), 1u);
+    EXPECT_TRUE(frame->windowTitle().endsWith(QStringLiteral("/FRANZ\u00F6SISCH.LSN")));
+    addEntry("Baum", "arbre");
+    dia->command(IdSave);
+    EXPECT_TRUE(platform.messages.empty());
+    EXPECT_TRUE(platform.saveDialogs.empty());
+    EXPECT_EQ(readBytes(path), "vtfile\0Haus\0maison\0Baum\0arbre\0"s);
+    for (const auto& e : fs::directory_iterator(dir.path()))
+        EXPECT_TRUE(e.path().filename() == "Franz\xF6sisch.lsn" ||
+                    e.path().filename() == "DODADIZE.CFG")
+            << "written beside it: " << e.path().filename();
 }
 
 // --- very long paths ------------------------------------------------------------------------
