@@ -267,8 +267,9 @@ TEST_F(DialogTest, SpecialFileAsTheLessonIsNotFoundAndTheWindowStaysFree)
     FifoGuard fifo(dir.file("fifo.lsn"));
     ASSERT_TRUE(fifo.made());
     fs::create_directory(dir.file("ordner.lsn"));
+    fs::create_symlink(fifo.path(), dir.file("verweis.lsn"));
     for (const std::string& path :
-         {fifo.path(), dir.file("ordner.lsn"), std::string("/dev/zero")}) {
+         {fifo.path(), dir.file("verweis.lsn"), dir.file("ordner.lsn"), std::string("/dev/zero")}) {
         SCOPED_TRACE(path);
         platform.messages.clear();
         EXPECT_TRUE(fifo.readsWithoutWaiting([&] { load(path); }));

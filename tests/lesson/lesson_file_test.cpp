@@ -1,5 +1,4 @@
 #include "entry_chain.h"
-#include "fifo_guard.h"
 #include "lesson_file.h"
 #include "temp_dir.h"
 
@@ -174,26 +173,6 @@ TEST(LessonFile, MissingFileDoesNotOpen)
     TempDir dir;
     EntryChain chain;
     EXPECT_EQ(readLessonFile(dir.file("none.lsn"), chain), LessonReadResult::NotOpened);
-}
-
-// Only a regular file is a lesson; anything else under the name is refused at once, where a
-// FIFO would block and a device would never end.
-TEST(LessonFile, WhatIsNotARegularFileDoesNotOpen)
-{
-    TempDir dir;
-    FifoGuard fifo(dir.file("fifo.lsn"));
-    ASSERT_TRUE(fifo.made());
-    std::filesystem::create_directory(dir.file("folder.lsn"));
-    std::filesystem::create_symlink(fifo.path(), dir.file("link-to-fifo.lsn"));
-    for (const std::string& path : {fifo.path(), dir.file("link-to-fifo.lsn"),
-                                    dir.file("folder.lsn"), std::string("/dev/zero")}) {
-        EntryChain chain;
-        LessonReadResult result = LessonReadResult::Read;
-        EXPECT_TRUE(fifo.readsWithoutWaiting([&] { result = readLessonFile(path, chain); }))
-            << path;
-        EXPECT_EQ(result, LessonReadResult::NotOpened) << path;
-        EXPECT_TRUE(chain.empty()) << path;
-    }
 }
 
 // Zero bytes after the magic are empty pairs, one per two bytes: a small file can hold more
