@@ -23,6 +23,7 @@ namespace {
 
 const QString kNotFound = QStringLiteral("Datei %1 nicht gefunden");
 const QString kWrongFormat = QStringLiteral("Datei %1 nicht im korrekten Format!");
+const QString kTooLarge = QStringLiteral("Datei %1 ist zu groß für den Arbeitsspeicher!");
 const QString kFileErrorCaption = QStringLiteral("Dateifehler");
 const QString kWriteError = QStringLiteral("Datei kann nicht geschrieben werden!");
 const QString kWriteErrorCaption = QStringLiteral("Schreibfehler!");
@@ -52,6 +53,26 @@ QString upperAsciiLetters(QString name)
     for (QChar& c : name)
         if (c >= QLatin1Char('a') && c <= QLatin1Char('z')) c = QChar(c.unicode() - 'a' + 'A');
     return name;
+}
+
+// A file name's bytes as text to show: each part of the path that is UTF-8 as such, any other
+// part as Windows-1252, the likely encoding of a name from an old system ("Franz\xF6sisch.lsn"
+// shows as "Französisch.lsn" rather than with a replacement character).
+QString displayedPath(const std::string& path)
+{
+    QString shown;
+    std::size_t from = 0;
+    while (from <= path.size()) {
+        std::size_t to = path.find('/', from);
+        if (to == std::string::npos) to = path.size();
+        const std::string_view part = std::string_view(path).substr(from, to - from);
+        const QByteArray bytes(part.data(), static_cast<qsizetype>(part.size()));
+        const QString utf8 = QFile::decodeName(bytes);
+        shown += QFile::encodeName(utf8) == bytes ? utf8 : fromCp1252(part);
+        if (to < path.size()) shown += QLatin1Char('/');
+        from = to + 1;
+    }
+    return QDir::toNativeSeparators(shown);
 }
 
 // Shows the window for a moment without taking the user's input.
@@ -112,36 +133,40 @@ void RudarudDia::loadLesson()
     if (!closeLesson()) return;
     // The dialog offers the file the lesson came from under its real name: the capitals of
     // the title name no file where names are case-sensitive.
-    const QString chosen = Platform::instance().openFileName(this, lessonDialogOptions(filePath_));
+    const QString chosen = Platform::instance().openFileName(
+        this, lessonDialogOptions(QFile::decodeName(QByteArray::fromStdString(filePath_))));
     if (chosen.isEmpty()) {
         updateStatus();
         return;
     }
-    loadLessonFile(chosen);
+    loadLessonFile(QFile::encodeName(chosen).toStdString());
 }
 
-void RudarudDia::loadLessonFile(const QString& path)
+void RudarudDia::loadLessonFile(const std::string& path)
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     entryLine_->Reset(kLedOff);
     // The title and the messages name the file in capitals; it is read and later written under
     // the name it really has, which matters where file names are case-sensitive.
     filePath_ = path;
-    fileName_ = upperAsciiLetters(QDir::toNativeSeparators(path));
-    switch (readLessonFile(QFile::encodeName(filePath_).toStdString(), chain_, this)) {
+    fileName_ = upperAsciiLetters(displayedPath(path));
+    const LessonReadResult result = readLessonFile(filePath_, chain_, this, readLimits_);
+    switch (result) {
     case LessonReadResult::NotOpened:
         exclaim(kNotFound.arg(fileName_), kFileErrorCaption, Platform::Buttons::Ok);
         fileName_.clear();
         filePath_.clear();
         break;
     case LessonReadResult::WrongFormat:
-        exclaim(kWrongFormat.arg(fileName_), kFileErrorCaption, Platform::Buttons::Ok);
+    case LessonReadResult::TooLarge:
+        exclaim((result == LessonReadResult::TooLarge ? kTooLarge : kWrongFormat).arg(fileName_),
+                kFileErrorCaption, Platform::Buttons::Ok);
         fileName_.clear();
         filePath_.clear();
         showEntry(chain_.currentEntry);
         break;
     case LessonReadResult::Read:
-        diskStamp_ = stampFile(QFile::encodeName(filePath_).toStdString());
+        diskStamp_ = stampFile(filePath_);
         showEntry(chain_.currentEntry);
         break;
     }
@@ -180,31 +205,39 @@ void RudarudDia::afterPairs()
     list2_->show();
 }
 
+void RudarudDia::readAbandoned()
+{
+    // The entries counted are gone again; nothing reached the lists or the LED line.
+    pairsRead_ = 0;
+    list1_->show();
+    list2_->show();
+}
+
 bool RudarudDia::saveLesson()
 {
     if (chain_.empty()) return false;
     if (!applyEdit()) return false;
-    const QString previousPath = filePath_;
+    const std::string previousPath = filePath_;
     const QString previousName = fileName_;
-    bool nameChosenNow = filePath_.isEmpty();
+    bool nameChosenNow = filePath_.empty();
     // Someone else's changes to the file are not written over without asking; No offers
     // another name, and without one the lesson stays unsaved.
-    if (!nameChosenNow && changedSince(diskStamp_, QFile::encodeName(filePath_).toStdString()) &&
+    if (!nameChosenNow && changedSince(diskStamp_, filePath_) &&
         exclaim(kChangedOnDisk.arg(fileName_), kChangedOnDiskCaption, Platform::Buttons::YesNo) !=
             Platform::IdYes)
         nameChosenNow = true;
     if (nameChosenNow) {
-        const QString chosen =
-            Platform::instance().saveFileName(this, lessonDialogOptions(previousPath));
+        const QString chosen = Platform::instance().saveFileName(
+            this, lessonDialogOptions(QFile::decodeName(QByteArray::fromStdString(previousPath))));
         if (chosen.isEmpty()) {
             showEntry(chain_.currentEntry);
             updateStatus();
             return false;
         }
-        filePath_ = chosen;
+        filePath_ = QFile::encodeName(chosen).toStdString();
         fileName_ = QDir::toNativeSeparators(chosen);
     }
-    const std::string path = QFile::encodeName(filePath_).toStdString();
+    const std::string& path = filePath_;
     const bool written = writeLessonFile(path, chain_) == LessonWriteResult::Written;
     if (written) {
         unsaved_ = false;
@@ -252,7 +285,8 @@ bool RudarudDia::offerRecovery()
     if (restore) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
         entryLine_->Reset(kLedOff);
-        restored = readLessonFile(kRecoveryFileName, chain_, this) == LessonReadResult::Read &&
+        restored = readLessonFile(kRecoveryFileName, chain_, this, readLimits_) ==
+                       LessonReadResult::Read &&
                    !chain_.empty();
         unsaved_ = restored;
         showEntry(chain_.currentEntry);

@@ -4,8 +4,10 @@
 #include "rudarud_app.h"
 #include "translations.h"
 
+#include <string>
+#include <vector>
+
 #include <QApplication>
-#include <QStringList>
 
 namespace {
 
@@ -21,5 +23,8 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("KAZ-TRAINER"));
     installQtGermanTranslation(app);
     fonts.wait();
-    return runProgram(settings, QApplication::arguments().mid(1));
+    // The arguments as bytes: QApplication::arguments() decodes them as UTF-8, which turns a
+    // file name from an old system ("Franz\xF6sisch.lsn") into one that names no file. argv
+    // holds what QApplication left after taking its own options.
+    return runProgram(settings, std::vector<std::string>(argv + 1, argv + argc));
 }

@@ -75,7 +75,7 @@ void keepStateAtExit()
 
 } // namespace
 
-RudarudApp::RudarudApp(Config& config, QString lessonArgument)
+RudarudApp::RudarudApp(Config& config, std::string lessonArgument)
     : frame_(new MainFrame(config)), lessonArgument_(std::move(lessonArgument)),
       sessionEnd_(std::make_unique<SessionEndWatch>([this] { endSession(); }))
 {
@@ -108,7 +108,7 @@ int RudarudApp::run()
     // After the first frame, so that the window is there while the lesson is read. A lesson
     // kept from an ended session comes first; restored, it takes the place of the argument.
     QTimer::singleShot(0, frame_, [this] {
-        if (!frame_->dialog()->offerRecovery() && !lessonArgument_.isEmpty())
+        if (!frame_->dialog()->offerRecovery() && !lessonArgument_.empty())
             frame_->dialog()->loadLessonFile(lessonArgument_);
     });
     return QApplication::exec();
@@ -123,12 +123,12 @@ void help(Platform::HelpCommand command, std::uint32_t data)
 
 } // namespace
 
-int runProgram(Config& config, const QStringList& args)
+int runProgram(Config& config, const std::vector<std::string>& args)
 {
     help(Platform::HelpCommand::ForceFile, 0);
     int result = 0;
     {
-        RudarudApp rudarud(config, args.size() == 1 ? args.front() : QString());
+        RudarudApp rudarud(config, args.size() == 1 ? args.front() : std::string());
         result = rudarud.run();
         if (rudarud.endedBySession()) return result; // no viewer for a desktop going away
     }

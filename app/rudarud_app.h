@@ -1,10 +1,10 @@
 #pragma once
 
-#include <QString>
-#include <QStringList>
-
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <vector>
+
 #include <QWidget>
 
 class Config;
@@ -36,7 +36,8 @@ private:
 // closed. A lesson file given on the command line is loaded as if chosen in the open dialog.
 class RudarudApp {
 public:
-    RudarudApp(Config& config, QString lessonArgument = {});
+    // lessonArgument: a file name's bytes as given on the command line, or empty.
+    RudarudApp(Config& config, std::string lessonArgument = {});
     ~RudarudApp();
     RudarudApp(const RudarudApp&) = delete;
     RudarudApp& operator=(const RudarudApp&) = delete;
@@ -50,7 +51,7 @@ private:
     void endSession();
 
     MainFrame* frame_;
-    QString lessonArgument_;
+    std::string lessonArgument_;
     std::unique_ptr<SessionEndWatch> sessionEnd_;
     bool endedBySession_ = false;
 };
@@ -58,7 +59,8 @@ private:
 // The whole program after the settings were read: opens the help file, runs the application
 // until its window has closed, and calls the help viewer twice more on the way out (the help
 // file, then the farewell topic). args are the command-line arguments without the program
-// name; a single one is a lesson file to open. Returns the message loop's result.
-int runProgram(Config& config, const QStringList& args);
+// name, as the bytes of argv: a single one is a lesson file to open, whose name need not be
+// UTF-8. Returns the message loop's result.
+int runProgram(Config& config, const std::vector<std::string>& args);
 
 inline constexpr std::uint32_t kFarewellTopic = 259;

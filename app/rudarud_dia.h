@@ -105,7 +105,8 @@ public:
     bool closeLesson();
     void loadLesson();
     // Loads a file as the open dialog would have chosen it (a lesson given on the command line).
-    void loadLessonFile(const QString& path);
+    // path is the file name's bytes as the system takes them, which need not be UTF-8.
+    void loadLessonFile(const std::string& path);
     bool saveLesson();
 
     // --- settings ------------------------------------------------------------------------
@@ -140,6 +141,8 @@ public:
     ToolTips* toolTips() const { return toolTips_; }
     LessonListModel& listModel() { return model_; }
     bool unsaved() const { return unsaved_; }
+    // Bounds of the next lesson reads; tests make them small.
+    void setReadLimits(const LessonReadLimits& limits) { readLimits_ = limits; }
     const QString& fileName() const { return fileName_; }
     QString windowTitleText() const;
     QColor answerColour() const { return exerciseView_->answerColour(); }
@@ -160,6 +163,7 @@ private:
     void beforePairs() override;
     void pairRead(strWort& entry) override;
     void afterPairs() override;
+    void readAbandoned() override;
 
     struct Fonts;
     void dropRecovery();
@@ -197,7 +201,7 @@ private:
     LessonListColumn secondTerms_{&model_, 1}; // what list 115 shows
     std::unique_ptr<VokTransBuf> transferBuf_;
     QString fileName_;             // as the title and the messages show it
-    QString filePath_;             // the file the lesson is read from and written to
+    std::string filePath_;         // the file the lesson is read from and written to, as bytes
     FileStamp diskStamp_;          // the file as the lesson last agreed with it
     bool recoveryWritten_ = false; // this run wrote the recovery file, still to be removed
     std::map<int, myBMPButton*> buttons_;
@@ -216,6 +220,7 @@ private:
     };
     strWort* lastBeforeRead_ = nullptr; // while a lesson is read: the entry the new ones follow
     std::uint32_t pairsRead_ = 0;
+    LessonReadLimits readLimits_;
 
     std::unique_ptr<ExerciseView> exerciseView_; // made with the controls
 };

@@ -46,7 +46,7 @@ struct Window {
     }
     void load(const std::string& path)
     {
-        dia->loadLessonFile(QString::fromStdString(path));
+        dia->loadLessonFile(path);
         QApplication::processEvents(); // the lists paint their first rows
     }
 };

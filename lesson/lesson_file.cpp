@@ -6,8 +6,15 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <memory>
+#include <new>
 #include <vector>
+
+#ifndef _WIN32
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -35,7 +42,9 @@ private:
 
 class FileSource : public ByteSource {
 public:
-    explicit FileSource(std::FILE* file) : file_(file), buffer_(kChunkBytes) {}
+    FileSource(std::FILE* file, std::size_t chunkBytes)
+        : file_(file), buffer_(std::max<std::size_t>(chunkBytes, 1))
+    {}
     std::string_view nextChunk() override
     {
         const std::size_t got = std::fread(buffer_.data(), 1, buffer_.size(), file_);
@@ -43,7 +52,6 @@ public:
     }
 
 private:
-    static constexpr std::size_t kChunkBytes = 256 * 1024;
     std::FILE* file_;
     std::vector<char> buffer_;
 };
@@ -84,7 +92,8 @@ private:
     std::string_view chunk_;
 };
 
-LessonReadResult readFrom(ByteSource& source, EntryChain& chain, LessonReadListener* listener)
+LessonReadResult readFrom(ByteSource& source, EntryChain& chain, LessonReadListener* listener,
+                          std::uint64_t maxEntries)
 {
     FieldReader reader(source);
     std::string first;
@@ -94,31 +103,84 @@ LessonReadResult readFrom(ByteSource& source, EntryChain& chain, LessonReadListe
         return LessonReadResult::WrongFormat;
 
     if (listener) listener->beforePairs();
-    while (reader.readField(first) > 0 && reader.readField(second) > 0) {
-        strWort* entry = chain.append(first, second);
-        if (listener) listener->pairRead(*entry);
+    strWort* const lastBefore = chain.lastEntry();
+    const std::uint64_t room = std::min<std::uint64_t>(
+        maxEntries, std::numeric_limits<std::uint32_t>::max() - chain.entryCount());
+    std::uint64_t appended = 0;
+    bool fits = true;
+    try {
+        while (reader.readField(first) > 0 && reader.readField(second) > 0) {
+            if (appended == room) {
+                fits = false;
+                break;
+            }
+            strWort* entry = chain.append(first, second);
+            ++appended;
+            if (listener) listener->pairRead(*entry);
+        }
+    } catch (const std::bad_alloc&) {
+        fits = false;
+    }
+    if (!fits) {
+        // Deleting frees memory and allocates none, so this works when memory ran out.
+        while (chain.lastEntry() != lastBefore)
+            chain.deleteLast();
+        chain.currentEntry = nullptr; // as the appends had left it
+        if (listener) listener->readAbandoned();
+        return LessonReadResult::TooLarge;
     }
     if (listener) listener->afterPairs();
     return LessonReadResult::Read;
 }
 
+// Bytes of memory this process can get: physical memory, less where a resource limit is lower.
+std::uint64_t obtainableMemoryBytes()
+{
+    std::uint64_t bytes = std::numeric_limits<std::uint64_t>::max();
+#ifndef _WIN32
+    const long pages = ::sysconf(_SC_PHYS_PAGES);
+    const long pageBytes = ::sysconf(_SC_PAGESIZE);
+    if (pages > 0 && pageBytes > 0)
+        bytes = static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageBytes);
+    for (const int resource : {RLIMIT_AS, RLIMIT_DATA}) {
+        rlimit limit{};
+        if (::getrlimit(resource, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY)
+            bytes = std::min<std::uint64_t>(bytes, limit.rlim_cur);
+    }
+#endif
+    return bytes;
+}
+
 } // namespace
 
-LessonReadResult readLessonFile(const std::string& path, EntryChain& chain,
-                                LessonReadListener* listener)
+std::uint64_t lessonEntryLimit()
 {
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
-                                                         &std::fclose);
+    return std::min<std::uint64_t>(obtainableMemoryBytes() / kEntryBudgetBytes,
+                                   std::numeric_limits<std::uint32_t>::max());
+}
+
+LessonReadResult readLessonFile(const std::string& path, EntryChain& chain,
+                                LessonReadListener* listener, const LessonReadLimits& limits)
+{
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(openFileForReading(path), &std::fclose);
     if (!file) return LessonReadResult::NotOpened;
-    FileSource source(file.get());
-    return readFrom(source, chain, listener);
+    try {
+        FileSource source(file.get(), limits.chunkBytes);
+        return readFrom(source, chain, listener, limits.maxEntries);
+    } catch (const std::bad_alloc&) {
+        return LessonReadResult::TooLarge; // out of memory before the first pair
+    }
 }
 
 LessonReadResult readLessonBytes(std::string_view bytes, EntryChain& chain,
-                                 LessonReadListener* listener)
+                                 LessonReadListener* listener, const LessonReadLimits& limits)
 {
     MemorySource source(bytes);
-    return readFrom(source, chain, listener);
+    try {
+        return readFrom(source, chain, listener, limits.maxEntries);
+    } catch (const std::bad_alloc&) {
+        return LessonReadResult::TooLarge; // out of memory before the first pair
+    }
 }
 
 std::string lessonBytes(const EntryChain& chain)

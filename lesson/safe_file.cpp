@@ -234,10 +234,39 @@ std::string writeFailureText(int error)
     }
 }
 
+#ifndef _WIN32
+std::FILE* openFileForReading(const std::string& path)
+{
+    // O_NONBLOCK makes opening a FIFO return at once; for a regular file it is cleared again
+    // before reading, so it reads as usual. A device keeps it and never waits for input.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    struct stat st {};
+    const int flags = ::fcntl(fd, F_GETFL);
+    const bool ok = ::fstat(fd, &st) == 0 && flags >= 0 &&
+                    (S_ISCHR(st.st_mode) ||
+                     (S_ISREG(st.st_mode) && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0));
+    if (!ok) {
+        ::close(fd);
+        return nullptr;
+    }
+    std::FILE* file = ::fdopen(fd, "rb");
+    if (file == nullptr) ::close(fd);
+    return file;
+}
+#else
+std::FILE* openFileForReading(const std::string& path)
+{
+    std::error_code ec;
+    if (fs::is_directory(fs::path(path), ec)) return nullptr;
+    return std::fopen(path.c_str(), "rb");
+}
+#endif
+
 bool readFilePrefix(const std::string& path, std::size_t maxBytes, std::string& out)
 {
     out.clear();
-    std::FILE* f = std::fopen(path.c_str(), "rb");
+    std::FILE* f = openFileForReading(path);
     if (f == nullptr) return false;
     out.resize(maxBytes);
     const std::size_t got = std::fread(out.data(), 1, maxBytes, f);

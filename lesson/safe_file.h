@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -20,5 +21,12 @@ bool replaceFileContents(const std::string& path, std::string_view bytes);
 // Why a write failed, for the user: one German sentence in Windows-1252 for an errno value.
 std::string writeFailureText(int error);
 
-// Reads at most maxBytes bytes of a file. Returns false when the file cannot be opened or read.
+// Opens a file for reading in binary mode: a regular file, or a character device such as
+// /dev/zero, which is read without waiting (a terminal then reads as an error). Null for a
+// FIFO, a socket or a folder: the open itself never waits, where a plain fopen of a FIFO
+// without a writer would block for ever. Close the result with fclose.
+std::FILE* openFileForReading(const std::string& path);
+
+// Reads at most maxBytes bytes of a file. Returns false when the file cannot be opened or read;
+// what openFileForReading refuses counts as not opened.
 bool readFilePrefix(const std::string& path, std::size_t maxBytes, std::string& out);

@@ -21,7 +21,9 @@ protected:
         QDir::setCurrent(previous_);
     }
 
-    int run(const QStringList& args, const std::function<void(MainFrame*)>& whileRunning)
+    // args are the command-line arguments' bytes, as main() passes them on.
+    int run(const std::vector<std::string>& args,
+            const std::function<void(MainFrame*)>& whileRunning)
     {
         QTimer::singleShot(0, [&] {
             MainFrame* frame = nullptr;
@@ -33,7 +35,7 @@ protected:
                 return;
             }
             // A lesson argument is read once the window is up.
-            if (!args.isEmpty())
+            if (!args.empty())
                 (void)QTest::qWaitFor([&] { return frame->dialog()->chain().entryCount() > 0; },
                                       2000);
             whileRunning(frame);
@@ -79,7 +81,7 @@ TEST_F(ProgramTest, LessonOnTheCommandLineIsLoadedAsFromTheOpenDialog)
     std::ofstream(path, std::ios::binary) << "vtfile\0Haus\0house\0Baum\0tree\0"s;
     QString title;
     std::uint32_t entries = 0;
-    run({QString::fromStdString(path)}, [&](MainFrame* frame) {
+    run({path}, [&](MainFrame* frame) {
         title = frame->windowTitle();
         entries = frame->dialog()->chain().entryCount();
     });
@@ -90,12 +92,34 @@ TEST_F(ProgramTest, LessonOnTheCommandLineIsLoadedAsFromTheOpenDialog)
 
 TEST_F(ProgramTest, MissingLessonOnTheCommandLineIsReportedLikeFromTheDialog)
 {
-    const QString path = QString::fromStdString(dir.file("fehlt.lsn"));
+    const std::string path = dir.file("fehlt.lsn");
     run({path}, [&](MainFrame*) {
         EXPECT_TRUE(QTest::qWaitFor([&] { return !platform.messages.empty(); }, 1000));
     });
     ASSERT_EQ(platform.messages.size(), 1u);
-    EXPECT_EQ(platform.messages[0].text, "Datei " + path.toUpper() + " nicht gefunden");
+    EXPECT_EQ(platform.messages[0].text,
+              "Datei " + QString::fromStdString(path).toUpper() + " nicht gefunden");
+}
+
+// Names from old systems are Windows-1252 bytes, which are not UTF-8: the file is opened under
+// its bytes as given, and its name shows with the letter those bytes meant.
+TEST_F(ProgramTest, LessonNamedInBytesThatAreNotUtf8IsLoadedAndNamed)
+{
+    const std::string folder = dir.file("\xC4ltere");
+    std::filesystem::create_directory(folder);
+    const std::string path = folder + "/Franz\xF6sisch.lsn";
+    std::ofstream(path, std::ios::binary) << "vtfile\0Haus\0maison\0"s;
+    QString title;
+    std::uint32_t entries = 0;
+    run({path}, [&](MainFrame* frame) {
+        title = frame->windowTitle();
+        entries = frame->dialog()->chain().entryCount();
+    });
+    EXPECT_EQ(entries, 1u);
+    EXPECT_TRUE(platform.messages.empty());
+    const QString shown = QString::fromStdString(dir.path().string()).toUpper() +
+                          QStringLiteral("/\u00C4LTERE/FRANZ\u00F6SISCH.LSN");
+    EXPECT_EQ(title, " KAZ-TRAINER 1.0   Lektion: " + shown);
 }
 
 } // namespace

@@ -1,7 +1,9 @@
 // Input the trainer cannot store, and files, paths and disks that misbehave, in the real dialog:
 // characters outside Windows-1252 typed, composed or pasted into the term fields; a huge lesson
-// file of random bytes; paths of thousands of characters; saves that cannot be written.
+// file of random bytes; a file with more entries than memory; special files and names that are
+// not UTF-8 in place of a lesson; paths of thousands of characters; saves that cannot be written.
 #include "dialog_fixture.h"
+#include "fifo_guard.h"
 
 #include "answer_compare.h"
 #include "platform.h"
@@ -224,6 +226,82 @@ TEST_F(DialogTest, FiftyMegabytesOfRandomBytesLoadWithoutHangOrOverlongTerms)
     dia->command(IdNewLesson);
     EXPECT_TRUE(dia->chain().empty());
     EXPECT_TRUE(platform.messages.empty()) << "an unchanged lesson closes without a question";
+}
+
+// --- more entries than memory, special files, names that are not UTF-8 ---------------------
+
+// Zero bytes after the magic are empty pairs; beyond the entry limit (small here, the memory
+// there is in the program) the lesson is refused like one of the wrong format.
+TEST_F(DialogTest, LessonWithMoreEntriesThanMemoryIsRefusedAndLeavesAnEmptyLesson)
+{
+    LessonReadLimits limits;
+    limits.maxEntries = 1000;
+    dia->setReadLimits(limits);
+    const std::string bytes = "vtfile\0"s + std::string(4000, '\0');
+    const std::string path = writeLesson("nullen.lsn", bytes);
+    load(path);
+
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0].text, "Datei " + QString::fromStdString(path).toUpper() +
+                                             " ist zu gro\u00DF f\u00FCr den Arbeitsspeicher!");
+    EXPECT_EQ(platform.messages[0].caption, QStringLiteral("Dateifehler"));
+    EXPECT_TRUE(dia->chain().empty());
+    EXPECT_EQ(dia->listModel().rowCount(), 1) << "only the new entry's row";
+    EXPECT_TRUE(dia->list(IdList1)->isVisible());
+    EXPECT_TRUE(dia->list(IdList2)->isVisible());
+    EXPECT_EQ(frame->windowTitle(), QString::fromLatin1(kProgramCaption) + "Lektion: NEU");
+    EXPECT_FALSE(dia->unsaved());
+    EXPECT_EQ(readBytes(path), bytes) << "nothing written";
+
+    // The next lesson loads as usual.
+    load(writeLesson("klein.lsn", "vtfile\0Haus\0house\0"s));
+    EXPECT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(dia->chain().entryCount(), 1u);
+    EXPECT_EQ(dia->listModel().rowCount(), 2);
+}
+
+// A FIFO or a folder named as the lesson is no file to read: the window tells so at once
+// instead of waiting for a writer.
+TEST_F(DialogTest, SpecialFileAsTheLessonIsNotFoundAndTheWindowStaysFree)
+{
+    FifoGuard fifo(dir.file("fifo.lsn"));
+    ASSERT_TRUE(fifo.made());
+    fs::create_directory(dir.file("ordner.lsn"));
+    fs::create_symlink(fifo.path(), dir.file("verweis.lsn"));
+    for (const std::string& path : {fifo.path(), dir.file("verweis.lsn"), dir.file("ordner.lsn")}) {
+        SCOPED_TRACE(path);
+        platform.messages.clear();
+        EXPECT_TRUE(fifo.readsWithoutWaiting([&] { load(path); }));
+        ASSERT_EQ(platform.messages.size(), 1u);
+        EXPECT_EQ(platform.messages[0].text,
+                  "Datei " + QString::fromStdString(path).toUpper() + " nicht gefunden");
+        EXPECT_TRUE(dia->chain().empty());
+        EXPECT_EQ(frame->windowTitle(), QString::fromLatin1(kProgramCaption) + "Lektion: NEU");
+    }
+    EXPECT_TRUE(fifo.stillFifo());
+    // A device is read as a file: /dev/zero has no magic.
+    platform.messages.clear();
+    load("/dev/zero");
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0].text, "Datei /DEV/ZERO nicht im korrekten Format!");
+}
+
+// A name from an old system, in Windows-1252 bytes: read and written under exactly those bytes.
+TEST_F(DialogTest, LessonNamedInBytesThatAreNotUtf8IsSavedUnderTheSameName)
+{
+    const std::string path = writeLesson("Franz\xF6sisch.lsn", "vtfile\0Haus\0maison\0"s);
+    dia->loadLessonFile(path);
+    ASSERT_EQ(dia->chain().entryCount(), 1u);
+    EXPECT_TRUE(frame->windowTitle().endsWith(QStringLiteral("/FRANZ\u00F6SISCH.LSN")));
+    addEntry("Baum", "arbre");
+    dia->command(IdSave);
+    EXPECT_TRUE(platform.messages.empty());
+    EXPECT_TRUE(platform.saveDialogs.empty());
+    EXPECT_EQ(readBytes(path), "vtfile\0Haus\0maison\0Baum\0arbre\0"s);
+    for (const auto& e : fs::directory_iterator(dir.path()))
+        EXPECT_TRUE(e.path().filename() == "Franz\xF6sisch.lsn" ||
+                    e.path().filename() == "DODADIZE.CFG")
+            << "written beside it: " << e.path().filename();
 }
 
 // --- very long paths ------------------------------------------------------------------------

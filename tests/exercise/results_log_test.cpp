@@ -1,4 +1,5 @@
 #include "results_log.h"
+#include "fifo_guard.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -145,6 +146,20 @@ TEST(ResultsLogFile, MissingFileIsEmptyAndNotCreated)
     TempDir dir;
     EXPECT_EQ(ResultsLog::load(dir.file(kResultsLogFileName)).usedSlots(), 0u);
     EXPECT_FALSE(std::filesystem::exists(dir.file(kResultsLogFileName)));
+}
+
+TEST(ResultsLogFile, FifoUnderTheNameIsAnEmptyLogAndStaysAsItIs)
+{
+    TempDir dir;
+    FifoGuard fifo(dir.file(kResultsLogFileName));
+    ASSERT_TRUE(fifo.made());
+    ResultsLog log;
+    log.append(sample());
+    EXPECT_TRUE(fifo.readsWithoutWaiting([&] {
+        EXPECT_EQ(ResultsLog::load(fifo.path()).usedSlots(), 0u);
+        EXPECT_FALSE(log.save(fifo.path()));
+    }));
+    EXPECT_TRUE(fifo.stillFifo());
 }
 
 TEST(ResultsLogFile, FailedWriteLeavesTheOldLog)

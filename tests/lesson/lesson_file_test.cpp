@@ -4,10 +4,26 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
+#include <limits>
+#include <new>
 #include <sstream>
 #include <utility>
 #include <vector>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#if defined(__SANITIZE_ADDRESS__)
+#define KAZ_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define KAZ_ADDRESS_SANITIZER 1
+#endif
+#endif
 
 namespace {
 
@@ -51,6 +67,23 @@ TEST_P(LessonRead, GivesResultAndPairs)
     EXPECT_EQ(readLessonBytes(c.bytes, chain), c.result);
     EXPECT_EQ(pairsOf(chain), c.pairs);
     EXPECT_EQ(chain.currentEntry, nullptr);
+}
+
+// The file is read in chunks: a field or a zero byte split over chunks reads as in one piece.
+TEST_P(LessonRead, FileReadInChunksOfAnySizeGivesTheSame)
+{
+    const ReadCase& c = GetParam();
+    TempDir dir;
+    const std::string path = dir.file("l.lsn");
+    std::ofstream(path, std::ios::binary) << c.bytes;
+    for (const std::size_t chunk : {std::size_t{1}, std::size_t{2}, std::size_t{5}, std::size_t{79},
+                                    LessonReadLimits{}.chunkBytes}) {
+        EntryChain chain;
+        LessonReadLimits limits;
+        limits.chunkBytes = chunk;
+        EXPECT_EQ(readLessonFile(path, chain, nullptr, limits), c.result) << chunk;
+        EXPECT_EQ(pairsOf(chain), c.pairs) << chunk;
+    }
 }
 
 const std::string k78(78, 'a');
@@ -102,6 +135,7 @@ public:
     void beforePairs() override { events.push_back("before"); }
     void pairRead(strWort& e) override { events.push_back(e.term1 + "/" + e.term2); }
     void afterPairs() override { events.push_back("after"); }
+    void readAbandoned() override { events.push_back("abandoned"); }
 };
 
 TEST(LessonFile, ListenerHearsEachPairAfterItWasAppended)
@@ -139,6 +173,122 @@ TEST(LessonFile, MissingFileDoesNotOpen)
     TempDir dir;
     EntryChain chain;
     EXPECT_EQ(readLessonFile(dir.file("none.lsn"), chain), LessonReadResult::NotOpened);
+}
+
+// Zero bytes after the magic are empty pairs, one per two bytes: a small file can hold more
+// entries than memory. Up to the entry limit they are read; beyond it the read is abandoned and
+// the chain keeps exactly what it held before.
+struct ZerosCase {
+    const char* name;
+    std::size_t zeroBytes;
+    std::uint64_t maxEntries;
+    LessonReadResult result;
+    std::uint32_t emptyPairs; // read after the entry that was there before
+    friend std::ostream& operator<<(std::ostream& os, const ZerosCase& c) { return os << c.name; }
+};
+
+class ZerosAfterTheMagic : public ::testing::TestWithParam<ZerosCase> {};
+
+TEST_P(ZerosAfterTheMagic, ReadUpToTheLimitOrAbandoned)
+{
+    const ZerosCase& c = GetParam();
+    TempDir dir;
+    const std::string path = dir.file("nullen.lsn");
+    std::ofstream(path, std::ios::binary) << "vtfile\0"s + std::string(c.zeroBytes, '\0');
+    EntryChain chain;
+    strWort* before = chain.append("x", "y");
+    RecordingListener listener;
+    LessonReadLimits limits;
+    limits.maxEntries = c.maxEntries;
+    limits.chunkBytes = 4096;
+    EXPECT_EQ(readLessonFile(path, chain, &listener, limits), c.result);
+    ASSERT_EQ(chain.entryCount(), 1u + c.emptyPairs);
+    EXPECT_EQ(chain.firstEntry(), before);
+    EXPECT_EQ(chain.currentEntry, nullptr);
+    if (c.result == LessonReadResult::Read) {
+        EXPECT_EQ(listener.events.back(), "after");
+        for (const strWort* e = before->next; e != nullptr; e = e->next)
+            ASSERT_TRUE(e->term1.empty() && e->term2.empty());
+    } else {
+        EXPECT_EQ(chain.lastEntry(), before);
+        EXPECT_EQ(listener.events.back(), "abandoned");
+        EXPECT_EQ(std::count(listener.events.begin(), listener.events.end(), "after"), 0);
+    }
+}
+
+constexpr std::uint64_t kNoLimit = std::numeric_limits<std::uint64_t>::max();
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ZerosAfterTheMagic,
+    ::testing::Values(
+        ZerosCase{"many_empty_pairs_within_the_limit", 400000, kNoLimit, LessonReadResult::Read,
+                  200000},
+        ZerosCase{"exactly_as_many_pairs_as_the_limit", 2000, 1000, LessonReadResult::Read, 1000},
+        ZerosCase{"one_pair_beyond_the_limit", 2002, 1000, LessonReadResult::TooLarge, 0},
+        ZerosCase{"far_beyond_the_limit", 400000, 1000, LessonReadResult::TooLarge, 0},
+        ZerosCase{"magic_alone_under_a_limit_of_none", 0, 0, LessonReadResult::Read, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Memory that runs out while entries are made: the read is abandoned like one beyond the limit.
+class OutOfMemoryAt : public RecordingListener {
+public:
+    explicit OutOfMemoryAt(std::size_t pair) : pair_(pair) {}
+    void pairRead(strWort& e) override
+    {
+        RecordingListener::pairRead(e);
+        if (++pairs_ == pair_) throw std::bad_alloc();
+    }
+
+private:
+    std::size_t pair_;
+    std::size_t pairs_ = 0;
+};
+
+TEST(LessonFile, MemoryRunningOutAbandonsTheReadAndKeepsWhatWasThere)
+{
+    EntryChain chain;
+    chain.append("x", "y");
+    OutOfMemoryAt listener(2);
+    EXPECT_EQ(readLessonBytes(kTwoEntries, chain, &listener), LessonReadResult::TooLarge);
+    EXPECT_EQ(pairsOf(chain), (Pairs{{"x", "y"}}));
+    EXPECT_EQ(listener.events,
+              (std::vector<std::string>{"before", "Haus/house", "Baum/tree", "abandoned"}));
+}
+
+// The real thing in a child process with a 256 MB address space: a file of 32 MB of zero bytes
+// (16 million empty pairs) ends as TooLarge, by the entry limit the address space gives, or,
+// with the limit lifted, by std::bad_alloc; the process goes on either way.
+TEST(LessonFile, FileBeyondTheAddressSpaceIsRefusedWithoutAborting)
+{
+#ifdef KAZ_ADDRESS_SANITIZER
+    GTEST_SKIP() << "the address sanitizer needs an unlimited address space";
+#endif
+    TempDir dir;
+    const std::string path = dir.file("nullen.lsn");
+    {
+        std::ofstream out(path, std::ios::binary);
+        out << "vtfile\0"s;
+    }
+    std::filesystem::resize_file(path, 7 + (std::uintmax_t{32} << 20)); // sparse: fast to make
+    for (const bool limitLifted : {false, true}) {
+        SCOPED_TRACE(limitLifted ? "limit lifted" : "limit from the address space");
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            rlimit limit{};
+            limit.rlim_cur = limit.rlim_max = rlim_t{256} << 20;
+            if (::setrlimit(RLIMIT_AS, &limit) != 0) ::_exit(2);
+            EntryChain chain;
+            LessonReadLimits limits;
+            if (limitLifted) limits.maxEntries = kNoLimit;
+            const LessonReadResult result = readLessonFile(path, chain, nullptr, limits);
+            ::_exit(result == LessonReadResult::TooLarge && chain.empty() ? 0 : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status)) << "the reader died of signal " << WTERMSIG(status);
+        EXPECT_EQ(WEXITSTATUS(status), 0);
+    }
 }
 
 Pairs sampleLesson(std::size_t n)

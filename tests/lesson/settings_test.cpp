@@ -1,4 +1,5 @@
 #include "config.h"
+#include "fifo_guard.h"
 #include "temp_dir.h"
 #include "threshold_text.h"
 #include "vok_trans_buf.h"
@@ -106,6 +107,21 @@ TEST(Settings, ToggledOptionsAndThresholdsSurviveARestart)
     EXPECT_EQ(again.ignoreCase, 0);
     EXPECT_EQ(again.thresholds[0], 95u);
     EXPECT_EQ(readBytes(path).size(), kConfigRecordBytes);
+}
+
+// The settings are read before any window shows: a FIFO under the name must neither block the
+// start (a plain open waits for a writer) nor be replaced on the way out.
+TEST(Settings, FifoUnderTheNameGivesTheDefaultsAndStaysAsItIs)
+{
+    TempDir dir;
+    FifoGuard fifo(dir.file("DODADIZE.CFG"));
+    ASSERT_TRUE(fifo.made());
+    EXPECT_TRUE(fifo.readsWithoutWaiting([&] {
+        Config config(fifo.path());
+        EXPECT_EQ(config.toBytes(), Config(dir.file("missing")).toBytes());
+        EXPECT_FALSE(config.save());
+    }));
+    EXPECT_TRUE(fifo.stillFifo());
 }
 
 TEST(Settings, UnwritableFolderIsSilent)
