@@ -5,6 +5,7 @@
 #include "cp1252.h"
 #include "led_line.h"
 #include "platform.h"
+#include "table_file.h"
 
 #include <QApplication>
 #include <QDir>
@@ -26,11 +27,19 @@ const QString kWriteErrorCaption = QStringLiteral("Schreibfehler!");
 constexpr std::uint32_t kRunDownSteps = 40;
 constexpr int kRunDownStepMs = 12;
 
-Platform::FileDialogOptions lessonDialogOptions(const QString& fileName)
+const QString kImportCaption = QStringLiteral("Tabelle eingelesen");
+
+const QString kLessonFilter = QStringLiteral("Lektion (*.lsn)");
+// The open dialog reads what spreadsheet programs write; the save dialog writes CSV only.
+const QString kOpenTableFilter = QStringLiteral("Tabelle (*.csv *.tsv *.txt)");
+const QString kSaveTableFilter = QStringLiteral("Tabelle (*.csv)");
+
+// The lesson's own filter comes first and is the one chosen when the dialog opens.
+Platform::FileDialogOptions lessonDialogOptions(const QString& fileName, const QString& tableFilter)
 {
     Platform::FileDialogOptions options;
     options.fileName = fileName;
-    options.filter = QStringLiteral("Lektion (*.lsn)");
+    options.filter = kLessonFilter + QStringLiteral(";;") + tableFilter;
     options.defaultSuffix = QStringLiteral("lsn");
     return options;
 }
@@ -99,12 +108,41 @@ void RudarudDia::loadLesson()
     if (!closeLesson()) return;
     // The dialog offers the file the lesson came from under its real name: the capitals of
     // the title name no file where names are case-sensitive.
-    const QString chosen = Platform::instance().openFileName(this, lessonDialogOptions(filePath_));
+    QString filter;
+    const QString chosen = Platform::instance().openFileName(
+        this, lessonDialogOptions(filePath_, kOpenTableFilter), &filter);
     if (chosen.isEmpty()) {
         updateStatus();
         return;
     }
-    loadLessonFile(chosen);
+    if (filter == kOpenTableFilter)
+        importTableFile(chosen);
+    else
+        loadLessonFile(chosen);
+}
+
+void RudarudDia::importTableFile(const QString& path)
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    entryLine_->Reset(kLedOff);
+    // The lesson made from a table has no file: the next save asks for a lesson file's name,
+    // and nothing ever writes over the table.
+    fileName_.clear();
+    filePath_.clear();
+    const std::optional<TableReadReport> report =
+        readTableFile(QFile::encodeName(path).toStdString(), chain_, this);
+    if (report && report->rowsTaken > 0) unsaved_ = true;
+    showEntry(chain_.currentEntry);
+    updateStatus();
+    QApplication::restoreOverrideCursor();
+    if (!report) {
+        exclaim(kNotFound.arg(upperAsciiLetters(QDir::toNativeSeparators(path))), kFileErrorCaption,
+                Platform::Buttons::Ok);
+        return;
+    }
+    Platform::instance().messageBox(
+        this, QString::fromUtf8(tableReportText(*report)), kImportCaption, Platform::Buttons::Ok,
+        report->refused.empty() ? Platform::Icon::Information : Platform::Icon::Exclamation);
 }
 
 void RudarudDia::loadLessonFile(const QString& path)
@@ -172,8 +210,11 @@ bool RudarudDia::saveLesson()
     if (!applyEdit()) return false;
     const bool nameChosenNow = filePath_.isEmpty();
     if (nameChosenNow) {
-        const QString chosen = Platform::instance().saveFileName(this, lessonDialogOptions({}));
+        QString filter;
+        const QString chosen = Platform::instance().saveFileName(
+            this, lessonDialogOptions({}, kSaveTableFilter), &filter);
         if (chosen.isEmpty()) return false;
+        if (filter == kSaveTableFilter) return exportTableFile(chosen);
         filePath_ = chosen;
         fileName_ = QDir::toNativeSeparators(chosen);
     }
@@ -191,6 +232,18 @@ bool RudarudDia::saveLesson()
             fileName_.clear();
         }
     }
+    showEntry(chain_.currentEntry);
+    updateStatus();
+    return written;
+}
+
+bool RudarudDia::exportTableFile(const QString& path)
+{
+    // A copy for spreadsheet programs: the lesson keeps its own file name (none) and its
+    // unsaved state, as the table is not where the lesson is kept.
+    const bool written =
+        writeTableFile(QFile::encodeName(path).toStdString(), chain_) == LessonWriteResult::Written;
+    if (!written) exclaim(kWriteError, kWriteErrorCaption, Platform::Buttons::Ok);
     showEntry(chain_.currentEntry);
     updateStatus();
     return written;

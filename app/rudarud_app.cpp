@@ -3,9 +3,11 @@
 #include "pictures.h"
 #include "platform.h"
 #include "rudarud_dia.h"
+#include "table_file.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFile>
 #include <QIcon>
 #include <QScreen>
 #include <QTimer>
@@ -73,8 +75,12 @@ int RudarudApp::run()
     frame_->showFirstFrame();
     if (!lessonArgument_.isEmpty()) {
         // After the first frame, so that the window is there while the lesson is read.
-        QTimer::singleShot(0, frame_,
-                           [this] { frame_->dialog()->loadLessonFile(lessonArgument_); });
+        QTimer::singleShot(0, frame_, [this] {
+            if (isTableFileName(QFile::encodeName(lessonArgument_).toStdString()))
+                frame_->dialog()->importTableFile(lessonArgument_);
+            else
+                frame_->dialog()->loadLessonFile(lessonArgument_);
+        });
     }
     return QApplication::exec();
 }

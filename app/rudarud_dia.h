@@ -100,6 +100,10 @@ public:
     void loadLesson();
     // Loads a file as the open dialog would have chosen it (a lesson given on the command line).
     void loadLessonFile(const QString& path);
+    // Reads a spreadsheet table into the (empty) lesson as the open dialog's table filter
+    // does: the lesson gets no file name and is unsaved; one message box tells which rows
+    // were taken and which not.
+    void importTableFile(const QString& path);
     bool saveLesson() override;
 
     // --- settings ------------------------------------------------------------------------
@@ -191,6 +195,8 @@ private:
     void flashStep();
     bool preprocessKey(QObject* watched, QKeyEvent* key);
     int exclaim(const QString& text, const QString& caption, Platform::Buttons buttons);
+    // Writes the lesson as a CSV table; true when written.
+    bool exportTableFile(const QString& path);
 
     Config& config_;
     EntryChain chain_;
