@@ -237,8 +237,9 @@ std::string codePointName(char32_t cp)
     return hex;
 }
 
-// The Windows-1252 bytes of a term, or the reason why there are none.
-std::optional<std::string> toLessonBytes(const std::string& term, bool utf8, std::string& reason)
+// Turns a term into its Windows-1252 bytes in place; false (and the reason) when a character
+// has none. A UTF-8 sequence is never shorter than its byte, so writing trails reading.
+bool toLessonBytes(std::string& term, bool utf8, std::string& reason)
 {
     const auto refuse = [&](char32_t cp) {
         reason = "Zeichen ";
@@ -248,65 +249,52 @@ std::optional<std::string> toLessonBytes(const std::string& term, bool utf8, std
             reason += "\xE2\x80\x9C "; // “
         }
         reason += "(" + codePointName(cp) + ") kann in einer Lektion nicht stehen";
-        return std::nullopt;
+        return false;
     };
-    if (!utf8) {
-        if (term.find('\0') != std::string::npos) return refuse(0);
-        return term;
-    }
-    std::string bytes;
-    bytes.reserve(term.size());
+    if (term.find('\0') != std::string::npos) return refuse(0);
+    if (!utf8) return true;
+    std::size_t out = 0;
     for (std::size_t i = 0; i < term.size();) {
         const Utf8Char c = decodeUtf8(term, i); // the text was checked or made valid
         if (c.length == 0) return refuse(kReplacementChar);
         const int byte = windows1252Byte(c.codePoint);
-        if (byte <= 0 || c.codePoint == kReplacementChar) return refuse(c.codePoint);
-        bytes.push_back(static_cast<char>(byte));
+        if (byte < 0 || c.codePoint == kReplacementChar) return refuse(c.codePoint);
+        term[out++] = static_cast<char>(byte);
         i += c.length;
     }
-    return bytes;
+    term.resize(out);
+    return true;
 }
 
 constexpr std::array<const char*, 2> kTermNames = {"erster Begriff", "zweiter Begriff"};
 
-// The two stored terms of a record, or the reason it is refused; nothing for an empty row.
-struct RowOutcome {
-    enum { Empty, Taken, Refused } kind;
-    std::array<std::string, 2> terms;
-    std::string reason;
-};
+enum class RowOutcome { Empty, Taken, Refused };
 
-RowOutcome judge(const Record& record, bool utf8)
+// Makes the record's two terms what the lesson stores, or gives the reason it cannot.
+RowOutcome judge(Record& record, bool utf8, std::string& reason)
 {
-    RowOutcome o{RowOutcome::Taken, {}, {}};
-    const auto refused = [&](std::string reason) {
-        o.kind = RowOutcome::Refused;
-        o.reason = std::move(reason);
-        return o;
+    const auto refused = [&](std::string why) {
+        reason = std::move(why);
+        return RowOutcome::Refused;
     };
+    std::array<std::string, 2>& terms = record.terms;
     if (record.unclosedQuote) return refused("Anführungszeichen nicht geschlossen");
     for (std::size_t f = 0; f < 2; ++f)
         if (record.lineBreak[f]) return refused(std::string(kTermNames[f]) + " mit Zeilenumbruch");
     for (std::size_t f = 0; f < 2; ++f) {
-        std::string reason;
-        std::optional<std::string> bytes = toLessonBytes(record.terms[f], utf8, reason);
-        if (!bytes) return refused(std::move(reason));
-        o.terms[f] = std::move(*bytes);
-        normalizeTerm(o.terms[f]);
+        if (!toLessonBytes(terms[f], utf8, reason)) return RowOutcome::Refused;
+        normalizeTerm(terms[f]);
     }
-    if (o.terms[0].empty() && o.terms[1].empty()) {
-        o.kind = RowOutcome::Empty;
-        return o;
-    }
+    if (terms[0].empty() && terms[1].empty()) return RowOutcome::Empty;
     for (std::size_t f = 0; f < 2; ++f)
-        if (o.terms[f].empty()) return refused(std::string(kTermNames[f]) + " fehlt");
+        if (terms[f].empty()) return refused(std::string(kTermNames[f]) + " fehlt");
     for (std::size_t f = 0; f < 2; ++f) {
-        if (o.terms[f].size() > kMaxTermBytes)
+        if (terms[f].size() > kMaxTermBytes)
             return refused(std::string(kTermNames[f]) + " länger als " +
                            std::to_string(kMaxTermBytes) + " Zeichen (" +
-                           std::to_string(o.terms[f].size()) + ")");
+                           std::to_string(terms[f].size()) + ")");
     }
-    return o;
+    return RowOutcome::Taken;
 }
 
 bool needsQuotes(std::string_view field)
@@ -351,16 +339,16 @@ TableReadReport readTableBytes(std::string_view bytes, EntryChain& chain,
     if (listener) listener->beforePairs();
     RecordReader reader(text, report.separator);
     Record record;
+    std::string reason;
     for (std::size_t row = 1; reader.next(record); ++row) {
-        RowOutcome outcome = judge(record, decoded.utf8);
-        switch (outcome.kind) {
+        switch (judge(record, decoded.utf8, reason)) {
         case RowOutcome::Empty:
             break;
         case RowOutcome::Refused:
-            report.refused.push_back({row, std::move(outcome.reason)});
+            report.refused.push_back({row, std::move(reason)});
             break;
         case RowOutcome::Taken: {
-            strWort* entry = chain.append(outcome.terms[0], outcome.terms[1]);
+            strWort* entry = chain.append(record.terms[0], record.terms[1]);
             ++report.rowsTaken;
             if (listener) listener->pairRead(*entry);
             break;
