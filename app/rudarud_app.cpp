@@ -76,7 +76,7 @@ int RudarudApp::run()
     if (!lessonArgument_.isEmpty()) {
         // After the first frame, so that the window is there while the lesson is read.
         QTimer::singleShot(0, frame_, [this] {
-            if (isTableFileName(QFile::encodeName(lessonArgument_).toStdString()))
+            if (opensAsTable(QFile::encodeName(lessonArgument_).toStdString()))
                 frame_->dialog()->importTableFile(lessonArgument_);
             else
                 frame_->dialog()->loadLessonFile(lessonArgument_);

@@ -32,7 +32,8 @@ private:
 
 // The application: creates the main window, shows it and runs the message loop until it has
 // closed. A file given on the command line is opened as if chosen in the open dialog: a
-// table (.csv, .tsv, .txt) with the table filter, anything else as a lesson file.
+// table (.csv, .tsv, .txt) with the table filter, anything else (and a file that begins as
+// a lesson does, whatever its name) as a lesson file.
 class RudarudApp {
 public:
     RudarudApp(Config& config, QString lessonArgument = {});

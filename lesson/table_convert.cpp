@@ -28,7 +28,7 @@ int convertLessonFile(const std::string& in, const std::string& out, std::ostrea
     }
     EntryChain chain;
     TableReadReport report;
-    if (isTableFileName(in)) {
+    if (opensAsTable(in)) {
         std::optional<TableReadReport> read = readTableFile(in, chain);
         if (!read) {
             err << "Datei " << in << " nicht gefunden\n";

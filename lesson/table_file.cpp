@@ -405,6 +405,16 @@ bool isTableFileName(std::string_view path)
             startsWithIgnoringCase(ext, ".txt"));
 }
 
+bool opensAsTable(const std::string& path)
+{
+    if (!isTableFileName(path)) return false;
+    std::string start;
+    const std::size_t magicBytes = kLessonMagic.size() + 1;
+    return !readFilePrefix(path, magicBytes, start) || start.size() < magicBytes ||
+           start.compare(0, kLessonMagic.size(), kLessonMagic) != 0 ||
+           start[kLessonMagic.size()] != '\0';
+}
+
 std::string tableReportText(const TableReadReport& report)
 {
     std::string text = rowCount(report.rowsTaken) + " übernommen.";

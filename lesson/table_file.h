@@ -53,6 +53,10 @@ LessonWriteResult writeTableFile(const std::string& path, const EntryChain& chai
 
 // Whether a file name names a table by its extension (.csv, .tsv, .txt in any case).
 bool isTableFileName(std::string_view path);
+// Whether a file named without a choice of type (on the command line) is read as a table: a
+// table's name, unless the file begins with a lesson's magic field, as a lesson is known by
+// that whatever its name.
+bool opensAsTable(const std::string& path);
 
 // What the user is told after reading: how many rows were taken and, for the first
 // kListedRefusals refused ones, their numbers and reasons, then how many more. German, UTF-8,
