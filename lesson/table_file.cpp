@@ -297,9 +297,11 @@ RowOutcome judge(Record& record, bool utf8, std::string& reason)
     return RowOutcome::Taken;
 }
 
+// Tabs are quoted too: the separator detection looks outside quotes only, and a tab on every
+// line would tie with the semicolons and win.
 bool needsQuotes(std::string_view field)
 {
-    return field.find_first_of("\";\r\n") != std::string_view::npos ||
+    return field.find_first_of("\";\t\r\n") != std::string_view::npos ||
            (!field.empty() && (field.front() == ' ' || field.back() == ' ')) ||
            startsWithIgnoringCase(field, "sep=");
 }

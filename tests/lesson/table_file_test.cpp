@@ -255,10 +255,23 @@ TEST(TableWrite, Utf8BomSemicolonsQuotingAndCrlf)
                  "dchen",
                  "5 \x80");
     chain.append("sep=", "eins, zwei");
+    chain.append("Tab\tim Begriff", " Rand ");
     EXPECT_EQ(tableBytes(chain), "\xEF\xBB\xBF\"Haus; Hof\";\"sagte \"\"ja\"\"\"\r\n"
                                  "M\xC3\xA4"
                                  "dchen;5 \xE2\x82\xAC\r\n"
-                                 "\"sep=\";eins, zwei\r\n");
+                                 "\"sep=\";eins, zwei\r\n"
+                                 "\"Tab\tim Begriff\";\" Rand \"\r\n");
+}
+
+TEST(TableRoundTrip, TabsInEveryRowOfAForeignLessonDoNotTakeOverAsSeparator)
+{
+    EntryChain chain;
+    chain.append("a\tb", "c");
+    chain.append("d\te", "f");
+    EntryChain back;
+    const TableReadReport report = readTableBytes(tableBytes(chain), back);
+    EXPECT_EQ(report.separator, ';');
+    EXPECT_EQ(pairsOf(back), (Pairs{{"a b", "c"}, {"d e", "f"}}));
 }
 
 TEST(TableRoundTrip, LessonToTableToLessonGivesTheSameBytes)
