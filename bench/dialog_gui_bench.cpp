@@ -74,7 +74,7 @@ BENCHMARK(BM_LoadLessonIntoWindow)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
-// The same word list as a semicolon table, as a spreadsheet program saves it (about 2.4 MB
+// The same word list as a semicolon table, as a spreadsheet program saves it (about 2.6 MB
 // for 100,000 rows).
 std::string tableFile(const TempDir& dir, int rows)
 {
