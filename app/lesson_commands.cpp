@@ -7,6 +7,7 @@
 #include "safe_file.h"
 #include "led_line.h"
 #include "platform.h"
+#include "table_file.h"
 
 #include <cstdio>
 #include <ctime>
@@ -38,11 +39,19 @@ const QString kRecoveryCaption = QStringLiteral("Wiederherstellen");
 constexpr std::uint32_t kRunDownSteps = 40;
 constexpr int kRunDownStepMs = 12;
 
-Platform::FileDialogOptions lessonDialogOptions(const QString& fileName)
+const QString kImportCaption = QStringLiteral("Tabelle eingelesen");
+
+const QString kLessonFilter = QStringLiteral("Lektion (*.lsn)");
+// The open dialog reads what spreadsheet programs write; the save dialog writes CSV only.
+const QString kOpenTableFilter = QStringLiteral("Tabelle (*.csv *.tsv *.txt)");
+const QString kSaveTableFilter = QStringLiteral("Tabelle (*.csv)");
+
+// The lesson's own filter comes first and is the one chosen when the dialog opens.
+Platform::FileDialogOptions lessonDialogOptions(const QString& fileName, const QString& tableFilter)
 {
     Platform::FileDialogOptions options;
     options.fileName = fileName;
-    options.filter = QStringLiteral("Lektion (*.lsn)");
+    options.filter = kLessonFilter + QStringLiteral(";;") + tableFilter;
     options.defaultSuffix = QStringLiteral("lsn");
     return options;
 }
@@ -133,13 +142,43 @@ void RudarudDia::loadLesson()
     if (!closeLesson()) return;
     // The dialog offers the file the lesson came from under its real name: the capitals of
     // the title name no file where names are case-sensitive.
+    QString filter;
     const QString chosen = Platform::instance().openFileName(
-        this, lessonDialogOptions(QFile::decodeName(QByteArray::fromStdString(filePath_))));
+        this,
+        lessonDialogOptions(QFile::decodeName(QByteArray::fromStdString(filePath_)),
+                            kOpenTableFilter),
+        &filter);
     if (chosen.isEmpty()) {
         updateStatus();
         return;
     }
-    loadLessonFile(QFile::encodeName(chosen).toStdString());
+    if (filter == kOpenTableFilter)
+        importTableFile(QFile::encodeName(chosen).toStdString());
+    else
+        loadLessonFile(QFile::encodeName(chosen).toStdString());
+}
+
+void RudarudDia::importTableFile(const std::string& path)
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    entryLine_->Reset(kLedOff);
+    // The lesson made from a table has no file: the next save asks for a lesson file's name,
+    // and nothing ever writes over the table.
+    fileName_.clear();
+    filePath_.clear();
+    const std::optional<TableReadReport> report = readTableFile(path, chain_, this);
+    if (report && report->rowsTaken > 0) unsaved_ = true;
+    showEntry(chain_.currentEntry);
+    updateStatus();
+    QApplication::restoreOverrideCursor();
+    if (!report) {
+        exclaim(kNotFound.arg(upperAsciiLetters(displayedPath(path))), kFileErrorCaption,
+                Platform::Buttons::Ok);
+        return;
+    }
+    Platform::instance().messageBox(
+        this, QString::fromUtf8(tableReportText(*report)), kImportCaption, Platform::Buttons::Ok,
+        report->refused.empty() ? Platform::Icon::Information : Platform::Icon::Exclamation);
 }
 
 void RudarudDia::loadLessonFile(const std::string& path)
@@ -227,13 +266,18 @@ bool RudarudDia::saveLesson()
             Platform::IdYes)
         nameChosenNow = true;
     if (nameChosenNow) {
+        QString filter;
         const QString chosen = Platform::instance().saveFileName(
-            this, lessonDialogOptions(QFile::decodeName(QByteArray::fromStdString(previousPath))));
+            this,
+            lessonDialogOptions(QFile::decodeName(QByteArray::fromStdString(previousPath)),
+                                kSaveTableFilter),
+            &filter);
         if (chosen.isEmpty()) {
             showEntry(chain_.currentEntry);
             updateStatus();
             return false;
         }
+        if (filter == kSaveTableFilter) return exportTableFile(chosen);
         filePath_ = QFile::encodeName(chosen).toStdString();
         fileName_ = QDir::toNativeSeparators(chosen);
     }
@@ -301,4 +345,16 @@ void RudarudDia::dropRecovery()
 {
     if (recoveryWritten_) std::remove(kRecoveryFileName);
     recoveryWritten_ = false;
+}
+
+bool RudarudDia::exportTableFile(const QString& path)
+{
+    // A copy for spreadsheet programs: the lesson keeps its own file name (none) and its
+    // unsaved state, as the table is not where the lesson is kept.
+    const bool written =
+        writeTableFile(QFile::encodeName(path).toStdString(), chain_) == LessonWriteResult::Written;
+    if (!written) exclaim(kWriteError, kWriteErrorCaption, Platform::Buttons::Ok);
+    showEntry(chain_.currentEntry);
+    updateStatus();
+    return written;
 }

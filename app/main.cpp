@@ -2,8 +2,12 @@
 #include "config.h"
 #include "font_warm_up.h"
 #include "rudarud_app.h"
+#include "table_convert.h"
 #include "translations.h"
 
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -18,6 +22,16 @@ Config settings;
 
 int main(int argc, char* argv[])
 {
+    if (argc > 1 && std::strcmp(argv[1], "--convert") == 0) {
+        // A converter for scripts: no window, no display. It ends without the static
+        // destructors, as the settings file is the trainer's and stays as it was.
+        const int status = argc == 4 ? convertLessonFile(argv[2], argv[3], std::cerr) : [] {
+            std::cerr << "Aufruf: kaz-trainer --convert EINGABE AUSGABE\n";
+            return kConvertFailed;
+        }();
+        std::cerr.flush();
+        std::_Exit(status);
+    }
     FontConfigWarmUp fonts; // runs while the QApplication connects to the display
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("KAZ-TRAINER"));

@@ -4,11 +4,13 @@
 #include "platform.h"
 #include "rudarud_dia.h"
 #include "session_end.h"
+#include "table_file.h"
 
 #include <cstdlib>
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFile>
 #include <QIcon>
 #include <QScreen>
 #include <QTimer>
@@ -108,8 +110,12 @@ int RudarudApp::run()
     // After the first frame, so that the window is there while the lesson is read. A lesson
     // kept from an ended session comes first; restored, it takes the place of the argument.
     QTimer::singleShot(0, frame_, [this] {
-        if (!frame_->dialog()->offerRecovery() && !lessonArgument_.empty())
-            frame_->dialog()->loadLessonFile(lessonArgument_);
+        RudarudDia* dialog = frame_->dialog();
+        if (dialog->offerRecovery() || lessonArgument_.empty()) return;
+        if (opensAsTable(lessonArgument_))
+            dialog->importTableFile(lessonArgument_);
+        else
+            dialog->loadLessonFile(lessonArgument_);
     });
     return QApplication::exec();
 }

@@ -33,7 +33,9 @@ private:
 };
 
 // The application: creates the main window, shows it and runs the message loop until it has
-// closed. A lesson file given on the command line is loaded as if chosen in the open dialog.
+// closed. A file given on the command line is opened as if chosen in the open dialog: a
+// table (.csv, .tsv, .txt) with the table filter, anything else (and a file that begins as
+// a lesson does, whatever its name) as a lesson file.
 class RudarudApp {
 public:
     // lessonArgument: a file name's bytes as given on the command line, or empty.

@@ -107,6 +107,10 @@ public:
     // Loads a file as the open dialog would have chosen it (a lesson given on the command line).
     // path is the file name's bytes as the system takes them, which need not be UTF-8.
     void loadLessonFile(const std::string& path);
+    // Reads a spreadsheet table into the (empty) lesson as the open dialog's table filter
+    // does: the lesson gets no file name and is unsaved; one message box tells which rows
+    // were taken and which not.
+    void importTableFile(const std::string& path);
     bool saveLesson();
 
     // --- settings ------------------------------------------------------------------------
@@ -183,6 +187,8 @@ private:
     std::string fieldText(const QLineEdit* field) const;
     bool preprocessKey(QObject* watched, QKeyEvent* key);
     int exclaim(const QString& text, const QString& caption, Platform::Buttons buttons);
+    // Writes the lesson as a CSV table; true when written.
+    bool exportTableFile(const QString& path);
 
     Config& config_;
     EntryChain chain_;

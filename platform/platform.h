@@ -24,8 +24,11 @@ public:
     virtual int messageBox(QWidget* owner, const QString& text, const QString& caption,
                            Buttons buttons, Icon icon) = 0;
 
-    // File dialogs. filter as in Qt ("Lektionen (*.lsn)"), defaultSuffix without dot.
+    // File dialogs. filter as in Qt ("Lektionen (*.lsn)"; several separated by ";;", the
+    // first one chosen at the start), defaultSuffix without dot. The default suffix belongs to
+    // the first filter; choosing another filter makes its first extension the default.
     // An empty result means the user cancelled. The save dialog asks before overwriting.
+    // chosenFilter, when given, receives the filter chosen when the dialog was confirmed.
     struct FileDialogOptions {
         QString caption;
         QString directory; // start folder; empty: the working directory
@@ -33,8 +36,10 @@ public:
         QString filter;
         QString defaultSuffix;
     };
-    virtual QString openFileName(QWidget* owner, const FileDialogOptions& options) = 0;
-    virtual QString saveFileName(QWidget* owner, const FileDialogOptions& options) = 0;
+    virtual QString openFileName(QWidget* owner, const FileDialogOptions& options,
+                                 QString* chosenFilter = nullptr) = 0;
+    virtual QString saveFileName(QWidget* owner, const FileDialogOptions& options,
+                                 QString* chosenFilter = nullptr) = 0;
 
     // The help viewer: ForceFile shows the file (nothing if it already does), Context shows
     // topic `data` of it. Failures go unnoticed.

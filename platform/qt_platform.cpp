@@ -14,6 +14,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QLibrary>
 
 namespace {
@@ -112,8 +113,15 @@ void reactivateOwner(QWidget* owner)
     if (owner != nullptr && owner->window()->isVisible()) owner->window()->activateWindow();
 }
 
+// The first extension of a name filter ("Tabelle (*.csv *.tsv)" -> "csv"); empty for "*".
+QString firstExtension(const QString& filter)
+{
+    static const QRegularExpression pattern(QStringLiteral("\\*\\.([^ )*;]+)"));
+    return pattern.match(filter).captured(1);
+}
+
 QString runFileDialog(QWidget* owner, const Platform::FileDialogOptions& options,
-                      QFileDialog::AcceptMode mode)
+                      QFileDialog::AcceptMode mode, QString* chosenFilter)
 {
     // Heap-allocated and guarded: if the owner goes away while the dialog runs, it takes
     // the dialog with it and we must not delete it a second time.
@@ -125,6 +133,12 @@ QString runFileDialog(QWidget* owner, const Platform::FileDialogOptions& options
     // reported by the caller when it cannot open the file.
     dialog->setFileMode(QFileDialog::AnyFile);
     dialog->setDefaultSuffix(options.defaultSuffix);
+    const QString firstFilter = options.filter.section(QStringLiteral(";;"), 0, 0);
+    QObject::connect(dialog, &QFileDialog::filterSelected, dialog,
+                     [dialog, firstFilter, suffix = options.defaultSuffix](const QString& filter) {
+                         dialog->setDefaultSuffix(filter == firstFilter ? suffix
+                                                                        : firstExtension(filter));
+                     });
     if (!options.fileName.isEmpty()) dialog->selectFile(options.fileName);
 
     const QPointer<QWidget> guardedOwner = owner;
@@ -132,7 +146,10 @@ QString runFileDialog(QWidget* owner, const Platform::FileDialogOptions& options
     reactivateOwner(guardedOwner);
     if (dialog.isNull()) return {};
     QString chosen;
-    if (result == QDialog::Accepted) chosen = dialog->selectedFiles().value(0);
+    if (result == QDialog::Accepted) {
+        chosen = dialog->selectedFiles().value(0);
+        if (chosenFilter != nullptr) *chosenFilter = dialog->selectedNameFilter();
+    }
     delete dialog;
     return chosen;
 }
@@ -178,14 +195,16 @@ int QtPlatform::messageBox(QWidget* owner, const QString& text, const QString& c
     }
 }
 
-QString QtPlatform::openFileName(QWidget* owner, const FileDialogOptions& options)
+QString QtPlatform::openFileName(QWidget* owner, const FileDialogOptions& options,
+                                 QString* chosenFilter)
 {
-    return runFileDialog(owner, options, QFileDialog::AcceptOpen);
+    return runFileDialog(owner, options, QFileDialog::AcceptOpen, chosenFilter);
 }
 
-QString QtPlatform::saveFileName(QWidget* owner, const FileDialogOptions& options)
+QString QtPlatform::saveFileName(QWidget* owner, const FileDialogOptions& options,
+                                 QString* chosenFilter)
 {
-    return runFileDialog(owner, options, QFileDialog::AcceptSave);
+    return runFileDialog(owner, options, QFileDialog::AcceptSave, chosenFilter);
 }
 
 QStringList QtPlatform::helpArguments(const QString& helpFile, HelpCommand command,

@@ -24,8 +24,10 @@ public:
 
     int messageBox(QWidget* owner, const QString& text, const QString& caption, Buttons buttons,
                    Icon icon) override;
-    QString openFileName(QWidget* owner, const FileDialogOptions& options) override;
-    QString saveFileName(QWidget* owner, const FileDialogOptions& options) override;
+    QString openFileName(QWidget* owner, const FileDialogOptions& options,
+                         QString* chosenFilter = nullptr) override;
+    QString saveFileName(QWidget* owner, const FileDialogOptions& options,
+                         QString* chosenFilter = nullptr) override;
     void winHelp(const QString& helpFile, HelpCommand command, std::uint32_t data) override;
     void playSound(const QString& fileName) override;
     void messageBeep() override;

@@ -122,4 +122,26 @@ TEST_F(ProgramTest, LessonNamedInBytesThatAreNotUtf8IsLoadedAndNamed)
     EXPECT_EQ(title, " KAZ-TRAINER 1.0   Lektion: " + shown);
 }
 
+TEST_F(ProgramTest, TableOnTheCommandLineIsImportedAsFromTheOpenDialog)
+{
+    const std::string path = dir.file("liste.CSV");
+    std::ofstream(path, std::ios::binary) << "Haus;house\r\nBaum;tree\r\n";
+    QString title;
+    std::uint32_t entries = 0;
+    bool unsaved = false;
+    run({path}, [&](MainFrame* frame) {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !platform.messages.empty(); }, 2000));
+        title = frame->windowTitle();
+        entries = frame->dialog()->chain().entryCount();
+        unsaved = frame->dialog()->unsaved();
+        platform.messageAnswers.push_back(Platform::IdNo); // closing: do not save
+    });
+    EXPECT_EQ(entries, 2u);
+    EXPECT_TRUE(unsaved);
+    EXPECT_EQ(title, " KAZ-TRAINER 1.0   Lektion: NEU");
+    ASSERT_GE(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0].text, "2 Zeilen übernommen.");
+    EXPECT_TRUE(platform.openDialogs.empty());
+}
+
 } // namespace

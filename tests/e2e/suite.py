@@ -375,6 +375,78 @@ def open_dialog_offers_the_lesson(c):
     escape_closes(t)
 
 
+def choose_file_type(t, dialog, wanted):
+    """Opens the file-type box of a file dialog with a click and clicks the wanted type in
+    the list that drops down."""
+    def type_box():
+        for n in d.walk(dialog):
+            if d.role_of(n) == "combo box" and d.showing(n) and \
+                    "(*." in d.name_of(n) + (d.text_of(n) or ""):
+                return n
+        return None
+    box = wait_until("the file-type box", type_box, alive=t.running)
+    d.click_at(*d.centre(box))
+
+    def item():
+        for w in d._children(t.app):
+            for n in d.walk(w):
+                if d.name_of(n) == wanted and d.role_of(n) != "combo box" and d.showing(n):
+                    return n
+        return None
+    d.click_at(*d.centre(wait_until(f"the type \"{wanted}\" in the list", item,
+                                    alive=t.running)))
+    wait_until(f"the type \"{wanted}\" chosen",
+               lambda: wanted in d.name_of(box) + (d.text_of(box) or ""), alive=t.running)
+    # The type box keeps the keyboard; the name goes into the name field.
+    name_field = t.click("Dateiname:", "text", window=dialog)
+    wait_until("the focus in the name field",
+               lambda: d.has_state(name_field, d.Atspi.StateType.FOCUSED), alive=t.running)
+
+
+def import_and_export_table(c):
+    """A list saved by a German spreadsheet program (Windows-1252, semicolons, "sep=;") read
+    through the open dialog's table type: the lists, the message naming the refused row, a
+    new unsaved lesson; then written through the save dialog's table type as CSV, byte for
+    byte, and the lesson stays unsaved and without a name."""
+    c.write("Liste.csv", b"sep=;\r\nHaus;house\r\nBaum;tree\r\n\xd6l;\r\n"
+                         b"\"Apfel; Birne\";\"apple; pear\"\r\n")
+    t = c.start()
+    t.click("Lektion laden")
+    dialog = t.window("Öffnen")
+    choose_file_type(t, dialog, "Tabelle (*.csv *.tsv *.txt)")
+    type_text("Liste.csv")
+    press("Return")
+    t.window_gone("Öffnen")
+    text = t.answer_box("Tabelle eingelesen", "OK")
+    if "3 Zeilen übernommen." not in text or "Zeile 3: zweiter Begriff fehlt" not in text:
+        raise Failure(f"message: {text!r}")
+    expect("title", t.title(), TITLE + "NEU")
+    expect("status", t.status(), "Lektion enthält 3 Aufgaben (ungesichert)")
+    expect("first list", [r[0] for r in t.rows("1. Begriffe")],
+           [" < NEU >", "Apfel; Birne", "Baum", "Haus"])
+    expect("second list", [r[0] for r in t.rows("2. Begriffe")],
+           [" < NEU >", "apple; pear", "tree", "house"])
+
+    t.click("Speichern")
+    dialog = t.window("Speichern unter")
+    choose_file_type(t, dialog, "Tabelle (*.csv)")
+    type_text("Export")
+    press("Return")
+    t.window_gone("Speichern unter")
+    expected = (b"\xef\xbb\xbfHaus;house\r\nBaum;tree\r\n"
+                b"\"Apfel; Birne\";\"apple; pear\"\r\n")
+    wait_until("the table file", lambda: os.path.exists(c.path("Export.csv")) and
+               c.read("Export.csv") == expected)
+    expect("title after exporting", t.title(), TITLE + "NEU")
+    expect("status after exporting", t.status(), "Lektion enthält 3 Aufgaben (ungesichert)")
+    t.activate()
+    press("Escape")
+    t.answer_box("Aktuelle Lektion", "Nein")
+    t.close()
+    expect("files in the folder", sorted(f for f in os.listdir(c.folder) if f != "DODADIZE.CFG"),
+           ["Export.csv", "Liste.csv"])
+
+
 def buttons(c):
     """Paging buttons, the new-lesson button with its question, and aborting an exercise."""
     lesson = c.write("Z.lsn", lesson_bytes(NUMBERS))
@@ -563,7 +635,7 @@ SCENARIOS = [type_save_and_close, load_and_normal_query, reversed_and_mixed_quer
              results_notice_and_help, row_clicks, keys, wheel_keeps_lists_in_line,
              options_after_dialogs, open_dialog_offers_the_lesson, buttons, close_box,
              two_trainers_one_lesson, session_end_keeps_work, thresholds_and_tooltips,
-             accessibility_tree]
+             accessibility_tree, import_and_export_table]
 
 
 def main():

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -159,6 +160,31 @@ TEST(QtPlatformFileDialog, OpenIsQtsOwnWithFilterAndSuffix)
     // A name that does not exist comes back with the suffix; the caller reports it.
     EXPECT_EQ(platform.openFileName(nullptr, lessonSpec(dir)),
               QString::fromStdString(dir.file("vokabeln.lsn")));
+}
+
+TEST(QtPlatformFileDialog, ChosenFilterComesBackAndLendsItsExtension)
+{
+    TempDir dir;
+    QtPlatform platform;
+    Platform::FileDialogOptions options = lessonSpec(dir);
+    options.filter = "Lektion (*.lsn);;Tabelle (*.csv)";
+    whenModal<QFileDialog>([&](QFileDialog* dialog) {
+        EXPECT_EQ(dialog->nameFilters(), (QStringList{"Lektion (*.lsn)", "Tabelle (*.csv)"}));
+        EXPECT_EQ(dialog->selectedNameFilter(), "Lektion (*.lsn)");
+        EXPECT_EQ(dialog->defaultSuffix(), "lsn");
+        // What a person's choice in the file-type box does.
+        auto* types = dialog->findChild<QComboBox*>("fileTypeCombo");
+        ASSERT_NE(types, nullptr);
+        types->setCurrentIndex(1);
+        emit types->activated(1);
+        emit types->textActivated(types->itemText(1));
+        EXPECT_EQ(dialog->defaultSuffix(), "csv");
+        confirm(dialog, "liste");
+    });
+    QString chosen;
+    EXPECT_EQ(platform.saveFileName(nullptr, options, &chosen),
+              QString::fromStdString(dir.file("liste.csv")));
+    EXPECT_EQ(chosen, "Tabelle (*.csv)");
 }
 
 TEST(QtPlatformFileDialog, SaveAsksBeforeOverwriting)

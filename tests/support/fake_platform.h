@@ -34,10 +34,14 @@ public:
     std::deque<int> messageAnswers;
     std::deque<QString> openAnswers;
     std::deque<QString> saveAnswers;
+    // The filter chosen with the next confirmed file dialog; an empty queue: the first one.
+    std::deque<QString> openFilterAnswers;
+    std::deque<QString> saveFilterAnswers;
     // Answers queued but never asked for: a test that leaves any did not run the path it meant.
     std::size_t unusedAnswers() const
     {
-        return messageAnswers.size() + openAnswers.size() + saveAnswers.size();
+        return messageAnswers.size() + openAnswers.size() + saveAnswers.size() +
+               openFilterAnswers.size() + saveFilterAnswers.size();
     }
 
     std::vector<MessageCall> messages;
@@ -70,15 +74,17 @@ public:
         }
         return IdCancel;
     }
-    QString openFileName(QWidget*, const FileDialogOptions& options) override
+    QString openFileName(QWidget*, const FileDialogOptions& options,
+                         QString* chosenFilter = nullptr) override
     {
         openDialogs.push_back(options);
-        return take(openAnswers);
+        return answerDialog(options, openAnswers, openFilterAnswers, chosenFilter);
     }
-    QString saveFileName(QWidget*, const FileDialogOptions& options) override
+    QString saveFileName(QWidget*, const FileDialogOptions& options,
+                         QString* chosenFilter = nullptr) override
     {
         saveDialogs.push_back(options);
-        return take(saveAnswers);
+        return answerDialog(options, saveAnswers, saveFilterAnswers, chosenFilter);
     }
     void winHelp(const QString& file, HelpCommand command, std::uint32_t data) override
     {
@@ -100,6 +106,17 @@ public:
     }
 
 private:
+    static QString answerDialog(const FileDialogOptions& options, std::deque<QString>& names,
+                                std::deque<QString>& filters, QString* chosenFilter)
+    {
+        const QString name = take(names);
+        if (name.isEmpty()) return name; // a cancelled dialog chooses no filter
+        const QString filter = take(filters);
+        if (chosenFilter != nullptr)
+            *chosenFilter =
+                filter.isEmpty() ? options.filter.section(QStringLiteral(";;"), 0, 0) : filter;
+        return name;
+    }
     static QString take(std::deque<QString>& q)
     {
         if (q.empty()) return {};

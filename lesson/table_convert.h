@@ -1,0 +1,18 @@
+#pragma once
+
+#include <iosfwd>
+#include <string>
+
+// The headless converter behind "kaz-trainer --convert IN OUT", for scripts: a lesson file
+// becomes a table or a table a lesson, each side's kind told by its extension (.csv, .tsv and
+// .txt are tables, anything else is a lesson; tables are written as CSV only; an input that
+// begins with a lesson's magic field is a lesson whatever its name). Tables are read
+// and written exactly as the window imports and exports them.
+//
+// Exit status: 0 when every row was taken and the output written; 1 when the output was
+// written but rows were refused (each listed on err); 2 when nothing was written. Messages go
+// to err in German, UTF-8.
+inline constexpr int kConvertAllTaken = 0;
+inline constexpr int kConvertRowsRefused = 1;
+inline constexpr int kConvertFailed = 2;
+int convertLessonFile(const std::string& in, const std::string& out, std::ostream& err);

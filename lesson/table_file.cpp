@@ -1,0 +1,432 @@
+#include "table_file.h"
+
+#include "answer_compare.h"
+#include "entry_chain.h"
+#include "safe_file.h"
+#include "windows1252.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+constexpr char kQuote = '"';
+constexpr char kOutputSeparator = ';';
+constexpr char32_t kReplacementChar = 0xFFFD;
+// Separator detection looks at this many lines, which a header and a few rows fill.
+constexpr std::size_t kSampleLines = 64;
+constexpr std::array<char, 3> kSeparators = {'\t', ';', ','};
+
+bool isLineEnd(char c)
+{
+    return c == '\r' || c == '\n';
+}
+
+char lowerAscii(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool startsWithIgnoringCase(std::string_view text, std::string_view prefix)
+{
+    if (text.size() < prefix.size()) return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i)
+        if (lowerAscii(text[i]) != prefix[i]) return false;
+    return true;
+}
+
+// The input as text the parser reads: UTF-8 (decoded == true) or Windows-1252 bytes.
+struct DecodedText {
+    TableEncoding encoding;
+    std::string owned; // holds the text when it had to be converted
+    std::string_view text;
+    bool utf8;
+};
+
+std::string utf16ToUtf8(std::string_view bytes, bool bigEndian)
+{
+    std::string out;
+    out.reserve(bytes.size());
+    const auto unitAt = [&](std::size_t i) {
+        const auto a = static_cast<std::uint8_t>(bytes[i]);
+        const auto b = static_cast<std::uint8_t>(bytes[i + 1]);
+        return static_cast<char32_t>(bigEndian ? (a << 8) | b : (b << 8) | a);
+    };
+    std::size_t i = 0;
+    for (; i + 1 < bytes.size(); i += 2) {
+        const char32_t unit = unitAt(i);
+        if (unit >= 0xD800 && unit <= 0xDBFF && i + 3 < bytes.size()) {
+            const char32_t low = unitAt(i + 2);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                appendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
+                i += 2;
+                continue;
+            }
+        }
+        // A lone surrogate half stands for no character; the row holding it is refused.
+        appendUtf8(out, (unit >= 0xD800 && unit <= 0xDFFF) ? kReplacementChar : unit);
+    }
+    if (i < bytes.size()) appendUtf8(out, kReplacementChar); // an odd last byte
+    return out;
+}
+
+DecodedText decode(std::string_view bytes)
+{
+    DecodedText d{TableEncoding::Utf8, {}, bytes, true};
+    if (bytes.starts_with(kUtf8Bom)) {
+        d.encoding = TableEncoding::Utf8Bom;
+        d.text = bytes.substr(kUtf8Bom.size());
+        // Text behind a mark that is no valid UTF-8 is still taken for what the mark says:
+        // every broken sequence becomes U+FFFD, and its row is refused.
+        if (!isValidUtf8(d.text)) {
+            std::string fixed;
+            for (std::size_t i = 0; i < d.text.size();) {
+                const Utf8Char c = decodeUtf8(d.text, i);
+                appendUtf8(fixed, c.length ? c.codePoint : kReplacementChar);
+                i += c.length ? c.length : 1;
+            }
+            d.owned = std::move(fixed);
+            d.text = d.owned;
+        }
+    } else if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) {
+        const bool bigEndian = bytes[0] == '\xFE';
+        d.encoding = bigEndian ? TableEncoding::Utf16Be : TableEncoding::Utf16Le;
+        d.owned = utf16ToUtf8(bytes.substr(2), bigEndian);
+        d.text = d.owned;
+    } else if (!isValidUtf8(bytes)) {
+        d.encoding = TableEncoding::Windows1252;
+        d.utf8 = false;
+    }
+    return d;
+}
+
+// A first line "sep=X" (as spreadsheet programs write it) names the separator; it is removed.
+std::optional<char> takeSeparatorLine(std::string_view& text)
+{
+    constexpr std::string_view kSepPrefix = "sep=";
+    const std::size_t end = kSepPrefix.size() + 1;
+    if (!startsWithIgnoringCase(text, kSepPrefix) || text.size() < end) return std::nullopt;
+    const char sep = text[kSepPrefix.size()];
+    // Only an ASCII separator: any other byte may be part of a UTF-8 character.
+    if (sep == kQuote || isLineEnd(sep) || static_cast<unsigned char>(sep) >= 0x80)
+        return std::nullopt;
+    if (text.size() > end && !isLineEnd(text[end])) return std::nullopt;
+    std::size_t skip = end;
+    if (skip < text.size() && text[skip] == '\r') ++skip;
+    if (skip < text.size() && text[skip] == '\n') ++skip;
+    text.remove_prefix(skip);
+    return sep;
+}
+
+// The candidate found outside quotes on the most of the first lines.
+char detectSeparator(std::string_view text)
+{
+    std::array<std::size_t, kSeparators.size()> lines{};
+    std::array<bool, kSeparators.size()> seen{};
+    const auto endLine = [&] {
+        for (std::size_t k = 0; k < seen.size(); ++k)
+            lines[k] += seen[k] ? 1 : 0;
+        seen = {};
+    };
+    bool quoted = false;
+    std::size_t lineCount = 0;
+    for (const char c : text) {
+        if (c == kQuote) {
+            quoted = !quoted;
+        } else if (!quoted) {
+            if (isLineEnd(c)) {
+                endLine();
+                if (++lineCount == kSampleLines) break;
+            }
+            for (std::size_t k = 0; k < kSeparators.size(); ++k)
+                seen[k] = seen[k] || c == kSeparators[k];
+        }
+    }
+    endLine();
+    const auto best = std::max_element(lines.begin(), lines.end()); // the first of equals
+    return *best > 0 ? kSeparators[static_cast<std::size_t>(best - lines.begin())] : ';';
+}
+
+// One record: its first two fields and what makes it unfit for a lesson.
+struct Record {
+    std::array<std::string, 2> terms;
+    std::array<bool, 2> lineBreak{};
+    bool unclosedQuote = false;
+};
+
+// RFC 4180 records, read leniently: a quote that does not open a field is a plain character,
+// text after a closing quote belongs to the field, blanks before an opening quote are dropped,
+// and a record ends at CRLF, LF or CR.
+class RecordReader {
+public:
+    RecordReader(std::string_view text, char separator) : text_(text), sep_(separator) {}
+
+    bool next(Record& record)
+    {
+        if (pos_ >= text_.size()) return false;
+        for (std::size_t f = 0; f < 2; ++f) {
+            record.terms[f].clear();
+            record.lineBreak[f] = false;
+        }
+        record.unclosedQuote = false;
+        for (std::size_t column = 0;; ++column) {
+            std::string* out = column < 2 ? &record.terms[column] : nullptr;
+            if (!readField(out, column < 2 ? &record.lineBreak[column] : nullptr)) {
+                record.unclosedQuote = true;
+                return true;
+            }
+            if (pos_ >= text_.size()) return true;
+            const char c = text_[pos_++];
+            if (c == sep_) continue;
+            if (c == '\r' && pos_ < text_.size() && text_[pos_] == '\n') ++pos_;
+            return true;
+        }
+    }
+
+private:
+    // Reads one field up to its separator or line end (left unread); false when a quote was
+    // still open at the end of the text.
+    bool readField(std::string* out, bool* lineBreak)
+    {
+        std::size_t start = pos_;
+        while (start < text_.size() && text_[start] == ' ' && sep_ != ' ')
+            ++start;
+        if (start < text_.size() && text_[start] == kQuote) {
+            pos_ = start + 1;
+            for (;;) {
+                const std::size_t quote = text_.find(kQuote, pos_);
+                const std::string_view part =
+                    text_.substr(pos_, quote == std::string_view::npos ? quote : quote - pos_);
+                if (out) out->append(part);
+                if (lineBreak && part.find_first_of("\r\n") != std::string_view::npos)
+                    *lineBreak = true;
+                if (quote == std::string_view::npos) {
+                    pos_ = text_.size();
+                    return false;
+                }
+                pos_ = quote + 1;
+                if (pos_ < text_.size() && text_[pos_] == kQuote) {
+                    if (out) out->push_back(kQuote);
+                    ++pos_;
+                    continue;
+                }
+                break;
+            }
+        }
+        std::size_t end = pos_;
+        while (end < text_.size() && text_[end] != sep_ && !isLineEnd(text_[end]))
+            ++end;
+        if (out) out->append(text_.substr(pos_, end - pos_));
+        pos_ = end;
+        return true;
+    }
+
+    std::string_view text_;
+    std::size_t pos_ = 0;
+    char sep_;
+};
+
+std::string codePointName(char32_t cp)
+{
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "U+%04X", static_cast<unsigned>(cp));
+    return hex;
+}
+
+// Turns a term into its Windows-1252 bytes in place; false (and the reason) when a character
+// has none. A UTF-8 sequence is never shorter than its byte, so writing trails reading.
+bool toLessonBytes(std::string& term, bool utf8, std::string& reason)
+{
+    const auto refuse = [&](char32_t cp) {
+        reason = "Zeichen ";
+        if (cp >= 0x20 && cp != kReplacementChar) {
+            reason += "\xE2\x80\x9E"; // „
+            appendUtf8(reason, cp);
+            reason += "\xE2\x80\x9C "; // “
+        }
+        reason += "(" + codePointName(cp) + ") kann in einer Lektion nicht stehen";
+        return false;
+    };
+    if (term.find('\0') != std::string::npos) return refuse(0);
+    if (!utf8) return true;
+    std::size_t out = 0;
+    for (std::size_t i = 0; i < term.size();) {
+        const Utf8Char c = decodeUtf8(term, i); // the text was checked or made valid
+        if (c.length == 0) return refuse(kReplacementChar);
+        const int byte = windows1252Byte(c.codePoint);
+        if (byte < 0 || c.codePoint == kReplacementChar) return refuse(c.codePoint);
+        term[out++] = static_cast<char>(byte);
+        i += c.length;
+    }
+    term.resize(out);
+    return true;
+}
+
+constexpr std::array<const char*, 2> kTermNames = {"erster Begriff", "zweiter Begriff"};
+
+enum class RowOutcome { Empty, Taken, Refused };
+
+// Makes the record's two terms what the lesson stores, or gives the reason it cannot.
+RowOutcome judge(Record& record, bool utf8, std::string& reason)
+{
+    const auto refused = [&](std::string why) {
+        reason = std::move(why);
+        return RowOutcome::Refused;
+    };
+    std::array<std::string, 2>& terms = record.terms;
+    if (record.unclosedQuote) return refused("Anführungszeichen nicht geschlossen");
+    for (std::size_t f = 0; f < 2; ++f)
+        if (record.lineBreak[f]) return refused(std::string(kTermNames[f]) + " mit Zeilenumbruch");
+    for (std::size_t f = 0; f < 2; ++f) {
+        if (!toLessonBytes(terms[f], utf8, reason)) return RowOutcome::Refused;
+        normalizeTerm(terms[f]);
+    }
+    if (terms[0].empty() && terms[1].empty()) return RowOutcome::Empty;
+    for (std::size_t f = 0; f < 2; ++f)
+        if (terms[f].empty()) return refused(std::string(kTermNames[f]) + " fehlt");
+    for (std::size_t f = 0; f < 2; ++f) {
+        if (terms[f].size() > kMaxTermBytes)
+            return refused(std::string(kTermNames[f]) + " länger als " +
+                           std::to_string(kMaxTermBytes) + " Zeichen (" +
+                           std::to_string(terms[f].size()) + ")");
+    }
+    return RowOutcome::Taken;
+}
+
+// Tabs are quoted too: the separator detection looks outside quotes only, and a tab on every
+// line would tie with the semicolons and win.
+bool needsQuotes(std::string_view field)
+{
+    return field.find_first_of("\";\t\r\n") != std::string_view::npos ||
+           (!field.empty() && (field.front() == ' ' || field.back() == ' ')) ||
+           startsWithIgnoringCase(field, "sep=");
+}
+
+void appendField(std::string& out, std::string_view term)
+{
+    const std::string utf8 = windows1252ToUtf8(term);
+    if (!needsQuotes(utf8)) {
+        out += utf8;
+        return;
+    }
+    out.push_back(kQuote);
+    for (const char c : utf8) {
+        if (c == kQuote) out.push_back(kQuote);
+        out.push_back(c);
+    }
+    out.push_back(kQuote);
+}
+
+std::string rowCount(std::size_t n)
+{
+    return std::to_string(n) + (n == 1 ? " Zeile" : " Zeilen");
+}
+
+} // namespace
+
+TableReadReport readTableBytes(std::string_view bytes, EntryChain& chain,
+                               LessonReadListener* listener)
+{
+    TableReadReport report;
+    const DecodedText decoded = decode(bytes);
+    report.encoding = decoded.encoding;
+    std::string_view text = decoded.text;
+    const std::optional<char> named = takeSeparatorLine(text);
+    report.separator = named ? *named : detectSeparator(text);
+
+    if (listener) listener->beforePairs();
+    RecordReader reader(text, report.separator);
+    Record record;
+    std::string reason;
+    for (std::size_t row = 1; reader.next(record); ++row) {
+        switch (judge(record, decoded.utf8, reason)) {
+        case RowOutcome::Empty:
+            break;
+        case RowOutcome::Refused:
+            report.refused.push_back({row, std::move(reason)});
+            break;
+        case RowOutcome::Taken: {
+            strWort* entry = chain.append(record.terms[0], record.terms[1]);
+            ++report.rowsTaken;
+            if (listener) listener->pairRead(*entry);
+            break;
+        }
+        }
+    }
+    if (listener) listener->afterPairs();
+    return report;
+}
+
+std::optional<TableReadReport> readTableFile(const std::string& path, EntryChain& chain,
+                                             LessonReadListener* listener)
+{
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
+                                                         &std::fclose);
+    if (!file) return std::nullopt;
+    std::string bytes;
+    std::array<char, 64 * 1024> chunk;
+    for (;;) {
+        const std::size_t got = std::fread(chunk.data(), 1, chunk.size(), file.get());
+        bytes.append(chunk.data(), got);
+        if (got < chunk.size()) break;
+    }
+    if (std::ferror(file.get())) return std::nullopt;
+    return readTableBytes(bytes, chain, listener);
+}
+
+std::string tableBytes(const EntryChain& chain)
+{
+    std::string out(kUtf8Bom);
+    for (const strWort* e = chain.firstEntry(); e != nullptr; e = e->next) {
+        appendField(out, e->term1);
+        out.push_back(kOutputSeparator);
+        appendField(out, e->term2);
+        out += "\r\n";
+    }
+    return out;
+}
+
+LessonWriteResult writeTableFile(const std::string& path, const EntryChain& chain)
+{
+    return replaceFileContents(path, tableBytes(chain)) ? LessonWriteResult::Written
+                                                        : LessonWriteResult::NotOpened;
+}
+
+bool isTableFileName(std::string_view path)
+{
+    const std::size_t dot = path.rfind('.');
+    if (dot == std::string_view::npos || path.find('/', dot) != std::string_view::npos)
+        return false;
+    const std::string_view ext = path.substr(dot);
+    return ext.size() == 4 &&
+           (startsWithIgnoringCase(ext, ".csv") || startsWithIgnoringCase(ext, ".tsv") ||
+            startsWithIgnoringCase(ext, ".txt"));
+}
+
+bool opensAsTable(const std::string& path)
+{
+    if (!isTableFileName(path)) return false;
+    std::string start;
+    const std::size_t magicBytes = kLessonMagic.size() + 1;
+    return !readFilePrefix(path, magicBytes, start) || start.size() < magicBytes ||
+           start.compare(0, kLessonMagic.size(), kLessonMagic) != 0 ||
+           start[kLessonMagic.size()] != '\0';
+}
+
+std::string tableReportText(const TableReadReport& report)
+{
+    std::string text = rowCount(report.rowsTaken) + " übernommen.";
+    if (report.refused.empty()) return text;
+    text += "\n" + rowCount(report.refused.size()) + " nicht übernommen:";
+    const std::size_t listed = std::min(report.refused.size(), kListedRefusals);
+    for (std::size_t i = 0; i < listed; ++i)
+        text +=
+            "\nZeile " + std::to_string(report.refused[i].row) + ": " + report.refused[i].reason;
+    if (report.refused.size() > listed)
+        text += "\nund " + std::to_string(report.refused.size() - listed) + " weitere.";
+    return text;
+}
