@@ -10,11 +10,11 @@
 #include <QIcon>
 #include <QListWidget>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTextBrowser>
-#include <QScrollBar>
 #include <QToolBar>
 #include <QUrl>
 
