@@ -35,6 +35,7 @@ int main(int argc, char* argv[])
     FontConfigWarmUp fonts; // runs while the QApplication connects to the display
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("KAZ-TRAINER"));
+    QApplication::setDesktopFileName(QStringLiteral("kaz-trainer")); // the menu entry, for Wayland
     installQtGermanTranslation(app);
     fonts.wait();
     // The arguments as bytes: QApplication::arguments() decodes them as UTF-8, which turns a

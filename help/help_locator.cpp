@@ -2,6 +2,13 @@
 
 namespace fs = std::filesystem;
 
+namespace {
+
+// From the installed executable's folder to the installed data folder.
+constexpr const char* kDataFromExecutable = KAZ_DATA_FROM_BIN;
+
+} // namespace
+
 std::vector<fs::path> helpFileCandidates(const fs::path& given, const fs::path& workingDir,
                                          const fs::path& executableDir)
 {
@@ -10,7 +17,7 @@ std::vector<fs::path> helpFileCandidates(const fs::path& given, const fs::path& 
     return {
         (workingDir / given).lexically_normal(),
         (executableDir / given).lexically_normal(),
-        (executableDir / ".." / "share" / "kaz-trainer" / given).lexically_normal(),
+        (executableDir / kDataFromExecutable / given).lexically_normal(),
     };
 }
 

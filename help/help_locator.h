@@ -9,7 +9,8 @@
 // is tried, in this order:
 //   1. relative to the working folder,
 //   2. beside the viewer's executable (the build folder),
-//   3. in ../share/kaz-trainer/ relative to the executable (an installed program).
+//   3. in the installed data folder, found from the executable's folder by the path the build
+//      was configured with (../share/kaz-trainer/ by default).
 // An absolute name is the only candidate.
 
 std::vector<std::filesystem::path> helpFileCandidates(const std::filesystem::path& given,

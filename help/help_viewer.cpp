@@ -2,10 +2,15 @@
 
 #include "help_browser.h"
 #include "help_pages.h"
+#include "help_style.h"
 
 #include <QAction>
 #include <QDesktopServices>
+#include <QEvent>
+#include <QIcon>
 #include <QListWidget>
+#include <QScreen>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
@@ -20,27 +25,37 @@ constexpr int kWindowHeight = 620; // px
 constexpr int kListWidth = 270;    // px
 constexpr int kStatusNoteMs = 8000;
 
-const char* const kPageStyle = R"(
-body { font-size: 11pt; }
-h1 { font-size: 17pt; color: #1c4670; margin-bottom: 10px; }
-h1.error { color: #a01818; }
-h2 { font-size: 13pt; color: #1c4670; margin-top: 14px; }
-p { margin-top: 0px; margin-bottom: 8px; }
-li { margin-bottom: 3px; }
-table { border-collapse: collapse; border-color: #9aa8b8; }
-th { background-color: #dde6f0; text-align: left; }
-code { font-family: "Liberation Mono", monospace; background-color: #eef1f4; }
-.key { font-family: "Liberation Mono", monospace; background-color: #e4e4e4; font-weight: bold; }
-.example { font-family: "Liberation Mono", monospace; color: #1a5e1a; }
-.note { background-color: #fff6d6; }
-)";
+// Room the window manager takes around the window (title bar, borders), px: the window is kept
+// this much smaller than the free screen area, so that it fits with its frame.
+constexpr WindowSize kFrameAllowance{16, 48};
 
 QString fromUtf8(const std::string& text)
 {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+Rgb rgb(const QColor& colour)
+{
+    return {colour.red(), colour.green(), colour.blue()};
+}
+
 } // namespace
+
+// Outside any namespace, as Q_INIT_RESOURCE needs; the icons live in this static library.
+static void initHelpIcons()
+{
+    Q_INIT_RESOURCE(help_icons);
+}
+
+QIcon helpWindowIcon()
+{
+    static const bool registered = (initHelpIcons(), true);
+    (void)registered;
+    QIcon icon;
+    for (const int size : {16, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/kaz-help/icon-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
 
 HelpViewer::HelpViewer(std::filesystem::path workingDir, std::filesystem::path executableDir,
                        QWidget* parent)
@@ -67,7 +82,8 @@ HelpViewer::HelpViewer(std::filesystem::path workingDir, std::filesystem::path e
     topicList_->setStyleSheet(QStringLiteral("QListWidget::item { padding: 3px 4px; }"));
     browser_ = new HelpBrowser(splitter);
     browser_->setOpenLinks(false);
-    browser_->document()->setDefaultStyleSheet(QString::fromUtf8(kPageStyle));
+    applyPageStyle();
+    browser_->installEventFilter(this);
     browser_->document()->setDocumentMargin(14);
     splitter->addWidget(topicList_);
     splitter->addWidget(browser_);
@@ -81,7 +97,8 @@ HelpViewer::HelpViewer(std::filesystem::path workingDir, std::filesystem::path e
     });
 
     statusBar();
-    resize(kWindowWidth, kWindowHeight);
+    fitToScreen();
+    setWindowIcon(helpWindowIcon());
     setWindowTitle(tr("KAZ-TRAINER – Hilfe"));
     updateNavigation();
 }
@@ -122,7 +139,7 @@ void HelpViewer::load()
                                     ? loaded_.path.parent_path()
                                     : std::filesystem::path());
     if (loaded_.status != LoadedHelp::Status::Ok) {
-        browser_->setHtml(fromUtf8(loaded_.messagePage));
+        showPage(fromUtf8(loaded_.messagePage));
         setWindowTitle(tr("KAZ-TRAINER – Hilfe"));
         updateNavigation();
         return;
@@ -172,7 +189,7 @@ void HelpViewer::display(TopicNumber number)
 {
     const HelpTopic& topic = topicOrContents(loaded_.document, number);
     history_.visit(topic.number);
-    browser_->setHtml(fromUtf8(topicPage(topic)));
+    showPage(fromUtf8(topicPage(topic)));
     const QString docTitle = loaded_.document.title.empty() ? tr("KAZ-TRAINER – Hilfe")
                                                             : fromUtf8(loaded_.document.title);
     setWindowTitle(docTitle + QStringLiteral(": ") + fromUtf8(topic.title));
@@ -213,4 +230,44 @@ void HelpViewer::bringToFront()
     show();
     raise();
     activateWindow();
+}
+
+void HelpViewer::showPage(const QString& html)
+{
+    page_ = html;
+    browser_->setHtml(page_);
+}
+
+void HelpViewer::applyPageStyle()
+{
+    const QPalette& p = browser_->palette();
+    const PagePalette palette{rgb(p.color(QPalette::Base)), rgb(p.color(QPalette::Text)),
+                              rgb(p.color(QPalette::Link)), rgb(p.color(QPalette::Highlight))};
+    browser_->document()->setDefaultStyleSheet(
+        QString::fromStdString(helpPageStyle(pageColours(palette))));
+}
+
+void HelpViewer::fitToScreen()
+{
+    const QScreen* shownOn = screen();
+    const QSize available = shownOn != nullptr ? shownOn->availableGeometry().size()
+                                               : QSize(kWindowWidth, kWindowHeight);
+    const WindowSize size = fitWindowSize({kWindowWidth, kWindowHeight},
+                                          {available.width(), available.height()}, kFrameAllowance);
+    resize(size.width, size.height);
+}
+
+bool HelpViewer::eventFilter(QObject* watched, QEvent* event)
+{
+    // A new palette (the desktop switched to a dark scheme, say) recolours the page shown; the
+    // default style sheet applies when a page is set, so the page is set again.
+    if (watched == browser_ && event->type() == QEvent::PaletteChange) {
+        applyPageStyle();
+        if (!page_.isEmpty()) {
+            const int scrolled = browser_->verticalScrollBar()->value();
+            browser_->setHtml(page_);
+            browser_->verticalScrollBar()->setValue(scrolled);
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }

@@ -8,12 +8,18 @@
 #include <optional>
 
 #include <QMainWindow>
+#include <QString>
 
 class HelpBrowser;
 class QAction;
+class QIcon;
 class QListWidget;
 class QTextBrowser;
 class QUrl;
+
+// The trainer's icon, which the help window carries so that task bars show it as part of the
+// trainer.
+QIcon helpWindowIcon();
 
 // The help window: the list of topics on the left, the shown topic on the right, and Contents,
 // Back and Forward above. It shows one help file for its whole life; when the file is missing
@@ -49,8 +55,17 @@ public:
     QAction* forwardAction() const { return forward_; }
     QAction* contentsAction() const { return contents_; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void load();
+    // Shows html in the pane and keeps it, to be set again when the palette changes.
+    void showPage(const QString& html);
+    // Page colours from the pane's palette (help_style.h).
+    void applyPageStyle();
+    // The preferred size, or less where the screen's free area is smaller.
+    void fitToScreen();
     void display(TopicNumber number);
     void followLink(const QUrl& url);
     void updateNavigation();
@@ -61,6 +76,8 @@ private:
     std::filesystem::path given_;
     LoadedHelp loaded_;
     TopicHistory history_;
+
+    QString page_;
 
     HelpBrowser* browser_ = nullptr;
     QListWidget* topicList_ = nullptr;

@@ -48,6 +48,9 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kaz-help"));
     QApplication::setApplicationDisplayName(QStringLiteral("KAZ-TRAINER Hilfe"));
+    // Names the menu entry kaz-help.desktop (no menu item of its own), whose icon is the
+    // trainer's; Wayland task bars find the window's entry by this name.
+    QApplication::setDesktopFileName(QStringLiteral("kaz-help"));
 
     const std::filesystem::path workingDir = QDir::currentPath().toStdString();
     const std::filesystem::path executableDir = QApplication::applicationDirPath().toStdString();

@@ -1,19 +1,55 @@
 # Steps that run at install time, when the prefix is known (cmake --install --prefix ...).
 
-# kaz_write_desktop_entry(<template> <output> <launcher path>)
-# Fills the start script's absolute path into the menu entry. Exec takes it as a quoted
-# argument (with ", `, $ and \ escaped by a backslash, % doubled); both keys are strings, in
-# which a backslash is written twice.
-function(kaz_write_desktop_entry template output launcher)
-  set(quoted "${launcher}")
+# kaz_exec_word(<program path> <variable>)
+# The program's path as the first word of an Exec key. A path of letters, digits, "/._+,@:-"
+# and non-ASCII bytes stands bare: generic xdg-open (a desktop it does not know) takes the first
+# word as it stands, quotes included, and would find no such program. Any other path is quoted,
+# with ", `, $ and \ escaped by a backslash and % doubled, as the Desktop Entry rules say; such
+# a path works with gio, GNOME and KDE, not with generic xdg-open.
+function(kaz_exec_word program out_var)
+  string(REGEX REPLACE "[A-Za-z0-9/._+,@:-]" "" rest "${program}")
+  set(bare TRUE)
+  if(program STREQUAL "")
+    set(bare FALSE)
+  endif()
+  string(HEX "${rest}" hex)
+  string(REGEX MATCHALL ".." bytes "${hex}")
+  foreach(byte IN LISTS bytes)
+    if(byte STRLESS "80")
+      set(bare FALSE)
+    endif()
+  endforeach()
+  if(bare)
+    set(${out_var} "${program}" PARENT_SCOPE)
+    return()
+  endif()
+  set(quoted "${program}")
   string(REPLACE "\\" "\\\\" quoted "${quoted}")
   string(REPLACE "\"" "\\\"" quoted "${quoted}")
   string(REPLACE "`" "\\`" quoted "${quoted}")
   string(REPLACE "$" "\\$" quoted "${quoted}")
   string(REPLACE "%" "%%" quoted "${quoted}")
-  string(REPLACE "\\" "\\\\" KAZ_LAUNCHER_EXEC "${quoted}")
-  string(REPLACE "\\" "\\\\" KAZ_LAUNCHER "${launcher}")
+  set(${out_var} "\"${quoted}\"" PARENT_SCOPE)
+endfunction()
+
+# kaz_write_desktop_entry(<template> <output> <program path>)
+# Fills the program's absolute path into a menu entry: @KAZ_PROGRAM_EXEC@ as the first word of
+# Exec (see kaz_exec_word), @KAZ_PROGRAM@ as TryExec. Both keys are strings, in which a
+# backslash is written twice.
+function(kaz_write_desktop_entry template output program)
+  kaz_exec_word("${program}" word)
+  string(REPLACE "\\" "\\\\" KAZ_PROGRAM_EXEC "${word}")
+  string(REPLACE "\\" "\\\\" KAZ_PROGRAM "${program}")
   configure_file("${template}" "${output}" @ONLY)
+endfunction()
+
+# kaz_write_installed_entry(<template> <output> <program path>)
+# kaz_write_desktop_entry for a program path that may be relative to the install prefix.
+function(kaz_write_installed_entry template output program)
+  if(NOT IS_ABSOLUTE "${program}")
+    set(program "${CMAKE_INSTALL_PREFIX}/${program}")
+  endif()
+  kaz_write_desktop_entry("${template}" "${output}" "${program}")
 endfunction()
 
 # kaz_refresh_desktop_databases(<data folder>)

@@ -2,7 +2,8 @@
 # Draws the large menu icons packaging/icons/kaz-trainer-<size>.png (64, 128, 256 px) with
 # ImageMagick. The picture is the program's icon 190 (resources/icons/190-*.png, drawn by
 # tools/draw_pictures) on the same 32-unit grid: a blue card with a white bold "K" above three
-# LED dots in green, yellow and red. The 16, 32 and 48 px icons are installed from resources/.
+# LED dots in green, yellow and red. The 16, 32 and 48 px icons are installed from resources/;
+# icons/kaz-trainer.svg draws the same picture on the same grid by hand (the "K" as a path).
 # The PNGs are committed; run this again after changing the picture and commit the result.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"

@@ -21,6 +21,23 @@ namespace {
 
 constexpr auto kHelpViewerName = "kaz-help";
 constexpr auto kSoundResourceFolder = ":/sounds/";
+// From the installed executable's folder to the sound module's and the data folder.
+constexpr auto kModuleFromExecutable = KAZ_MODULE_FROM_BIN;
+constexpr auto kDataFromExecutable = KAZ_DATA_FROM_BIN;
+
+// The file named name in folder, its name matched exactly, else ignoring case (names were
+// case-blind where these files come from: "ok1.wav" answers "OK1.WAV"); empty when none.
+QString findFileIgnoringCase(const QDir& folder, const QString& name)
+{
+    const QFileInfo exact(folder, name);
+    if (exact.isFile()) return exact.absoluteFilePath();
+    const QStringList files = folder.entryList(QDir::Files | QDir::Hidden);
+    for (const QString& candidate : files) {
+        if (candidate.compare(name, Qt::CaseInsensitive) == 0)
+            return folder.absoluteFilePath(candidate);
+    }
+    return {};
+}
 
 // A message box with the old system's rules for Escape and the close box: a Yes/No box has
 // no way out but its two buttons, every other box leaves through its Cancel or only button.
@@ -161,8 +178,9 @@ std::unique_ptr<Platform> createQtPlatform()
     return std::make_unique<QtPlatform>();
 }
 
-QtPlatform::QtPlatform(QString helpViewer, QString soundModule)
-    : helpViewer_(std::move(helpViewer)), soundModule_(std::move(soundModule))
+QtPlatform::QtPlatform(QString helpViewer, QString soundModule, QString soundFolder)
+    : helpViewer_(std::move(helpViewer)), soundModule_(std::move(soundModule)),
+      soundFolder_(std::move(soundFolder))
 {}
 
 QtPlatform::~QtPlatform()
@@ -231,23 +249,27 @@ void QtPlatform::winHelp(const QString& helpFile, HelpCommand command, std::uint
     QProcess::startDetached(info.absoluteFilePath(), helpArguments(helpFile, command, data));
 }
 
-QUrl QtPlatform::soundSource(const QString& fileName)
+QUrl QtPlatform::soundSource(const QString& fileName, const QString& installedFolder)
 {
     if (fileName.isEmpty()) return {};
-    const QFileInfo exact(fileName);
-    if (exact.isFile()) return QUrl::fromLocalFile(exact.absoluteFilePath());
+    const QFileInfo given(fileName);
+    if (given.isFile()) return QUrl::fromLocalFile(given.absoluteFilePath());
 
-    // Names were case-blind where these files come from: "ok1.wav" answers "OK1.WAV".
-    const QDir folder = exact.absoluteDir();
-    const QStringList files = folder.entryList(QDir::Files | QDir::Hidden);
-    for (const QString& candidate : files) {
-        if (candidate.compare(exact.fileName(), Qt::CaseInsensitive) == 0)
-            return QUrl::fromLocalFile(folder.absoluteFilePath(candidate));
-    }
+    QString found = findFileIgnoringCase(given.absoluteDir(), given.fileName());
+    // Only a bare name is ours to look up elsewhere; a path names one place.
+    if (found.isEmpty() && !installedFolder.isEmpty() && !fileName.contains(QLatin1Char('/')))
+        found = findFileIgnoringCase(QDir(installedFolder), fileName);
+    if (!found.isEmpty()) return QUrl::fromLocalFile(found);
 
-    const QString resource = QLatin1String(kSoundResourceFolder) + exact.fileName();
+    const QString resource = QLatin1String(kSoundResourceFolder) + given.fileName();
     if (QFile::exists(resource)) return QUrl(QLatin1String("qrc") + resource);
     return {};
+}
+
+QString QtPlatform::installedSoundFolder()
+{
+    return QDir::cleanPath(QCoreApplication::applicationDirPath() + QLatin1Char('/') +
+                           QLatin1String(kDataFromExecutable) + QStringLiteral("/sounds"));
 }
 
 SoundPlayer* QtPlatform::loadSoundPlayer()
@@ -261,8 +283,8 @@ SoundPlayer* QtPlatform::loadSoundPlayer()
     } else {
         const QString dir = QCoreApplication::applicationDirPath();
         candidates << dir + QLatin1Char('/') + QLatin1String(kSoundModuleName)
-                   << dir + QStringLiteral("/../lib/kaz-trainer/") +
-                          QLatin1String(kSoundModuleName);
+                   << dir + QLatin1Char('/') + QLatin1String(kModuleFromExecutable) +
+                          QLatin1Char('/') + QLatin1String(kSoundModuleName);
     }
     for (const QString& file : candidates) {
         QLibrary module(file);
@@ -279,7 +301,8 @@ SoundPlayer* QtPlatform::loadSoundPlayer()
 void QtPlatform::playSound(const QString& fileName)
 {
     if (soundObject_) sound_->stop();
-    const QUrl source = soundSource(fileName);
+    const QUrl source =
+        soundSource(fileName, soundFolder_.isEmpty() ? installedSoundFolder() : soundFolder_);
     if (source.isEmpty()) return;
     if (SoundPlayer* player = loadSoundPlayer())
         player->play(source); // a missing device stays silent

@@ -16,8 +16,10 @@ class QtPlatform : public Platform {
 public:
     // helpViewer: the program that shows help files; empty means "kaz-help" beside the
     // running executable. soundModule: the sound module's file; empty means beside the
-    // executable, then in ../lib/kaz-trainer (an installed trainer).
-    explicit QtPlatform(QString helpViewer = {}, QString soundModule = {});
+    // executable, then in the installed module folder (../libexec/kaz-trainer by default).
+    // soundFolder: the installed sound cues; empty means installedSoundFolder().
+    explicit QtPlatform(QString helpViewer = {}, QString soundModule = {},
+                        QString soundFolder = {});
     ~QtPlatform() override;
     QtPlatform(const QtPlatform&) = delete;
     QtPlatform& operator=(const QtPlatform&) = delete;
@@ -34,10 +36,14 @@ public:
     std::int64_t calendarTime() override;
     std::tm localTime(std::int64_t calendarSeconds) override;
 
-    // Where a sound of that name comes from: the file in the working directory (its name
-    // matched exactly, else ignoring case), else the resource ":/sounds/<name>"; an empty
-    // URL when neither exists.
-    static QUrl soundSource(const QString& fileName);
+    // Where a sound of that name comes from: the file in the working directory, else the one
+    // in installedFolder (each matched exactly, else ignoring case), else the resource
+    // ":/sounds/<name>"; an empty URL when none exists. A cue the user put into the working
+    // folder so wins over ours.
+    static QUrl soundSource(const QString& fileName, const QString& installedFolder = {});
+    // The sound cues of an installed trainer (../share/kaz-trainer/sounds from the executable's
+    // folder by default).
+    static QString installedSoundFolder();
     // The arguments handed to the help viewer for one call.
     static QStringList helpArguments(const QString& helpFile, HelpCommand command,
                                      std::uint32_t data);
@@ -50,6 +56,7 @@ private:
 
     QString helpViewer_;
     QString soundModule_;
+    QString soundFolder_;
     bool soundModuleTried_ = false;
     // Owned by the application object, so it never outlives the sound system.
     SoundPlayer* sound_ = nullptr;

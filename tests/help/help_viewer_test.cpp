@@ -1,4 +1,5 @@
 #include "help_resource.h"
+#include "help_style.h"
 #include "help_viewer.h"
 #include "temp_dir.h"
 
@@ -11,13 +12,17 @@
 #include <fstream>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include <sys/stat.h>
 
 #include <QAction>
 #include <QListWidget>
+#include <QPalette>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextBrowser>
 #include <QTextDocument>
 #include <QUrl>
@@ -122,6 +127,67 @@ TEST_F(Viewer, LinksListAndHistoryNavigate)
 
     emit viewer_.browser()->anchorClicked(QUrl(QStringLiteral("ftp://example.invalid/")));
     EXPECT_EQ(viewer_.currentTopic(), 1u) << "other links leave the help where it is";
+}
+
+// The heading's colour as drawn: the first fragment of the page's first block (the <h1>).
+Rgb headingColour(const QTextBrowser* browser)
+{
+    const QColor c =
+        browser->document()->begin().begin().fragment().charFormat().foreground().color();
+    return {c.red(), c.green(), c.blue()};
+}
+
+Rgb roleColour(const QWidget* widget, QPalette::ColorRole role)
+{
+    const QColor c = widget->palette().color(role);
+    return {c.red(), c.green(), c.blue()};
+}
+
+TEST_F(Viewer, HeadingsFollowThePaletteAndStayReadable)
+{
+    start(HelpAction::Context, 20);
+    QPalette dark;
+    dark.setColor(QPalette::Base, QColor(0x24, 0x24, 0x24));
+    dark.setColor(QPalette::Text, QColor(0xe8, 0xe8, 0xe8));
+    dark.setColor(QPalette::Highlight, QColor(0x2a, 0x82, 0xda));
+    dark.setColor(QPalette::Link, QColor(0x00, 0x00, 0xff));
+    QPalette light;
+    light.setColor(QPalette::Base, Qt::white);
+    light.setColor(QPalette::Text, Qt::black);
+    light.setColor(QPalette::Highlight, QColor(0x30, 0x8c, 0xc6));
+    light.setColor(QPalette::Link, QColor(0x00, 0x00, 0xff));
+    const struct {
+        const char* name;
+        QPalette palette;
+    } cases[] = {{"dark", dark}, {"light", light}, {"dark_again", dark}};
+    std::vector<Rgb> headings;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        viewer_.setPalette(c.palette);
+        const Rgb heading = headingColour(viewer_.browser());
+        EXPECT_GE(contrastRatio(heading, roleColour(viewer_.browser(), QPalette::Base)),
+                  kMinTextContrast);
+        headings.push_back(heading);
+        EXPECT_EQ(viewer_.currentTopic(), 20u);
+        EXPECT_NE(text().find("Text zwanzig"), std::string::npos) << "the same page, recoloured";
+    }
+    EXPECT_NE(headings[0], headings[1]);
+    EXPECT_EQ(headings[0], headings[2]);
+    viewer_.backAction()->trigger();
+    EXPECT_EQ(viewer_.currentTopic(), 1u);
+    EXPECT_FALSE(viewer_.backAction()->isEnabled()) << "recolouring is no visit";
+}
+
+TEST_F(Viewer, CarriesTheTrainersIconAndFitsTheScreen)
+{
+    const QList<QSize> sizes = viewer_.windowIcon().availableSizes();
+    for (const int size : {16, 32, 48, 256})
+        EXPECT_TRUE(sizes.contains(QSize(size, size))) << size;
+    ASSERT_NE(viewer_.screen(), nullptr);
+    const QRect free = viewer_.screen()->availableGeometry();
+    EXPECT_LE(viewer_.width(), free.width());
+    EXPECT_LE(viewer_.height(), free.height());
+    EXPECT_GT(viewer_.width(), free.width() / 2) << "shrunk only as far as needed";
 }
 
 TEST_F(Viewer, ForwardedForceFileChangesNothingWhenTheFileIsShown)

@@ -235,6 +235,52 @@ TEST(QtPlatformSound, FindsTheFileCaseBlindAndStartsSoundOnlyForOne)
     QDir::setCurrent(before);
 }
 
+// Which folder a cue comes from: the working folder, then the installed cues, exactly named or
+// case-blind in each; no resource is linked here, so "none" is an empty URL.
+TEST(QtPlatformSound, WorkingFolderThenInstalledFolder)
+{
+    enum class From { Work, Installed, None };
+    struct Row {
+        const char* name;
+        const char* asked;
+        const char* inWork;      // file written to the working folder, "" = none
+        const char* inInstalled; // file written to the installed folder, "" = none
+        From from;
+        const char* file;
+    };
+    const Row rows[] = {
+        {"working_folder_wins", "OK1.WAV", "OK1.WAV", "OK1.WAV", From::Work, "OK1.WAV"},
+        {"case_blind_in_working_wins", "OK1.WAV", "ok1.wav", "OK1.WAV", From::Work, "ok1.wav"},
+        {"installed_when_working_has_none", "NO2.WAV", "", "NO2.WAV", From::Installed, "NO2.WAV"},
+        {"installed_case_blind", "NO3.WAV", "", "no3.wav", From::Installed, "no3.wav"},
+        {"a_path_names_one_place", "sub/OK2.WAV", "", "OK2.WAV", From::None, ""},
+        {"nowhere", "OK3.WAV", "OK1.WAV", "OK1.WAV", From::None, ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        TempDir work;
+        TempDir installed;
+        const QString before = QDir::currentPath();
+        QDir::setCurrent(QString::fromStdString(work.path().string()));
+        if (*row.inWork != '\0') writeWave(work.file(row.inWork));
+        if (*row.inInstalled != '\0') writeWave(installed.file(row.inInstalled));
+        const QUrl got = QtPlatform::soundSource(QString::fromLatin1(row.asked),
+                                                 QString::fromStdString(installed.path().string()));
+        QDir::setCurrent(before);
+        switch (row.from) {
+        case From::Work:
+            EXPECT_EQ(got, QUrl::fromLocalFile(QString::fromStdString(work.file(row.file))));
+            break;
+        case From::Installed:
+            EXPECT_EQ(got, QUrl::fromLocalFile(QString::fromStdString(installed.file(row.file))));
+            break;
+        case From::None:
+            EXPECT_TRUE(got.isEmpty()) << got.toString().toStdString();
+            break;
+        }
+    }
+}
+
 TEST(QtPlatformSound, WithoutTheModuleStaysSilent)
 {
     TempDir dir;
