@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <limits>
 #include <numeric>
 
 const std::string LessonListModel::kNewEntryText = " < NEU >";
@@ -133,33 +132,33 @@ void LessonListModel::addPairs(std::size_t count, const PairSource& nextPair)
 
 namespace {
 
-// The order of rows [0, n) by their keys, equal keys by position: order[j] is the row that
-// belongs at j. keys holds the keys back to back, key k from keyAt[k] to keyAt[k + 1].
-template <typename Offset>
-std::vector<std::uint32_t> orderByKeys(std::size_t n,
-                                       const std::function<std::string_view(std::size_t)>& text,
-                                       std::size_t keyBytesAtMost)
+// One row to sort: 8 bytes of its key, read as a number, from the first byte in which the keys
+// of all rows can differ (so that a beginning they share, such as an article, does not use the
+// 8 bytes up), and its position. Most comparisons end with these 12 bytes, which lie together
+// in memory; only where the 8 bytes are equal and do not hold both keys whole are the two
+// keys built again. The keys themselves are never held: that would be memory for all of them.
+struct SortItem {
+    std::uint32_t high;
+    std::uint32_t low;
+    std::uint32_t row : 31;
+    std::uint32_t whole : 1; // the 8 bytes hold the rest of the key, padded with zero bytes
+};
+static_assert(sizeof(SortItem) == 12);
+
+constexpr std::size_t kPrefixBytes = 8;
+
+// A key holds exactly one zero byte, the level separator: so two keys that both end within
+// their 8 bytes are equal when those 8 bytes, padded with zero bytes, are equal (one key
+// longer than the other would need a second zero byte to match the other's padding).
+SortItem sortItem(std::string_view key, std::size_t from, std::uint32_t row)
 {
-    std::string keys;
-    keys.reserve(keyBytesAtMost); // only the bytes written are memory the process holds
-    std::vector<Offset> keyAt(n + 1);
-    for (std::size_t k = 0; k < n; ++k) {
-        keyAt[k] = static_cast<Offset>(keys.size());
-        appendTermSortKey(text(k), keys);
+    std::uint64_t prefix = 0;
+    for (std::size_t i = 0; i < kPrefixBytes; ++i) {
+        const std::size_t at = from + i;
+        prefix = prefix << 8 | (at < key.size() ? static_cast<unsigned char>(key[at]) : 0u);
     }
-    keyAt[n] = static_cast<Offset>(keys.size());
-
-    std::vector<std::uint32_t> order(n);
-    std::iota(order.begin(), order.end(), 0u);
-    const char* const data = keys.data();
-    std::sort(order.begin(), order.end(), [data, &keyAt](std::uint32_t a, std::uint32_t b) {
-        const std::string_view ka(data + keyAt[a], keyAt[a + 1] - keyAt[a]);
-        const std::string_view kb(data + keyAt[b], keyAt[b + 1] - keyAt[b]);
-        const int c = ka.compare(kb);
-        return c < 0 || (c == 0 && a < b);
-    });
-
-    return order;
+    return {static_cast<std::uint32_t>(prefix >> 32), static_cast<std::uint32_t>(prefix), row,
+            key.size() <= from + kPrefixBytes};
 }
 
 } // namespace
@@ -167,27 +166,59 @@ std::vector<std::uint32_t> orderByKeys(std::size_t n,
 void LessonListModel::sortRowsFrom(std::size_t from)
 {
     const std::size_t n = rows_.size() - from;
+    if (n < 2) return;
     Row* const rows = rows_.data() + from;
-    std::size_t keyBytesAtMost = 0;
-    for (std::size_t k = 0; k < n; ++k)
-        keyBytesAtMost += 4 * rows[k].firstSize + 1;
-    const auto text = [this, rows](std::size_t k) { return first(rows[k]); };
-    std::vector<std::uint32_t> order = keyBytesAtMost <= std::numeric_limits<std::uint32_t>::max()
-                                           ? orderByKeys<std::uint32_t>(n, text, keyBytesAtMost)
-                                           : orderByKeys<std::uint64_t>(n, text, keyBytesAtMost);
-    // Moving each row once along the permutation's cycles needs no second array of rows.
+    // The beginning all keys share.
+    std::string key;
+    std::string firstKey;
+    appendTermSortKey(first(rows[0]), firstKey);
+    std::size_t shared = firstKey.size();
+    for (std::size_t k = 1; k < n && shared > 0; ++k) {
+        key.clear();
+        appendTermSortKey(first(rows[k]), key);
+        shared = static_cast<std::size_t>(
+            std::mismatch(firstKey.begin(),
+                          firstKey.begin() +
+                              static_cast<std::ptrdiff_t>(std::min(shared, key.size())),
+                          key.begin())
+                .first -
+            firstKey.begin());
+    }
+    std::vector<SortItem> items;
+    items.reserve(n);
+    for (std::size_t k = 0; k < n; ++k) {
+        key.clear();
+        appendTermSortKey(first(rows[k]), key);
+        items.push_back(sortItem(key, shared, static_cast<std::uint32_t>(k)));
+    }
+    std::string otherKey;
+    std::sort(items.begin(), items.end(), [&](const SortItem& a, const SortItem& b) {
+        if (a.high != b.high) return a.high < b.high;
+        if (a.low != b.low) return a.low < b.low;
+        if (!a.whole || !b.whole) {
+            key.clear();
+            appendTermSortKey(first(rows[a.row]), key);
+            otherKey.clear();
+            appendTermSortKey(first(rows[b.row]), otherKey);
+            const int c = key.compare(otherKey);
+            if (c != 0) return c < 0;
+        }
+        return a.row < b.row;
+    });
+    // items[j].row is the row that belongs at j. Moving each row once along the permutation's
+    // cycles needs no second array of rows; a settled position gets items[j].row == j.
     for (std::size_t start = 0; start < n; ++start) {
-        if (order[start] == start) continue;
+        if (items[start].row == start) continue;
         const Row held = rows[start];
         std::size_t j = start;
-        while (order[j] != start) {
-            const std::size_t source = order[j];
+        while (items[j].row != start) {
+            const std::size_t source = items[j].row;
             rows[j] = rows[source];
-            order[j] = static_cast<std::uint32_t>(j);
+            items[j].row = static_cast<std::uint32_t>(j) & 0x7FFFFFFFu;
             j = source;
         }
         rows[j] = held;
-        order[j] = static_cast<std::uint32_t>(j);
+        items[j].row = static_cast<std::uint32_t>(j) & 0x7FFFFFFFu;
     }
 }
 
