@@ -1,0 +1,98 @@
+#include "block_pool.h"
+
+#include <cstdint>
+#include <new>
+
+namespace {
+
+constexpr std::size_t kAlign = __STDCPP_DEFAULT_NEW_ALIGNMENT__;
+
+constexpr std::size_t roundUp(std::size_t n, std::size_t to)
+{
+    return (n + to - 1) / to * to;
+}
+
+} // namespace
+
+// The header at the start of each slab; blocks follow it.
+struct BlockPool::Slab {
+    Slab* prev = nullptr;
+    Slab* next = nullptr;
+    void* freeList = nullptr; // freed blocks, each holding the next one's address
+    std::size_t used = 0;     // blocks handed out and not freed
+    std::size_t carved = 0;   // blocks ever handed out from the untouched rest
+};
+
+const std::size_t BlockPool::kHeaderBytes = roundUp(sizeof(Slab), kAlign);
+
+BlockPool::BlockPool(std::size_t blockBytes)
+    : blockBytes_(roundUp(blockBytes < sizeof(void*) ? sizeof(void*) : blockBytes, kAlign)),
+      blocksPerSlab_((kSlabBytes - kHeaderBytes) / blockBytes_)
+{}
+
+BlockPool::~BlockPool()
+{
+    while (available_ != nullptr) {
+        Slab* slab = available_;
+        unlink(slab);
+        ::operator delete(slab, std::align_val_t(kSlabBytes));
+    }
+}
+
+void BlockPool::unlink(Slab* slab) noexcept
+{
+    if (slab->prev != nullptr) slab->prev->next = slab->next;
+    if (slab->next != nullptr) slab->next->prev = slab->prev;
+    if (available_ == slab) available_ = slab->next;
+    slab->prev = slab->next = nullptr;
+}
+
+void BlockPool::pushFront(Slab* slab) noexcept
+{
+    slab->prev = nullptr;
+    slab->next = available_;
+    if (available_ != nullptr) available_->prev = slab;
+    available_ = slab;
+}
+
+BlockPool::Slab* BlockPool::newSlab()
+{
+    void* memory = ::operator new(kSlabBytes, std::align_val_t(kSlabBytes));
+    ++slabCount_;
+    return new (memory) Slab;
+}
+
+void* BlockPool::allocate()
+{
+    if (available_ == nullptr) pushFront(newSlab());
+    Slab* slab = available_;
+    void* block;
+    if (slab->freeList != nullptr) {
+        block = slab->freeList;
+        slab->freeList = *static_cast<void**>(block);
+    } else {
+        block = reinterpret_cast<char*>(slab) + kHeaderBytes + slab->carved * blockBytes_;
+        ++slab->carved;
+    }
+    ++slab->used;
+    if (slab->freeList == nullptr && slab->carved == blocksPerSlab_) unlink(slab); // full
+    return block;
+}
+
+void BlockPool::deallocate(void* block) noexcept
+{
+    auto* slab = reinterpret_cast<Slab*>(reinterpret_cast<std::uintptr_t>(block) &
+                                         ~static_cast<std::uintptr_t>(kSlabBytes - 1));
+    const bool wasFull = slab->freeList == nullptr && slab->carved == blocksPerSlab_;
+    *static_cast<void**>(block) = slab->freeList;
+    slab->freeList = block;
+    --slab->used;
+    if (slab->used == 0) {
+        if (!wasFull) unlink(slab);
+        slab->~Slab();
+        ::operator delete(slab, std::align_val_t(kSlabBytes));
+        --slabCount_;
+    } else if (wasFull) {
+        pushFront(slab);
+    }
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstddef>
+
+// Blocks of one size, carved from slabs of kSlabBytes that are aligned to their own size, so
+// that a block's slab is found from its address. Each block costs its size and nothing more
+// (the general heap adds 8 to 16 bytes to each allocation, and rounds it up), and a slab
+// goes back to the heap as soon as its last block is freed. A slab's pages are touched only
+// as blocks are handed out. For one thread.
+class BlockPool {
+public:
+    static constexpr std::size_t kSlabBytes = 1024 * 1024;
+
+    // blockBytes: at least 1 and at most what a slab holds besides its header; blocks are
+    // aligned as the default operator new aligns.
+    explicit BlockPool(std::size_t blockBytes);
+    ~BlockPool(); // every block must have been freed
+    BlockPool(const BlockPool&) = delete;
+    BlockPool& operator=(const BlockPool&) = delete;
+
+    // A block of blockBytes; throws std::bad_alloc when no slab can be had.
+    void* allocate();
+    // Takes back a block that allocate gave.
+    void deallocate(void* block) noexcept;
+
+    std::size_t blocksPerSlab() const { return blocksPerSlab_; }
+    std::size_t slabCount() const { return slabCount_; }
+
+private:
+    struct Slab;
+    static const std::size_t kHeaderBytes; // a slab's header, rounded up to the alignment
+    Slab* newSlab();
+    void unlink(Slab* slab) noexcept;
+    void pushFront(Slab* slab) noexcept;
+
+    std::size_t blockBytes_;
+    std::size_t blocksPerSlab_;
+    Slab* available_ = nullptr; // slabs with a free or never used block
+    std::size_t slabCount_ = 0;
+};
