@@ -30,6 +30,8 @@ private:
     struct Slab;
     static const std::size_t kHeaderBytes; // a slab's header, rounded up to the alignment
     Slab* newSlab();
+    void prepare(Slab* slab, std::size_t end) noexcept;
+    static constexpr std::size_t kPrepareBytes = 64 * 1024;
     void unlink(Slab* slab) noexcept;
     void pushFront(Slab* slab) noexcept;
 
