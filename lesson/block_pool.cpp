@@ -43,6 +43,11 @@ BlockPool::~BlockPool()
         unlink(slab);
         ::operator delete(slab, std::align_val_t(kSlabBytes));
     }
+    while (spares_ != nullptr) {
+        Slab* slab = spares_;
+        spares_ = slab->next;
+        ::operator delete(slab, std::align_val_t(kSlabBytes));
+    }
 }
 
 void BlockPool::unlink(Slab* slab) noexcept
@@ -63,8 +68,15 @@ void BlockPool::pushFront(Slab* slab) noexcept
 
 BlockPool::Slab* BlockPool::newSlab()
 {
-    void* memory = ::operator new(kSlabBytes, std::align_val_t(kSlabBytes));
     ++slabCount_;
+    if (spares_ != nullptr) {
+        Slab* slab = spares_;
+        spares_ = slab->next;
+        slab->next = nullptr;
+        --spareCount_;
+        return slab; // its pages are still present
+    }
+    void* memory = ::operator new(kSlabBytes, std::align_val_t(kSlabBytes));
     return new (memory) Slab;
 }
 
@@ -112,9 +124,17 @@ void BlockPool::deallocate(void* block) noexcept
     --slab->used;
     if (slab->used == 0) {
         if (!wasFull) unlink(slab);
-        slab->~Slab();
-        ::operator delete(slab, std::align_val_t(kSlabBytes));
         --slabCount_;
+        if (spareCount_ < kSpareSlabs) {
+            slab->freeList = nullptr;
+            slab->carved = 0;
+            slab->next = spares_;
+            spares_ = slab;
+            ++spareCount_;
+        } else {
+            slab->~Slab();
+            ::operator delete(slab, std::align_val_t(kSlabBytes));
+        }
     } else if (wasFull) {
         pushFront(slab);
     }

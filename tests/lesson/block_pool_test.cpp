@@ -10,7 +10,8 @@
 namespace {
 
 // Blocks handed out and taken back in several orders: each block is writable on its own and
-// aligned, and every slab goes back once its blocks have.
+// aligned, every slab is empty once its blocks are back, and empty slabs are kept as spares up
+// to their limit and used again before any new one.
 struct PoolCase {
     const char* name;
     std::size_t blockBytes;
@@ -46,14 +47,22 @@ TEST_P(BlockPoolCases, BlocksAreSeparateAndSlabsGoBack)
     for (std::size_t k = 0; k < n; ++k) {
         pool.deallocate(blocks[order[k]]);
         if (k + 1 == n / 2) {
-            // Blocks freed meanwhile are handed out again before any new slab is taken.
-            const std::size_t slabs = pool.slabCount();
+            // Blocks or slabs freed meanwhile are used again before any new slab is taken.
+            const std::size_t slabs = pool.slabCount() + pool.spareCount();
             void* again = pool.allocate();
-            EXPECT_EQ(pool.slabCount(), slabs);
+            EXPECT_EQ(pool.slabCount() + pool.spareCount(), slabs);
             pool.deallocate(again);
         }
     }
     EXPECT_EQ(pool.slabCount(), 0u);
+    EXPECT_EQ(pool.spareCount(), std::min(slabsNeeded, BlockPool::kSpareSlabs));
+    std::vector<void*> again(n);
+    for (void*& b : again)
+        b = pool.allocate();
+    EXPECT_EQ(pool.spareCount(), 0u) << "spares are taken before new slabs";
+    EXPECT_EQ(pool.slabCount(), slabsNeeded);
+    for (void* b : again)
+        pool.deallocate(b);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -63,7 +72,8 @@ INSTANTIATE_TEST_SUITE_P(
                       PoolCase{"entry_sized_every_other", 112, 3.5, PoolCase::EveryOtherFirst},
                       PoolCase{"exactly_full_slabs", 112, 2.0, PoolCase::EveryOtherFirst},
                       PoolCase{"tiny_blocks", 1, 1.5, PoolCase::FirstFirst},
-                      PoolCase{"large_blocks", 20000, 4.0, PoolCase::EveryOtherFirst}),
+                      PoolCase{"large_blocks", 20000, 4.0, PoolCase::EveryOtherFirst},
+                      PoolCase{"more_slabs_than_spares", 20000, 20.0, PoolCase::LastFirst}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
