@@ -50,11 +50,14 @@ bool MainFrame::eventFilter(QObject* watched, QEvent* event)
     // it comes after the first frame.
     if (event->type() == QEvent::Expose && watched == windowHandle()) {
         watched->removeEventFilter(this);
+        // The frame's drawing requests reach the display server at the end of the loop's pass
+        // that follows; the signal waits one pass more, so that what it starts (the help
+        // viewer's process) does not hold them up.
         QMetaObject::invokeMethod(
             this,
             [this] {
-                emit firstFrameShown();
                 setWindowIcon(programIcon());
+                QTimer::singleShot(0, this, &MainFrame::firstFrameShown);
             },
             Qt::QueuedConnection);
     }
