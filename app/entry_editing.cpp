@@ -104,7 +104,7 @@ void RudarudDia::removeListRows(const std::string& first, const std::string& sec
     model_.removeRowAt(model_.rowToRemove(first, second));
 }
 
-strWort* RudarudDia::findEntry(const std::string& first, const std::string& second) const
+strWort* RudarudDia::findEntry(std::string_view first, std::string_view second) const
 {
     for (strWort* e = chain_.firstEntry(); e != nullptr; e = e->next)
         if (e->term1 == first && e->term2 == second) return e;

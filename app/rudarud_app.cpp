@@ -36,10 +36,12 @@ MainFrame::MainFrame(Config& config) : dialog_(new RudarudDia(config, this))
 void MainFrame::showFirstFrame()
 {
     show();
-    if (QWindow* window = windowHandle())
+    if (QWindow* window = windowHandle()) {
         window->installEventFilter(this);
-    else
+    } else {
         setWindowIcon(programIcon());
+        QMetaObject::invokeMethod(this, &MainFrame::firstFrameShown, Qt::QueuedConnection);
+    }
 }
 
 bool MainFrame::eventFilter(QObject* watched, QEvent* event)
@@ -48,8 +50,16 @@ bool MainFrame::eventFilter(QObject* watched, QEvent* event)
     // it comes after the first frame.
     if (event->type() == QEvent::Expose && watched == windowHandle()) {
         watched->removeEventFilter(this);
+        // The frame's drawing requests reach the display server at the end of the loop's pass
+        // that follows; the signal waits one pass more, so that what it starts (the help
+        // viewer's process) does not hold them up.
         QMetaObject::invokeMethod(
-            this, [this] { setWindowIcon(programIcon()); }, Qt::QueuedConnection);
+            this,
+            [this] {
+                setWindowIcon(programIcon());
+                QTimer::singleShot(0, this, &MainFrame::firstFrameShown);
+            },
+            Qt::QueuedConnection);
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -87,6 +97,7 @@ RudarudApp::RudarudApp(Config& config, std::string lessonArgument)
     // Where the desktop asks before it ends the session, the state is kept then already.
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, frame_,
                      [this] { frame_->dialog()->keepSessionState(); });
+    QObject::connect(frame_, &MainFrame::firstFrameShown, frame_, [this] { openHelp(); });
 }
 
 RudarudApp::~RudarudApp()
@@ -102,6 +113,22 @@ void RudarudApp::endSession()
     frame_->dialog()->keepSessionState();
     // Every event loop ends, also that of a message box or file dialog that is open.
     QCoreApplication::exit(0);
+}
+
+namespace {
+
+void help(Platform::HelpCommand command, std::uint32_t data)
+{
+    Platform::instance().winHelp(QString::fromLatin1(kHelpFile), command, data);
+}
+
+} // namespace
+
+void RudarudApp::openHelp()
+{
+    if (helpOpened_) return;
+    helpOpened_ = true;
+    help(Platform::HelpCommand::ForceFile, 0);
 }
 
 int RudarudApp::run()
@@ -120,23 +147,15 @@ int RudarudApp::run()
     return QApplication::exec();
 }
 
-namespace {
-
-void help(Platform::HelpCommand command, std::uint32_t data)
-{
-    Platform::instance().winHelp(QString::fromLatin1(kHelpFile), command, data);
-}
-
-} // namespace
-
 int runProgram(Config& config, const std::vector<std::string>& args)
 {
-    help(Platform::HelpCommand::ForceFile, 0);
     int result = 0;
     {
         RudarudApp rudarud(config, args.size() == 1 ? args.front() : std::string());
         result = rudarud.run();
         if (rudarud.endedBySession()) return result; // no viewer for a desktop going away
+        // A window closed before its first frame reached the screen still opened the file.
+        if (!rudarud.helpOpened()) help(Platform::HelpCommand::ForceFile, 0);
     }
     help(Platform::HelpCommand::ForceFile, 0);
     help(Platform::HelpCommand::Context, kFarewellTopic);

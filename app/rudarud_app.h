@@ -20,8 +20,12 @@ public:
     explicit MainFrame(Config& config);
     RudarudDia* dialog() const { return dialog_; }
     // Shows the window; its icon follows once the first frame is on screen, as decoding the
-    // icon's images would otherwise hold that frame up by some milliseconds.
+    // icon's images would otherwise hold that frame up by some milliseconds. firstFrameShown
+    // is emitted then, once, from the event loop.
     void showFirstFrame();
+
+signals:
+    void firstFrameShown();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -49,18 +53,25 @@ public:
     // True when the desktop ended the program (a signal) rather than the user.
     bool endedBySession() const { return endedBySession_; }
 
+    // True once the help file was opened at start-up (after the first frame).
+    bool helpOpened() const { return helpOpened_; }
+
 private:
     void endSession();
+    void openHelp();
 
     MainFrame* frame_;
     std::string lessonArgument_;
     std::unique_ptr<SessionEndWatch> sessionEnd_;
     bool endedBySession_ = false;
+    bool helpOpened_ = false;
 };
 
-// The whole program after the settings were read: opens the help file, runs the application
-// until its window has closed, and calls the help viewer twice more on the way out (the help
-// file, then the farewell topic). args are the command-line arguments without the program
+// The whole program after the settings were read: runs the application until its window has
+// closed, and calls the help viewer twice more on the way out (the help file, then the farewell
+// topic). The help file is opened at start-up right after the window's first frame: the viewer
+// is a process of its own whose start would compete with that frame, and its window comes up
+// over the trainer's all the same. args are the command-line arguments without the program
 // name, as the bytes of argv: a single one is a lesson file to open, whose name need not be
 // UTF-8. Returns the message loop's result.
 int runProgram(Config& config, const std::vector<std::string>& args);

@@ -99,7 +99,7 @@ public:
     void addListRows(const std::string* first, const std::string* second);
     void removeListRows(const std::string& first, const std::string& second);
     void selectRow(int row);
-    strWort* findEntry(const std::string& first, const std::string& second) const;
+    strWort* findEntry(std::string_view first, std::string_view second) const;
 
     // --- lesson commands -----------------------------------------------------------------
     bool closeLesson();

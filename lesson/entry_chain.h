@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -17,6 +18,11 @@ public:
 
     strWort(const strWort&) = delete;
     strWort& operator=(const strWort&) = delete;
+
+    // Entries come from a pool of their own (BlockPool): a large lesson is made of hundreds of
+    // thousands of them, and the general heap would add 16 bytes to each one's 112.
+    static void* operator new(std::size_t bytes);
+    static void operator delete(void* entry, std::size_t bytes) noexcept;
 
     strWort* prev = nullptr;
     strWort* next = nullptr;

@@ -1,13 +1,13 @@
 #include "file_stamp.h"
 
+#include <algorithm>
 #include <cerrno>
-#include <functional>
+#include <cstring>
 #include <string_view>
 
 #ifdef _WIN32
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -16,17 +16,58 @@
 
 namespace {
 
+// A 64-bit hash of bytes that arrive in pieces: 8-byte words, each xor-ed in and multiplied by
+// an odd constant, so that a change to any one word changes the result; the length ends it.
+// The same bytes give the same value however they are split.
+class ContentHash {
+public:
+    void add(std::string_view bytes)
+    {
+        size_ += bytes.size();
+        while (!bytes.empty()) {
+            const std::size_t take = std::min(bytes.size(), sizeof word_ - pending_);
+            std::memcpy(reinterpret_cast<char*>(&word_) + pending_, bytes.data(), take);
+            pending_ += take;
+            bytes.remove_prefix(take);
+            if (pending_ == sizeof word_) mix();
+        }
+    }
+    std::uint64_t size() const { return size_; }
+    std::uint64_t value()
+    {
+        if (pending_ > 0) mix();
+        word_ = size_;
+        mix();
+        return hash_;
+    }
+
+private:
+    void mix()
+    {
+        hash_ = (hash_ ^ word_) * 0x100000001b3u;
+        hash_ ^= hash_ >> 29;
+        word_ = 0;
+        pending_ = 0;
+    }
+    std::uint64_t hash_ = 0xcbf29ce484222325u;
+    std::uint64_t word_ = 0;
+    std::size_t pending_ = 0;
+    std::uint64_t size_ = 0;
+};
+
 #ifdef _WIN32
 namespace fs = std::filesystem;
 
-bool readWhole(const std::string& path, std::string& out)
+bool hashContent(const std::string& path, ContentHash& hash)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    out = std::move(bytes).str();
-    return true;
+    char buffer[64 * 1024];
+    while (in) {
+        in.read(buffer, sizeof buffer);
+        hash.add({buffer, static_cast<std::size_t>(in.gcount())});
+    }
+    return in.eof();
 }
 
 // Size and time from the file system; Windows has no inode to compare.
@@ -55,15 +96,14 @@ bool statInto(const std::string& path, FileStamp& stamp)
     return true;
 }
 
-// Reads a regular file whole, never blocking on a FIFO that took its name meanwhile.
-bool readWhole(const std::string& path, std::string& out)
+// Reads a regular file through, piece by piece, never blocking on a FIFO that took its name
+// meanwhile; its content is never held whole, as a large lesson's is megabytes.
+bool hashContent(const std::string& path, ContentHash& hash)
 {
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return false;
     struct stat st {};
     bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    out.clear();
-    if (ok) out.reserve(static_cast<std::size_t>(st.st_size));
     char buffer[64 * 1024];
     while (ok) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
@@ -72,7 +112,7 @@ bool readWhole(const std::string& path, std::string& out)
             ok = errno == EINTR;
             continue;
         }
-        out.append(buffer, static_cast<std::size_t>(n));
+        hash.add({buffer, static_cast<std::size_t>(n)});
     }
     ::close(fd);
     return ok;
@@ -84,10 +124,10 @@ bool readWhole(const std::string& path, std::string& out)
 FileStamp stampFile(const std::string& path)
 {
     FileStamp stamp;
-    std::string content;
-    if (!statInto(path, stamp) || !readWhole(path, content)) return {};
+    ContentHash content;
+    if (!statInto(path, stamp) || !hashContent(path, content)) return {};
     stamp.size = content.size();
-    stamp.contentHash = std::hash<std::string_view>{}(content);
+    stamp.contentHash = content.value();
     stamp.known = true;
     return stamp;
 }
@@ -99,8 +139,7 @@ bool changedSince(const FileStamp& then, const std::string& path)
     if (now.size == then.size && now.modifiedNs == then.modifiedNs && now.device == then.device &&
         now.inode == then.inode)
         return false;
-    std::string content;
-    if (!readWhole(path, content)) return true; // there but unreadable now: ask, not overwrite
-    return content.size() != then.size ||
-           std::hash<std::string_view>{}(content) != then.contentHash;
+    ContentHash content;
+    if (!hashContent(path, content)) return true; // there but unreadable now: ask, not overwrite
+    return content.size() != then.size || content.value() != then.contentHash;
 }

@@ -11,7 +11,7 @@ struct FileStamp {
     std::int64_t modifiedNs = 0; // modification time, ns since 1970
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
-    std::size_t contentHash = 0; // of the whole content; compared within one process only
+    std::uint64_t contentHash = 0; // of the whole content; compared within one process only
 };
 
 // Stats and reads the file; an unknown stamp when it cannot be read.

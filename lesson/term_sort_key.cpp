@@ -145,42 +145,75 @@ Folding foldExtended(unsigned char c)
     }
 }
 
+// The weights of one character: its primary bytes (one or two letters, a digit, or a symbol
+// group with the byte itself) and its secondary weights (one per letter, else one).
+struct Weights {
+    char primary[2];
+    std::uint8_t primaryCount;   // 1 or 2
+    std::uint8_t secondaryCount; // 1 or 2
+    Accent accent;
+};
+
+Weights weightsOf(unsigned char c)
+{
+    if (c >= '0' && c <= '9') return {{static_cast<char>(kDigitBase + (c - '0'))}, 1, 1, None};
+    Folding f{"", None};
+    if (c >= 'a' && c <= 'z')
+        f.base[0] = static_cast<char>(c);
+    else if (c >= 'A' && c <= 'Z')
+        f.base[0] = static_cast<char>(c - 'A' + 'a');
+    else
+        f = foldExtended(c);
+    if (f.base[0] == '\0')
+        return {{static_cast<char>(kSymbolGroup), static_cast<char>(c)}, 2, 1, None};
+    Weights w{{static_cast<char>(kLetterBase + (f.base[0] - 'a'))}, 1, 1, f.accent};
+    if (f.base[1] != '\0') {
+        w.primary[1] = static_cast<char>(kLetterBase + (f.base[1] - 'a'));
+        w.primaryCount = w.secondaryCount = 2;
+    }
+    return w;
+}
+
+// The weights of every Windows-1252 byte, worked out once.
+const std::array<Weights, 256>& weightTable()
+{
+    static const std::array<Weights, 256> table = [] {
+        std::array<Weights, 256> t{};
+        for (std::size_t c = 0; c < t.size(); ++c)
+            t[c] = weightsOf(static_cast<unsigned char>(c));
+        return t;
+    }();
+    return table;
+}
+
 } // namespace
 
-std::string termSortKey(std::string_view term)
+void appendTermSortKey(std::string_view term, std::string& key)
 {
-    std::string primary;
-    std::string secondary;
-    primary.reserve(term.size() + 4);
-    secondary.reserve(term.size() + 4);
+    const std::array<Weights, 256>& table = weightTable();
+    bool accented = false;
     for (const char ch : term) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c >= '0' && c <= '9') {
-            primary.push_back(static_cast<char>(kDigitBase + (c - '0')));
-            secondary.push_back(static_cast<char>(None));
-            continue;
-        }
-        Folding f{"", None};
-        if (c >= 'a' && c <= 'z')
-            f.base[0] = static_cast<char>(c);
-        else if (c >= 'A' && c <= 'Z')
-            f.base[0] = static_cast<char>(c - 'A' + 'a');
-        else
-            f = foldExtended(c);
-        if (f.base[0] == '\0') {
-            primary.push_back(static_cast<char>(kSymbolGroup));
-            primary.push_back(static_cast<char>(c));
-            secondary.push_back(static_cast<char>(None));
-            continue;
-        }
-        for (const char* b = f.base; *b != '\0'; ++b) {
-            primary.push_back(static_cast<char>(kLetterBase + (*b - 'a')));
-            secondary.push_back(static_cast<char>(f.accent));
-        }
+        const Weights& w = table[static_cast<unsigned char>(ch)];
+        key.append(w.primary, w.primaryCount);
+        accented = accented || w.accent != None;
     }
     // The level separator sorts below every weight, so a term that is a prefix of another
     // sorts first. Terms hold no zero byte, so a symbol's own byte is never 0 either.
-    primary.push_back('\0');
-    primary += secondary;
-    return primary;
+    key.push_back('\0');
+    // Two terms of the same first level have second levels of the same length (the first
+    // level tells which characters they are made of), so a second level of plain letters
+    // only, the lowest there is, sorts the same when it is left out: most keys are halved.
+    if (!accented) return;
+    for (const char ch : term) {
+        const Weights& w = table[static_cast<unsigned char>(ch)];
+        key.append(w.secondaryCount, static_cast<char>(w.accent));
+    }
+}
+
+std::string termSortKey(std::string_view term)
+{
+    std::string key;
+    key.reserve(4 * term.size() + 1);
+    appendTermSortKey(term, key);
+    return key;
 }

@@ -12,4 +12,8 @@
 //
 // termSortKey turns a term into bytes whose plain byte comparison (std::string's operator<)
 // is that order, so a list of n terms sorts with n key computations and cheap comparisons.
+// The bytes are the first level, a zero byte, then the second level unless it holds no accent.
 std::string termSortKey(std::string_view term);
+// The same key appended to key, which keeps what it held: many keys back to back in one
+// buffer, without an allocation per key. A key has at most 4 * term.size() + 1 bytes.
+void appendTermSortKey(std::string_view term, std::string& key);

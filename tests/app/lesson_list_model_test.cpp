@@ -15,7 +15,7 @@ Column column(const LessonListModel& m, int col)
 {
     Column out;
     for (int r = 0; r < m.rowCount(); ++r)
-        out.push_back(col == 0 ? m.firstText(r) : m.secondText(r));
+        out.emplace_back(col == 0 ? m.firstText(r) : m.secondText(r));
     return out;
 }
 
@@ -86,34 +86,85 @@ TEST(LessonListModel, BulkAddGivesTheSameRowsAsOneByOne)
 TEST(LessonListModel, LargeBulkAddGivesTheSameRowsAsOneByOne)
 {
     std::mt19937 random(7);
-    const char* const stems[] = {"bank", "Bank", "B\xC4NK", "baum", "", " ", "Zug", "\xE4"};
+    // Short terms, and long ones that share their beginning and differ only far behind it.
+    const std::vector<std::vector<std::string>> stemSets = {
+        {"bank", "Bank", "B\xC4NK", "baum", "", " ", "Zug", "\xE4"},
+        {"die Hausaufgabe ", "die Hausaufgabe  ", "die Hausaufgaben", "Die hausaufgabe ",
+         "die Hausaufg\xE4"
+         "be ",
+         "die Hausaufgabe", "die Hausaufgabe\xDF", "die Hausaufgabe!"}};
+    const std::vector<std::string>* stems = &stemSets[0];
     const auto makePairs = [&](int n) {
         std::vector<std::pair<std::string, std::string>> pairs;
         for (int i = 0; i < n; ++i)
-            pairs.emplace_back(std::string(stems[random() % 8]) + std::to_string(random() % 40),
+            pairs.emplace_back((*stems)[random() % 8] + std::to_string(random() % 40),
                                std::to_string(i));
         return pairs;
     };
-    for (const int existing : {0, 1, 300}) {
-        const auto before = makePairs(existing);
-        const auto added = makePairs(5000);
-        LessonListModel single;
-        LessonListModel bulk;
-        for (LessonListModel* m : {&single, &bulk}) {
-            m->addNewEntryRow();
-            for (const auto& [a, b] : before)
-                m->addPair(a, b);
+    for (const auto& stemSet : stemSets)
+        for (const int existing : {0, 1, 300}) {
+            stems = &stemSet;
+            const auto before = makePairs(existing);
+            const auto added = makePairs(5000);
+            LessonListModel single;
+            LessonListModel bulk;
+            for (LessonListModel* m : {&single, &bulk}) {
+                m->addNewEntryRow();
+                for (const auto& [a, b] : before)
+                    m->addPair(a, b);
+            }
+            for (const auto& [a, b] : added)
+                single.addPair(a, b);
+            auto next = added.begin();
+            bulk.addPairs(added.size(), [&next] {
+                const auto& [first, second] = *next++;
+                return std::pair<std::string_view, std::string_view>{first, second};
+            });
+            EXPECT_EQ(column(bulk, 0), column(single, 0))
+                << existing << " rows before, " << stemSet[0];
+            EXPECT_EQ(column(bulk, 1), column(single, 1))
+                << existing << " rows before, " << stemSet[0];
         }
-        for (const auto& [a, b] : added)
-            single.addPair(a, b);
-        auto next = added.begin();
-        bulk.addPairs(added.size(), [&next] {
-            const auto& [first, second] = *next++;
-            return std::pair<std::string_view, std::string_view>{first, second};
-        });
-        EXPECT_EQ(column(bulk, 0), column(single, 0)) << existing << " rows before";
-        EXPECT_EQ(column(bulk, 1), column(single, 1)) << existing << " rows before";
+}
+
+// Rows removed by the thousand (their texts dropped and, once they outweigh the rest, the
+// texts rewritten) leave the other rows' texts as they were, also for rows added later.
+TEST(LessonListModel, RemovingManyRowsKeepsTheOthersTexts)
+{
+    LessonListModel m;
+    m.addNewEntryRow();
+    std::vector<std::pair<std::string, std::string>> kept;
+    const auto pair = [](int i) {
+        return std::pair{"Wort " + std::to_string(10000 + i) + std::string(40, 'a'),
+                         "word " + std::to_string(i) + std::string(i % 60, 'b')};
+    };
+    for (int i = 0; i < 3000; ++i)
+        m.addPair(pair(i).first, pair(i).second);
+    for (int i = 0; i < 3000; ++i) {
+        if (i % 3 == 0)
+            kept.push_back(pair(i));
+        else
+            m.removeRowAt(m.findFirst(pair(i).first));
     }
+    for (int i = 3000; i < 3100; ++i) {
+        m.addPair(pair(i).first, pair(i).second);
+        kept.push_back(pair(i));
+    }
+    ASSERT_EQ(m.rowCount(), static_cast<int>(kept.size()) + 1);
+    EXPECT_EQ(m.firstText(0), LessonListModel::kNewEntryText);
+    for (std::size_t k = 0; k < kept.size(); ++k) {
+        EXPECT_EQ(m.firstText(static_cast<int>(k) + 1), kept[k].first) << k;
+        EXPECT_EQ(m.secondText(static_cast<int>(k) + 1), kept[k].second) << k;
+    }
+}
+
+TEST(LessonListModel, TextBeyondItsLimitIsCut)
+{
+    LessonListModel m;
+    const std::string longText(LessonListModel::kMaxTextBytes + 10, 'x');
+    EXPECT_EQ(m.addPair(longText, "kurz"), 0);
+    EXPECT_EQ(m.firstText(0), longText.substr(0, LessonListModel::kMaxTextBytes));
+    EXPECT_EQ(m.secondText(0), "kurz");
 }
 
 // Row of an entry when first terms repeat: each duplicate finds its own row.

@@ -91,4 +91,29 @@ TEST(FileStamp, NothingReadIsNoChange)
     EXPECT_FALSE(stampFile(dir.file("fifo")).known) << "a FIFO is no file and does not block";
 }
 
+// A file read in many pieces, rewritten with its time moved on: a changed byte anywhere counts,
+// the same bytes again do not.
+TEST(FileStamp, LargeFileIsComparedToItsLastByte)
+{
+    TempDir dir;
+    const std::string path = dir.file("gross.lsn");
+    const std::string before = "vtfile" + std::string(1, '\0') + std::string(300000, 'x');
+    struct Case {
+        const char* name;
+        std::size_t at; // the byte changed; none when past the end
+        bool changed;
+    };
+    for (const Case& c : {Case{"same_bytes", before.size(), false},
+                          Case{"byte_far_behind_the_first_piece", 200001, true},
+                          Case{"last_byte", before.size() - 1, true}}) {
+        writeFile(path, before);
+        const FileStamp stamp = stampFile(path);
+        std::string after = before;
+        if (c.at < after.size()) after[c.at] = 'y';
+        writeFile(path, after);
+        laterTime(path);
+        EXPECT_EQ(changedSince(stamp, path), c.changed) << c.name;
+    }
+}
+
 } // namespace

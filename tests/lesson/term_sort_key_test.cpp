@@ -67,7 +67,12 @@ INSTANTIATE_TEST_SUITE_P(
                                 "\x8A"
                                 "koda",
                                 "Skoda", Order::After},
-                      OrderCase{"empty_first", "", "a", Order::Before}),
+                      OrderCase{"empty_first", "", "a", Order::Before},
+                      // Keys of plain letters end after the first level.
+                      OrderCase{"plain_pair_before_ligature", "ss", "\xDF", Order::Before},
+                      OrderCase{"first_level_before_accent", "ete", "\xE9t", Order::After},
+                      OrderCase{"later_accent_decides", "\xE9t\xE9", "\xE9te", Order::After},
+                      OrderCase{"case_beside_symbols", "A!b", "a!B", Order::Same}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(TermSortKey, HoldsNoZeroByteButTheLevelSeparator)

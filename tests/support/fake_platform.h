@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
+#include <QGuiApplication>
 #include <QString>
+#include <QWindow>
 
 // A scripted Platform for tests: answers come from queues the test fills, every call is
 // recorded, and the clock stands where the test puts it. Installs itself for its lifetime.
@@ -27,6 +29,7 @@ public:
         QString file;
         HelpCommand command;
         std::uint32_t data;
+        bool windowExposed; // a top-level window was on screen when the call came
     };
 
     // Queued answers. An empty queue answers Cancel for message boxes that have it, else the
@@ -88,7 +91,10 @@ public:
     }
     void winHelp(const QString& file, HelpCommand command, std::uint32_t data) override
     {
-        helpCalls.push_back({file, command, data});
+        bool exposed = false;
+        for (QWindow* w : QGuiApplication::topLevelWindows())
+            exposed = exposed || w->isExposed();
+        helpCalls.push_back({file, command, data, exposed});
     }
     void playSound(const QString& fileName) override { sounds.push_back(fileName); }
     void messageBeep() override { ++beeps; }

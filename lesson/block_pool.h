@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstddef>
+
+// Blocks of one size, carved from slabs of kSlabBytes that are aligned to their own size, so
+// that a block's slab is found from its address. Each block costs its size and nothing more
+// (the general heap adds 8 to 16 bytes to each allocation, and rounds it up). A slab's pages
+// are touched only as blocks are handed out. A slab whose last block is freed is kept as a
+// spare, up to kSpareSlabs of them, and goes back to the heap beyond that: a lesson closed and
+// the next one read reuse pages already present. For one thread.
+class BlockPool {
+public:
+    static constexpr std::size_t kSlabBytes = 1024 * 1024;
+    static constexpr std::size_t kSpareSlabs = 16;
+
+    // blockBytes: at least 1 and at most what a slab holds besides its header; blocks are
+    // aligned as the default operator new aligns.
+    explicit BlockPool(std::size_t blockBytes);
+    ~BlockPool(); // every block must have been freed
+    BlockPool(const BlockPool&) = delete;
+    BlockPool& operator=(const BlockPool&) = delete;
+
+    // A block of blockBytes; throws std::bad_alloc when no slab can be had.
+    void* allocate();
+    // Takes back a block that allocate gave.
+    void deallocate(void* block) noexcept;
+
+    std::size_t blocksPerSlab() const { return blocksPerSlab_; }
+    // Slabs holding blocks, and empty ones kept.
+    std::size_t slabCount() const { return slabCount_; }
+    std::size_t spareCount() const { return spareCount_; }
+
+private:
+    struct Slab;
+    static const std::size_t kHeaderBytes; // a slab's header, rounded up to the alignment
+    Slab* newSlab();
+    void prepare(Slab* slab, std::size_t end) noexcept;
+    static constexpr std::size_t kPrepareBytes = 64 * 1024;
+    void unlink(Slab* slab) noexcept;
+    void pushFront(Slab* slab) noexcept;
+
+    std::size_t blockBytes_;
+    std::size_t blocksPerSlab_;
+    Slab* available_ = nullptr; // slabs with a free or never used block
+    std::size_t slabCount_ = 0;
+    Slab* spares_ = nullptr; // linked by next
+    std::size_t spareCount_ = 0;
+};
