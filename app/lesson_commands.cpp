@@ -56,6 +56,12 @@ Platform::FileDialogOptions lessonDialogOptions(const QString& fileName, const Q
     return options;
 }
 
+// A file name's bytes as the file dialogs take them (the system's decoding of file names).
+QString systemName(const std::string& path)
+{
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
 // Upper-cases the letters a-z of a file name and nothing else.
 QString upperAsciiLetters(QString name)
 {
@@ -144,10 +150,7 @@ void RudarudDia::loadLesson()
     // the title name no file where names are case-sensitive.
     QString filter;
     const QString chosen = Platform::instance().openFileName(
-        this,
-        lessonDialogOptions(QFile::decodeName(QByteArray::fromStdString(filePath_)),
-                            kOpenTableFilter),
-        &filter);
+        this, lessonDialogOptions(systemName(filePath_), kOpenTableFilter), &filter);
     if (chosen.isEmpty()) {
         updateStatus();
         return;
@@ -268,10 +271,7 @@ bool RudarudDia::saveLesson()
     if (nameChosenNow) {
         QString filter;
         const QString chosen = Platform::instance().saveFileName(
-            this,
-            lessonDialogOptions(QFile::decodeName(QByteArray::fromStdString(previousPath)),
-                                kSaveTableFilter),
-            &filter);
+            this, lessonDialogOptions(systemName(previousPath), kSaveTableFilter), &filter);
         if (chosen.isEmpty()) {
             showEntry(chain_.currentEntry);
             updateStatus();
@@ -325,20 +325,17 @@ bool RudarudDia::offerRecovery()
     std::strftime(date, sizeof date, "%d.%m.%Y %H:%M", &when);
     const bool restore = exclaim(kRecoveryQuestion.arg(QString::fromLatin1(date)), kRecoveryCaption,
                                  Platform::Buttons::YesNo) == Platform::IdYes;
-    bool restored = false;
     if (restore) {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        entryLine_->Reset(kLedOff);
-        restored = readLessonFile(kRecoveryFileName, chain_, this, readLimits_) ==
-                       LessonReadResult::Read &&
-                   !chain_.empty();
-        unsaved_ = restored;
-        showEntry(chain_.currentEntry);
+        // Read as any lesson, then it belongs to no file: the next save asks for a name.
+        loadLessonFile(kRecoveryFileName);
+        fileName_.clear();
+        filePath_.clear();
+        diskStamp_ = {};
+        unsaved_ = !chain_.empty();
         updateStatus();
-        QApplication::restoreOverrideCursor();
     }
     std::remove(kRecoveryFileName);
-    return restored;
+    return restore && !chain_.empty();
 }
 
 void RudarudDia::dropRecovery()

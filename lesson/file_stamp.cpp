@@ -1,17 +1,17 @@
 #include "file_stamp.h"
 
+#include "safe_file.h"
+
 #include <algorithm>
-#include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <string_view>
 
 #ifdef _WIN32
+#include <chrono>
 #include <filesystem>
-#include <fstream>
 #else
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 #endif
 
 namespace {
@@ -58,18 +58,6 @@ private:
 #ifdef _WIN32
 namespace fs = std::filesystem;
 
-bool hashContent(const std::string& path, ContentHash& hash)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    char buffer[64 * 1024];
-    while (in) {
-        in.read(buffer, sizeof buffer);
-        hash.add({buffer, static_cast<std::size_t>(in.gcount())});
-    }
-    return in.eof();
-}
-
 // Size and time from the file system; Windows has no inode to compare.
 bool statInto(const std::string& path, FileStamp& stamp)
 {
@@ -83,7 +71,6 @@ bool statInto(const std::string& path, FileStamp& stamp)
     return !ec;
 }
 #else
-
 bool statInto(const std::string& path, FileStamp& stamp)
 {
     struct stat st {};
@@ -95,29 +82,21 @@ bool statInto(const std::string& path, FileStamp& stamp)
     stamp.inode = static_cast<std::uint64_t>(st.st_ino);
     return true;
 }
+#endif
 
-// Reads a regular file through, piece by piece, never blocking on a FIFO that took its name
-// meanwhile; its content is never held whole, as a large lesson's is megabytes.
+// Reads the file through piece by piece; a large lesson's content is never held whole.
 bool hashContent(const std::string& path, ContentHash& hash)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return false;
-    struct stat st {};
-    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    std::FILE* file = openFileForReading(path);
+    if (file == nullptr) return false;
     char buffer[64 * 1024];
-    while (ok) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n == 0) break;
-        if (n < 0) {
-            ok = errno == EINTR;
-            continue;
-        }
-        hash.add({buffer, static_cast<std::size_t>(n)});
-    }
-    ::close(fd);
+    std::size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        hash.add({buffer, n});
+    const bool ok = std::ferror(file) == 0;
+    std::fclose(file);
     return ok;
 }
-#endif
 
 } // namespace
 

@@ -85,6 +85,18 @@ def reports(t):
     return [w for w in t.windows() if d.name_of(w).startswith("Ergebnis: Note")]
 
 
+def add_entry(t, first, second, entries):
+    """Types a new entry into the fields (the new-entry row must be shown) and waits until the
+    status line counts `entries` with unsaved changes."""
+    t.click("1. Begriff", "text")
+    type_text(first)
+    press("Return")
+    type_text(second)
+    press("Return")
+    wait_until(f"{entries} entries",
+               lambda: t.status() == f"Lektion enthält {entries} Aufgaben (ungesichert)")
+
+
 def answer_all(t, answers, wrong_first=False):
     """Answers every question from answers (question -> answer) until a new report shows; the
     first answer is wrong when wrong_first, and Enter then ends the flashing correction.
@@ -477,12 +489,7 @@ def close_box(c):
     trainer, No ends it without writing the lesson."""
     lesson = c.write("Z.lsn", lesson_bytes(NUMBERS))
     t = c.start(lesson)
-    t.click("1. Begriff", "text")
-    type_text("vier")
-    press("Return")
-    type_text("four")
-    press("Return")
-    wait_until("four entries", lambda: t.status() == "Lektion enthält 4 Aufgaben (ungesichert)")
+    add_entry(t, "vier", "four", 4)
     d.close_window(t.xid)
     t.answer_box("Aktuelle Lektion", "Abbrechen")
     d.close_window(t.xid)
@@ -503,13 +510,7 @@ def two_trainers_one_lesson(c):
     wait_until("the windows apart", lambda: d.extents(b.main)[1] - d.extents(a.main)[1] >= 400)
     for t, pair in ((a, ("vier", "four")), (b, ("fuenf", "five"))):
         t.activate()
-        t.click("1. Begriff", "text")
-        type_text(pair[0])
-        press("Return")
-        type_text(pair[1])
-        press("Return")
-        wait_until("the added entry",
-                   lambda: t.status() == "Lektion enthält 4 Aufgaben (ungesichert)")
+        add_entry(t, pair[0], pair[1], 4)
         t.click("Speichern")
         if t is a:
             wait_until("the first trainer's save", lambda: c.read("Z.lsn") ==
@@ -536,12 +537,7 @@ def session_end_keeps_work(c):
     t = c.start()
     t.click("ab = AB")
     wait_until("ignore case on", lambda: d.checked(t.control("ab = AB")))
-    t.click("1. Begriff", "text")
-    type_text("Haus")
-    press("Return")
-    type_text("house")
-    press("Return")
-    wait_until("one entry", lambda: t.status() == "Lektion enthält 1 Aufgaben (ungesichert)")
+    add_entry(t, "Haus", "house", 1)
     t.process.terminate()
     t.close()
     expect("settings file", c.read("DODADIZE.CFG"), b"\1" + DEFAULT_CFG[1:])
@@ -559,12 +555,7 @@ def session_end_keeps_work(c):
     if os.path.exists(c.path("DODADIZE.RCV")):
         raise Failure("the recovery file is offered once only")
     # The display goes away while a question is open.
-    t.click("1. Begriff", "text")
-    type_text("Baum")
-    press("Return")
-    type_text("tree")
-    press("Return")
-    wait_until("two entries", lambda: t.status() == "Lektion enthält 2 Aufgaben (ungesichert)")
+    add_entry(t, "Baum", "tree", 2)
     d.xdotool("key", "Escape")
     t.window("Aktuelle Lektion")
     subprocess.run(["xkill", "-id", t.xid], check=True, capture_output=True)
