@@ -220,29 +220,25 @@ void RudarudDia::beforePairs()
 {
     list1_->hide();
     list2_->hide();
-    lastBeforeRead_ = chain_.lastEntry();
-    pairsRead_ = 0;
+    readRows_.clear();
 }
 
-void RudarudDia::pairRead(strWort& /*entry*/)
+void RudarudDia::pairRead(strWort& entry)
 {
-    ++pairsRead_;
+    // The rows are collected while the entry is at hand: walking the chain again afterwards
+    // costs a large lesson a cache miss per entry.
+    readRows_.append(entry.term1, entry.term2);
 }
 
 void RudarudDia::afterPairs()
 {
-    entryLine_->StepForward(pairsRead_);
+    entryLine_->StepForward(static_cast<unsigned>(readRows_.size()));
     {
         const SelectionSync sync(syncingSelection_);
-        // The rows are made from the chain once reading is over, rather than collected on
-        // the way: a second copy of every term is what a large lesson cannot afford.
-        strWort* entry = lastBeforeRead_ ? lastBeforeRead_->next : chain_.firstEntry();
-        model_.addPairs(pairsRead_, [&entry] {
-            const std::pair<std::string_view, std::string_view> pair{entry->term1, entry->term2};
-            entry = entry->next;
-            return pair;
-        });
+        readRows_.sortFrom(0);
+        model_.addSortedRows(std::move(readRows_));
     }
+    readRows_.clear();
     list1_->show();
     list2_->show();
 }
@@ -250,7 +246,7 @@ void RudarudDia::afterPairs()
 void RudarudDia::readAbandoned()
 {
     // The entries counted are gone again; nothing reached the lists or the LED line.
-    pairsRead_ = 0;
+    readRows_.clear();
     list1_->show();
     list2_->show();
 }

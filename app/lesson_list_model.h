@@ -1,5 +1,7 @@
 #pragma once
 
+#include "pair_rows.h"
+
 #include <QAbstractTableModel>
 
 #include <cstdint>
@@ -19,14 +21,12 @@
 // first term (termSortKey: German dictionary order, case ignored); a row whose first term
 // sorts equal to existing rows goes after them. Lookups by text are exact byte comparisons.
 //
-// A large lesson's rows are most of the window's memory, so a row is 8 bytes and its texts
-// lie back to back in blocks; the sort keys exist only while rows are being sorted. A text
-// keeps at most kMaxTextBytes bytes (terms have at most 78).
+// The rows themselves are PairRows; a text keeps at most kMaxTextBytes bytes.
 class LessonListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     static const std::string kNewEntryText; // " < NEU >"
-    static constexpr std::size_t kMaxTextBytes = 255;
+    static constexpr std::size_t kMaxTextBytes = PairRows::kMaxTextBytes;
 
     explicit LessonListModel(QObject* parent = nullptr);
 
@@ -45,16 +45,16 @@ public:
     // called count times and gives the pairs in order; its texts are copied.
     using PairSource = std::function<std::pair<std::string_view, std::string_view>()>;
     void addPairs(std::size_t count, const PairSource& nextPair);
+    // The same for rows built and sorted beforehand (PairRows::sortFrom(0)), as if their pairs
+    // were added in row order; takes their storage when only the new-entry row is here.
+    void addSortedRows(PairRows&& sorted);
     void removeRowAt(int row);
 
     // The texts of a row; valid until the rows change.
-    std::string_view firstText(int row) const
-    {
-        return first(rows_[static_cast<std::size_t>(row)]);
-    }
+    std::string_view firstText(int row) const { return rows_.first(static_cast<std::size_t>(row)); }
     std::string_view secondText(int row) const
     {
-        return second(rows_[static_cast<std::size_t>(row)]);
+        return rows_.second(static_cast<std::size_t>(row));
     }
 
     // First row from the top whose first (or second) text equals text exactly; -1 if none.
@@ -69,42 +69,8 @@ public:
     int rowToRemove(std::string_view first, std::string_view second) const;
 
 private:
-    // Where a row's texts lie: the first text at byte `at` of the blocks (block number times
-    // kBlockBytes plus the offset in it), the second text right behind it.
-    struct Row {
-        std::uint64_t at : 48;
-        std::uint64_t firstSize : 8;
-        std::uint64_t secondSize : 8;
-    };
-    static_assert(sizeof(Row) == 8);
-    // Text bytes per block; the two texts of a row never straddle two blocks.
-    static constexpr std::size_t kBlockBytes = 64 * 1024;
-
-    std::string_view first(Row row) const
-    {
-        return {blocks_[row.at / kBlockBytes].get() + row.at % kBlockBytes, row.firstSize};
-    }
-    std::string_view second(Row row) const
-    {
-        return {blocks_[row.at / kBlockBytes].get() + row.at % kBlockBytes + row.firstSize,
-                row.secondSize};
-    }
-    // Copies a pair's texts into the blocks and returns the row that shows them.
-    Row store(std::string_view first, std::string_view second);
-    // Drops a row's texts; once dropped texts outweigh the rest, the blocks are rewritten.
-    void release(Row row);
-    void compactTexts();
-
     std::size_t sortedBegin() const { return hasNewEntryRow_ ? 1 : 0; }
-    // First sorted position after every row whose key is <= key.
-    int sortedInsertRow(const std::string& key) const;
-    // Sorts rows [from, end) by the keys of their first texts, equal keys keeping their order.
-    void sortRowsFrom(std::size_t from);
 
-    std::vector<Row> rows_;
-    std::vector<std::unique_ptr<char[]>> blocks_;
-    std::size_t blockUsed_ = kBlockBytes; // bytes used in the last block; full when there is none
-    std::size_t liveBytes_ = 0;           // text bytes of the rows there are
-    std::size_t droppedBytes_ = 0;        // text bytes of rows removed since the last rewrite
+    PairRows rows_;
     bool hasNewEntryRow_ = false;
 };

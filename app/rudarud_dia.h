@@ -224,8 +224,7 @@ private:
         bool& flag_;
         bool before_;
     };
-    strWort* lastBeforeRead_ = nullptr; // while a lesson is read: the entry the new ones follow
-    std::uint32_t pairsRead_ = 0;
+    PairRows readRows_; // while a lesson is read: the rows of the entries read so far
     LessonReadLimits readLimits_;
 
     std::unique_ptr<ExerciseView> exerciseView_; // made with the controls

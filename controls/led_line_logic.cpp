@@ -41,6 +41,21 @@ CellPaints stepForwardCells(LedStepState& state, unsigned n)
     return paints;
 }
 
+void skipForward(LedStepState& state, unsigned n, unsigned steps)
+{
+    const std::uint64_t total = std::uint64_t{state.position} + steps;
+    state.position = static_cast<unsigned>(total % n);
+    std::uint64_t laps = total / n;
+    if (laps == 0) return;
+    // A colour outside the cycle becomes green on the first lap; the cycle has three colours.
+    if (state.lapColour != kGreen && state.lapColour != kYellow && state.lapColour != kRed) {
+        state.lapColour = nextLapColour(state.lapColour);
+        --laps;
+    }
+    for (laps %= 3; laps > 0; --laps)
+        state.lapColour = nextLapColour(state.lapColour);
+}
+
 CellPaints stepBackCells(LedStepState& state, unsigned n)
 {
     CellPaints paints;

@@ -33,6 +33,8 @@ CellPaints resetCells(LedStepState& state, unsigned n, Rgb colour);
 // Lights the next cell in the lap colour. A step at position 0 first switches off cells 1 to
 // n - 1; when the row is full the lap colour moves on.
 CellPaints stepForwardCells(LedStepState& state, unsigned n);
+// The state after `steps` stepForwardCells, without their paints (position below n).
+void skipForward(LedStepState& state, unsigned n, unsigned steps);
 // Undoes one stepForwardCells exactly, across a lap boundary too (there the whole row is
 // refilled with the previous lap's colour before its last cell goes off).
 CellPaints stepBackCells(LedStepState& state, unsigned n);

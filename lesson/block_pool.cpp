@@ -17,6 +17,35 @@ constexpr std::size_t roundUp(std::size_t n, std::size_t to)
     return (n + to - 1) / to * to;
 }
 
+// Memory of `bytes` aligned to `bytes` (a power of two); null when there is none. Where the
+// system maps memory itself, the mapping is exactly the slab, so that advice given for it
+// covers the slab and nothing else.
+void* mapAligned(std::size_t bytes)
+{
+#if defined(_WIN32)
+    return ::operator new(bytes, std::align_val_t(bytes), std::nothrow);
+#else
+    void* mapped =
+        ::mmap(nullptr, 2 * bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapped == MAP_FAILED) return nullptr;
+    const auto start = reinterpret_cast<std::uintptr_t>(mapped);
+    const std::uintptr_t aligned = (start + bytes - 1) & ~static_cast<std::uintptr_t>(bytes - 1);
+    if (aligned > start) ::munmap(mapped, aligned - start);
+    if (aligned + bytes < start + 2 * bytes)
+        ::munmap(reinterpret_cast<void*>(aligned + bytes), start + 2 * bytes - aligned - bytes);
+    return reinterpret_cast<void*>(aligned);
+#endif
+}
+
+void unmapAligned(void* memory, std::size_t bytes) noexcept
+{
+#if defined(_WIN32)
+    ::operator delete(memory, std::align_val_t(bytes));
+#else
+    ::munmap(memory, bytes);
+#endif
+}
+
 } // namespace
 
 // The header at the start of each slab; blocks follow it.
@@ -41,12 +70,12 @@ BlockPool::~BlockPool()
     while (available_ != nullptr) {
         Slab* slab = available_;
         unlink(slab);
-        ::operator delete(slab, std::align_val_t(kSlabBytes));
+        unmapAligned(slab, kSlabBytes);
     }
     while (spares_ != nullptr) {
         Slab* slab = spares_;
         spares_ = slab->next;
-        ::operator delete(slab, std::align_val_t(kSlabBytes));
+        unmapAligned(slab, kSlabBytes);
     }
 }
 
@@ -76,8 +105,21 @@ BlockPool::Slab* BlockPool::newSlab()
         --spareCount_;
         return slab; // its pages are still present
     }
-    void* memory = ::operator new(kSlabBytes, std::align_val_t(kSlabBytes));
-    return new (memory) Slab;
+    void* memory = mapAligned(kSlabBytes);
+    if (memory == nullptr) {
+        --slabCount_;
+        throw std::bad_alloc();
+    }
+    bool largePage = false;
+#if defined(MADV_HUGEPAGE)
+    // Only once the pool outgrows its first slab: one large page would be most of what a
+    // small lesson holds. The advice comes before the first write, which would otherwise
+    // bring in a small page; refused, the pages come in one by one.
+    largePage = slabCount_ > 1 && ::madvise(memory, kSlabBytes, MADV_HUGEPAGE) == 0;
+#endif
+    auto* slab = new (memory) Slab;
+    if (largePage) slab->prepared = kSlabBytes;
+    return slab;
 }
 
 void BlockPool::prepare(Slab* slab, std::size_t end) noexcept
@@ -133,7 +175,7 @@ void BlockPool::deallocate(void* block) noexcept
             ++spareCount_;
         } else {
             slab->~Slab();
-            ::operator delete(slab, std::align_val_t(kSlabBytes));
+            unmapAligned(slab, kSlabBytes);
         }
     } else if (wasFull) {
         pushFront(slab);

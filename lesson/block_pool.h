@@ -4,14 +4,17 @@
 
 // Blocks of one size, carved from slabs of kSlabBytes that are aligned to their own size, so
 // that a block's slab is found from its address. Each block costs its size and nothing more
-// (the general heap adds 8 to 16 bytes to each allocation, and rounds it up). A slab's pages
-// are touched only as blocks are handed out. A slab whose last block is freed is kept as a
-// spare, up to kSpareSlabs of them, and goes back to the heap beyond that: a lesson closed and
-// the next one read reuse pages already present. For one thread.
+// (the general heap adds 8 to 16 bytes to each allocation, and rounds it up). The first slab's
+// pages are touched only as blocks are handed out, so a small pool holds little memory. Every
+// further slab is one large page where the system has them (a slab is the size of one):
+// filling a large lesson then costs a page fault per slab rather than one per 4 KB, which is
+// most of the cost of reading it into a fresh process. A slab whose last block is freed is kept
+// as a spare, up to kSpareSlabs of them, and goes back to the system beyond that: a lesson
+// closed and the next one read reuse pages already present. For one thread.
 class BlockPool {
 public:
-    static constexpr std::size_t kSlabBytes = 1024 * 1024;
-    static constexpr std::size_t kSpareSlabs = 16;
+    static constexpr std::size_t kSlabBytes = 2 * 1024 * 1024;
+    static constexpr std::size_t kSpareSlabs = 8;
 
     // blockBytes: at least 1 and at most what a slab holds besides its header; blocks are
     // aligned as the default operator new aligns.

@@ -127,6 +127,36 @@ TEST(LessonListModel, LargeBulkAddGivesTheSameRowsAsOneByOne)
         }
 }
 
+// Rows sorted beforehand and handed over give the rows that adding them one by one gives: into
+// the lists of a new lesson (their storage is taken) and into lists with rows (merged). One row
+// shares less of its beginning with the others than the rows the sort looks at first.
+TEST(LessonListModel, SortedRowsGiveTheSameRowsAsOneByOne)
+{
+    std::vector<std::pair<std::string, std::string>> pairs;
+    for (int i = 0; i < 1000; ++i)
+        pairs.emplace_back("die Hausaufgabe " + std::to_string((i * 7919) % 1000),
+                           std::to_string(i));
+    pairs[5].first = "die Hausarbeit";
+    for (const int existing : {0, 3}) {
+        LessonListModel single;
+        LessonListModel sorted;
+        for (LessonListModel* m : {&single, &sorted}) {
+            m->addNewEntryRow();
+            for (int i = 0; i < existing; ++i)
+                m->addPair(pairs[static_cast<std::size_t>(i) * 100].first, "before");
+        }
+        PairRows rows;
+        for (const auto& [a, b] : pairs) {
+            single.addPair(a, b);
+            rows.append(a, b);
+        }
+        rows.sortFrom(0);
+        sorted.addSortedRows(std::move(rows));
+        EXPECT_EQ(column(sorted, 0), column(single, 0)) << existing << " rows before";
+        EXPECT_EQ(column(sorted, 1), column(single, 1)) << existing << " rows before";
+    }
+}
+
 // Rows removed by the thousand (their texts dropped and, once they outweigh the rest, the
 // texts rewritten) leave the other rows' texts as they were, also for rows added later.
 TEST(LessonListModel, RemovingManyRowsKeepsTheOthersTexts)

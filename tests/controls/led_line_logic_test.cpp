@@ -71,6 +71,32 @@ TEST(LedLineSteps, FirstStepBeforeAnyResetUsesBlack)
     EXPECT_EQ(cells.text(), "koo");
 }
 
+// Skipping k steps, then stepping the last two laps, leaves the line and the count as k plus
+// two laps of steps one by one do: from the first state (black), after a reset, and mid-lap.
+TEST(LedLineSteps, SkippedStepsEndWhereSteppedOnesDo)
+{
+    for (const unsigned n : {1u, 3u, 27u}) {
+        for (const unsigned start : {0u, 1u, n + n / 2}) {
+            for (const unsigned k : {0u, 1u, n - 1, n, 2 * n + 1, 3 * n, 100003u}) {
+                Cells stepped(n), skipped(n);
+                LedStepState steppedState, skippedState;
+                for (unsigned i = 0; i < start; ++i) {
+                    stepped.apply(stepForwardCells(steppedState, n));
+                    skipped.apply(stepForwardCells(skippedState, n));
+                }
+                for (unsigned i = 0; i < k + 2 * n; ++i)
+                    stepped.apply(stepForwardCells(steppedState, n));
+                skipForward(skippedState, n, k);
+                for (unsigned i = 0; i < 2 * n; ++i)
+                    skipped.apply(stepForwardCells(skippedState, n));
+                EXPECT_EQ(skipped.text(), stepped.text()) << n << " cells, " << k << " skipped";
+                EXPECT_EQ(skippedState.position, steppedState.position);
+                EXPECT_EQ(skippedState.lapColour, steppedState.lapColour);
+            }
+        }
+    }
+}
+
 class StepBackUndoes : public testing::TestWithParam<int> {};
 
 // k steps and one step back leave the count as k - 1 steps do, and the line too, also where the
