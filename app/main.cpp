@@ -2,6 +2,7 @@
 #include "config.h"
 #include "font_warm_up.h"
 #include "rudarud_app.h"
+#include "session_bus_warm_up.h"
 #include "table_convert.h"
 #include "translations.h"
 
@@ -36,6 +37,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("KAZ-TRAINER"));
     QApplication::setDesktopFileName(QStringLiteral("kaz-trainer")); // the menu entry, for Wayland
+    const SessionBusWarmUp bus;                                      // ends before the QApplication
     installQtGermanTranslation(app);
     fonts.wait();
     // The arguments as bytes: QApplication::arguments() decodes them as UTF-8, which turns a
