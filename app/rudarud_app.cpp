@@ -97,7 +97,12 @@ RudarudApp::RudarudApp(Config& config, std::string lessonArgument)
     // Where the desktop asks before it ends the session, the state is kept then already.
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, frame_,
                      [this] { frame_->dialog()->keepSessionState(); });
-    QObject::connect(frame_, &MainFrame::firstFrameShown, frame_, [this] { openHelp(); });
+    // The viewer's start takes a processor for a good while: begun at once, it competes with
+    // the display server putting the first frame on screen. Its window comes up over ours as
+    // it would have, a moment later.
+    QObject::connect(frame_, &MainFrame::firstFrameShown, frame_, [this] {
+        QTimer::singleShot(kHelpViewerDelayMs, frame_, [this] { openHelp(); });
+    });
 }
 
 RudarudApp::~RudarudApp()

@@ -69,11 +69,13 @@ private:
 
 // The whole program after the settings were read: runs the application until its window has
 // closed, and calls the help viewer twice more on the way out (the help file, then the farewell
-// topic). The help file is opened at start-up right after the window's first frame: the viewer
-// is a process of its own whose start would compete with that frame, and its window comes up
-// over the trainer's all the same. args are the command-line arguments without the program
+// topic). The help file is opened at start-up kHelpViewerDelayMs after the window's first
+// frame: the viewer is a process of its own whose start would compete with that frame, and its
+// window comes up over the trainer's all the same. args are the command-line arguments without the program
 // name, as the bytes of argv: a single one is a lesson file to open, whose name need not be
 // UTF-8. Returns the message loop's result.
 int runProgram(Config& config, const std::vector<std::string>& args);
 
 inline constexpr std::uint32_t kFarewellTopic = 259;
+// From the first frame to the help viewer's start, in ms.
+inline constexpr int kHelpViewerDelayMs = 100;
