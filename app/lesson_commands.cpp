@@ -9,7 +9,9 @@
 #include "platform.h"
 #include "table_file.h"
 
+#include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <ctime>
 
 #include <QApplication>
@@ -192,7 +194,9 @@ void RudarudDia::loadLessonFile(const std::string& path)
     // the name it really has, which matters where file names are case-sensitive.
     filePath_ = path;
     fileName_ = upperAsciiLetters(displayedPath(path));
+    reserveRowsFor(filePath_);
     const LessonReadResult result = readLessonFile(filePath_, chain_, this, readLimits_);
+    readRows_.clear(); // also the room made for a file that proved no lesson
     switch (result) {
     case LessonReadResult::NotOpened:
         exclaim(kNotFound.arg(fileName_), kFileErrorCaption, Platform::Buttons::Ok);
@@ -216,11 +220,25 @@ void RudarudDia::loadLessonFile(const std::string& path)
     QApplication::restoreOverrideCursor();
 }
 
+void RudarudDia::reserveRowsFor(const std::string& path)
+{
+    // Room for every pair the file can hold (two bytes each at least), so that the rows of a
+    // large lesson are never copied as they grow; the room no row fills is never touched.
+    std::error_code error;
+    const std::uintmax_t bytes = std::filesystem::file_size(path, error);
+    if (error) return;
+    try {
+        readRows_.reserve(static_cast<std::size_t>(std::min<std::uintmax_t>(
+            bytes / 2 + 1, std::min<std::uint64_t>(readLimits_.maxEntries, SIZE_MAX / 16))));
+    } catch (const std::exception&) {
+        // No such room: the rows grow as they come.
+    }
+}
+
 void RudarudDia::beforePairs()
 {
     list1_->hide();
     list2_->hide();
-    readRows_.clear();
 }
 
 void RudarudDia::pairRead(strWort& entry)

@@ -71,8 +71,8 @@ private:
 // closed, and calls the help viewer twice more on the way out (the help file, then the farewell
 // topic). The help file is opened at start-up kHelpViewerDelayMs after the window's first
 // frame: the viewer is a process of its own whose start would compete with that frame, and its
-// window comes up over the trainer's all the same. args are the command-line arguments without the program
-// name, as the bytes of argv: a single one is a lesson file to open, whose name need not be
+// window comes up over the trainer's all the same. args are the command-line arguments without the
+// program name, as the bytes of argv: a single one is a lesson file to open, whose name need not be
 // UTF-8. Returns the message loop's result.
 int runProgram(Config& config, const std::vector<std::string>& args);
 

@@ -168,6 +168,8 @@ private:
     void pairRead(strWort& entry) override;
     void afterPairs() override;
     void readAbandoned() override;
+    // Makes room in readRows_ for the rows of the lesson file at path.
+    void reserveRowsFor(const std::string& path);
 
     struct Fonts;
     void dropRecovery();
