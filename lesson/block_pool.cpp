@@ -111,12 +111,16 @@ BlockPool::Slab* BlockPool::newSlab()
         throw std::bad_alloc();
     }
     bool largePage = false;
-#if defined(MADV_HUGEPAGE)
     // Only once the pool outgrows its first slab: one large page would be most of what a
-    // small lesson holds. The advice comes before the first write, which would otherwise
-    // bring in a small page; refused, the pages come in one by one.
-    largePage = slabCount_ > 1 && ::madvise(memory, kSlabBytes, MADV_HUGEPAGE) == 0;
+    // small lesson holds.
+    if (slabCount_ > 1 && (!expecting_ || expected_ >= blocksPerSlab_)) {
+        ++largePageRequests_;
+#if defined(MADV_HUGEPAGE)
+        // The advice comes before the first write, which would otherwise bring in a small
+        // page; refused, the pages come in one by one.
+        largePage = ::madvise(memory, kSlabBytes, MADV_HUGEPAGE) == 0;
 #endif
+    }
     auto* slab = new (memory) Slab;
     if (largePage) slab->prepared = kSlabBytes;
     return slab;
@@ -140,6 +144,7 @@ void BlockPool::prepare(Slab* slab, std::size_t end) noexcept
 void* BlockPool::allocate()
 {
     if (available_ == nullptr) pushFront(newSlab());
+    if (expected_ > 0) --expected_;
     Slab* slab = available_;
     void* block;
     if (slab->freeList != nullptr) {

@@ -25,6 +25,17 @@ public:
 
     // A block of blockBytes; throws std::bad_alloc when no slab can be had.
     void* allocate();
+    // How many more blocks are expected soon (a lesson being read): a new slab then takes a
+    // large page only when it will be filled, as most of a page left empty would stay so.
+    // Without an expectation every slab after the first takes one.
+    void expect(std::size_t blocks)
+    {
+        expected_ = blocks;
+        expecting_ = true;
+    }
+    void dropExpectation() { expecting_ = false; }
+    // Slabs that were asked for a large page (whether the system gave one or not).
+    std::size_t largePageRequests() const { return largePageRequests_; }
     // Takes back a block that allocate gave.
     void deallocate(void* block) noexcept;
 
@@ -48,4 +59,7 @@ private:
     std::size_t slabCount_ = 0;
     Slab* spares_ = nullptr; // linked by next
     std::size_t spareCount_ = 0;
+    std::size_t expected_ = 0; // blocks still expected, while expecting_
+    bool expecting_ = false;
+    std::size_t largePageRequests_ = 0;
 };

@@ -2,6 +2,8 @@
 
 #include "block_pool.h"
 
+#include <algorithm>
+#include <limits>
 #include <new>
 
 // The address sanitizer watches each heap allocation on its own; a pool would hide from it
@@ -77,6 +79,18 @@ strWort::~strWort()
         prev->next = next;
         next->prev = prev;
     }
+}
+
+void EntryChain::forecastEntries(std::uint64_t entries)
+{
+    if (KAZ_POOLED_ENTRIES)
+        entryPool().expect(static_cast<std::size_t>(
+            std::min<std::uint64_t>(entries, std::numeric_limits<std::size_t>::max())));
+}
+
+void EntryChain::dropEntryForecast()
+{
+    if (KAZ_POOLED_ENTRIES) entryPool().dropExpectation();
 }
 
 EntryChain::~EntryChain()

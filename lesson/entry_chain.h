@@ -51,6 +51,12 @@ public:
     // Appends a new entry; afterwards no entry is current.
     strWort* append(std::string_view first, std::string_view second);
 
+    // How many more entries are about to be appended, by a read that can estimate it: their
+    // memory is then taken as it will be filled (see BlockPool::expect). Holds for every chain
+    // until dropEntryForecast.
+    static void forecastEntries(std::uint64_t entries);
+    static void dropEntryForecast();
+
     // Deletes the last entry (nothing when empty). Emptying a lesson is always a sequence of
     // these, which leaves currentEntry null at the end.
     void deleteLast();

@@ -77,3 +77,40 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
+
+namespace {
+
+// Only slabs after the first ask for a large page, and with blocks expected only those that
+// the expected blocks will fill: the last one of a read stays small, as its page would stay
+// mostly empty. Without an expectation (or after it is dropped) every later slab asks.
+TEST(BlockPool, LargePagesOnlyForSlabsThatWillFill)
+{
+    const struct {
+        double expectedSlabs; // < 0: no expectation
+        double allocatedSlabs;
+        std::size_t largeRequests;
+    } cases[] = {{-1, 3.5, 3}, {3.5, 3.5, 2}, {4.0, 3.5, 3}, {0.5, 3.5, 0}, {-1, 0.5, 0}};
+    for (const auto& c : cases) {
+        BlockPool pool(112);
+        const auto slabs = [&](double n) {
+            return static_cast<std::size_t>(n * static_cast<double>(pool.blocksPerSlab()));
+        };
+        if (c.expectedSlabs >= 0) pool.expect(slabs(c.expectedSlabs));
+        std::vector<void*> blocks(slabs(c.allocatedSlabs));
+        for (void*& b : blocks)
+            b = pool.allocate();
+        EXPECT_EQ(pool.largePageRequests(), c.largeRequests)
+            << c.expectedSlabs << " slabs expected, " << c.allocatedSlabs << " allocated";
+        pool.dropExpectation();
+        blocks.push_back(pool.allocate()); // still in the last slab
+        for (std::size_t i = 0; i < pool.blocksPerSlab(); ++i)
+            blocks.push_back(pool.allocate());
+        EXPECT_EQ(pool.largePageRequests(),
+                  c.largeRequests + (blocks.size() > pool.blocksPerSlab() ? 1 : 0))
+            << "a slab made without an expectation asks";
+        for (void* b : blocks)
+            pool.deallocate(b);
+    }
+}
+
+} // namespace
