@@ -223,13 +223,16 @@ void RudarudDia::loadLessonFile(const std::string& path)
 void RudarudDia::reserveRowsFor(const std::string& path)
 {
     // Room for every pair the file can hold (two bytes each at least), so that the rows of a
-    // large lesson are never copied as they grow; the room no row fills is never touched.
+    // large lesson are never copied as they grow, and for texts of as many bytes as the file
+    // has; the room no row fills is never touched.
     std::error_code error;
     const std::uintmax_t bytes = std::filesystem::file_size(path, error);
     if (error) return;
+    const std::uint64_t maxRows = std::min<std::uint64_t>(readLimits_.maxEntries, SIZE_MAX / 1024);
     try {
-        readRows_.reserve(static_cast<std::size_t>(std::min<std::uintmax_t>(
-            bytes / 2 + 1, std::min<std::uint64_t>(readLimits_.maxEntries, SIZE_MAX / 16))));
+        readRows_.reserve(
+            static_cast<std::size_t>(std::min<std::uintmax_t>(bytes / 2 + 1, maxRows)),
+            static_cast<std::size_t>(std::min<std::uintmax_t>(bytes, maxRows * 2 * kMaxTermBytes)));
     } catch (const std::exception&) {
         // No such room: the rows grow as they come.
     }

@@ -1,15 +1,54 @@
 #include "pair_rows.h"
 
+#include "page_memory.h"
 #include "term_sort_key.h"
 
 #include <algorithm>
 #include <cstdint>
+
+namespace {
+
+constexpr std::size_t kLargePageBytes = 2 * 1024 * 1024;
+
+} // namespace
+
+void TextPagesRelease::operator()(char* pages) const noexcept
+{
+    unmapPages(pages, bytes, kLargePageBytes);
+}
+
+void PairRows::reserve(std::size_t rows, std::size_t textBytes)
+{
+    rows_.reserve(rows);
+    if (textBytes < kLargePageBytes || pages_ || !blocks_.empty()) return;
+    // Whole blocks, one more for the ends of blocks that texts do not fill; only what texts
+    // fill is ever touched. A large page serves each aligned 2 MB the mapping covers whole.
+    const std::size_t bytes = (textBytes / kBlockBytes + 2) * kBlockBytes;
+    char* const memory = static_cast<char*>(mapPages(bytes, kLargePageBytes));
+    if (memory == nullptr) return;
+    adviseLargePages(memory, bytes);
+    pages_ = Pages(memory, TextPagesRelease{bytes});
+    pageBlocksUsed_ = 0;
+}
+
+char* PairRows::newBlock()
+{
+    if (pages_ && (pageBlocksUsed_ + 1) * kBlockBytes <= pages_.get_deleter().bytes)
+        return pages_.get() + kBlockBytes * pageBlocksUsed_++;
+    // Not zeroed: a page of the block is touched only once texts fill it.
+    heapBlocks_.push_back(std::make_unique_for_overwrite<char[]>(kBlockBytes));
+    return heapBlocks_.back().get();
+}
 
 void PairRows::clear()
 {
     rows_ = {};
     blocks_.clear();
     blocks_.shrink_to_fit();
+    heapBlocks_.clear();
+    heapBlocks_.shrink_to_fit();
+    pages_.reset();
+    pageBlocksUsed_ = 0;
     blockUsed_ = kBlockBytes;
     liveBytes_ = 0;
     droppedBytes_ = 0;
@@ -42,11 +81,10 @@ PairRows::Row PairRows::store(std::string_view first, std::string_view second)
     second = second.substr(0, kMaxTextBytes);
     const std::size_t bytes = first.size() + second.size();
     if (blocks_.empty() || kBlockBytes - blockUsed_ < bytes) {
-        // Not zeroed: a page of the block is touched only once texts fill it.
-        blocks_.push_back(std::make_unique_for_overwrite<char[]>(kBlockBytes));
+        blocks_.push_back(newBlock());
         blockUsed_ = 0;
     }
-    char* const to = blocks_.back().get() + blockUsed_;
+    char* const to = blocks_.back() + blockUsed_;
     first.copy(to, first.size());
     second.copy(to + first.size(), second.size());
     const Row row{(blocks_.size() - 1) * kBlockBytes + blockUsed_, first.size(), second.size()};
@@ -66,14 +104,19 @@ void PairRows::release(Row row)
 
 void PairRows::compactTexts()
 {
-    const std::vector<std::unique_ptr<char[]>> old = std::move(blocks_);
+    // The old texts stay where they are until every row has its copy.
+    const std::vector<char*> old = std::move(blocks_);
+    const std::vector<std::unique_ptr<char[]>> oldHeapBlocks = std::move(heapBlocks_);
+    const Pages oldPages = std::move(pages_);
     blocks_.clear();
     blocks_.shrink_to_fit();
+    heapBlocks_.clear();
+    pageBlocksUsed_ = 0;
     blockUsed_ = kBlockBytes;
     liveBytes_ = 0;
     droppedBytes_ = 0;
     for (Row& row : rows_) {
-        const char* const from = old[row.at / kBlockBytes].get() + row.at % kBlockBytes;
+        const char* const from = old[row.at / kBlockBytes] + row.at % kBlockBytes;
         row = store({from, row.firstSize}, {from + row.firstSize, row.secondSize});
     }
 }

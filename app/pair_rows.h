@@ -14,6 +14,12 @@
 // A large lesson's rows are most of the window's memory, so a row is 8 bytes and its texts lie
 // back to back in blocks; sort keys exist only while rows are being sorted. A text keeps at
 // most kMaxTextBytes bytes (terms have at most 78).
+// Gives back the memory PairRows takes by pages for a large lesson's texts.
+struct TextPagesRelease {
+    std::size_t bytes = 0;
+    void operator()(char* pages) const noexcept;
+};
+
 class PairRows {
 public:
     static constexpr std::size_t kMaxTextBytes = 255;
@@ -24,7 +30,9 @@ public:
     std::string_view second(std::size_t row) const { return second(rows_[row]); }
 
     void clear();
-    void reserve(std::size_t rows) { rows_.reserve(rows); }
+    // Room for rows, and for about textBytes of texts: where those are many, the texts' memory
+    // is taken at once and by large pages, which a large lesson fills with few page faults.
+    void reserve(std::size_t rows, std::size_t textBytes = 0);
     // Copies the texts into a new row at `at` (0..size()).
     void insert(std::size_t at, std::string_view first, std::string_view second);
     void append(std::string_view first, std::string_view second) { insert(size(), first, second); }
@@ -55,13 +63,16 @@ private:
 
     std::string_view first(Row row) const
     {
-        return {blocks_[row.at / kBlockBytes].get() + row.at % kBlockBytes, row.firstSize};
+        return {blocks_[row.at / kBlockBytes] + row.at % kBlockBytes, row.firstSize};
     }
     std::string_view second(Row row) const
     {
-        return {blocks_[row.at / kBlockBytes].get() + row.at % kBlockBytes + row.firstSize,
+        return {blocks_[row.at / kBlockBytes] + row.at % kBlockBytes + row.firstSize,
                 row.secondSize};
     }
+    // Memory taken by pages (see reserve); blocks are carved from it before any other.
+    using Pages = std::unique_ptr<char, TextPagesRelease>;
+    char* newBlock();
     // Copies a pair's texts into the blocks and returns the row that shows them.
     Row store(std::string_view first, std::string_view second);
     // Drops a row's texts; once dropped texts outweigh the rest, the blocks are rewritten.
@@ -69,7 +80,10 @@ private:
     void compactTexts();
 
     std::vector<Row> rows_;
-    std::vector<std::unique_ptr<char[]>> blocks_;
+    std::vector<char*> blocks_;
+    std::vector<std::unique_ptr<char[]>> heapBlocks_;
+    Pages pages_;
+    std::size_t pageBlocksUsed_ = 0;
     std::size_t blockUsed_ = kBlockBytes; // bytes used in the last block; full when there is none
     std::size_t liveBytes_ = 0;           // text bytes of the rows there are
     std::size_t droppedBytes_ = 0;        // text bytes of rows removed since the last rewrite

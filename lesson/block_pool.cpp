@@ -1,5 +1,7 @@
 #include "block_pool.h"
 
+#include "page_memory.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <new>
@@ -15,35 +17,6 @@ constexpr std::size_t kAlign = __STDCPP_DEFAULT_NEW_ALIGNMENT__;
 constexpr std::size_t roundUp(std::size_t n, std::size_t to)
 {
     return (n + to - 1) / to * to;
-}
-
-// Memory of `bytes` aligned to `bytes` (a power of two); null when there is none. Where the
-// system maps memory itself, the mapping is exactly the slab, so that advice given for it
-// covers the slab and nothing else.
-void* mapAligned(std::size_t bytes)
-{
-#if defined(_WIN32)
-    return ::operator new(bytes, std::align_val_t(bytes), std::nothrow);
-#else
-    void* mapped =
-        ::mmap(nullptr, 2 * bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (mapped == MAP_FAILED) return nullptr;
-    const auto start = reinterpret_cast<std::uintptr_t>(mapped);
-    const std::uintptr_t aligned = (start + bytes - 1) & ~static_cast<std::uintptr_t>(bytes - 1);
-    if (aligned > start) ::munmap(mapped, aligned - start);
-    if (aligned + bytes < start + 2 * bytes)
-        ::munmap(reinterpret_cast<void*>(aligned + bytes), start + 2 * bytes - aligned - bytes);
-    return reinterpret_cast<void*>(aligned);
-#endif
-}
-
-void unmapAligned(void* memory, std::size_t bytes) noexcept
-{
-#if defined(_WIN32)
-    ::operator delete(memory, std::align_val_t(bytes));
-#else
-    ::munmap(memory, bytes);
-#endif
 }
 
 } // namespace
@@ -70,12 +43,12 @@ BlockPool::~BlockPool()
     while (available_ != nullptr) {
         Slab* slab = available_;
         unlink(slab);
-        unmapAligned(slab, kSlabBytes);
+        unmapPages(slab, kSlabBytes, kSlabBytes);
     }
     while (spares_ != nullptr) {
         Slab* slab = spares_;
         spares_ = slab->next;
-        unmapAligned(slab, kSlabBytes);
+        unmapPages(slab, kSlabBytes, kSlabBytes);
     }
 }
 
@@ -105,21 +78,19 @@ BlockPool::Slab* BlockPool::newSlab()
         --spareCount_;
         return slab; // its pages are still present
     }
-    void* memory = mapAligned(kSlabBytes);
+    void* memory = mapPages(kSlabBytes, kSlabBytes);
     if (memory == nullptr) {
         --slabCount_;
         throw std::bad_alloc();
     }
     bool largePage = false;
-    // Only once the pool outgrows its first slab: one large page would be most of what a
-    // small lesson holds.
-    if (slabCount_ > 1 && (!expecting_ || expected_ >= blocksPerSlab_)) {
+    // Where blocks are expected, for a slab they will fill; otherwise once the pool outgrows
+    // its first slab, as one large page would be most of what a small lesson holds.
+    if (expecting_ ? expected_ >= blocksPerSlab_ : slabCount_ > 1) {
         ++largePageRequests_;
-#if defined(MADV_HUGEPAGE)
         // The advice comes before the first write, which would otherwise bring in a small
         // page; refused, the pages come in one by one.
-        largePage = ::madvise(memory, kSlabBytes, MADV_HUGEPAGE) == 0;
-#endif
+        largePage = adviseLargePages(memory, kSlabBytes);
     }
     auto* slab = new (memory) Slab;
     if (largePage) slab->prepared = kSlabBytes;
@@ -180,7 +151,7 @@ void BlockPool::deallocate(void* block) noexcept
             ++spareCount_;
         } else {
             slab->~Slab();
-            unmapAligned(slab, kSlabBytes);
+            unmapPages(slab, kSlabBytes, kSlabBytes);
         }
     } else if (wasFull) {
         pushFront(slab);

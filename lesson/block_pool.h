@@ -6,8 +6,8 @@
 // that a block's slab is found from its address. Each block costs its size and nothing more
 // (the general heap adds 8 to 16 bytes to each allocation, and rounds it up). The first slab's
 // pages are touched only as blocks are handed out, so a small pool holds little memory. Every
-// further slab is one large page where the system has them (a slab is the size of one):
-// filling a large lesson then costs a page fault per slab rather than one per 4 KB, which is
+// further slab (see expect) is one large page where the system has them (a slab is the size of
+// one): filling a large lesson then costs a page fault per slab rather than one per 4 KB, which is
 // most of the cost of reading it into a fresh process. A slab whose last block is freed is kept
 // as a spare, up to kSpareSlabs of them, and goes back to the system beyond that: a lesson
 // closed and the next one read reuse pages already present. For one thread.
@@ -26,8 +26,8 @@ public:
     // A block of blockBytes; throws std::bad_alloc when no slab can be had.
     void* allocate();
     // How many more blocks are expected soon (a lesson being read): a new slab then takes a
-    // large page only when it will be filled, as most of a page left empty would stay so.
-    // Without an expectation every slab after the first takes one.
+    // large page when it will be filled (the first one too), and only then, as most of a page
+    // left empty would stay so. Without an expectation every slab after the first takes one.
     void expect(std::size_t blocks)
     {
         expected_ = blocks;

@@ -157,6 +157,28 @@ TEST(LessonListModel, SortedRowsGiveTheSameRowsAsOneByOne)
     }
 }
 
+// Texts in memory taken at once for a large lesson, and beyond it when the guess was short, read
+// back as stored, also after removals made the texts be rewritten elsewhere.
+TEST(PairRows, TextsKeepTheirBytesInReservedPagesAndBeyond)
+{
+    for (const std::size_t reservedText : {std::size_t{0}, std::size_t{3} << 20}) {
+        PairRows rows;
+        rows.reserve(0, reservedText);
+        const auto text = [](std::size_t i, char side) {
+            return std::string(1, side) + std::to_string(i * 2654435761u) + "-Begriff";
+        };
+        constexpr std::size_t kRows = 200000; // about 4 MB of texts
+        for (std::size_t i = 0; i < kRows; ++i)
+            rows.append(text(i, 'a'), text(i, 'b'));
+        while (rows.size() > kRows * 2 / 5)
+            rows.erase(rows.size() - 1);
+        bool intact = true;
+        for (std::size_t i = 0; i < rows.size() && intact; ++i)
+            intact = rows.first(i) == text(i, 'a') && rows.second(i) == text(i, 'b');
+        EXPECT_TRUE(intact) << reservedText << " bytes reserved";
+    }
+}
+
 // Rows removed by the thousand (their texts dropped and, once they outweigh the rest, the
 // texts rewritten) leave the other rows' texts as they were, also for rows added later.
 TEST(LessonListModel, RemovingManyRowsKeepsTheOthersTexts)

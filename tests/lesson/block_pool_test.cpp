@@ -80,16 +80,16 @@ INSTANTIATE_TEST_SUITE_P(
 
 namespace {
 
-// Only slabs after the first ask for a large page, and with blocks expected only those that
-// the expected blocks will fill: the last one of a read stays small, as its page would stay
-// mostly empty. Without an expectation (or after it is dropped) every later slab asks.
+// With blocks expected, the slabs they will fill ask for a large page, the first one too, and
+// the last one of a read stays small, as its page would stay mostly empty. Without an
+// expectation (or after it is dropped) every slab after the first asks.
 TEST(BlockPool, LargePagesOnlyForSlabsThatWillFill)
 {
     const struct {
         double expectedSlabs; // < 0: no expectation
         double allocatedSlabs;
         std::size_t largeRequests;
-    } cases[] = {{-1, 3.5, 3}, {3.5, 3.5, 2}, {4.0, 3.5, 3}, {0.5, 3.5, 0}, {-1, 0.5, 0}};
+    } cases[] = {{-1, 3.5, 3}, {3.5, 3.5, 3}, {4.0, 3.5, 4}, {0.5, 3.5, 0}, {-1, 0.5, 0}};
     for (const auto& c : cases) {
         BlockPool pool(112);
         const auto slabs = [&](double n) {
