@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
+#include <new>
 
 namespace {
 
@@ -12,7 +14,7 @@ constexpr std::size_t kLargePageBytes = 2 * 1024 * 1024;
 
 } // namespace
 
-void TextPagesRelease::operator()(char* pages) const noexcept
+void PagesRelease::operator()(char* pages) const noexcept
 {
     unmapPages(pages, bytes, kLargePageBytes);
 }
@@ -27,7 +29,7 @@ void PairRows::reserve(std::size_t rows, std::size_t textBytes)
     char* const memory = static_cast<char*>(mapPages(bytes, kLargePageBytes));
     if (memory == nullptr) return;
     adviseLargePages(memory, bytes);
-    pages_ = Pages(memory, TextPagesRelease{bytes});
+    pages_ = Pages(memory, PagesRelease{bytes});
     pageBlocksUsed_ = 0;
 }
 
@@ -178,8 +180,25 @@ void PairRows::sortFrom(std::size_t from)
         appendTermSortKey(first(rows[k]), key);
         shared = sharedWith(key, shared);
     }
-    std::vector<SortItem> items;
-    items.reserve(n);
+    // A large lesson's items take large pages, given back after the sort: a fault per 4 KB of
+    // fresh memory would cost about as much as the sort itself.
+    std::vector<SortItem> heapItems;
+    Pages pages;
+    SortItem* items = nullptr;
+    if (const std::size_t itemBytes = n * sizeof(SortItem); itemBytes >= kLargePageBytes / 2) {
+        const std::size_t bytes =
+            (itemBytes + kLargePageBytes - 1) / kLargePageBytes * kLargePageBytes;
+        if (void* memory = mapPages(bytes, kLargePageBytes)) {
+            adviseLargePages(memory, bytes);
+            pages = Pages(static_cast<char*>(memory), PagesRelease{bytes});
+            std::uninitialized_default_construct_n(static_cast<SortItem*>(memory), n);
+            items = std::launder(static_cast<SortItem*>(memory));
+        }
+    }
+    if (items == nullptr) {
+        heapItems.resize(n);
+        items = heapItems.data();
+    }
     bool guessTooLong = false;
     for (std::size_t k = 0; k < n; ++k) {
         key.clear();
@@ -188,7 +207,7 @@ void PairRows::sortFrom(std::size_t from)
             shared = common;
             guessTooLong = true;
         }
-        items.push_back(sortItem(key, shared, static_cast<std::uint32_t>(k)));
+        items[k] = sortItem(key, shared, static_cast<std::uint32_t>(k));
     }
     for (std::size_t k = 0; guessTooLong && k < n; ++k) {
         key.clear();
@@ -196,7 +215,7 @@ void PairRows::sortFrom(std::size_t from)
         items[k] = sortItem(key, shared, static_cast<std::uint32_t>(k));
     }
     std::string otherKey;
-    std::sort(items.begin(), items.end(), [&](const SortItem& a, const SortItem& b) {
+    std::sort(items, items + n, [&](const SortItem& a, const SortItem& b) {
         if (a.high != b.high) return a.high < b.high;
         if (a.low != b.low) return a.low < b.low;
         if (!a.whole || !b.whole) {

@@ -14,8 +14,8 @@
 // A large lesson's rows are most of the window's memory, so a row is 8 bytes and its texts lie
 // back to back in blocks; sort keys exist only while rows are being sorted. A text keeps at
 // most kMaxTextBytes bytes (terms have at most 78).
-// Gives back the memory PairRows takes by pages for a large lesson's texts.
-struct TextPagesRelease {
+// Gives back memory PairRows took by pages (mapPages with 2 MB alignment).
+struct PagesRelease {
     std::size_t bytes = 0;
     void operator()(char* pages) const noexcept;
 };
@@ -71,7 +71,7 @@ private:
                 row.secondSize};
     }
     // Memory taken by pages (see reserve); blocks are carved from it before any other.
-    using Pages = std::unique_ptr<char, TextPagesRelease>;
+    using Pages = std::unique_ptr<char, PagesRelease>;
     char* newBlock();
     // Copies a pair's texts into the blocks and returns the row that shows them.
     Row store(std::string_view first, std::string_view second);
