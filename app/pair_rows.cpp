@@ -19,17 +19,26 @@ void PagesRelease::operator()(char* pages) const noexcept
     unmapPages(pages, bytes, kLargePageBytes);
 }
 
+namespace {
+
+// bytes of memory by pages, aligned for and asked to take large pages; null when there is none.
+PairRows::Pages largePages(std::size_t bytes)
+{
+    char* const memory = static_cast<char*>(mapPages(bytes, kLargePageBytes));
+    if (memory == nullptr) return {};
+    adviseLargePages(memory, bytes);
+    return PairRows::Pages(memory, PagesRelease{bytes});
+}
+
+} // namespace
+
 void PairRows::reserve(std::size_t rows, std::size_t textBytes)
 {
     rows_.reserve(rows);
     if (textBytes < kLargePageBytes || pages_ || !blocks_.empty()) return;
     // Whole blocks, one more for the ends of blocks that texts do not fill; only what texts
     // fill is ever touched. A large page serves each aligned 2 MB the mapping covers whole.
-    const std::size_t bytes = (textBytes / kBlockBytes + 2) * kBlockBytes;
-    char* const memory = static_cast<char*>(mapPages(bytes, kLargePageBytes));
-    if (memory == nullptr) return;
-    adviseLargePages(memory, bytes);
-    pages_ = Pages(memory, PagesRelease{bytes});
+    pages_ = largePages((textBytes / kBlockBytes + 2) * kBlockBytes);
     pageBlocksUsed_ = 0;
 }
 
@@ -45,6 +54,11 @@ char* PairRows::newBlock()
 void PairRows::clear()
 {
     rows_ = {};
+    resetTexts();
+}
+
+void PairRows::resetTexts()
+{
     blocks_.clear();
     blocks_.shrink_to_fit();
     heapBlocks_.clear();
@@ -110,13 +124,7 @@ void PairRows::compactTexts()
     const std::vector<char*> old = std::move(blocks_);
     const std::vector<std::unique_ptr<char[]>> oldHeapBlocks = std::move(heapBlocks_);
     const Pages oldPages = std::move(pages_);
-    blocks_.clear();
-    blocks_.shrink_to_fit();
-    heapBlocks_.clear();
-    pageBlocksUsed_ = 0;
-    blockUsed_ = kBlockBytes;
-    liveBytes_ = 0;
-    droppedBytes_ = 0;
+    resetTexts();
     for (Row& row : rows_) {
         const char* const from = old[row.at / kBlockBytes] + row.at % kBlockBytes;
         row = store({from, row.firstSize}, {from + row.firstSize, row.secondSize});
@@ -188,11 +196,10 @@ void PairRows::sortFrom(std::size_t from)
     if (const std::size_t itemBytes = n * sizeof(SortItem); itemBytes >= kLargePageBytes / 2) {
         const std::size_t bytes =
             (itemBytes + kLargePageBytes - 1) / kLargePageBytes * kLargePageBytes;
-        if (void* memory = mapPages(bytes, kLargePageBytes)) {
-            adviseLargePages(memory, bytes);
-            pages = Pages(static_cast<char*>(memory), PagesRelease{bytes});
-            std::uninitialized_default_construct_n(static_cast<SortItem*>(memory), n);
-            items = std::launder(static_cast<SortItem*>(memory));
+        pages = largePages(bytes);
+        if (pages) {
+            std::uninitialized_default_construct_n(reinterpret_cast<SortItem*>(pages.get()), n);
+            items = std::launder(reinterpret_cast<SortItem*>(pages.get()));
         }
     }
     if (items == nullptr) {

@@ -23,6 +23,8 @@ struct PagesRelease {
 class PairRows {
 public:
     static constexpr std::size_t kMaxTextBytes = 255;
+    // Memory taken by pages (see reserve); blocks are carved from it before any other.
+    using Pages = std::unique_ptr<char, PagesRelease>;
 
     std::size_t size() const { return rows_.size(); }
     bool empty() const { return rows_.empty(); }
@@ -70,14 +72,14 @@ private:
         return {blocks_[row.at / kBlockBytes] + row.at % kBlockBytes + row.firstSize,
                 row.secondSize};
     }
-    // Memory taken by pages (see reserve); blocks are carved from it before any other.
-    using Pages = std::unique_ptr<char, PagesRelease>;
     char* newBlock();
     // Copies a pair's texts into the blocks and returns the row that shows them.
     Row store(std::string_view first, std::string_view second);
     // Drops a row's texts; once dropped texts outweigh the rest, the blocks are rewritten.
     void release(Row row);
     void compactTexts();
+    // No texts and no memory for them.
+    void resetTexts();
 
     std::vector<Row> rows_;
     std::vector<char*> blocks_;
