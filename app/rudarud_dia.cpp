@@ -8,6 +8,7 @@
 #include "led_line.h"
 #include "led_window.h"
 #include "log_font.h"
+#include "no_inset_style.h"
 #include "platform.h"
 #include "text_3d.h"
 #include "threshold_text.h"
@@ -256,6 +257,8 @@ void RudarudDia::createFields(const Fonts& fonts)
     };
     term1_ = makeTerm(IdTerm1);
     term2_ = makeTerm(IdTerm2);
+    auto* noInset = new NoInsetLineEditStyle; // the fields are too low for a style's inset
+    noInset->setParent(this);
     for (std::size_t i = 0; i < kThresholdCount; ++i) {
         auto* e = new QLineEdit(this);
         e->setObjectName(QStringLiteral("field%1").arg(kThresholdIds[i]));
@@ -264,7 +267,7 @@ void RudarudDia::createFields(const Fonts& fonts)
         e->setMaxLength(static_cast<int>(kThresholdTextChars));
         e->setFont(fonts.medium);
         e->setTextMargins(0, 0, 0, 0);
-        e->setStyleSheet(QStringLiteral("QLineEdit { padding: 0px; }"));
+        e->setStyle(noInset);
         guardCp1252Input(e, static_cast<int>(kThresholdTextChars));
         thresholds_[i] = e;
     }
