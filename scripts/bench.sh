@@ -9,12 +9,14 @@
 #   with its help viewer starting beside it; with the viewer and a 100,000-entry lesson to
 #   the first frame whose title names it, against no lesson, with its peak memory
 #                                                    startup-timer's mapwait (private Xvfb)
-# usage: bench.sh [BUILD_DIR] [RUNS]   (default build/, 7 start-up runs per series)
+# usage: bench.sh [BUILD_DIR] [RUNS]   (default build/, 15 start-up rounds: on a shared machine
+# a start-up time swings by tens of ms from one minute to the next, and fewer rounds let that
+# decide a ratio)
 # Environment: STARTUP_TIMER (default /work/shared/tools/startup-timer), BENCH_REPETITIONS (5).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build=${1:-$root/build}
-runs=${2:-7}
+runs=${2:-15}
 reps=${BENCH_REPETITIONS:-5}
 [ "$reps" -ge 2 ] || reps=2 # medians need repetitions
 timer_src=${STARTUP_TIMER:-/work/shared/tools/startup-timer}
