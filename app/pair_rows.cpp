@@ -5,8 +5,11 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <new>
+#include <system_error>
+#include <thread>
 
 namespace {
 
@@ -164,6 +167,69 @@ SortItem sortItem(std::string_view key, std::size_t from, std::uint32_t row)
 
 } // namespace
 
+namespace {
+
+// A large lesson's sort keys are built, and its rows sorted, in two halves at once, one on a
+// helper thread, and the halves merged: the second processor is otherwise idle while a lesson
+// loads. Below this many rows the thread would cost more than it saves.
+constexpr std::size_t kTwoThreadRows = 16384;
+
+// Runs work(1) on a helper thread while work(0) runs on this one (both here when no thread can
+// be started); returns when both are done, with the exception of either.
+template <typename Work> void inTwoHalves(const Work& work)
+{
+    std::exception_ptr helperFailed;
+    std::thread helper;
+    try {
+        helper = std::thread([&work, &helperFailed] {
+            try {
+                work(1);
+            } catch (...) {
+                helperFailed = std::current_exception();
+            }
+        });
+    } catch (const std::system_error&) {
+        work(1);
+    }
+    try {
+        work(0);
+    } catch (...) {
+        if (helper.joinable()) helper.join();
+        throw;
+    }
+    if (helper.joinable()) helper.join();
+    if (helperFailed) std::rethrow_exception(helperFailed);
+}
+
+// Room for n sort items: in large pages for a large lesson (a fault per 4 KB of fresh memory
+// would cost about as much as the sort itself), given back with the buffer.
+class SortItems {
+public:
+    explicit SortItems(std::size_t n)
+    {
+        if (const std::size_t itemBytes = n * sizeof(SortItem); itemBytes >= kLargePageBytes / 2) {
+            pages_ =
+                largePages((itemBytes + kLargePageBytes - 1) / kLargePageBytes * kLargePageBytes);
+            if (pages_) {
+                std::uninitialized_default_construct_n(reinterpret_cast<SortItem*>(pages_.get()),
+                                                       n);
+                items_ = std::launder(reinterpret_cast<SortItem*>(pages_.get()));
+                return;
+            }
+        }
+        heap_.resize(n);
+        items_ = heap_.data();
+    }
+    SortItem* get() const { return items_; }
+
+private:
+    std::vector<SortItem> heap_;
+    PairRows::Pages pages_;
+    SortItem* items_ = nullptr;
+};
+
+} // namespace
+
 void PairRows::sortFrom(std::size_t from)
 {
     const std::size_t n = rows_.size() - from;
@@ -171,70 +237,79 @@ void PairRows::sortFrom(std::size_t from)
     Row* const rows = rows_.data() + from;
     // The beginning all keys share, guessed from a sample of rows and lowered where a row
     // shares less; each key is built once, unless the guess proves too long, when the items
-    // made before are made again.
-    std::string key;
+    // are made again.
     std::string firstKey;
     appendTermSortKey(first(rows[0]), firstKey);
-    std::size_t shared = firstKey.size();
     const auto sharedWith = [&firstKey](const std::string& other, std::size_t upTo) {
         const auto end =
             firstKey.begin() + static_cast<std::ptrdiff_t>(std::min(upTo, other.size()));
         return static_cast<std::size_t>(std::mismatch(firstKey.begin(), end, other.begin()).first -
                                         firstKey.begin());
     };
+    std::size_t shared = firstKey.size();
+    std::string key;
     constexpr std::size_t kSampleRows = 64;
     for (std::size_t k = n - 1; k > 0 && shared > 0; k -= std::min(k, n / kSampleRows + 1)) {
         key.clear();
         appendTermSortKey(first(rows[k]), key);
         shared = sharedWith(key, shared);
     }
-    // A large lesson's items take large pages, given back after the sort: a fault per 4 KB of
-    // fresh memory would cost about as much as the sort itself.
-    std::vector<SortItem> heapItems;
-    Pages pages;
-    SortItem* items = nullptr;
-    if (const std::size_t itemBytes = n * sizeof(SortItem); itemBytes >= kLargePageBytes / 2) {
-        const std::size_t bytes =
-            (itemBytes + kLargePageBytes - 1) / kLargePageBytes * kLargePageBytes;
-        pages = largePages(bytes);
-        if (pages) {
-            std::uninitialized_default_construct_n(reinterpret_cast<SortItem*>(pages.get()), n);
-            items = std::launder(reinterpret_cast<SortItem*>(pages.get()));
+    const SortItems buffer(n);
+    SortItem* items = buffer.get();
+    const bool twoThreads = n >= kTwoThreadRows;
+    const std::size_t halfEnd[2] = {twoThreads ? n / 2 : n, n};
+    const auto halfBegin = [&halfEnd](int half) { return half == 0 ? 0 : halfEnd[0]; };
+    // Items of one half from the beginning `skip`; the least beginning a key there shares with
+    // the first one (skip when all share it) goes to leastShared[half].
+    std::size_t leastShared[2] = {shared, shared};
+    const auto build = [&](int half, std::size_t skip) {
+        std::string k;
+        std::size_t least = skip;
+        for (std::size_t i = halfBegin(half); i < halfEnd[half]; ++i) {
+            k.clear();
+            appendTermSortKey(first(rows[i]), k);
+            least = sharedWith(k, least);
+            items[i] = sortItem(k, skip, static_cast<std::uint32_t>(i));
         }
+        leastShared[half] = least;
+    };
+    // Most comparisons end with the 8 bytes; a and b: room for keys built again.
+    const auto lessByKey = [this, rows](std::string& a, std::string& b) {
+        return [this, rows, &a, &b](const SortItem& x, const SortItem& y) {
+            if (x.high != y.high) return x.high < y.high;
+            if (x.low != y.low) return x.low < y.low;
+            if (!x.whole || !y.whole) {
+                a.clear();
+                appendTermSortKey(first(rows[x.row]), a);
+                b.clear();
+                appendTermSortKey(first(rows[y.row]), b);
+                if (const int c = a.compare(b); c != 0) return c < 0;
+            }
+            return x.row < y.row;
+        };
+    };
+    const auto sortHalf = [&](int half) {
+        std::string a, b;
+        std::sort(items + halfBegin(half), items + halfEnd[half], lessByKey(a, b));
+    };
+    const auto buildHalves = [&](std::size_t skip) {
+        if (twoThreads)
+            inTwoHalves([&build, skip](int half) { build(half, skip); });
+        else
+            build(0, skip);
+        return std::min(leastShared[0], leastShared[1]);
+    };
+    if (const std::size_t least = buildHalves(shared); least < shared) buildHalves(least);
+    if (!twoThreads) {
+        sortHalf(0);
+    } else {
+        inTwoHalves(sortHalf);
+        const SortItems merged(n);
+        std::string a, b;
+        std::merge(items, items + halfEnd[0], items + halfEnd[0], items + n, merged.get(),
+                   lessByKey(a, b));
+        std::copy(merged.get(), merged.get() + n, items);
     }
-    if (items == nullptr) {
-        heapItems.resize(n);
-        items = heapItems.data();
-    }
-    bool guessTooLong = false;
-    for (std::size_t k = 0; k < n; ++k) {
-        key.clear();
-        appendTermSortKey(first(rows[k]), key);
-        if (const std::size_t common = sharedWith(key, shared); common < shared) {
-            shared = common;
-            guessTooLong = true;
-        }
-        items[k] = sortItem(key, shared, static_cast<std::uint32_t>(k));
-    }
-    for (std::size_t k = 0; guessTooLong && k < n; ++k) {
-        key.clear();
-        appendTermSortKey(first(rows[k]), key);
-        items[k] = sortItem(key, shared, static_cast<std::uint32_t>(k));
-    }
-    std::string otherKey;
-    std::sort(items, items + n, [&](const SortItem& a, const SortItem& b) {
-        if (a.high != b.high) return a.high < b.high;
-        if (a.low != b.low) return a.low < b.low;
-        if (!a.whole || !b.whole) {
-            key.clear();
-            appendTermSortKey(first(rows[a.row]), key);
-            otherKey.clear();
-            appendTermSortKey(first(rows[b.row]), otherKey);
-            const int c = key.compare(otherKey);
-            if (c != 0) return c < 0;
-        }
-        return a.row < b.row;
-    });
     // items[j].row is the row that belongs at j. Moving each row once along the permutation's
     // cycles needs no second array of rows; a settled position gets items[j].row == j.
     for (std::size_t start = 0; start < n; ++start) {

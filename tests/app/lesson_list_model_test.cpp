@@ -1,11 +1,15 @@
 #include "lesson_list_model.h"
+#include "term_sort_key.h"
 
 #include <gtest/gtest.h>
 
 #include <QSignalSpy>
 
+#include <algorithm>
+#include <numeric>
 #include <random>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -271,3 +275,32 @@ TEST(LessonListModel, RemovalTakesTheLargerOfTheFirstMatches)
 }
 
 } // namespace
+
+// A lesson large enough to have its halves sorted at once sorts as its keys and the rows' first
+// order say (equal first texts included), also where a row of the second half shares less of
+// its beginning than the rows the sort looks at first, so that the keys are made again.
+TEST(PairRows, LargeLessonSortsByKeyThenPosition)
+{
+    for (const bool rowSharingLess : {false, true}) {
+        std::vector<std::string> firsts;
+        for (int i = 0; i < 40000; ++i)
+            firsts.push_back("die Hausaufgabe " + std::to_string((i * 7919) % 20000));
+        if (rowSharingLess) firsts[30001] = "die Hausarbeit";
+        PairRows rows;
+        for (std::size_t i = 0; i < firsts.size(); ++i)
+            rows.append(firsts[i], std::to_string(i));
+        rows.sortFrom(0);
+
+        std::vector<std::string> keys(firsts.size());
+        for (std::size_t i = 0; i < firsts.size(); ++i)
+            appendTermSortKey(firsts[i], keys[i]);
+        std::vector<std::size_t> order(firsts.size());
+        std::iota(order.begin(), order.end(), std::size_t{0});
+        std::stable_sort(order.begin(), order.end(),
+                         [&keys](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
+        std::size_t misplaced = 0;
+        for (std::size_t i = 0; i < order.size(); ++i)
+            misplaced += rows.second(i) != std::to_string(order[i]);
+        EXPECT_EQ(misplaced, 0u) << (rowSharingLess ? "with" : "without") << " a row sharing less";
+    }
+}
