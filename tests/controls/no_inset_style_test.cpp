@@ -16,84 +16,44 @@ public:
     InsetStyle() : QProxyStyle(QStyleFactory::create(QStringLiteral("fusion"))) {}
     QRect subElementRect(SubElement e, const QStyleOption* o, const QWidget* w) const override
     {
-        if (e == SE_LineEditContents) return o->rect.adjusted(6, 5, -6, -5);
-        return QProxyStyle::subElementRect(e, o, w);
+        return e == SE_LineEditContents ? o->rect.adjusted(6, 5, -6, -5)
+                                        : QProxyStyle::subElementRect(e, o, w);
     }
     int pixelMetric(PixelMetric m, const QStyleOption* o, const QWidget* w) const override
     {
-        if (m == PM_DefaultFrameWidth && qobject_cast<const QLineEdit*>(w) != nullptr) return 3;
-        return QProxyStyle::pixelMetric(m, o, w);
+        return m == PM_DefaultFrameWidth ? 3 : QProxyStyle::pixelMetric(m, o, w);
     }
 };
 
-enum class Look { StyleSheet, NoInset, Plain };
-
-struct FieldRow {
-    const char* name;
-    const char* text;
-    bool enabled;
-    bool selected;
-};
-
-class NoInsetStyleTest : public testing::TestWithParam<FieldRow> {
-protected:
-    void SetUp() override { QApplication::setStyle(new InsetStyle); }
-    void TearDown() override { QApplication::setStyle(QStringLiteral("fusion")); }
-
-    // A threshold-like field (low, centred, small font) drawn in `look`; the text position a
-    // click in its middle gives is stored in cursorAfterClick.
-    QImage field(Look look, int* cursorAfterClick)
-    {
-        const FieldRow& row = GetParam();
-        QWidget window;
-        window.resize(120, 40);
-        auto* e = new QLineEdit(&window);
-        e->setGeometry(10, 10, 60, 18);
-        e->setAlignment(Qt::AlignCenter);
-        QFont font(QStringLiteral("Arial"));
-        font.setPixelSize(16);
-        e->setFont(font);
-        e->setTextMargins(0, 0, 0, 0);
-        e->setText(QString::fromLatin1(row.text));
-        if (look == Look::StyleSheet)
-            e->setStyleSheet(QStringLiteral("QLineEdit { padding: 0px; }"));
-        if (look == Look::NoInset) {
-            noInset_ = std::make_unique<NoInsetLineEditStyle>(new InsetStyle);
-            e->setStyle(noInset_.get());
-        }
-        e->setEnabled(row.enabled);
-        if (row.selected) e->selectAll();
-        window.show();
-        if (!QTest::qWaitForWindowExposed(&window)) return {};
-        QImage image = e->grab().toImage();
-        QTest::mouseClick(e, Qt::LeftButton, {}, QPoint(e->width() / 2 + 4, e->height() / 2));
-        *cursorAfterClick = e->cursorPosition();
-        return image;
-    }
-
-private:
-    std::unique_ptr<NoInsetLineEditStyle> noInset_;
-};
-
-TEST_P(NoInsetStyleTest, DrawsAndHitsAsTheStyleSheetDoes)
+// A low, centred field with text (selected, or disabled), as a threshold field is, under a
+// style with an inset, drawn and clicked in its middle as the style sheet "padding: 0px" makes
+// it, as the proxy makes it, and as the style alone makes it (which must differ).
+TEST(NoInsetLineEditStyle, DrawsAndHitsAsTheStyleSheetDoes)
 {
-    int sheetCursor = -1, noInsetCursor = -1, plainCursor = -1;
-    const QImage sheet = field(Look::StyleSheet, &sheetCursor);
-    const QImage noInset = field(Look::NoInset, &noInsetCursor);
-    const QImage plain = field(Look::Plain, &plainCursor);
-    ASSERT_FALSE(sheet.isNull());
-    EXPECT_EQ(noInset, sheet);
-    EXPECT_EQ(noInsetCursor, sheetCursor);
-    // The style's inset shows: without either, the text lies elsewhere.
-    EXPECT_NE(plain, sheet);
+    QApplication::setStyle(new InsetStyle);
+    for (const bool selected : {false, true}) {
+        std::vector<std::pair<QImage, int>> looks; // style sheet, proxy, style alone
+        for (int look = 0; look < 3; ++look) {
+            NoInsetLineEditStyle noInset(new InsetStyle);
+            QLineEdit field;
+            field.setGeometry(10, 10, 60, 18);
+            field.setAlignment(Qt::AlignCenter);
+            field.setTextMargins(0, 0, 0, 0);
+            field.setText(QStringLiteral("100"));
+            if (look == 0) field.setStyleSheet(QStringLiteral("QLineEdit { padding: 0px; }"));
+            if (look == 1) field.setStyle(&noInset);
+            field.setEnabled(selected);
+            if (selected) field.selectAll();
+            field.show();
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(&field));
+            const QImage image = field.grab().toImage();
+            QTest::mouseClick(&field, Qt::LeftButton, {}, QPoint(34, 9));
+            looks.emplace_back(image, field.cursorPosition());
+        }
+        EXPECT_EQ(looks[1], looks[0]) << (selected ? "selected" : "disabled");
+        EXPECT_NE(looks[2].first, looks[0].first) << (selected ? "selected" : "disabled");
+    }
+    QApplication::setStyle(QStringLiteral("fusion"));
 }
-
-INSTANTIATE_TEST_SUITE_P(Fields, NoInsetStyleTest,
-                         testing::Values(FieldRow{"Number", "90", true, false},
-                                         FieldRow{"Full", "100", true, false},
-                                         FieldRow{"Empty", "", true, false},
-                                         FieldRow{"Disabled", "75", false, false},
-                                         FieldRow{"Selected", "50", true, true}),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
