@@ -88,19 +88,22 @@ int main(int argc, char* argv[])
     QTest::keyClick(dia->termField(IdTerm2), Qt::Key_Return);
     while (dia->exercise().running())
         answerCurrent(true);
-    // Closing a message window deletes it, and may delete other top-level widgets with it:
-    // only the first visible one is taken, and the list is not walked any further.
-    auto saveMessageWindow = [&out](const QString& name) {
+    // Saves the first visible message window that `wanted` accepts as `name`, and closes it.
+    // Saving and closing let deletions run, of it and maybe of other top-level widgets: the
+    // list is not walked any further.
+    auto saveMessageWindow = [&out](const QString& name, auto wanted) {
         for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* message = dynamic_cast<MSGWin*>(w); message && message->isVisible()) {
+            if (auto* message = dynamic_cast<MSGWin*>(w);
+                message && message->isVisible() && wanted(message)) {
                 save(message, out, name);
                 message->close();
                 return;
             }
     };
-    saveMessageWindow(QStringLiteral("report.png"));
+    const auto anyMessage = [](const MSGWin*) { return true; };
+    saveMessageWindow(QStringLiteral("report.png"), anyMessage);
     dia->command(IdResultsLog);
-    saveMessageWindow(QStringLiteral("results-table.png"));
+    saveMessageWindow(QStringLiteral("results-table.png"), anyMessage);
 
     // A result the log cannot take: a folder has the log's name.
     std::filesystem::remove(kResultsLogFileName);
@@ -108,12 +111,8 @@ int main(int argc, char* argv[])
     dia->command(IdNormalQuery);
     while (dia->exercise().running())
         answerCurrent(true);
-    // As above, the list is not walked past a save: saving lets deferred deletions run.
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* message = dynamic_cast<MSGWin*>(w);
-            message && message->isVisible() && message->textColor() == QColor(Qt::red)) {
-            save(message, out, QStringLiteral("result-not-stored.png"));
-            break;
-        }
+    saveMessageWindow(QStringLiteral("result-not-stored.png"), [](const MSGWin* message) {
+        return message->textColor() == QColor(Qt::red);
+    });
     return 0;
 }
