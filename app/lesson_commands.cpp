@@ -11,7 +11,6 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <filesystem>
 #include <ctime>
 
 #include <QApplication>
@@ -194,9 +193,8 @@ void RudarudDia::loadLessonFile(const std::string& path)
     // the name it really has, which matters where file names are case-sensitive.
     filePath_ = path;
     fileName_ = upperAsciiLetters(displayedPath(path));
-    reserveRowsFor(filePath_);
     const LessonReadResult result = readLessonFile(filePath_, chain_, this, readLimits_);
-    readRows_.clear(); // also the room made for a file that proved no lesson
+    readRows_.clear(); // also the room made for a read that was abandoned
     switch (result) {
     case LessonReadResult::NotOpened:
         exclaim(kNotFound.arg(fileName_), kFileErrorCaption, Platform::Buttons::Ok);
@@ -220,26 +218,25 @@ void RudarudDia::loadLessonFile(const std::string& path)
     QApplication::restoreOverrideCursor();
 }
 
-void RudarudDia::reserveRowsFor(const std::string& path)
+void RudarudDia::reserveRowsFor(std::uint64_t bytes)
 {
     // Room for every pair the file can hold (two bytes each at least), so that the rows of a
     // large lesson are never copied as they grow, and for texts of as many bytes as the file
     // has; the room no row fills is never touched.
-    std::error_code error;
-    const std::uintmax_t bytes = std::filesystem::file_size(path, error);
-    if (error) return;
+    if (bytes == 0) return;
     const std::uint64_t maxRows = std::min<std::uint64_t>(readLimits_.maxEntries, SIZE_MAX / 1024);
     try {
         readRows_.reserve(
-            static_cast<std::size_t>(std::min<std::uintmax_t>(bytes / 2 + 1, maxRows)),
-            static_cast<std::size_t>(std::min<std::uintmax_t>(bytes, maxRows * 2 * kMaxTermBytes)));
+            static_cast<std::size_t>(std::min<std::uint64_t>(bytes / 2 + 1, maxRows)),
+            static_cast<std::size_t>(std::min<std::uint64_t>(bytes, maxRows * 2 * kMaxTermBytes)));
     } catch (const std::exception&) {
         // No such room: the rows grow as they come.
     }
 }
 
-void RudarudDia::beforePairs()
+void RudarudDia::beforePairs(std::uint64_t inputBytes)
 {
+    reserveRowsFor(inputBytes);
     list1_->hide();
     list2_->hide();
 }

@@ -164,12 +164,12 @@ protected:
 
 private:
     // LessonReadListener: rows are collected while reading and put in the lists at once.
-    void beforePairs() override;
+    void beforePairs(std::uint64_t inputBytes) override;
     void pairRead(strWort& entry) override;
     void afterPairs() override;
     void readAbandoned() override;
     // Makes room in readRows_ for the rows of the lesson file at path.
-    void reserveRowsFor(const std::string& path);
+    void reserveRowsFor(std::uint64_t inputBytes);
 
     struct Fonts;
     void dropRecovery();

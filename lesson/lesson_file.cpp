@@ -111,7 +111,7 @@ LessonReadResult readFrom(ByteSource& source, EntryChain& chain, LessonReadListe
     if (magicBytes != kLessonMagic.size() + 1 || first != kLessonMagic)
         return LessonReadResult::WrongFormat;
 
-    if (listener) listener->beforePairs();
+    if (listener) listener->beforePairs(source.expectedBytes());
     strWort* const lastBefore = chain.lastEntry();
     const std::uint64_t room = std::min<std::uint64_t>(
         maxEntries, std::numeric_limits<std::uint32_t>::max() - chain.entryCount());

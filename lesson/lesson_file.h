@@ -21,13 +21,14 @@ inline constexpr std::size_t kMaxTermBytes = 78;
 enum class LessonReadResult { NotOpened, WrongFormat, TooLarge, Read };
 enum class LessonWriteResult { NotOpened, Written };
 
-// Lets the caller follow a read: beforePairs once the magic is accepted, pairRead after each
+// Lets the caller follow a read: beforePairs once the magic is accepted (with the input's size
+// in bytes where it is known beforehand, else 0), pairRead after each
 // entry was appended, then afterPairs when reading stopped (also after a read error), or
 // readAbandoned when the lesson proved too large: the entries told of are deleted by then.
 class LessonReadListener {
 public:
     virtual ~LessonReadListener() = default;
-    virtual void beforePairs() {}
+    virtual void beforePairs(std::uint64_t /*inputBytes*/) {}
     virtual void pairRead(strWort& /*entry*/) {}
     virtual void afterPairs() {}
     virtual void readAbandoned() {}
