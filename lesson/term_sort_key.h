@@ -9,7 +9,9 @@
 //      æ = ae), digits before letters, blanks and punctuation before digits;
 //   2. accents: a plain letter before the same letter with an accent ("Ahre" < "Ähre");
 //   3. hyphens and apostrophes, which the first two levels skip ("Ecke" < "E-Mail" as if
-//      "EMail"): a term without them first ("coop" < "co-op"), else by where they stand.
+//      "EMail"): a term without them first ("coop" < "co-op"), else compared character by
+//      character, a letter, digit or symbol before an apostrophe before a hyphen ("coo-p" <
+//      "co-op" < "co--op").
 // Two terms that differ only in case are equal.
 //
 // termSortKey turns a term into bytes whose plain byte comparison (std::string's operator<)

@@ -79,6 +79,7 @@ INSTANTIATE_TEST_SUITE_P(
                       OrderCase{"hyphenated_after_plain", "coop", "co-op", Order::Before},
                       OrderCase{"apostrophe_after_plain", "Ottos", "Otto's", Order::Before},
                       OrderCase{"fewer_hyphens_first", "co-op", "co--op", Order::Before},
+                      OrderCase{"later_hyphen_first", "coo-p", "co-op", Order::Before},
                       OrderCase{"accent_before_hyphen", "c\xF6op", "c\xF6-op", Order::Before},
                       OrderCase{"accent_outweighs_hyphen", "co-op", "c\xF6op", Order::Before},
                       OrderCase{"case_ignored_with_hyphen", "E-mail", "e-Mail", Order::Same},
