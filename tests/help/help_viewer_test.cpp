@@ -361,24 +361,12 @@ TEST_F(Viewer, ResourcesComeOnlyFromTheHelpFilesFolder)
     }
 }
 
-// The process's working folder for one scope. The trainer starts the viewer from the help
-// file's folder, where anything Qt resolved itself would find what a hostile file names.
-class WorkingFolder {
-public:
-    explicit WorkingFolder(const fs::path& folder) : previous_(fs::current_path())
-    {
-        fs::current_path(folder);
-    }
-    ~WorkingFolder()
-    {
-        std::error_code ec;
-        fs::current_path(previous_, ec);
-    }
-    WorkingFolder(const WorkingFolder&) = delete;
-    WorkingFolder& operator=(const WorkingFolder&) = delete;
-
-private:
-    fs::path previous_;
+// The trainer starts the viewer from the help file's folder, where anything Qt resolved itself
+// would find what a hostile file names: the test runs there too.
+struct WorkingFolder {
+    explicit WorkingFolder(const fs::path& folder) { fs::current_path(folder); }
+    ~WorkingFolder() { fs::current_path(previous); }
+    const fs::path previous = fs::current_path();
 };
 
 struct ImageCase {
