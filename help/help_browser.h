@@ -6,7 +6,9 @@
 
 // The pane that shows a topic. It loads what a topic names (images, style sheets) only as
 // help_resource.h allows, from the folder of the help file shown; with no folder set, nothing.
-// Every refusal answers with empty data, so that Qt does not go and read the file itself.
+// Qt must never go and read a file itself: an image is answered with a picture (the sign for
+// a missing image when refused or undecodable), a style sheet with text, anything else with
+// bytes; refusals are empty, never a null answer.
 class HelpBrowser : public QTextBrowser {
     Q_OBJECT
 public:

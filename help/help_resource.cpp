@@ -13,6 +13,13 @@ bool startsWithParent(const fs::path& relative)
     return !relative.empty() && *relative.begin() == "..";
 }
 
+// Both paths canonical (links resolved): path is realFolder or lies below it.
+bool liesInside(const fs::path& path, const fs::path& realFolder)
+{
+    const fs::path inside = path.lexically_relative(realFolder);
+    return !inside.empty() && !startsWithParent(inside);
+}
+
 } // namespace
 
 std::optional<fs::path> helpResourcePath(std::string_view reference, const fs::path& folder)
@@ -32,12 +39,15 @@ std::optional<std::string> loadHelpResource(std::string_view reference, const fs
     std::error_code ec;
     const fs::path realFolder = fs::canonical(folder, ec);
     if (ec) return std::nullopt;
+    // Links are followed before anything is opened, so a name leading out of the folder opens
+    // nothing there: no device elsewhere sees even an open.
+    const fs::path target = fs::canonical(*path, ec);
+    if (ec || !liesInside(target, realFolder)) return std::nullopt;
     std::string bytes;
     fs::path realPath;
-    if (readRegularFile(*path, kMaxHelpResourceBytes, bytes, &realPath) != RegularRead::Ok)
+    if (readRegularFile(target, kMaxHelpResourceBytes, bytes, &realPath) != RegularRead::Ok)
         return std::nullopt;
-    // A link inside the folder may lead anywhere: what was opened must lie inside too.
-    const fs::path inside = realPath.lexically_relative(realFolder);
-    if (inside.empty() || startsWithParent(inside)) return std::nullopt;
+    // A link swapped in after the check may lead anywhere: what was opened must lie inside too.
+    if (!liesInside(realPath, realFolder)) return std::nullopt;
     return bytes;
 }

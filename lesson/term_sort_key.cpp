@@ -145,18 +145,38 @@ Folding foldExtended(unsigned char c)
     }
 }
 
+// What a term holds beyond plain letters, digits and symbols: which levels its key needs.
+enum Marks : std::uint8_t {
+    Accented = 1, // a letter with an accent or a ligature: the second level
+    Skipped = 2,  // a hyphen or apostrophe: the second and third levels
+};
+
+// Third-level weights, one per character: which characters the first two levels skipped,
+// and where. All above 0, so the key keeps one zero byte.
+enum Last : std::uint8_t {
+    Weighed = 1,
+    Apostrophe,
+    Hyphen,
+};
+
 // The weights of one character: its primary bytes (one or two letters, a digit, or a symbol
-// group with the byte itself) and its secondary weights (one per letter, else one).
+// group with the byte itself), its secondary weights (one per letter, else one) and its third.
+// A hyphen or apostrophe has no first and second weights.
 struct Weights {
     char primary[2];
-    std::uint8_t primaryCount;   // 1 or 2
-    std::uint8_t secondaryCount; // 1 or 2
+    std::uint8_t primaryCount;   // 0, 1 or 2
+    std::uint8_t secondaryCount; // 0, 1 or 2
     Accent accent;
+    std::uint8_t marks; // Marks
+    Last last;
 };
 
 Weights weightsOf(unsigned char c)
 {
-    if (c >= '0' && c <= '9') return {{static_cast<char>(kDigitBase + (c - '0'))}, 1, 1, None};
+    if (c == '\'') return {{}, 0, 0, None, Skipped, Apostrophe};
+    if (c == '-') return {{}, 0, 0, None, Skipped, Hyphen};
+    if (c >= '0' && c <= '9')
+        return {{static_cast<char>(kDigitBase + (c - '0'))}, 1, 1, None, 0, Weighed};
     Folding f{"", None};
     if (c >= 'a' && c <= 'z')
         f.base[0] = static_cast<char>(c);
@@ -165,8 +185,9 @@ Weights weightsOf(unsigned char c)
     else
         f = foldExtended(c);
     if (f.base[0] == '\0')
-        return {{static_cast<char>(kSymbolGroup), static_cast<char>(c)}, 2, 1, None};
-    Weights w{{static_cast<char>(kLetterBase + (f.base[0] - 'a'))}, 1, 1, f.accent};
+        return {{static_cast<char>(kSymbolGroup), static_cast<char>(c)}, 2, 1, None, 0, Weighed};
+    Weights w{{static_cast<char>(kLetterBase + (f.base[0] - 'a'))},        1,      1, f.accent,
+              f.accent == None ? std::uint8_t{0} : std::uint8_t{Accented}, Weighed};
     if (f.base[1] != '\0') {
         w.primary[1] = static_cast<char>(kLetterBase + (f.base[1] - 'a'));
         w.primaryCount = w.secondaryCount = 2;
@@ -191,29 +212,46 @@ const std::array<Weights, 256>& weightTable()
 void appendTermSortKey(std::string_view term, std::string& key)
 {
     const std::array<Weights, 256>& table = weightTable();
-    bool accented = false;
+    // Written through a pointer into room for the longest key, cut to size at the end: each
+    // character writes two bytes of a level and moves on by as many as it has there.
+    const std::size_t start = key.size();
+    key.resize(start + 5 * term.size() + 1);
+    char* out = key.data() + start;
+    std::uint8_t marks = 0;
     for (const char ch : term) {
         const Weights& w = table[static_cast<unsigned char>(ch)];
-        key.append(w.primary, w.primaryCount);
-        accented = accented || w.accent != None;
+        out[0] = w.primary[0];
+        out[1] = w.primary[1];
+        out += w.primaryCount;
+        marks |= w.marks;
     }
     // The level separator sorts below every weight, so a term that is a prefix of another
     // sorts first. Terms hold no zero byte, so a symbol's own byte is never 0 either.
-    key.push_back('\0');
+    *out++ = '\0';
     // Two terms of the same first level have second levels of the same length (the first
-    // level tells which characters they are made of), so a second level of plain letters
-    // only, the lowest there is, sorts the same when it is left out: most keys are halved.
-    if (!accented) return;
-    for (const char ch : term) {
-        const Weights& w = table[static_cast<unsigned char>(ch)];
-        key.append(w.secondaryCount, static_cast<char>(w.accent));
+    // level tells which characters they are made of, hyphens and apostrophes aside), so a
+    // second level of plain letters only, the lowest there is, sorts the same when it is left
+    // out: most keys are halved. It stays when a third level follows, which would otherwise be
+    // compared with another term's second.
+    if (marks != 0) {
+        for (const char ch : term) {
+            const Weights& w = table[static_cast<unsigned char>(ch)];
+            out[0] = out[1] = static_cast<char>(w.accent);
+            out += w.secondaryCount;
+        }
     }
+    // Last, where hyphens and apostrophes stand: "coop" before "co-op" before "co--op".
+    if ((marks & Skipped) != 0) {
+        for (const char ch : term)
+            *out++ = static_cast<char>(table[static_cast<unsigned char>(ch)].last);
+    }
+    key.resize(static_cast<std::size_t>(out - key.data()));
 }
 
 std::string termSortKey(std::string_view term)
 {
     std::string key;
-    key.reserve(4 * term.size() + 1);
+    key.reserve(5 * term.size() + 1);
     appendTermSortKey(term, key);
     return key;
 }

@@ -1,3 +1,4 @@
+#include "fifo_guard.h"
 #include "help_resource.h"
 #include "help_style.h"
 #include "help_viewer.h"
@@ -17,6 +18,8 @@
 #include <sys/stat.h>
 
 #include <QAction>
+#include <QImage>
+#include <QPixmap>
 #include <QListWidget>
 #include <QPalette>
 #include <QScreen>
@@ -276,6 +279,24 @@ private:
 
 constexpr std::chrono::seconds kGenerousBound{60};
 
+void writeSolidPng(const fs::path& path, QRgb colour)
+{
+    QImage image(24, 24, QImage::Format_RGB32);
+    image.fill(colour);
+    ASSERT_TRUE(image.save(QString::fromStdString(path.string()), "PNG"));
+}
+
+bool showsColour(const QImage& shot, QRgb colour)
+{
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x)
+            if ((shot.pixel(x, y) & 0xFFFFFFu) == (colour & 0xFFFFFFu)) return true;
+    return false;
+}
+
+constexpr QRgb kForeign = 0xFFFF00FF; // another user's picture
+constexpr QRgb kOwn = 0xFF00C000;     // the help file's own picture
+
 struct ResourceCase {
     const char* name;
     std::string reference;
@@ -287,7 +308,7 @@ TEST_F(Viewer, ResourcesComeOnlyFromTheHelpFilesFolder)
 {
     const TempDir outside;
     std::ofstream(outside.path() / "secret.png", std::ios::binary) << "geheim";
-    std::ofstream(tmp_.path() / "bild.png", std::ios::binary) << "bild";
+    writeSolidPng(tmp_.path() / "bild.png", kOwn);
     fs::create_directories(tmp_.path() / "unter");
     std::ofstream(tmp_.path() / "unter" / "stil.css", std::ios::binary) << "p { color: red }";
     std::ofstream(tmp_.path() / "gross.png", std::ios::binary)
@@ -302,7 +323,7 @@ TEST_F(Viewer, ResourcesComeOnlyFromTheHelpFilesFolder)
     const int image = QTextDocument::ImageResource;
     const int style = QTextDocument::StyleSheetResource;
     const ResourceCase cases[] = {
-        {"image_beside_the_help_file", "bild.png", image, "bild"},
+        {"image_beside_the_help_file", "bild.png", image, "shown"},
         {"style_sheet_in_a_subfolder", "unter/../unter/stil.css", style, "p { color: red }"},
         {"device", "/dev/zero", image, nullptr},
         {"device_as_style_sheet", "/dev/zero", style, nullptr},
@@ -325,6 +346,14 @@ TEST_F(Viewer, ResourcesComeOnlyFromTheHelpFilesFolder)
             viewer_.browser()->loadResource(c.type, QUrl(QString::fromStdString(c.reference)));
         // Empty data, not a null answer: a null one lets Qt read the file itself.
         ASSERT_FALSE(loaded.isNull());
+        if (c.type == image) {
+            // For an image, no picture would let Qt read the file itself too.
+            ASSERT_EQ(loaded.userType(), QMetaType::QPixmap);
+            const QImage picture = loaded.value<QPixmap>().toImage();
+            ASSERT_FALSE(picture.isNull());
+            EXPECT_EQ(picture.pixel(0, 0) == kOwn, c.expected != nullptr);
+            continue;
+        }
         const QByteArray bytes = loaded.userType() == QMetaType::QString
                                      ? loaded.toString().toUtf8()
                                      : loaded.toByteArray();
@@ -332,11 +361,63 @@ TEST_F(Viewer, ResourcesComeOnlyFromTheHelpFilesFolder)
     }
 }
 
+// The trainer starts the viewer from the help file's folder, where anything Qt resolved itself
+// would find what a hostile file names: the test runs there too.
+struct WorkingFolder {
+    explicit WorkingFolder(const fs::path& folder) { fs::current_path(folder); }
+    ~WorkingFolder() { fs::current_path(previous); }
+    const fs::path previous = fs::current_path();
+};
+
+struct ImageCase {
+    const char* name;
+    std::string src;
+    bool shown; // else neither waited on nor shown
+};
+
+TEST_F(Viewer, TopicImagesShowOnlyRegularFilesInsideTheHelpFolder)
+{
+    const TempDir outside;
+    writeSolidPng(outside.path() / "fremd.png", kForeign);
+    fs::create_directory(tmp_.path() / "bilder");
+    writeSolidPng(tmp_.path() / "bilder" / "eigen.png", kOwn);
+    fs::create_symlink(outside.path() / "fremd.png", tmp_.path() / "link.png");
+    fs::create_directory_symlink(outside.path(), tmp_.path() / "aussen");
+    FifoGuard fifo((tmp_.path() / "bild.png").string());
+    ASSERT_TRUE(fifo.made());
+    const std::string outsideName = outside.path().filename().string();
+    const WorkingFolder inHelpFolder(tmp_.path());
+
+    const ImageCase cases[] = {
+        {"fifo_as_image", "bild.png", false},
+        {"parent_escape", "../" + outsideName + "/fremd.png", false},
+        {"absolute_path", (outside.path() / "fremd.png").string(), false},
+        {"linked_folder_leading_out", "aussen/fremd.png", false},
+        {"linked_file_leading_out", "link.png", false},
+        {"image_in_a_subfolder", "bilder/eigen.png", true},
+    };
+    for (const ImageCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        write("KAZ-HILFE 1\n@topic 1 Bild\n<p>Bild <img src=\"" + c.src + "\"></p>\n");
+        QImage shot;
+        EXPECT_TRUE(fifo.readsWithoutWaiting([&] {
+            start(HelpAction::ForceFile);
+            viewer_.show();
+            shot = viewer_.grab().toImage();
+        })) << "waited on the FIFO";
+        ASSERT_EQ(viewer_.loaded().status, LoadedHelp::Status::Ok);
+        EXPECT_FALSE(showsColour(shot, kForeign));
+        EXPECT_EQ(showsColour(shot, kOwn), c.shown);
+    }
+    EXPECT_TRUE(fifo.stillFifo());
+}
+
 TEST_F(Viewer, HostileResourcesNeitherHangNorCrashTheViewer)
 {
     fs::copy_file(KAZ_SOURCE_DIR "/tests/help/hostile/DODADIZE.HLP", tmp_.path() / "DODADIZE.HLP",
                   fs::copy_options::overwrite_existing);
     ASSERT_EQ(::mkfifo((tmp_.path() / "fifo").c_str(), 0600), 0);
+    const WorkingFolder inHelpFolder(tmp_.path());
     const struct {
         TopicNumber topic;
         const char* text;

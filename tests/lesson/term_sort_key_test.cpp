@@ -72,7 +72,19 @@ INSTANTIATE_TEST_SUITE_P(
                       OrderCase{"plain_pair_before_ligature", "ss", "\xDF", Order::Before},
                       OrderCase{"first_level_before_accent", "ete", "\xE9t", Order::After},
                       OrderCase{"later_accent_decides", "\xE9t\xE9", "\xE9te", Order::After},
-                      OrderCase{"case_beside_symbols", "A!b", "a!B", Order::Same}),
+                      OrderCase{"case_beside_symbols", "A!b", "a!B", Order::Same},
+                      // Hyphen and apostrophe weigh nothing until everything else is equal.
+                      OrderCase{"hyphen_skipped", "Ecke", "E-Mail", Order::Before},
+                      OrderCase{"apostrophe_skipped", "Rockmusik", "Rock'n'Roll", Order::Before},
+                      OrderCase{"hyphenated_after_plain", "coop", "co-op", Order::Before},
+                      OrderCase{"apostrophe_after_plain", "Ottos", "Otto's", Order::Before},
+                      OrderCase{"fewer_hyphens_first", "co-op", "co--op", Order::Before},
+                      OrderCase{"later_hyphen_first", "coo-p", "co-op", Order::Before},
+                      OrderCase{"accent_before_hyphen", "c\xF6op", "c\xF6-op", Order::Before},
+                      OrderCase{"accent_outweighs_hyphen", "co-op", "c\xF6op", Order::Before},
+                      OrderCase{"case_ignored_with_hyphen", "E-mail", "e-Mail", Order::Same},
+                      OrderCase{"other_symbols_keep_weight", "Haus/Tier", "Hausarzt",
+                                Order::Before}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(TermSortKey, HoldsNoZeroByteButTheLevelSeparator)
