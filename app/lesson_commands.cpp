@@ -217,7 +217,7 @@ void RudarudDia::loadLessonFile(const std::string& path)
     updateStatus();
     QApplication::restoreOverrideCursor(); // a message box shows the arrow, not the hourglass
     if (result == LessonReadResult::Read) return;
-    const QString& text = result == LessonReadResult::NotOpened ? kNotFound
+    const QString& text = result == LessonReadResult::NotOpened  ? kNotFound
                           : result == LessonReadResult::TooLarge ? kTooLarge
                                                                  : kWrongFormat;
     exclaim(text.arg(shownName), kFileErrorCaption, Platform::Buttons::Ok);

@@ -365,11 +365,11 @@ TEST_P(LoadErrors, ReportWithTheArrowCursorAndLeaveANewLesson)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, LoadErrors,
-    ::testing::Values(
-        LoadErrorCase{"missing", {}, 10, "Datei %1 nicht gefunden"},
-        LoadErrorCase{"wrong_format", "VTFILE\0a\0b\0"sv, 10, "Datei %1 nicht im korrekten Format!"},
-        LoadErrorCase{"too_large", "vtfile\0a\0b\0"sv, 0,
-                      "Datei %1 ist zu groß für den Arbeitsspeicher!"}),
+    ::testing::Values(LoadErrorCase{"missing", {}, 10, "Datei %1 nicht gefunden"},
+                      LoadErrorCase{"wrong_format", "VTFILE\0a\0b\0"sv, 10,
+                                    "Datei %1 nicht im korrekten Format!"},
+                      LoadErrorCase{"too_large", "vtfile\0a\0b\0"sv, 0,
+                                    "Datei %1 ist zu groß für den Arbeitsspeicher!"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(DialogTest, CancelledOpenDialogChangesNothing)
@@ -445,7 +445,8 @@ TEST_P(FailedSaveWhileClosing, KeepsTheLesson)
     const FailedSaveCase& c = GetParam();
     addEntry("Haus", "house");
     platform.messageAnswers.push_back(Platform::IdYes);
-    if (c.chosenName) platform.saveAnswers.push_back(QString::fromStdString(dir.file(c.chosenName)));
+    if (c.chosenName)
+        platform.saveAnswers.push_back(QString::fromStdString(dir.file(c.chosenName)));
     if (c.chosenType) platform.saveFilterAnswers.push_back(c.chosenType);
     EXPECT_FALSE(frame->close());
     EXPECT_EQ(chainPairs(), (Pairs{{"Haus", "house"}}));

@@ -181,7 +181,8 @@ TEST_F(ExerciseDialog, FlashingAlternatesUntilOneEnterBringsTheNextQuestion)
 
 // Closing the lesson while the correction flashes first stops it and lets the window show that
 // for two seconds; without the flashing the lesson closes at once.
-class ClosingDuringAnExercise : public ExerciseDialog, public ::testing::WithParamInterface<bool> {};
+class ClosingDuringAnExercise : public ExerciseDialog,
+                                public ::testing::WithParamInterface<bool> {};
 
 TEST_P(ClosingDuringAnExercise, PausesOnlyAfterTheFlashing)
 {

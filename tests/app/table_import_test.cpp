@@ -106,12 +106,14 @@ TEST_P(LessonTypeChosen, ReadsTheFileAsWhatItIs)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, LessonTypeChosen,
-    ::testing::Values(
-        LessonTypeCase{"table_named_csv", "liste.csv", "Haus;house\r\n", "1 Zeile übernommen.", true},
-        LessonTypeCase{"table_named_txt", "LISTE.TXT", "Haus\thouse\n", "1 Zeile übernommen.", true},
-        LessonTypeCase{"lesson_named_csv", "lektion.csv", "vtfile\0Haus\0house\0"sv, nullptr, true},
-        LessonTypeCase{"table_named_otherwise", "liste.dat", "Haus;house\r\n",
-                       "Datei %1 nicht im korrekten Format!", false}),
+    ::testing::Values(LessonTypeCase{"table_named_csv", "liste.csv", "Haus;house\r\n",
+                                     "1 Zeile übernommen.", true},
+                      LessonTypeCase{"table_named_txt", "LISTE.TXT", "Haus\thouse\n",
+                                     "1 Zeile übernommen.", true},
+                      LessonTypeCase{"lesson_named_csv", "lektion.csv", "vtfile\0Haus\0house\0"sv,
+                                     nullptr, true},
+                      LessonTypeCase{"table_named_otherwise", "liste.dat", "Haus;house\r\n",
+                                     "Datei %1 nicht im korrekten Format!", false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(TableImportTest, MissingTableIsReportedAndLeavesAnEmptyLesson)
