@@ -39,6 +39,8 @@ const QString kRecoveryCaption = QStringLiteral("Wiederherstellen");
 // that 30 entries run down one by one and 100,000 still take well under a second.
 constexpr std::uint32_t kRunDownSteps = 40;
 constexpr int kRunDownStepMs = 12;
+// How long closing a lesson shows the correction of a wrong answer once its flashing stopped.
+constexpr int kFeedbackEndPauseMs = 2000;
 
 const QString kImportCaption = QStringLiteral("Tabelle eingelesen");
 
@@ -91,11 +93,12 @@ QString displayedPath(const std::string& path)
     return QDir::toNativeSeparators(shown);
 }
 
-// Shows the window for a moment without taking the user's input.
+// Shows the window for a moment without taking the user's input. Never shorter than ms: a
+// coarse timer, which Qt takes from 2 s on, may end up to 5 % early.
 void pause(int ms)
 {
     QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
     loop.exec(QEventLoop::ExcludeUserInputEvents);
 }
 
@@ -103,7 +106,11 @@ void pause(int ms)
 
 bool RudarudDia::closeLesson()
 {
-    exercise().stopFeedback();
+    // The correction of a wrong answer stays in view a moment after its flashing stops.
+    if (exercise().feedbackRunning()) {
+        exercise().stopFeedback();
+        pause(kFeedbackEndPauseMs);
+    }
     storeOptionFlags();
     readThresholdFields();
     if (chain_.empty()) return true;
@@ -156,10 +163,13 @@ void RudarudDia::loadLesson()
         updateStatus();
         return;
     }
-    if (filter == kOpenTableFilter)
-        importTableFile(QFile::encodeName(chosen).toStdString());
+    // A table's name typed while the lesson's type is chosen still names a table, unless the
+    // file proves a lesson by its magic field.
+    const std::string path = QFile::encodeName(chosen).toStdString();
+    if (filter == kOpenTableFilter || opensAsTable(path))
+        importTableFile(path);
     else
-        loadLessonFile(QFile::encodeName(chosen).toStdString());
+        loadLessonFile(path);
 }
 
 void RudarudDia::importTableFile(const std::string& path)
@@ -195,27 +205,22 @@ void RudarudDia::loadLessonFile(const std::string& path)
     fileName_ = upperAsciiLetters(displayedPath(path));
     const LessonReadResult result = readLessonFile(filePath_, chain_, this, readLimits_);
     readRows_.clear(); // also the room made for a read that was abandoned
-    switch (result) {
-    case LessonReadResult::NotOpened:
-        exclaim(kNotFound.arg(fileName_), kFileErrorCaption, Platform::Buttons::Ok);
-        fileName_.clear();
-        filePath_.clear();
-        break;
-    case LessonReadResult::WrongFormat:
-    case LessonReadResult::TooLarge:
-        exclaim((result == LessonReadResult::TooLarge ? kTooLarge : kWrongFormat).arg(fileName_),
-                kFileErrorCaption, Platform::Buttons::Ok);
-        fileName_.clear();
-        filePath_.clear();
-        showEntry(chain_.currentEntry);
-        break;
-    case LessonReadResult::Read:
+    // The message names the file as it was asked for; the window already shows what is left.
+    const QString shownName = fileName_;
+    if (result == LessonReadResult::Read) {
         diskStamp_ = stampFile(filePath_);
-        showEntry(chain_.currentEntry);
-        break;
+    } else {
+        fileName_.clear();
+        filePath_.clear();
     }
+    if (result != LessonReadResult::NotOpened) showEntry(chain_.currentEntry);
     updateStatus();
-    QApplication::restoreOverrideCursor();
+    QApplication::restoreOverrideCursor(); // a message box shows the arrow, not the hourglass
+    if (result == LessonReadResult::Read) return;
+    const QString& text = result == LessonReadResult::NotOpened  ? kNotFound
+                          : result == LessonReadResult::TooLarge ? kTooLarge
+                                                                 : kWrongFormat;
+    exclaim(text.arg(shownName), kFileErrorCaption, Platform::Buttons::Ok);
 }
 
 void RudarudDia::reserveRowsFor(std::uint64_t bytes)
@@ -286,12 +291,11 @@ bool RudarudDia::saveLesson()
         QString filter;
         const QString chosen = Platform::instance().saveFileName(
             this, lessonDialogOptions(systemName(previousPath), kSaveTableFilter), &filter);
-        if (chosen.isEmpty()) {
-            showEntry(chain_.currentEntry);
-            updateStatus();
-            return false;
+        if (chosen.isEmpty()) return false; // nothing changed, nothing to show again
+        if (filter == kSaveTableFilter) {
+            exportTableFile(chosen);
+            return false; // a table is a copy, not the lesson's file
         }
-        if (filter == kSaveTableFilter) return exportTableFile(chosen);
         filePath_ = QFile::encodeName(chosen).toStdString();
         fileName_ = QDir::toNativeSeparators(chosen);
     }
@@ -358,7 +362,7 @@ void RudarudDia::dropRecovery()
     recoveryWritten_ = false;
 }
 
-bool RudarudDia::exportTableFile(const QString& path)
+void RudarudDia::exportTableFile(const QString& path)
 {
     // A copy for spreadsheet programs: the lesson keeps its own file name (none) and its
     // unsaved state, as the table is not where the lesson is kept.
@@ -367,5 +371,4 @@ bool RudarudDia::exportTableFile(const QString& path)
     if (!written) exclaim(kWriteError, kWriteErrorCaption, Platform::Buttons::Ok);
     showEntry(chain_.currentEntry);
     updateStatus();
-    return written;
 }

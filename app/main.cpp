@@ -2,14 +2,18 @@
 #include "config.h"
 #include "font_warm_up.h"
 #include "rudarud_app.h"
+#include "rudarud_dia.h"
 #include "session_bus_warm_up.h"
 #include "table_convert.h"
 #include "translations.h"
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <string>
+#include <string_view>
+#include <system_error>
 #include <vector>
 
 #include <QApplication>
@@ -19,19 +23,75 @@ namespace {
 // Read from "DODADIZE.CFG" before main() runs and written back after it returns.
 Config settings;
 
+constexpr std::string_view kUsage = "Aufruf: kaz-trainer [DATEI]\n"
+                                    "       kaz-trainer --convert EINGABE AUSGABE\n"
+                                    "       kaz-trainer --help | --version\n";
+constexpr std::string_view kHelpText =
+    "\n"
+    "Vokabeltrainer. DATEI ist eine Lektion (.lsn) oder eine Tabelle (.csv, .tsv, .txt),\n"
+    "die beim Start geladen wird.\n"
+    "\n"
+    "  --convert EINGABE AUSGABE  wandelt ohne Fenster eine Tabelle in eine Lektion oder eine\n"
+    "                             Lektion in eine Tabelle (.csv) um; Status 0: alle Zeilen\n"
+    "                             übernommen, 1: Zeilen nicht übernommen,\n"
+    "                             2: nichts geschrieben\n"
+    "  --help                     zeigt diese Hilfe\n"
+    "  --version                  zeigt die Version\n";
+constexpr int kUsageError = 2;
+
+// The name and version the windows show, without the caption's padding.
+std::string_view programVersion()
+{
+    std::string_view caption = kProgramCaption;
+    caption.remove_prefix(caption.find_first_not_of(' '));
+    caption.remove_suffix(caption.size() - caption.find_last_not_of(' ') - 1);
+    return caption;
+}
+
+// Ends a run without a window. The static destructors do not run: the settings file is the
+// trainer's and stays as it was.
+[[noreturn]] void finish(std::ostream& out, int status)
+{
+    out.flush();
+    std::_Exit(status);
+}
+
+bool fileExists(const char* path)
+{
+    std::error_code error;
+    return std::filesystem::exists(std::filesystem::path(path), error);
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
+    // The options are answered before any window or display: scripts call them.
     if (argc > 1 && std::strcmp(argv[1], "--convert") == 0) {
-        // A converter for scripts: no window, no display. It ends without the static
-        // destructors, as the settings file is the trainer's and stays as it was.
-        const int status = argc == 4 ? convertLessonFile(argv[2], argv[3], std::cerr) : [] {
+        if (argc != 4) {
             std::cerr << "Aufruf: kaz-trainer --convert EINGABE AUSGABE\n";
-            return kConvertFailed;
-        }();
-        std::cerr.flush();
-        std::_Exit(status);
+            finish(std::cerr, kConvertFailed);
+        }
+        finish(std::cerr, convertLessonFile(argv[2], argv[3], std::cerr));
+    }
+    for (int i = 1; i < argc; ++i) {
+        // A file may have a name like an option; one that exists is a file.
+        const std::string_view arg = argv[i];
+        if (!arg.starts_with("--") || fileExists(argv[i])) continue;
+        if (arg == "--help") {
+            std::cout << kUsage << kHelpText;
+            finish(std::cout, 0);
+        }
+        if (arg == "--version") {
+            std::cout << programVersion() << '\n';
+            finish(std::cout, 0);
+        }
+        std::cerr << "kaz-trainer: "
+                  << (arg == "--convert" ? "--convert nur als erstes Argument"
+                                         : "unbekannte Option " + std::string(arg))
+                  << '\n'
+                  << kUsage;
+        finish(std::cerr, kUsageError);
     }
     FontConfigWarmUp fonts; // runs while the QApplication connects to the display
     QApplication app(argc, argv);

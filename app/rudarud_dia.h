@@ -189,8 +189,8 @@ private:
     std::string fieldText(const QLineEdit* field) const;
     bool preprocessKey(QObject* watched, QKeyEvent* key);
     int exclaim(const QString& text, const QString& caption, Platform::Buttons buttons);
-    // Writes the lesson as a CSV table; true when written.
-    bool exportTableFile(const QString& path);
+    // Writes the lesson as a CSV table, a copy that leaves the lesson unsaved.
+    void exportTableFile(const QString& path);
 
     Config& config_;
     EntryChain chain_;

@@ -224,6 +224,7 @@ start_case "KAZ_HOME, absolute lesson" "$tmp/own" "$tmp/own" /data/LATEIN.LSN /d
 check "start script: the user's own ENGLISCH.LSN is kept" \
     cmp -s "$tmp/own-before.lsn" "$tmp/own/ENGLISCH.LSN"
 start_case "no lesson" "$tmp/own" "$tmp/own" ""
+start_case "an option" "$tmp/own" "$tmp/own" --version --version
 
 # --- opening a lesson from the desktop ----------------------------------------------------------
 # As under a plain window manager: no desktop named in the environment (xdg-open takes its

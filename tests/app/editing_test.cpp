@@ -3,12 +3,15 @@
 
 #include "led_line.h"
 
+#include <QScrollBar>
+
 #include <filesystem>
 #include <fstream>
 
 namespace {
 
 using namespace std::string_literals;
+using namespace std::string_view_literals;
 using Pairs = std::vector<std::pair<std::string, std::string>>;
 
 int litCells(myLEDLine* line)
@@ -332,8 +335,9 @@ TEST_F(DialogTest, MagicOnlyFileLoadsAsAnEmptyLessonWithItsName)
 
 struct LoadErrorCase {
     const char* name;
-    bool exists;
-    const char* message; // %1: the file name in capitals
+    std::string_view bytes;   // empty: no such file
+    std::uint64_t maxEntries; // the read's entry limit
+    const char* message;      // %1: the file name in capitals
     friend std::ostream& operator<<(std::ostream& os, const LoadErrorCase& c)
     {
         return os << c.name;
@@ -342,24 +346,30 @@ struct LoadErrorCase {
 
 class LoadErrors : public DialogTest, public ::testing::WithParamInterface<LoadErrorCase> {};
 
-TEST_P(LoadErrors, ReportAndLeaveANewLesson)
+TEST_P(LoadErrors, ReportWithTheArrowCursorAndLeaveANewLesson)
 {
+    const LoadErrorCase& c = GetParam();
     const std::string path =
-        GetParam().exists ? writeLesson("falsch.lsn", "VTFILE\0a\0b\0"s) : dir.file("fehlt.lsn");
+        c.bytes.empty() ? dir.file("fehlt.lsn") : writeLesson("datei.lsn", std::string(c.bytes));
+    dia->setReadLimits({c.maxEntries});
     load(path);
     ASSERT_EQ(platform.messages.size(), 1u);
     EXPECT_EQ(platform.messages[0].text,
-              QString::fromLatin1(GetParam().message).arg(QString::fromStdString(path).toUpper()));
+              QString::fromUtf8(c.message).arg(QString::fromStdString(path).toUpper()));
     EXPECT_EQ(platform.messages[0].caption, "Dateifehler");
     EXPECT_EQ(platform.messages[0].icon, Platform::Icon::Exclamation);
+    EXPECT_FALSE(platform.messages[0].busyCursor);
     EXPECT_TRUE(dia->chain().empty());
     EXPECT_EQ(frame->windowTitle(), " KAZ-TRAINER 1.0   Lektion: NEU");
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, LoadErrors,
-    ::testing::Values(LoadErrorCase{"missing", false, "Datei %1 nicht gefunden"},
-                      LoadErrorCase{"wrong_format", true, "Datei %1 nicht im korrekten Format!"}),
+    ::testing::Values(LoadErrorCase{"missing", {}, 10, "Datei %1 nicht gefunden"},
+                      LoadErrorCase{"wrong_format", "VTFILE\0a\0b\0"sv, 10,
+                                    "Datei %1 nicht im korrekten Format!"},
+                      LoadErrorCase{"too_large", "vtfile\0a\0b\0"sv, 0,
+                                    "Datei %1 ist zu groß für den Arbeitsspeicher!"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(DialogTest, CancelledOpenDialogChangesNothing)
@@ -414,10 +424,13 @@ TEST_F(DialogTest, ClosingRunsTheLessonDownOneEntryAtATime)
     EXPECT_EQ(listColumn(0), QStringList{" < NEU >"});
 }
 
-// Yes to saving, but the save fails or is cancelled: the lesson must survive.
+// Yes to saving, but no lesson file is written (the save fails, the dialog is cancelled, or a
+// table is written instead): the lesson must survive.
 struct FailedSaveCase {
     const char* name;
-    bool dialogCancelled;
+    const char* chosenName; // in the save dialog; null: cancelled
+    const char* chosenType; // the file type chosen with it; null: the lesson's
+    bool writeFails;
     friend std::ostream& operator<<(std::ostream& os, const FailedSaveCase& c)
     {
         return os << c.name;
@@ -429,29 +442,58 @@ class FailedSaveWhileClosing : public DialogTest,
 
 TEST_P(FailedSaveWhileClosing, KeepsTheLesson)
 {
+    const FailedSaveCase& c = GetParam();
     addEntry("Haus", "house");
     platform.messageAnswers.push_back(Platform::IdYes);
-    if (!GetParam().dialogCancelled)
-        platform.saveAnswers.push_back(QString::fromStdString(dir.file("no-folder/x.lsn")));
+    if (c.chosenName)
+        platform.saveAnswers.push_back(QString::fromStdString(dir.file(c.chosenName)));
+    if (c.chosenType) platform.saveFilterAnswers.push_back(c.chosenType);
     EXPECT_FALSE(frame->close());
     EXPECT_EQ(chainPairs(), (Pairs{{"Haus", "house"}}));
     EXPECT_TRUE(dia->unsaved());
     EXPECT_TRUE(frame->isVisible());
-    if (!GetParam().dialogCancelled) {
+    if (c.writeFails) {
         ASSERT_EQ(platform.messages.size(), 2u);
         EXPECT_EQ(platform.messages[1].text,
                   QStringLiteral("Datei kann nicht geschrieben werden!"));
         EXPECT_EQ(platform.messages[1].caption, QStringLiteral("Schreibfehler!"));
+    } else {
+        EXPECT_EQ(platform.messages.size(), 1u);
+    }
+    if (c.chosenType) {
+        EXPECT_TRUE(std::filesystem::exists(dir.file(c.chosenName)));
     }
     // No still discards.
     platform.messageAnswers.push_back(Platform::IdNo);
     EXPECT_TRUE(frame->close());
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, FailedSaveWhileClosing,
-                         ::testing::Values(FailedSaveCase{"write_fails", false},
-                                           FailedSaveCase{"dialog_cancelled", true}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FailedSaveWhileClosing,
+    ::testing::Values(FailedSaveCase{"write_fails", "no-folder/x.lsn", nullptr, true},
+                      FailedSaveCase{"dialog_cancelled", nullptr, nullptr, false},
+                      FailedSaveCase{"written_as_table", "x.csv", "Tabelle (*.csv)", false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A cancelled save dialog stops there: the focus stays where the user had it and the lists
+// stay scrolled as they were.
+TEST_F(DialogTest, CancelledSaveDialogLeavesFocusAndListsAlone)
+{
+    std::string table;
+    for (int i = 0; i < 30; ++i)
+        table += "w" + std::to_string(100 + i) + ";t\n";
+    dia->importTableFile(writeLesson("liste.csv", table));
+    QScrollBar* scroll = dia->list(IdList1)->verticalScrollBar();
+    ASSERT_GT(scroll->maximum(), 0);
+    scroll->setValue(scroll->maximum());
+    dia->thresholdField(2)->setFocus();
+
+    dia->command(IdSave); // no name answered: cancelled
+    ASSERT_EQ(platform.saveDialogs.size(), 1u);
+    EXPECT_EQ(QApplication::focusWidget(), dia->thresholdField(2));
+    EXPECT_EQ(scroll->value(), scroll->maximum());
+    EXPECT_TRUE(dia->unsaved());
+}
 
 // A new lesson's first save fails where the user chose to put it: the lesson stays new, so the
 // next save asks for a place again and can store it elsewhere.

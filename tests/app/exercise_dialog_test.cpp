@@ -6,6 +6,7 @@
 #include "msg_win.h"
 #include "results_log.h"
 
+#include <QElapsedTimer>
 #include <QRegularExpression>
 
 #include <filesystem>
@@ -177,6 +178,36 @@ TEST_F(ExerciseDialog, FlashingAlternatesUntilOneEnterBringsTheNextQuestion)
     EXPECT_EQ(dia->exercise().asked(), 2u) << "one Enter stops the flashing and moves on";
     EXPECT_EQ(fieldText(IdTerm2), "");
 }
+
+// Closing the lesson while the correction flashes first stops it and lets the window show that
+// for two seconds; without the flashing the lesson closes at once.
+class ClosingDuringAnExercise : public ExerciseDialog,
+                                public ::testing::WithParamInterface<bool> {};
+
+TEST_P(ClosingDuringAnExercise, PausesOnlyAfterTheFlashing)
+{
+    const bool flashing = GetParam();
+    addEntry("Haus", "house");
+    addEntry("Baum", "tree");
+    start(IdNormalQuery);
+    if (flashing) answer("falsch");
+    ASSERT_EQ(dia->answerFeedbackRunning(), flashing);
+    platform.messageAnswers.push_back(Platform::IdNo); // do not save
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_TRUE(dia->closeLesson());
+    const qint64 ms = clock.elapsed();
+    EXPECT_FALSE(dia->answerFeedbackRunning());
+    if (flashing)
+        EXPECT_GE(ms, 2000);
+    else
+        EXPECT_LT(ms, 2000);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ClosingDuringAnExercise, ::testing::Values(true, false),
+                         [](const auto& info) {
+                             return std::string(info.param ? "flashing" : "answering");
+                         });
 
 TEST_F(ExerciseDialog, EmptyAnswerChangesNothing)
 {

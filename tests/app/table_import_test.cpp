@@ -5,6 +5,7 @@
 namespace {
 
 using namespace std::string_literals;
+using namespace std::string_view_literals;
 
 const QString kOpenFilters = "Lektion (*.lsn);;Tabelle (*.csv *.tsv *.txt)";
 const QString kSaveFilters = "Lektion (*.lsn);;Tabelle (*.csv)";
@@ -73,16 +74,47 @@ TEST_F(TableImportTest, TableFilterFillsTheListsAsANewUnsavedLessonAndListsRefus
     EXPECT_FALSE(dia->unsaved());
 }
 
-TEST_F(TableImportTest, LessonFilterStillReadsTheFileAsALesson)
+// With the lesson's file type chosen, a file is known by its content where it can be: a lesson
+// by its magic field whatever its name, a table by its name otherwise.
+struct LessonTypeCase {
+    const char* name;
+    const char* fileName;
+    std::string_view bytes;
+    const char* message; // the one message box; %1: the file name in capitals; null: none
+    bool read;           // Haus/house is the lesson
+    friend std::ostream& operator<<(std::ostream& os, const LessonTypeCase& c)
+    {
+        return os << c.name;
+    }
+};
+
+class LessonTypeChosen : public TableImportTest,
+                         public ::testing::WithParamInterface<LessonTypeCase> {};
+
+TEST_P(LessonTypeChosen, ReadsTheFileAsWhatItIs)
 {
-    const std::string csv = writeLesson("liste.csv", "Haus;house\r\n");
-    load(csv); // the first filter, the lesson's
-    EXPECT_EQ(chainPairs().size(), 0u);
-    ASSERT_EQ(platform.messages.size(), 1u);
-    EXPECT_EQ(platform.messages[0].text,
-              "Datei " + QDir::toNativeSeparators(QString::fromStdString(csv)).toUpper() +
-                  " nicht im korrekten Format!");
+    const LessonTypeCase& c = GetParam();
+    const std::string path = writeLesson(c.fileName, std::string(c.bytes));
+    load(path); // the first file type, the lesson's
+    EXPECT_EQ(chainPairs().size(), c.read ? 1u : 0u);
+    const QString shown = QDir::toNativeSeparators(QString::fromStdString(path)).toUpper();
+    ASSERT_EQ(platform.messages.size(), c.message ? 1u : 0u);
+    if (c.message) {
+        EXPECT_EQ(platform.messages[0].text, QString::fromUtf8(c.message).replace("%1", shown));
+    }
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LessonTypeChosen,
+    ::testing::Values(LessonTypeCase{"table_named_csv", "liste.csv", "Haus;house\r\n",
+                                     "1 Zeile übernommen.", true},
+                      LessonTypeCase{"table_named_txt", "LISTE.TXT", "Haus\thouse\n",
+                                     "1 Zeile übernommen.", true},
+                      LessonTypeCase{"lesson_named_csv", "lektion.csv", "vtfile\0Haus\0house\0"sv,
+                                     nullptr, true},
+                      LessonTypeCase{"table_named_otherwise", "liste.dat", "Haus;house\r\n",
+                                     "Datei %1 nicht im korrekten Format!", false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(TableImportTest, MissingTableIsReportedAndLeavesAnEmptyLesson)
 {

@@ -459,6 +459,54 @@ def import_and_export_table(c):
            ["Export.csv", "Liste.csv"])
 
 
+def table_typed_with_the_lesson_type(c):
+    """A word list's name typed into the open dialog while its type is still the lesson's: the
+    file holds no lesson, so it is read as the table its name says, as on the command line."""
+    c.write("liste.csv", b"Haus;house\r\nBaum;tree\r\n")
+    t = c.start()
+    t.click("Lektion laden")
+    t.window("Öffnen")
+    type_text("liste.csv")
+    press("Return")
+    t.window_gone("Öffnen")
+    wait_until("a message", lambda: t.find_window("Tabelle eingelesen") or
+               t.find_window("Dateifehler"))
+    if t.find_window("Dateifehler") is not None:
+        raise Failure("read as a lesson: " + t.answer_box("Dateifehler", "OK"))
+    expect("message", t.answer_box("Tabelle eingelesen", "OK"), "2 Zeilen übernommen.")
+    expect("title", t.title(), TITLE + "NEU")
+    expect("status", t.status(), "Lektion enthält 2 Aufgaben (ungesichert)")
+    t.activate()
+    press("Escape")
+    t.answer_box("Aktuelle Lektion", "Nein")
+    t.close()
+
+
+def cancelled_save_dialog_changes_nothing(c):
+    """Escape in the save dialog of a new lesson: the list stays where the wheel scrolled it and
+    the focus on the button that opened the dialog."""
+    table = c.write("Liste.csv", b"".join(b"Wort%02d;word%02d\r\n" % (i, i) for i in range(30)))
+    t = c.start(table)
+    t.answer_box("Tabelle eingelesen", "OK")
+    d.xdotool("mousemove", *d.centre(t.control("1. Begriffe", "list")))
+    for _ in range(3):
+        d.xdotool("click", "5")
+    top = wait_until("the list scrolled", lambda: next(
+        (r[0] for r in t.rows("1. Begriffe")[:1] if r[0] != " < NEU >"), None))
+    save = t.click("Speichern")
+    t.window("Speichern unter")
+    press("Escape")
+    t.window_gone("Speichern unter")
+    wait_until("the focus back on the save button, not in a term field",
+               lambda: d.has_state(save, d.Atspi.StateType.FOCUSED))
+    expect("top row of the list", t.rows("1. Begriffe")[0][0], top)
+    expect("status", t.status(), "Lektion enthält 30 Aufgaben (ungesichert)")
+    t.activate()
+    press("Escape")
+    t.answer_box("Aktuelle Lektion", "Nein")
+    t.close()
+
+
 def buttons(c):
     """Paging buttons, the new-lesson button with its question, and aborting an exercise."""
     lesson = c.write("Z.lsn", lesson_bytes(NUMBERS))
@@ -626,7 +674,8 @@ SCENARIOS = [type_save_and_close, load_and_normal_query, reversed_and_mixed_quer
              results_notice_and_help, row_clicks, keys, wheel_keeps_lists_in_line,
              options_after_dialogs, open_dialog_offers_the_lesson, buttons, close_box,
              two_trainers_one_lesson, session_end_keeps_work, thresholds_and_tooltips,
-             accessibility_tree, import_and_export_table]
+             accessibility_tree, import_and_export_table,
+             table_typed_with_the_lesson_type, cancelled_save_dialog_changes_nothing]
 
 
 def main():

@@ -24,6 +24,7 @@ public:
         QString caption;
         Buttons buttons;
         Icon icon;
+        bool busyCursor; // the application's hourglass was up while the box showed
     };
     struct HelpCall {
         QString file;
@@ -61,7 +62,8 @@ public:
     int messageBox(QWidget*, const QString& text, const QString& caption, Buttons buttons,
                    Icon icon) override
     {
-        messages.push_back({text, caption, buttons, icon});
+        messages.push_back(
+            {text, caption, buttons, icon, QGuiApplication::overrideCursor() != nullptr});
         if (!messageAnswers.empty()) {
             const int answer = messageAnswers.front();
             messageAnswers.pop_front();
