@@ -33,6 +33,7 @@ cleanup() {
     rm -rf "$tmp"
 }
 trap cleanup EXIT
+trap 'exit 1' INT TERM HUP # through the cleanup too
 passed=0
 failed=0
 
