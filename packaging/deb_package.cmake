@@ -2,7 +2,7 @@
 #   cmake --build build --target package       (or: cd build && cpack -G DEB)
 # gives kaz-trainer_1.0_<arch>.deb. Its files go under /usr whatever prefix the build was
 # configured with; the menu entries and manual pages are written for /usr at packaging time.
-# Choices and the lintian warnings that remain are noted in packaging/README.md.
+# The choices, and what lintian still reports, are noted in packaging/README.md.
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME kaz-trainer)

@@ -127,6 +127,9 @@ check "kaz-trainer(1) names /usr's lessons" \
     grep -q '^\.I /usr/share/kaz-trainer/lessons/$' <(zcat "$tmp/x/usr/share/man/man1/kaz-trainer.1.gz")
 check "kaz-trainer(1) is of version $version" \
     grep -q "^\.TH KAZ-TRAINER 1 .*\"KAZ-TRAINER $version\"" <(zcat "$tmp/x/usr/share/man/man1/kaz-trainer.1.gz")
+check "the software centre's description lists release $version" \
+    grep -q "<release version=\"$version\" date=\"[0-9-]*\"" \
+    "$tmp/x/usr/share/metainfo/kaz-trainer.metainfo.xml"
 check "no file names the build or staging folder" \
     test -z "$(grep -rlaF -e "$build" -e _CPack_Packages "$tmp/x")"
 if command -v man >/dev/null; then
