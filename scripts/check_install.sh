@@ -19,20 +19,8 @@ case $base in *[!A-Za-z0-9/._+,@:-]*) base=/tmp ;; esac
 tmp=$(mktemp -d "$base/kaz-install.XXXXXX")
 trap 'rm -rf "$tmp"' EXIT
 prefix=$tmp/prefix
-passed=0
-failed=0
-
-pass() { passed=$((passed + 1)); }
-fail() {
-    failed=$((failed + 1))
-    echo "FAILED: $*" >&2
-}
-# check DESCRIPTION COMMAND...: counts the command's success or failure under the description.
-check() {
-    local what=$1
-    shift
-    if "$@"; then pass; else fail "$what"; fi
-}
+# shellcheck source=scripts/check_common.sh
+. "$root/scripts/check_common.sh"
 
 if ! cmake --install "$build" --prefix "$prefix" >"$tmp/install.log" 2>&1; then
     cat "$tmp/install.log" >&2

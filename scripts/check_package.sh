@@ -34,20 +34,8 @@ cleanup() {
 }
 trap cleanup EXIT
 trap 'exit 1' INT TERM HUP # through the cleanup too
-passed=0
-failed=0
-
-pass() { passed=$((passed + 1)); }
-fail() {
-    failed=$((failed + 1))
-    echo "FAILED: $*" >&2
-}
-# check DESCRIPTION COMMAND...: counts the command's success or failure under the description.
-check() {
-    local what=$1
-    shift
-    if "$@"; then pass; else fail "$what"; fi
-}
+# shellcheck source=scripts/check_common.sh
+. "$root/scripts/check_common.sh"
 # has_line FILE LINE: FILE holds LINE exactly.
 has_line() { grep -qxF -- "$2" "$1"; }
 
