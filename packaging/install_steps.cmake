@@ -46,10 +46,30 @@ endfunction()
 # kaz_write_installed_entry(<template> <output> <program path>)
 # kaz_write_desktop_entry for a program path that may be relative to the install prefix.
 function(kaz_write_installed_entry template output program)
-  if(NOT IS_ABSOLUTE "${program}")
-    set(program "${CMAKE_INSTALL_PREFIX}/${program}")
-  endif()
+  kaz_installed_path(program "${program}")
   kaz_write_desktop_entry("${template}" "${output}" "${program}")
+endfunction()
+
+# kaz_installed_path(<variable> <path>)
+# The absolute path of an installed file or folder: a path relative to the install prefix is
+# put under it.
+function(kaz_installed_path out_var path)
+  if(NOT IS_ABSOLUTE "${path}")
+    set(path "${CMAKE_INSTALL_PREFIX}/${path}")
+  endif()
+  set(${out_var} "${path}" PARENT_SCOPE)
+endfunction()
+
+# kaz_write_gzipped(<gzip program> <template> <output.gz>)
+# Fills the caller's @VARIABLES@ into the template and compresses the result with gzip -9n.
+function(kaz_write_gzipped gzip template output)
+  string(REGEX REPLACE "\\.gz$" "" plain "${output}")
+  configure_file("${template}" "${plain}" @ONLY)
+  execute_process(COMMAND "${gzip}" -9nc INPUT_FILE "${plain}" OUTPUT_FILE "${output}"
+                  RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "Could not compress ${plain}: ${status}")
+  endif()
 endfunction()
 
 # kaz_refresh_desktop_databases(<data folder>)

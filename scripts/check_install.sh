@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs a built tree into a temporary prefix and checks what arrives there: the programs,
-# the help file, the sample lessons and sound cues (byte for byte), the menu entries, the lesson
-# file type, the icons, the software centre's description, what the menu's start script does,
-# and that xdg-open in its generic mode (no known desktop) opens a lesson with the trainer.
+# the help file, the sample lessons and sound cues (byte for byte), the manual pages, the menu
+# entries, the lesson file type, the icons, the software centre's description, what the menu's
+# start script does, and that xdg-open in its generic mode (no known desktop) opens a lesson
+# with the trainer.
 # Then uninstalls through the build's "uninstall" target and checks that no file of ours and
 # no entry in the MIME or menu caches is left. Lists the installed files and removes the
 # prefix again.
@@ -18,20 +19,8 @@ case $base in *[!A-Za-z0-9/._+,@:-]*) base=/tmp ;; esac
 tmp=$(mktemp -d "$base/kaz-install.XXXXXX")
 trap 'rm -rf "$tmp"' EXIT
 prefix=$tmp/prefix
-passed=0
-failed=0
-
-pass() { passed=$((passed + 1)); }
-fail() {
-    failed=$((failed + 1))
-    echo "FAILED: $*" >&2
-}
-# check DESCRIPTION COMMAND...: counts the command's success or failure under the description.
-check() {
-    local what=$1
-    shift
-    if "$@"; then pass; else fail "$what"; fi
-}
+# shellcheck source=scripts/check_common.sh
+. "$root/scripts/check_common.sh"
 
 if ! cmake --install "$build" --prefix "$prefix" >"$tmp/install.log" 2>&1; then
     cat "$tmp/install.log" >&2
@@ -68,6 +57,13 @@ for s in "${sounds[@]}"; do
     check "sound $s as in the sources" \
         cmp -s "$root/resources/sounds/$s" "$prefix/share/kaz-trainer/sounds/$s"
 done
+for page in kaz-trainer kaz-help; do
+    check "manual page $page(1) is compressed" \
+        cmp -s -n 2 "$prefix/share/man/man1/$page.1.gz" <(printf '\037\213')
+done
+check "kaz-trainer(1) names the prefix's sample lessons" \
+    grep -qxF ".I $prefix/share/kaz-trainer/lessons/" <(zcat "$prefix/share/man/man1/kaz-trainer.1.gz")
+check "the copyright file is installed" test -s "$prefix/share/doc/kaz-trainer/copyright"
 check "exactly ${#lessons[@]} lessons" \
     test "$(find "$prefix/share/kaz-trainer/lessons" -type f | wc -l)" -eq ${#lessons[@]}
 check "exactly ${#sounds[@]} sounds" \

@@ -1,13 +1,18 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that are missing for the given purpose ("run" or "test").
+# Installs the Debian packages that are missing for the given purpose ("run", "package" or
+# "test").
 # Only packages that are not installed yet are fetched; nothing happens when all are there.
 set -euo pipefail
 
 purpose=${1:-run}
 packages=(cmake g++ make pkg-config qt6-base-dev qt6-multimedia-dev qt6-translations-l10n
           libgl-dev libfontconfig-dev fonts-liberation)
+if [ "$purpose" = package ] || [ "$purpose" = test ]; then
+    packages+=(dpkg-dev)
+fi
 if [ "$purpose" = test ]; then
     packages+=(googletest libgtest-dev libgmock-dev libbenchmark-dev clang clang-format libclang-rt-14-dev
+               lintian man-db groff-base
                shared-mime-info desktop-file-utils libxml2-utils xdg-utils libfile-mimeinfo-perl appstream
                xvfb xdotool x11-utils libx11-dev libxdamage-dev libxfixes3
                dbus-daemon dbus-bin at-spi2-core python3-gi gir1.2-atspi-2.0)
