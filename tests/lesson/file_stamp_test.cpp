@@ -71,6 +71,19 @@ INSTANTIATE_TEST_SUITE_P(
                    writeFile(p, std::string("vtfile\0a\0b\0c\0d\0", 15));
                },
                true},
+        // A save would then write to another file than the one read, whatever it holds.
+        Change{"a_link_to_the_same_bytes_elsewhere_now",
+               [](const TempDir& d, const std::string& p) {
+                   fs::rename(p, d.file("elsewhere"));
+                   fs::create_symlink(d.file("elsewhere"), p);
+               },
+               true},
+        Change{"a_link_that_leads_nowhere_now",
+               [](const TempDir& d, const std::string& p) {
+                   fs::remove(p);
+                   fs::create_symlink(d.file("nowhere"), p);
+               },
+               true},
         Change{"removed", [](const TempDir&, const std::string& p) { fs::remove(p); }, false},
         Change{"a_folder_now",
                [](const TempDir&, const std::string& p) {
@@ -79,6 +92,23 @@ INSTANTIATE_TEST_SUITE_P(
                },
                false}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A lesson the user keeps as a link: saving through it is no change, leading elsewhere is one.
+TEST(FileStamp, LessonKeptAsALinkIsComparedByWhereItLeads)
+{
+    TempDir dir;
+    const std::string link = dir.file("a.lsn");
+    writeFile(dir.file("one"), "x");
+    writeFile(dir.file("two"), "x");
+    fs::create_symlink(dir.file("one"), link);
+    const FileStamp stamp = stampFile(link);
+    writeFile(dir.file("one"), "x");
+    laterTime(dir.file("one"));
+    EXPECT_FALSE(changedSince(stamp, link)) << "the same bytes written through the link";
+    fs::remove(link);
+    fs::create_symlink(dir.file("two"), link);
+    EXPECT_TRUE(changedSince(stamp, link)) << "another file with the same bytes";
+}
 
 TEST(FileStamp, NothingReadIsNoChange)
 {
