@@ -561,8 +561,8 @@ TEST_P(FailedSaveWhileClosing, KeepsTheLesson)
     EXPECT_TRUE(frame->isVisible());
     if (!GetParam().dialogCancelled) {
         ASSERT_EQ(platform.messages.size(), 2u);
-        EXPECT_EQ(platform.messages[1].text,
-                  QStringLiteral("Datei kann nicht geschrieben werden!"));
+        EXPECT_EQ(platform.messages[1].text, QStringLiteral("Datei kann nicht geschrieben werden!\n"
+                                                            "Der Ordner ist nicht vorhanden."));
         EXPECT_EQ(platform.messages[1].caption, QStringLiteral("Schreibfehler!"));
     }
     // No still discards.
