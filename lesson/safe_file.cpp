@@ -305,6 +305,8 @@ std::string writeFailureText(int error)
         return "Der Name geh\xF6rt keiner gew\xF6hnlichen Datei.";
     case EIO:
         return "Der Datentr\xE4ger meldet einen Schreibfehler.";
+    case ENAMETOOLONG:
+        return "Der Name ist zu lang.";
     case EEXIST:
         return "Eine Datei dieses Namens ist schon vorhanden.";
     default:

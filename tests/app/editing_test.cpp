@@ -5,43 +5,11 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iostream>
-
-#include <sys/mount.h>
 
 namespace {
 
 using namespace std::string_literals;
 using Pairs = std::vector<std::pair<std::string, std::string>>;
-
-// A file system of one page mounted on folder, to be filled up (as root only; full() tells
-// whether it is there), unmounted again at the end.
-class FullDisk {
-public:
-    FullDisk(const std::string& folder, bool wanted)
-        : folder_(folder),
-          mounted_(wanted && ::mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=4k") == 0)
-    {}
-    ~FullDisk()
-    {
-        if (mounted_) ::umount2(folder_.c_str(), MNT_DETACH);
-    }
-    FullDisk(const FullDisk&) = delete;
-    FullDisk& operator=(const FullDisk&) = delete;
-    bool full() const { return mounted_; }
-    void fill() const
-    {
-        if (!mounted_) return;
-        std::ofstream out(folder_ + "/fill", std::ios::binary);
-        const std::string block(4096, 'x');
-        while (out.write(block.data(), static_cast<std::streamsize>(block.size())) && out.flush()) {
-        }
-    }
-
-private:
-    std::string folder_;
-    bool mounted_;
-};
 
 int litCells(myLEDLine* line)
 {
@@ -386,48 +354,6 @@ TEST_F(DialogTest, LinksPlantedAsTheOwnFilesLeaveTheirDestinationAlone)
     EXPECT_EQ(readBytes(theirs), "precious");
     platform.messageAnswers.push_back(Platform::IdNo);
     dia->command(IdNewLesson);
-}
-
-// Settings that cannot be written when the window closes are not lost without a word; the
-// reason is named. A file that holds them already needs no write.
-TEST_F(DialogTest, SettingsNotWrittenAtCloseAreReported)
-{
-    struct Case {
-        const char* name;
-        bool fullDisk; // else a read-only settings file
-        bool changed;
-        const char* reason;
-    };
-    for (const Case& c : {Case{"unchanged_read_only", false, false, nullptr},
-                          Case{"read_only", false, true, "Keine Schreibberechtigung."},
-                          Case{"disk_full", true, true, "Der Datenträger ist voll."}}) {
-        frame.reset();
-        const std::string folder = dir.file(c.name);
-        std::filesystem::create_directory(folder);
-        FullDisk disk(folder, c.fullDisk);
-        if (c.fullDisk && !disk.full()) {
-            std::cout << "[  SKIPPED ] " << c.name << ": no small file system to fill here\n";
-            continue;
-        }
-        const std::string path = folder + "/DODADIZE.CFG";
-        Config(path).save();
-        if (!c.fullDisk) std::filesystem::permissions(path, std::filesystem::perms::owner_read);
-        disk.fill();
-        config = std::make_unique<Config>(path);
-        makeWindow();
-        platform.messages.clear();
-        if (c.changed) QTest::mouseClick(dia->button(IdIgnoreCase), Qt::LeftButton);
-        EXPECT_TRUE(dia->closeQuery());
-        if (!c.reason) {
-            EXPECT_TRUE(platform.messages.empty()) << c.name;
-            continue;
-        }
-        ASSERT_EQ(platform.messages.size(), 1u) << c.name;
-        EXPECT_EQ(platform.messages[0].text,
-                  "Die geänderten Einstellungen konnten nicht in " + QString::fromStdString(path) +
-                      " gespeichert werden.\n" + QString::fromUtf8(c.reason));
-        EXPECT_EQ(platform.messages[0].caption, "Schreibfehler!");
-    }
 }
 
 TEST_F(DialogTest, LoadedNameIsShownInCapitalsButTheFileIsKept)
