@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 
 namespace {
 
@@ -354,6 +355,24 @@ TEST_F(DialogTest, LinksPlantedAsTheOwnFilesLeaveTheirDestinationAlone)
     EXPECT_EQ(readBytes(theirs), "precious");
     platform.messageAnswers.push_back(Platform::IdNo);
     dia->command(IdNewLesson);
+}
+
+// Every recovery name taken by other trainers' lessons: none is overwritten, and the end of the
+// session says that this lesson is lost.
+TEST_F(DialogTest, ALessonThatCannotBeKeptIsSaidOnStandardError)
+{
+    for (std::size_t n = 0; n < kRecoveryNames; ++n)
+        writeLesson(recoveryFileName(n), "vtfile\0theirs\0"s + std::to_string(n) + '\0');
+    addEntry("Haus", "house");
+    std::stringstream said;
+    std::streambuf* const before = std::cerr.rdbuf(said.rdbuf());
+    dia->keepSessionState();
+    std::cerr.rdbuf(before);
+    EXPECT_EQ(said.str(), "KAZ-TRAINER: Die ungesicherte Lektion konnte nicht gesichert werden: "
+                          "DODADIZE.RCV bis DODADIZE.RC9 sind belegt.\n");
+    for (std::size_t n = 0; n < kRecoveryNames; ++n)
+        EXPECT_EQ(readBytes(dir.file(recoveryFileName(n))),
+                  "vtfile\0theirs\0"s + std::to_string(n) + '\0');
 }
 
 TEST_F(DialogTest, LoadedNameIsShownInCapitalsButTheFileIsKept)
