@@ -93,23 +93,6 @@ INSTANTIATE_TEST_SUITE_P(
                false}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// A lesson the user keeps as a link: saving through it is no change, leading elsewhere is one.
-TEST(FileStamp, LessonKeptAsALinkIsComparedByWhereItLeads)
-{
-    TempDir dir;
-    const std::string link = dir.file("a.lsn");
-    writeFile(dir.file("one"), "x");
-    writeFile(dir.file("two"), "x");
-    fs::create_symlink(dir.file("one"), link);
-    const FileStamp stamp = stampFile(link);
-    writeFile(dir.file("one"), "x");
-    laterTime(dir.file("one"));
-    EXPECT_FALSE(changedSince(stamp, link)) << "the same bytes written through the link";
-    fs::remove(link);
-    fs::create_symlink(dir.file("two"), link);
-    EXPECT_TRUE(changedSince(stamp, link)) << "another file with the same bytes";
-}
-
 TEST(FileStamp, NothingReadIsNoChange)
 {
     TempDir dir;

@@ -62,17 +62,6 @@ TEST(SafeFile, NewFileOnlyUnderAFreeName)
     }
 }
 
-TEST(SafeFile, OwnFileReplacesALinkInItsPlace)
-{
-    TempDir dir;
-    writeFile(dir.file("other"), "precious");
-    fs::create_symlink(dir.file("other"), dir.file("DODADIZE.CFG"));
-    ASSERT_TRUE(replaceFileContents(dir.file("DODADIZE.CFG"), "mine", LinkTarget::Replace));
-    EXPECT_EQ(readBytes(dir.file("other")), "precious");
-    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(dir.file("DODADIZE.CFG"))));
-    EXPECT_EQ(readBytes(dir.file("DODADIZE.CFG")), "mine");
-}
-
 // Trainers ended one after the other each keep their lesson; each rewrites and removes its own
 // file only.
 TEST(RecoveryFile, EachTrainerKeepsItsOwn)
@@ -100,12 +89,6 @@ TEST(RecoveryFile, EachTrainerKeepsItsOwn)
     EXPECT_EQ(readBytes(recoveryFileName(1, folder)), "b2");
     b.drop();
     EXPECT_FALSE(fs::exists(recoveryFileName(1, folder)));
-
-    for (std::size_t n = 1; n < kRecoveryNames; ++n)
-        writeFile(recoveryFileName(n, folder), "taken");
-    RecoveryFile d(folder);
-    EXPECT_FALSE(d.keep("d1"));
-    EXPECT_EQ(errno, EEXIST);
 }
 
 } // namespace
