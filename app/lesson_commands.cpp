@@ -9,9 +9,11 @@
 #include "platform.h"
 #include "table_file.h"
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
+#include <iostream>
 
 #include <QApplication>
 #include <QDir>
@@ -29,6 +31,8 @@ const QString kTooLarge = QStringLiteral("Datei %1 ist zu groß für den Arbeits
 const QString kFileErrorCaption = QStringLiteral("Dateifehler");
 const QString kWriteError = QStringLiteral("Datei kann nicht geschrieben werden!");
 const QString kWriteErrorCaption = QStringLiteral("Schreibfehler!");
+const QString kSettingsNotSaved =
+    QStringLiteral("Die geänderten Einstellungen konnten nicht in %1 gespeichert werden.");
 const QString kChangedOnDisk =
     QStringLiteral("Die Datei %1 wurde inzwischen verändert. Trotzdem überschreiben?");
 const QString kChangedOnDiskCaption = QStringLiteral("Datei verändert");
@@ -91,6 +95,13 @@ QString displayedPath(const std::string& path)
         from = to + 1;
     }
     return QDir::toNativeSeparators(shown);
+}
+
+// The message of a failed write: the sentence every such message has, and on a line of its
+// own why it failed (errno).
+QString writeErrorText(int error)
+{
+    return kWriteError + QLatin1Char('\n') + fromCp1252(writeFailureText(error));
 }
 
 // Shows the window for a moment without taking the user's input. Never shorter than ms: a
@@ -301,12 +312,13 @@ bool RudarudDia::saveLesson()
     }
     const std::string& path = filePath_;
     const bool written = writeLessonFile(path, chain_) == LessonWriteResult::Written;
+    const int error = errno;
     if (written) {
         unsaved_ = false;
         diskStamp_ = stampFile(path);
         dropRecovery();
     } else {
-        exclaim(kWriteError, kWriteErrorCaption, Platform::Buttons::Ok);
+        exclaim(writeErrorText(error), kWriteErrorCaption, Platform::Buttons::Ok);
         // A name that could not be written is not the lesson's: with it kept, every later
         // save would try the same place again without asking, and a new lesson could be
         // stored nowhere else.
@@ -322,44 +334,85 @@ bool RudarudDia::saveLesson()
 
 // --- the end of a session and the start after it ------------------------------------------
 
+namespace {
+
+// A write failure's reason as standard error shows it (UTF-8).
+std::string failureReason(int error)
+{
+    return fromCp1252(writeFailureText(error)).toStdString();
+}
+
+} // namespace
+
 void RudarudDia::keepSessionState()
 {
     exercise().stopFeedback();
     storeOptionFlags();
     readThresholdFields();
     transferBuf_->storeThresholds();
-    config_.save();
-    if (unsaved_ && !chain_.empty())
-        recoveryWritten_ = replaceFileContents(kRecoveryFileName, lessonBytes(chain_));
+    // Nothing may wait for an answer now: what is lost is said where the session keeps it.
+    if (!config_.save())
+        std::cerr << "KAZ-TRAINER: Die Einstellungen konnten nicht in " << config_.path()
+                  << " gespeichert werden: " << failureReason(errno) << '\n';
+    if (!unsaved_ || chain_.empty()) {
+        dropRecovery(); // saved, answered No, or emptied since it was kept
+        return;
+    }
+    if (recovery_.keep(lessonBytes(chain_))) return;
+    const int error = errno;
+    std::cerr << "KAZ-TRAINER: Die ungesicherte Lektion konnte nicht gesichert werden: "
+              << (error == EEXIST ? recoveryFileName(0) + " bis " +
+                                        recoveryFileName(kRecoveryNames - 1) + " sind belegt."
+                                  : failureReason(error))
+              << '\n';
+}
+
+void RudarudDia::saveSettings()
+{
+    transferBuf_->storeThresholds();
+    if (config_.save()) return;
+    const int error = errno;
+    exclaim(kSettingsNotSaved.arg(systemName(config_.path())) + QLatin1Char('\n') +
+                fromCp1252(writeFailureText(error)),
+            kWriteErrorCaption, Platform::Buttons::Ok);
+}
+
+void RudarudDia::endSession()
+{
+    sessionEnded_ = true;
+    keepSessionState();
 }
 
 bool RudarudDia::offerRecovery()
 {
-    const QFileInfo file(QString::fromLatin1(kRecoveryFileName));
-    if (!file.isFile() || !chain_.empty()) return false;
-    Platform& platform = Platform::instance();
-    const std::tm when = platform.localTime(file.lastModified().toSecsSinceEpoch());
-    char date[32];
-    std::strftime(date, sizeof date, "%d.%m.%Y %H:%M", &when);
-    const bool restore = exclaim(kRecoveryQuestion.arg(QString::fromLatin1(date)), kRecoveryCaption,
-                                 Platform::Buttons::YesNo) == Platform::IdYes;
-    if (restore) {
-        // Read as any lesson, then it belongs to no file: the next save asks for a name.
-        loadLessonFile(kRecoveryFileName);
-        fileName_.clear();
-        filePath_.clear();
-        diskStamp_ = {};
-        unsaved_ = !chain_.empty();
-        updateStatus();
+    if (!chain_.empty()) return false;
+    for (const std::string& name : waitingRecoveryFiles()) {
+        const QFileInfo file(QFile::decodeName(QByteArray::fromStdString(name)));
+        const std::tm when = Platform::instance().localTime(file.lastModified().toSecsSinceEpoch());
+        char date[32];
+        std::strftime(date, sizeof date, "%d.%m.%Y %H:%M", &when);
+        const bool restore = exclaim(kRecoveryQuestion.arg(QString::fromLatin1(date)),
+                                     kRecoveryCaption, Platform::Buttons::YesNo) == Platform::IdYes;
+        // Ended while the question was open: unanswered, the file waits for the next start.
+        if (sessionEnded_) return false;
+        if (restore) {
+            // Read as any lesson, then it belongs to no file: the next save asks for a name.
+            loadLessonFile(name);
+            fileName_.clear();
+            filePath_.clear();
+            diskStamp_ = {};
+            unsaved_ = !chain_.empty();
+            updateStatus();
+        }
+        std::remove(name.c_str());
+        if (restore) return !chain_.empty();
     }
-    std::remove(kRecoveryFileName);
-    return restore && !chain_.empty();
+    return false;
 }
 
 void RudarudDia::dropRecovery()
 {
-    if (recoveryWritten_) std::remove(kRecoveryFileName);
-    recoveryWritten_ = false;
+    recovery_.drop();
 }
 
 void RudarudDia::exportTableFile(const QString& path)
@@ -368,7 +421,7 @@ void RudarudDia::exportTableFile(const QString& path)
     // unsaved state, as the table is not where the lesson is kept.
     const bool written =
         writeTableFile(QFile::encodeName(path).toStdString(), chain_) == LessonWriteResult::Written;
-    if (!written) exclaim(kWriteError, kWriteErrorCaption, Platform::Buttons::Ok);
+    if (!written) exclaim(writeErrorText(errno), kWriteErrorCaption, Platform::Buttons::Ok);
     showEntry(chain_.currentEntry);
     updateStatus();
 }

@@ -99,9 +99,12 @@ RudarudApp::RudarudApp(Config& config, std::string lessonArgument)
                      [this] { frame_->dialog()->keepSessionState(); });
     // The viewer's start takes a processor for a good while: begun at once, it competes with
     // the display server putting the first frame on screen. Its window comes up over ours as
-    // it would have, a moment later.
+    // it would have, a moment later, but not over a question the start still asks.
     QObject::connect(frame_, &MainFrame::firstFrameShown, frame_, [this] {
-        QTimer::singleShot(kHelpViewerDelayMs, frame_, [this] { openHelp(); });
+        QTimer::singleShot(kHelpViewerDelayMs, frame_, [this] {
+            helpDue_ = true;
+            if (startDone_) openHelp();
+        });
     });
 }
 
@@ -115,7 +118,7 @@ void RudarudApp::endSession()
 {
     if (endedBySession_) return;
     endedBySession_ = true;
-    frame_->dialog()->keepSessionState();
+    frame_->dialog()->endSession();
     // Every event loop ends, also that of a message box or file dialog that is open.
     QCoreApplication::exit(0);
 }
@@ -143,11 +146,14 @@ int RudarudApp::run()
     // kept from an ended session comes first; restored, it takes the place of the argument.
     QTimer::singleShot(0, frame_, [this] {
         RudarudDia* dialog = frame_->dialog();
-        if (dialog->offerRecovery() || lessonArgument_.empty()) return;
-        if (opensAsTable(lessonArgument_))
-            dialog->importTableFile(lessonArgument_);
-        else
-            dialog->loadLessonFile(lessonArgument_);
+        if (!dialog->offerRecovery() && !endedBySession_ && !lessonArgument_.empty()) {
+            if (opensAsTable(lessonArgument_))
+                dialog->importTableFile(lessonArgument_);
+            else
+                dialog->loadLessonFile(lessonArgument_);
+        }
+        startDone_ = true;
+        if (helpDue_ && !endedBySession_) openHelp();
     });
     return QApplication::exec();
 }

@@ -37,7 +37,8 @@ private:
 };
 
 // The application: creates the main window, shows it and runs the message loop until it has
-// closed. A file given on the command line is opened as if chosen in the open dialog: a
+// closed. At its start it offers what ended sessions kept, then opens a file given on the
+// command line as if chosen in the open dialog, then the help file. The file is opened: a
 // table (.csv, .tsv, .txt) with the table filter, anything else (and a file that begins as
 // a lesson does, whatever its name) as a lesson file.
 class RudarudApp {
@@ -65,6 +66,8 @@ private:
     std::unique_ptr<SessionEndWatch> sessionEnd_;
     bool endedBySession_ = false;
     bool helpOpened_ = false;
+    bool helpDue_ = false;   // the first frame is on screen and the viewer's delay has passed
+    bool startDone_ = false; // the recovery offer and the command-line lesson are through
 };
 
 // The whole program after the settings were read: runs the application until its window has

@@ -530,6 +530,9 @@ void RudarudDia::optionCommand(myBMPButton*)
 bool RudarudDia::closeQuery()
 {
     if (!closeLesson()) return false;
+    // What a session's end kept aside is saved, declined or deleted by now.
+    dropRecovery();
+    saveSettings();
     toolTips_->removeAll();
     return true;
 }

@@ -9,6 +9,7 @@
 #include "lesson_list_model.h"
 #include "platform.h"
 #include "qt_rgb.h"
+#include "recovery_file.h"
 #include "vok_trans_buf.h"
 
 #include <array>
@@ -64,7 +65,8 @@ enum ControlId : int {
 
 inline constexpr const char* kProgramCaption = " KAZ-TRAINER 1.0   ";
 inline constexpr const char* kHelpFile = "DODADIZE.HLP";
-// Where an unsaved lesson is kept when the session ends without a question (lesson format).
+// Where an unsaved lesson is kept when the session ends without a question (lesson format);
+// a trainer ended while this one's file waits takes the next name (recovery_file.h).
 inline constexpr const char* kRecoveryFileName = "DODADIZE.RCV";
 
 // The main dialog: the lesson editor and the exercise in one window of 636 x 383 px (dialog
@@ -122,10 +124,17 @@ public:
     bool closeQuery();
 
     // The session ends (logout, a signal) and nothing may be asked: the options and thresholds
-    // go to the settings file now, an unsaved lesson to the recovery file. The window stays.
+    // go to the settings file now, an unsaved lesson to this trainer's recovery file, and a
+    // recovery file it wrote before that the lesson no longer needs is removed. The window
+    // stays. What could not be kept is said on standard error.
     void keepSessionState();
-    // At start: a recovery file left by an ended session is offered; Yes reads it as an
-    // unsaved lesson without a name. The file is removed either way. True when restored.
+    // The session has ended the program: its state is kept, and a question still open gets
+    // no answer (offerRecovery leaves its file).
+    void endSession();
+    // At start: the recovery files left by ended sessions are offered one by one; Yes reads
+    // one as an unsaved lesson without a name, and the rest wait for a later start. A file
+    // is removed once answered; one whose question the session ended stays. True when
+    // restored.
     bool offerRecovery();
 
     // --- what tests and the screenshot tool look at ----------------------------------------
@@ -173,6 +182,8 @@ private:
 
     struct Fonts;
     void dropRecovery();
+    // Writes the settings file while a message can still say that it failed.
+    void saveSettings();
     void createControls(const Fonts& fonts);
     void createFields(const Fonts& fonts);
     void createLists(const Fonts& fonts);
@@ -208,10 +219,11 @@ private:
     LessonListColumn firstTerms_{&model_, 0};  // what list 114 shows
     LessonListColumn secondTerms_{&model_, 1}; // what list 115 shows
     std::unique_ptr<VokTransBuf> transferBuf_;
-    QString fileName_;             // as the title and the messages show it
-    std::string filePath_;         // the file the lesson is read from and written to, as bytes
-    FileStamp diskStamp_;          // the file as the lesson last agreed with it
-    bool recoveryWritten_ = false; // this run wrote the recovery file, still to be removed
+    QString fileName_;          // as the title and the messages show it
+    std::string filePath_;      // the file the lesson is read from and written to, as bytes
+    FileStamp diskStamp_;       // the file as the lesson last agreed with it
+    RecoveryFile recovery_;     // where this run kept its unsaved lesson at a session's end
+    bool sessionEnded_ = false; // the session ended the program: nothing more is answered
     std::map<int, myBMPButton*> buttons_;
     myLEDLine* entryLine_ = nullptr;
     my3DText* label_ = nullptr;

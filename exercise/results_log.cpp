@@ -85,7 +85,8 @@ ResultsLog ResultsLog::load(const std::string& path)
 
 bool ResultsLog::save(const std::string& path) const
 {
-    return replaceFileContents(path, bytes());
+    // The program's own file: a link in its place is replaced, never written through.
+    return replaceFileContents(path, bytes(), LinkTarget::Replace);
 }
 
 bool ResultsLog::slotEmpty(std::size_t slot) const

@@ -64,7 +64,12 @@ std::array<std::uint8_t, kConfigRecordBytes> Config::toBytes() const
 
 bool Config::save() const
 {
-    const auto bytes = toBytes();
-    return replaceFileContents(
-        path_, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    const auto record = toBytes();
+    const std::string_view bytes(reinterpret_cast<const char*>(record.data()), record.size());
+    // A file that holds the record already is not written again: a full disk or a read-only
+    // file then loses nothing, and a failure means a change was lost.
+    std::string onDisk;
+    if (readFilePrefix(path_, kConfigRecordBytes + 1, onDisk) && onDisk == bytes) return true;
+    // The settings file is the program's own: a link in its place is replaced, never followed.
+    return replaceFileContents(path_, bytes, LinkTarget::Replace);
 }

@@ -18,7 +18,8 @@ inline constexpr std::array<std::uint32_t, kThresholdCount> kDefaultThresholds =
 //
 // The program keeps one static Config: constructing it reads the settings file (defaults when
 // it is missing, shorter than 23 bytes or unreadable; a longer file is read from its first 23
-// bytes), destroying it writes the file. Failures are silent.
+// bytes), destroying it writes the file. Failures there are silent; the program saves before
+// that where it can still say that a change was lost.
 class Config {
 public:
     explicit Config(std::string path = kSettingsFileName);
@@ -38,7 +39,8 @@ public:
     bool fromBytes(std::string_view bytes);
     std::array<std::uint8_t, kConfigRecordBytes> toBytes() const;
 
-    // Writes the settings file now; false when it could not be written.
+    // Writes the settings file now, unless it holds the record already; false when it could
+    // not be written (errno tells why). A symbolic link in its place is replaced by the file.
     bool save() const;
     const std::string& path() const { return path_; }
 

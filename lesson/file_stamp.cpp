@@ -12,6 +12,7 @@
 #include <filesystem>
 #else
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace {
@@ -70,7 +71,31 @@ bool statInto(const std::string& path, FileStamp& stamp)
                                       .count());
     return !ec;
 }
+
+// Links are rare on Windows and need privileges to make: a name counts as no link.
+bool linkInto(const std::string& path, FileStamp&)
+{
+    std::error_code ec;
+    return fs::exists(fs::symlink_status(path, ec));
+}
 #else
+// Whether the name itself is a symbolic link, and what it names; false when nothing has it.
+bool linkInto(const std::string& path, FileStamp& stamp)
+{
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) return false;
+    stamp.link = S_ISLNK(st.st_mode);
+    stamp.linkTarget.clear();
+    if (stamp.link) {
+        std::string target(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 255) + 1, '\0');
+        const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
+        if (n < 0) return false;
+        target.resize(static_cast<std::size_t>(n));
+        stamp.linkTarget = std::move(target);
+    }
+    return true;
+}
+
 bool statInto(const std::string& path, FileStamp& stamp)
 {
     struct stat st {};
@@ -104,7 +129,7 @@ FileStamp stampFile(const std::string& path)
 {
     FileStamp stamp;
     ContentHash content;
-    if (!statInto(path, stamp) || !hashContent(path, content)) return {};
+    if (!linkInto(path, stamp) || !statInto(path, stamp) || !hashContent(path, content)) return {};
     stamp.size = content.size();
     stamp.contentHash = content.value();
     stamp.known = true;
@@ -114,7 +139,9 @@ FileStamp stampFile(const std::string& path)
 bool changedSince(const FileStamp& then, const std::string& path)
 {
     FileStamp now;
-    if (!then.known || !statInto(path, now)) return false;
+    if (!then.known || !linkInto(path, now)) return false;
+    if (now.link != then.link || now.linkTarget != then.linkTarget) return true;
+    if (!statInto(path, now)) return false;
     if (now.size == then.size && now.modifiedNs == then.modifiedNs && now.device == then.device &&
         now.inode == then.inode)
         return false;

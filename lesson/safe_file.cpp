@@ -125,17 +125,68 @@ void syncFolder(const fs::path& folder)
 } // namespace
 
 #ifndef _WIN32
-bool replaceFileContents(const std::string& path, std::string_view bytes)
+namespace {
+
+// The permission bits a new file gets: what the umask leaves of rw-rw-rw-.
+mode_t newFileMode()
+{
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+// Writes bytes into a new temporary file beside target, with mode, flushed to the disk. Returns
+// its descriptor, still open and so locked, and sets temporary; -1 with errno on failure, and
+// then no temporary file is left.
+int writeTemporary(const fs::path& target, std::string_view bytes, mode_t mode,
+                   std::string& temporary)
+{
+    const int fd =
+        createLockedTemporary(target.parent_path(), target.filename().string(), temporary);
+    if (fd < 0) return -1;
+    // fsync reports the write errors a later close could.
+    if (writeAll(fd, bytes) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0) return fd;
+    const int error = errno; // what failed, before the clean-up can overwrite it
+    ::unlink(temporary.c_str());
+    ::close(fd);
+    errno = error;
+    return -1;
+}
+
+// Gives the written temporary file the target's name by `place`, then closes it; false with
+// errno when placing failed, and then the temporary file is gone.
+template <typename Place>
+bool placeTemporary(int fd, const std::string& temporary, const fs::path& target, Place place)
+{
+    const bool ok = place(temporary, target);
+    const int error = errno;
+    if (!ok) ::unlink(temporary.c_str());
+    ::close(fd);
+    if (!ok) {
+        errno = error;
+        return false;
+    }
+    syncFolder(target.parent_path());
+    removeAbandonedTemporaries(target.parent_path(), target.filename().string());
+    return true;
+}
+
+} // namespace
+
+bool replaceFileContents(const std::string& path, std::string_view bytes, LinkTarget links)
 {
     if (path.empty()) {
         errno = ENOENT;
         return false;
     }
-    const fs::path target = resolveTarget(path);
+    const fs::path target = links == LinkTarget::Follow ? resolveTarget(path) : fs::path(path);
 
+    // A link that is replaced counts as no file: what it leads to is someone else's.
     struct stat old {};
-    const bool exists = ::stat(target.c_str(), &old) == 0;
-    mode_t mode = 0;
+    const bool exists = (links == LinkTarget::Follow ? ::stat(target.c_str(), &old)
+                                                     : ::lstat(target.c_str(), &old)) == 0 &&
+                        !S_ISLNK(old.st_mode);
+    mode_t mode = newFileMode();
     if (exists) {
         if (!S_ISREG(old.st_mode)) {
             errno = S_ISDIR(old.st_mode) ? EISDIR : EINVAL;
@@ -146,35 +197,50 @@ bool replaceFileContents(const std::string& path, std::string_view bytes)
             return false;
         }
         mode = old.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
     }
 
-    const fs::path folder = target.parent_path();
-    const std::string name = target.filename().string();
     std::string temporary;
-    const int fd = createLockedTemporary(folder, name, temporary);
+    const int fd = writeTemporary(target, bytes, mode, temporary);
     if (fd < 0) return false;
+    // rename replaces a link at the target's name, never what it leads to.
+    return placeTemporary(fd, temporary, target, [](const std::string& from, const fs::path& to) {
+        return ::rename(from.c_str(), to.c_str()) == 0;
+    });
+}
 
-    // The file stays open, and so locked, until it has its new name. fsync reports the write
-    // errors a later close could.
-    bool ok = writeAll(fd, bytes) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
-    if (ok) ok = ::rename(temporary.c_str(), target.c_str()) == 0;
-    const int error = errno; // what failed, before the clean-up can overwrite it
-    if (!ok) ::unlink(temporary.c_str());
-    ::close(fd);
-    if (!ok) {
-        errno = error;
+bool createFileContents(const std::string& path, std::string_view bytes)
+{
+    if (path.empty()) {
+        errno = ENOENT;
         return false;
     }
-    syncFolder(folder);
-    removeAbandonedTemporaries(folder, name);
-    return true;
+    const fs::path target(path);
+    std::string temporary;
+    const int fd = writeTemporary(target, bytes, newFileMode(), temporary);
+    if (fd < 0) return false;
+    return placeTemporary(fd, temporary, target, [](const std::string& from, const fs::path& to) {
+        // link() fails with EEXIST for any name that is taken, a link included, and is atomic.
+        if (::link(from.c_str(), to.c_str()) == 0) {
+            ::unlink(from.c_str());
+            return true;
+        }
+        if (errno == EEXIST) return false;
+        // A file system without hard links: the name is claimed by an exclusive create, then
+        // the written file takes its place.
+        const int claim =
+            ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (claim < 0) return false;
+        ::close(claim);
+        if (::rename(from.c_str(), to.c_str()) == 0) return true;
+        const int error = errno;
+        ::unlink(to.c_str());
+        errno = error;
+        return false;
+    });
 }
 #else
-bool replaceFileContents(const std::string& path, std::string_view bytes)
+// Links are rare on Windows and need privileges to make: both kinds of target are followed.
+bool replaceFileContents(const std::string& path, std::string_view bytes, LinkTarget)
 {
     if (path.empty()) return false;
     const fs::path target = resolveTarget(path);
@@ -204,6 +270,16 @@ bool replaceFileContents(const std::string& path, std::string_view bytes)
     }
     return true;
 }
+
+bool createFileContents(const std::string& path, std::string_view bytes)
+{
+    std::error_code ec;
+    if (fs::exists(fs::symlink_status(path, ec))) {
+        errno = EEXIST;
+        return false;
+    }
+    return replaceFileContents(path, bytes, LinkTarget::Replace);
+}
 #endif
 
 std::string writeFailureText(int error)
@@ -229,6 +305,10 @@ std::string writeFailureText(int error)
         return "Der Name geh\xF6rt keiner gew\xF6hnlichen Datei.";
     case EIO:
         return "Der Datentr\xE4ger meldet einen Schreibfehler.";
+    case ENAMETOOLONG:
+        return "Der Name ist zu lang.";
+    case EEXIST:
+        return "Eine Datei dieses Namens ist schon vorhanden.";
     default:
         return "Fehler " + std::to_string(error) + ".";
     }

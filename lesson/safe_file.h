@@ -10,13 +10,26 @@
 // is left exactly as it was and false is returned.
 //
 // A target that exists without any write permission bit is treated as read-only and refused,
-// also for a privileged user. A symbolic link is followed: its destination is replaced and the
-// link stays. An existing target keeps its permission bits. After a successful write, the
-// temporary files that writers killed part way left beside the target are removed.
+// also for a privileged user. A symbolic link is treated as `links` says. An existing target
+// keeps its permission bits. After a successful write, the temporary files that writers killed
+// part way left beside the target are removed.
 //
 // After a failure errno tells why: EACCES for a read-only target, EISDIR or EINVAL for a name
 // that is no regular file, else what the failing system call left.
-bool replaceFileContents(const std::string& path, std::string_view bytes);
+enum class LinkTarget {
+    // The link's destination is replaced and the link stays: a lesson the user keeps as a link.
+    Follow,
+    // The link itself is replaced by a file and its destination is never touched: the program's
+    // own files in a folder that others may write to, where a link can be planted.
+    Replace,
+};
+bool replaceFileContents(const std::string& path, std::string_view bytes,
+                         LinkTarget links = LinkTarget::Follow);
+
+// Writes a new file as replaceFileContents does, but only under a free name: whatever has the
+// name already (a file, a link, also one that leads nowhere, a folder) stays as it was, and
+// errno is EEXIST. Two writers never get the same name.
+bool createFileContents(const std::string& path, std::string_view bytes);
 
 // Why a write failed, for the user: one German sentence in Windows-1252 for an errno value.
 std::string writeFailureText(int error);

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 
 namespace {
 
@@ -311,6 +312,72 @@ TEST_F(DialogTest, AnEndedSessionKeepsTheLessonForTheNextStart)
     EXPECT_FALSE(std::filesystem::exists(dir.file(kRecoveryFileName)));
 }
 
+// A lesson kept at a session's end and emptied afterwards is not offered back: closing or the
+// session's next end removes the kept file.
+TEST_F(DialogTest, AKeptLessonEmptiedSinceIsNotOfferedAgain)
+{
+    for (const bool closed : {true, false}) {
+        addEntry("Haus", "house");
+        dia->keepSessionState();
+        ASSERT_TRUE(std::filesystem::exists(dir.file(kRecoveryFileName)));
+        dia->list(IdList1)->setCurrentIndex(dia->list(IdList1)->model()->index(1, 0));
+        clear(IdTerm2);
+        platform.messageAnswers.push_back(Platform::IdYes); // delete the entry
+        key(IdTerm2, Qt::Key_Return);
+        ASSERT_TRUE(dia->chain().empty());
+        if (closed)
+            EXPECT_TRUE(dia->closeQuery());
+        else
+            dia->keepSessionState();
+        EXPECT_FALSE(std::filesystem::exists(dir.file(kRecoveryFileName)))
+            << (closed ? "closed" : "ended again");
+    }
+}
+
+// In a folder others can write to, the trainer's own files may be links planted to someone
+// else's file: they are replaced or passed by, never written through.
+TEST_F(DialogTest, LinksPlantedAsTheOwnFilesLeaveTheirDestinationAlone)
+{
+    const std::string theirs = writeLesson("theirs", "precious");
+    for (const char* name : {"DODADIZE.CFG", kRecoveryFileName})
+        std::filesystem::create_symlink(theirs, dir.file(name));
+    QTest::mouseClick(dia->button(IdIgnoreCase), Qt::LeftButton);
+    addEntry("Haus", "house");
+    dia->keepSessionState();
+    EXPECT_EQ(readBytes(theirs), "precious");
+    EXPECT_FALSE(std::filesystem::is_symlink(dir.file("DODADIZE.CFG")));
+    EXPECT_EQ(readBytes(dir.file("DODADIZE.CFG")).substr(0, 1), "\1");
+    EXPECT_EQ(readBytes(dir.file("DODADIZE.RC2")), "vtfile\0Haus\0house\0"s);
+    // The next start offers the lesson kept, not what the link leads to.
+    frame.reset();
+    makeWindow();
+    platform.messageAnswers.push_back(Platform::IdYes);
+    EXPECT_TRUE(dia->offerRecovery());
+    EXPECT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(chainPairs(), (Pairs{{"Haus", "house"}}));
+    EXPECT_EQ(readBytes(theirs), "precious");
+    platform.messageAnswers.push_back(Platform::IdNo);
+    dia->command(IdNewLesson);
+}
+
+// Every recovery name taken by other trainers' lessons: none is overwritten, and the end of the
+// session says that this lesson is lost.
+TEST_F(DialogTest, ALessonThatCannotBeKeptIsSaidOnStandardError)
+{
+    for (std::size_t n = 0; n < kRecoveryNames; ++n)
+        writeLesson(recoveryFileName(n), "vtfile\0theirs\0"s + std::to_string(n) + '\0');
+    addEntry("Haus", "house");
+    std::stringstream said;
+    std::streambuf* const before = std::cerr.rdbuf(said.rdbuf());
+    dia->keepSessionState();
+    std::cerr.rdbuf(before);
+    EXPECT_EQ(said.str(), "KAZ-TRAINER: Die ungesicherte Lektion konnte nicht gesichert werden: "
+                          "DODADIZE.RCV bis DODADIZE.RC9 sind belegt.\n");
+    for (std::size_t n = 0; n < kRecoveryNames; ++n)
+        EXPECT_EQ(readBytes(dir.file(recoveryFileName(n))),
+                  "vtfile\0theirs\0"s + std::to_string(n) + '\0');
+}
+
 TEST_F(DialogTest, LoadedNameIsShownInCapitalsButTheFileIsKept)
 {
     const std::string path = writeLesson("kleine.lsn", "vtfile\0a\0b\0"s);
@@ -454,8 +521,8 @@ TEST_P(FailedSaveWhileClosing, KeepsTheLesson)
     EXPECT_TRUE(frame->isVisible());
     if (c.writeFails) {
         ASSERT_EQ(platform.messages.size(), 2u);
-        EXPECT_EQ(platform.messages[1].text,
-                  QStringLiteral("Datei kann nicht geschrieben werden!"));
+        EXPECT_EQ(platform.messages[1].text, QStringLiteral("Datei kann nicht geschrieben werden!\n"
+                                                            "Der Ordner ist nicht vorhanden."));
         EXPECT_EQ(platform.messages[1].caption, QStringLiteral("Schreibfehler!"));
     } else {
         EXPECT_EQ(platform.messages.size(), 1u);
@@ -523,7 +590,8 @@ TEST_F(DialogTest, ReadOnlyLessonFileKeepsUnsaved)
     addEntry("c", "d");
     dia->command(IdSave);
     ASSERT_EQ(platform.messages.size(), 1u);
-    EXPECT_EQ(platform.messages[0].text, QStringLiteral("Datei kann nicht geschrieben werden!"));
+    EXPECT_EQ(platform.messages[0].text,
+              QStringLiteral("Datei kann nicht geschrieben werden!\nKeine Schreibberechtigung."));
     EXPECT_TRUE(dia->unsaved());
     EXPECT_EQ(readBytes(path), "vtfile\0a\0b\0"s);
 }

@@ -73,6 +73,26 @@ TEST_F(ProgramTest, OpensTheHelpFileAtStartAndTwiceAtExit)
     EXPECT_EQ(platform.helpCalls[2].data, 259u);
 }
 
+// The help viewer's window would come up over a question of the start: it waits for the answer.
+TEST_F(ProgramTest, HelpOpensAfterTheRecoveryQuestion)
+{
+    std::ofstream(dir.file("DODADIZE.RCV"), std::ios::binary) << "vtfile\0Haus\0house\0"s;
+    std::size_t helpCallsWhileAsked = 0;
+    platform.whileAsking = [&] {
+        platform.whileAsking = nullptr;
+        // Far longer than the viewer's delay after the first frame, as a person takes.
+        (void)QTest::qWaitFor([&] { return !platform.helpCalls.empty(); }, 20 * kHelpViewerDelayMs);
+        helpCallsWhileAsked = platform.helpCalls.size();
+    };
+    platform.messageAnswers.push_back(Platform::IdNo);
+    run({}, [&](MainFrame*) {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return platform.helpCalls.size() == 1u; }, 2000));
+    });
+    ASSERT_FALSE(platform.messages.empty());
+    EXPECT_TRUE(platform.messages[0].text.startsWith("Ungesicherte Lektion vom "));
+    EXPECT_EQ(helpCallsWhileAsked, 0u);
+}
+
 TEST_F(ProgramTest, WindowGetsItsIconOnceShown)
 {
     bool hadIcon = false;

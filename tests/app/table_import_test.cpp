@@ -169,7 +169,8 @@ TEST_F(TableImportTest, FailedExportIsReportedAndChangesNothing)
     platform.saveFilterAnswers.push_back("Tabelle (*.csv)");
     dia->command(IdSave);
     ASSERT_EQ(platform.messages.size(), 1u);
-    EXPECT_EQ(platform.messages[0].text, "Datei kann nicht geschrieben werden!");
+    EXPECT_EQ(platform.messages[0].text,
+              "Datei kann nicht geschrieben werden!\nDer Ordner ist nicht vorhanden.");
     EXPECT_TRUE(dia->unsaved());
     EXPECT_EQ(dia->fileName(), "");
 }

@@ -16,6 +16,7 @@
 #include <csignal>
 #include <cstring>
 #include <filesystem>
+#include <iostream>
 #include <random>
 
 #include <sys/mount.h>
@@ -391,7 +392,8 @@ TEST_F(LongPath, PathBeyondTheSystemLimitCannotBeSavedAndKeepsTheLesson)
     platform.saveAnswers.push_back(QString::fromStdString(path));
     dia->command(IdSave);
     ASSERT_EQ(platform.messages.size(), 1u);
-    EXPECT_EQ(platform.messages[0].text, QStringLiteral("Datei kann nicht geschrieben werden!"));
+    EXPECT_EQ(platform.messages[0].text,
+              QStringLiteral("Datei kann nicht geschrieben werden!\nDer Name ist zu lang."));
     EXPECT_EQ(platform.messages[0].caption, QStringLiteral("Schreibfehler!"));
     EXPECT_TRUE(dia->unsaved());
     EXPECT_EQ(dia->chain().entryCount(), 1u);
@@ -452,6 +454,7 @@ enum class Obstacle { ReadOnlyFile, MissingFolder, FolderInTheWay, FileSizeLimit
 struct SaveCase {
     const char* name;
     Obstacle obstacle;
+    const char* reason; // the message's second line
 };
 
 void PrintTo(const SaveCase& c, std::ostream* os)
@@ -516,7 +519,8 @@ TEST_P(FailedSave, ReportsTheErrorKeepsTheOldFileAndTheUnsavedLesson)
     }
 
     ASSERT_EQ(platform.messages.size(), 1u);
-    EXPECT_EQ(platform.messages[0].text, QStringLiteral("Datei kann nicht geschrieben werden!"));
+    EXPECT_EQ(platform.messages[0].text,
+              "Datei kann nicht geschrieben werden!\n" + QString::fromUtf8(GetParam().reason));
     EXPECT_EQ(platform.messages[0].caption, QStringLiteral("Schreibfehler!"));
     EXPECT_TRUE(dia->unsaved());
     EXPECT_TRUE(status().endsWith(QStringLiteral(" (ungesichert)")));
@@ -558,14 +562,63 @@ TEST_P(FailedSave, ReportsTheErrorKeepsTheOldFileAndTheUnsavedLesson)
     EXPECT_EQ(readBytes(target.string()), expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(BadInput, FailedSave,
-                         ::testing::Values(SaveCase{"read_only_file", Obstacle::ReadOnlyFile},
-                                           SaveCase{"missing_folder", Obstacle::MissingFolder},
-                                           SaveCase{"folder_in_the_way", Obstacle::FolderInTheWay},
-                                           SaveCase{"file_size_limit", Obstacle::FileSizeLimit},
-                                           SaveCase{"full_disk", Obstacle::FullDisk}),
-                         [](const ::testing::TestParamInfo<SaveCase>& info) {
-                             return std::string(info.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    BadInput, FailedSave,
+    ::testing::Values(
+        SaveCase{"read_only_file", Obstacle::ReadOnlyFile, "Keine Schreibberechtigung."},
+        SaveCase{"missing_folder", Obstacle::MissingFolder, "Der Ordner ist nicht vorhanden."},
+        SaveCase{"folder_in_the_way", Obstacle::FolderInTheWay,
+                 "Der Name gehört keiner gewöhnlichen Datei."},
+        SaveCase{"file_size_limit", Obstacle::FileSizeLimit, "Die Datei wäre zu groß."},
+        SaveCase{"full_disk", Obstacle::FullDisk, "Der Datenträger ist voll."}),
+    [](const ::testing::TestParamInfo<SaveCase>& info) { return std::string(info.param.name); });
+
+// Settings that cannot be written when the window closes are not lost without a word; the
+// reason is named. A file that holds them already needs no write.
+TEST_F(DialogTest, SettingsNotWrittenAtCloseAreReported)
+{
+    struct Case {
+        const char* name;
+        bool fullDisk; // else a read-only settings file
+        bool changed;
+        const char* reason;
+    };
+    for (const Case& c : {Case{"unchanged_read_only", false, false, nullptr},
+                          Case{"read_only", false, true, "Keine Schreibberechtigung."},
+                          Case{"full_disk", true, true, "Der Datentr\xC3\xA4ger ist voll."}}) {
+        frame.reset();
+        const fs::path folder = dir.path() / c.name;
+        std::unique_ptr<SmallFileSystem> disk;
+        if (c.fullDisk) {
+            disk = std::make_unique<SmallFileSystem>(folder, "4k");
+            if (!disk->mounted()) {
+                std::cout << "[  SKIPPED ] " << c.name << ": mounting is not permitted here\n";
+                continue;
+            }
+        }
+        fs::create_directories(folder);
+        const std::string path = (folder / "DODADIZE.CFG").string();
+        Config(path).save();
+        if (c.fullDisk)
+            std::ofstream(folder / "fueller", std::ios::binary) << std::string(kFillerBytes, 'f');
+        else
+            fs::permissions(path, fs::perms::owner_read);
+        config = std::make_unique<Config>(path);
+        makeWindow();
+        platform.messages.clear();
+        if (c.changed) QTest::mouseClick(dia->button(IdIgnoreCase), Qt::LeftButton);
+        EXPECT_TRUE(dia->closeQuery());
+        if (!c.reason) {
+            EXPECT_TRUE(platform.messages.empty()) << c.name;
+            continue;
+        }
+        ASSERT_EQ(platform.messages.size(), 1u) << c.name;
+        EXPECT_EQ(platform.messages[0].text,
+                  "Die geänderten Einstellungen konnten nicht in " + QString::fromStdString(path) +
+                      " gespeichert werden.\n" + QString::fromUtf8(c.reason));
+        EXPECT_EQ(platform.messages[0].caption, "Schreibfehler!");
+        frame.reset(); // before the small file system goes
+    }
+}
 
 } // namespace

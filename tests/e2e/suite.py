@@ -7,6 +7,7 @@ usage: suite.py BUILD_DIR WORK_DIR [SCENARIO ...]   (run through scripts/e2e.sh)
 
 import os
 import re
+import signal
 import struct
 import subprocess
 import sys
@@ -613,6 +614,58 @@ def session_end_keeps_work(c):
            lesson_bytes([("Haus", "house"), ("Baum", "tree")]))
 
 
+def session_end_during_recovery_question(c):
+    """The session ends (SIGTERM, then SIGHUP) while the recovery question is open: the
+    unanswered question leaves the kept lesson for the next start, which offers it again."""
+    kept = lesson_bytes([("Haus", "house")])
+    c.write("DODADIZE.RCV", kept)
+    for signal_number in (signal.SIGTERM, signal.SIGHUP):
+        t = c.start()
+        t.window("Wiederherstellen")
+        t.process.send_signal(signal_number)
+        t.close()
+        expect(f"recovery file after {signal_number.name}", c.read("DODADIZE.RCV"), kept)
+    t = c.start()
+    t.answer_box("Wiederherstellen", "Ja")
+    wait_until("the lesson back", lambda: t.status() == "Lektion enthält 1 Aufgaben (ungesichert)")
+    t.process.terminate()
+    t.close()
+
+
+def two_trainers_ended_by_the_session(c):
+    """Two trainers in one folder hold unsaved lessons; the session ends the first, then the
+    second. Each lesson is kept, and the next starts offer them one after the other."""
+    lessons = {}
+    for first, second in (("Haus", "house"), ("Baum", "tree")):
+        t = c.start()  # opens over the one before, where the clicks then land
+        t.activate()
+        add_entry(t, first, second, 1)
+        lessons[first] = (t, lesson_bytes([(first, second)]))
+    for t, _ in lessons.values():
+        t.process.terminate()
+        t.close()
+    kept = {name: c.read(name) for name in ("DODADIZE.RCV", "DODADIZE.RC2")
+            if os.path.exists(c.path(name))}
+    expect("kept lessons", sorted(kept.values()), sorted(b for _, b in lessons.values()))
+    # One lesson per start: "DODADIZE.RCV" first, the other at the next start.
+    for name in sorted(kept, key=lambda n: n != "DODADIZE.RCV"):
+        t = c.start()
+        t.answer_box("Wiederherstellen", "Ja")
+        first = next(f for f, (_, b) in lessons.items() if b == kept[name])
+        wait_until(f"the lesson with {first} back", lambda: first in [
+            r[0] for r in t.rows("1. Begriffe")])
+        expect("status", t.status(), "Lektion enthält 1 Aufgaben (ungesichert)")
+        if os.path.exists(c.path(name)):
+            raise Failure(f"{name} is still there after it was restored")
+        t.activate()
+        press("Escape")
+        t.answer_box("Aktuelle Lektion", "Nein")
+        t.close()
+    for name in kept:
+        if os.path.exists(c.path(name)):
+            raise Failure(f"{name} is left after both lessons were restored")
+
+
 def thresholds_and_tooltips(c):
     """A threshold typed into its field is kept for the next start; resting the mouse on a
     button shows its tooltip."""
@@ -673,7 +726,8 @@ def accessibility_tree(c):
 SCENARIOS = [type_save_and_close, load_and_normal_query, reversed_and_mixed_queries,
              results_notice_and_help, row_clicks, keys, wheel_keeps_lists_in_line,
              options_after_dialogs, open_dialog_offers_the_lesson, buttons, close_box,
-             two_trainers_one_lesson, session_end_keeps_work, thresholds_and_tooltips,
+             two_trainers_one_lesson, session_end_keeps_work, session_end_during_recovery_question,
+             two_trainers_ended_by_the_session, thresholds_and_tooltips,
              accessibility_tree, import_and_export_table,
              table_typed_with_the_lesson_type, cancelled_save_dialog_changes_nothing]
 

@@ -71,6 +71,19 @@ INSTANTIATE_TEST_SUITE_P(
                    writeFile(p, std::string("vtfile\0a\0b\0c\0d\0", 15));
                },
                true},
+        // A save would then write to another file than the one read, whatever it holds.
+        Change{"a_link_to_the_same_bytes_elsewhere_now",
+               [](const TempDir& d, const std::string& p) {
+                   fs::rename(p, d.file("elsewhere"));
+                   fs::create_symlink(d.file("elsewhere"), p);
+               },
+               true},
+        Change{"a_link_that_leads_nowhere_now",
+               [](const TempDir& d, const std::string& p) {
+                   fs::remove(p);
+                   fs::create_symlink(d.file("nowhere"), p);
+               },
+               true},
         Change{"removed", [](const TempDir&, const std::string& p) { fs::remove(p); }, false},
         Change{"a_folder_now",
                [](const TempDir&, const std::string& p) {

@@ -3,6 +3,7 @@
 #include "platform.h"
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,10 @@ public:
                openFilterAnswers.size() + saveFilterAnswers.size();
     }
 
+    // Runs while a message box is open, before it is answered: where a real box would run the
+    // event loop until the user answers.
+    std::function<void()> whileAsking;
+
     std::vector<MessageCall> messages;
     std::vector<FileDialogOptions> openDialogs;
     std::vector<FileDialogOptions> saveDialogs;
@@ -64,6 +69,7 @@ public:
     {
         messages.push_back(
             {text, caption, buttons, icon, QGuiApplication::overrideCursor() != nullptr});
+        if (whileAsking) whileAsking();
         if (!messageAnswers.empty()) {
             const int answer = messageAnswers.front();
             messageAnswers.pop_front();
