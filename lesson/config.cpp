@@ -3,6 +3,8 @@
 #include "safe_file.h"
 #include "threshold_text.h"
 
+#include <cerrno>
+
 namespace {
 
 constexpr std::size_t kFlagBytes = 3;
@@ -66,10 +68,13 @@ bool Config::save() const
 {
     const auto record = toBytes();
     const std::string_view bytes(reinterpret_cast<const char*>(record.data()), record.size());
-    // A file that holds the record already is not written again: a full disk or a read-only
-    // file then loses nothing, and a failure means a change was lost.
+    // The settings file is the program's own: a link in its place is replaced, never followed.
+    if (replaceFileContents(path_, bytes, LinkTarget::Replace)) return true;
+    // A file that holds the record already lost nothing (a full disk, a read-only file): a
+    // failure means a change was lost.
+    const int error = errno;
     std::string onDisk;
     if (readFilePrefix(path_, kConfigRecordBytes + 1, onDisk) && onDisk == bytes) return true;
-    // The settings file is the program's own: a link in its place is replaced, never followed.
-    return replaceFileContents(path_, bytes, LinkTarget::Replace);
+    errno = error;
+    return false;
 }
