@@ -338,7 +338,7 @@ TableReadReport readTableBytes(std::string_view bytes, EntryChain& chain,
     const std::optional<char> named = takeSeparatorLine(text);
     report.separator = named ? *named : detectSeparator(text);
 
-    if (listener) listener->beforePairs(0);
+    if (listener) listener->beforePairs();
     RecordReader reader(text, report.separator);
     Record record;
     std::string reason;
