@@ -130,8 +130,6 @@ bool RudarudDia::closeLesson()
     filePath_.clear();
     diskStamp_ = {};
     entryLine_->StartRunning();
-    transferBuf_->list1Data = {};
-    transferBuf_->list2Data = {};
     {
         const SelectionSync sync(syncingSelection_);
         model_.clear();

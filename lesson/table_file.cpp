@@ -39,7 +39,7 @@ bool startsWithIgnoringCase(std::string_view text, std::string_view prefix)
     return true;
 }
 
-// The input as text the parser reads: UTF-8 (decoded == true) or Windows-1252 bytes.
+// The input as text the parser reads: UTF-8 (utf8 == true) or Windows-1252 bytes.
 struct DecodedText {
     TableEncoding encoding;
     std::string owned; // holds the text when it had to be converted
