@@ -44,16 +44,12 @@ bool RudarudDia::applyEdit()
     std::string second = fieldText(term2_);
     if (modified1) normalizeTerm(first);
     if (modified2) normalizeTerm(second);
-    VokTransBuf::setText(transferBuf_->term1Text, first);
-    VokTransBuf::setText(transferBuf_->term2Text, second);
 
     strWort* entry = chain_.currentEntry;
     if (entry == nullptr) {
         if (!first.empty() && !second.empty()) {
             chain_.append(first, second);
             entryLine_->StepForward();
-            VokTransBuf::setText(transferBuf_->term1Text, "");
-            VokTransBuf::setText(transferBuf_->term2Text, "");
             addListRows(&first, &second);
         } else if (first.empty() && second.empty()) {
             if (chain_.empty()) unsaved_ = false;
@@ -72,18 +68,12 @@ bool RudarudDia::applyEdit()
                 unsaved_ = false;
                 entryLine_->StartRunning();
             }
-        } else {
-            VokTransBuf::setText(transferBuf_->term1Text, entry->term1);
-            VokTransBuf::setText(transferBuf_->term2Text, entry->term2);
         }
     } else if (exclaim(kChangeText, kChangeCaption, Platform::Buttons::YesNo) == Platform::IdYes) {
         removeListRows(entry->term1, entry->term2);
         entry->term1 = first;
         entry->term2 = second;
         addListRows(&entry->term1, &entry->term2);
-    } else {
-        VokTransBuf::setText(transferBuf_->term1Text, entry->term1);
-        VokTransBuf::setText(transferBuf_->term2Text, entry->term2);
     }
     showEntry(chain_.currentEntry);
     updateStatus();

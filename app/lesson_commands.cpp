@@ -148,8 +148,6 @@ bool RudarudDia::closeLesson()
     filePath_.clear();
     diskStamp_ = {};
     entryLine_->StartRunning();
-    transferBuf_->list1Data = {};
-    transferBuf_->list2Data = {};
     {
         const SelectionSync sync(syncingSelection_);
         model_.clear();
@@ -215,7 +213,6 @@ void RudarudDia::loadLessonFile(const std::string& path)
     filePath_ = path;
     fileName_ = upperAsciiLetters(displayedPath(path));
     const LessonReadResult result = readLessonFile(filePath_, chain_, this, readLimits_);
-    readRows_.clear(); // also the room made for a read that was abandoned
     // The message names the file as it was asked for; the window already shows what is left.
     const QString shownName = fileName_;
     if (result == LessonReadResult::Read) {
@@ -234,25 +231,8 @@ void RudarudDia::loadLessonFile(const std::string& path)
     exclaim(text.arg(shownName), kFileErrorCaption, Platform::Buttons::Ok);
 }
 
-void RudarudDia::reserveRowsFor(std::uint64_t bytes)
+void RudarudDia::beforePairs()
 {
-    // Room for every pair the file can hold (two bytes each at least), so that the rows of a
-    // large lesson are never copied as they grow, and for texts of as many bytes as the file
-    // has; the room no row fills is never touched.
-    if (bytes == 0) return;
-    const std::uint64_t maxRows = std::min<std::uint64_t>(readLimits_.maxEntries, SIZE_MAX / 1024);
-    try {
-        readRows_.reserve(
-            static_cast<std::size_t>(std::min<std::uint64_t>(bytes / 2 + 1, maxRows)),
-            static_cast<std::size_t>(std::min<std::uint64_t>(bytes, maxRows * 2 * kMaxTermBytes)));
-    } catch (const std::exception&) {
-        // No such room: the rows grow as they come.
-    }
-}
-
-void RudarudDia::beforePairs(std::uint64_t inputBytes)
-{
-    reserveRowsFor(inputBytes);
     list1_->hide();
     list2_->hide();
 }

@@ -8,23 +8,15 @@
 #include <vector>
 
 // The rows of the lesson lists without the window: each row two texts (Windows-1252 bytes),
-// the first term and the second. Plain data, so that the rows of a lesson read at start-up can
-// be built and sorted on another thread while the window is made.
+// the first term and the second. Plain data: a lesson being read collects its rows here as its
+// entries arrive, sorts them once and hands them to the list model.
 //
 // A large lesson's rows are most of the window's memory, so a row is 8 bytes and its texts lie
 // back to back in blocks; sort keys exist only while rows are being sorted. A text keeps at
 // most kMaxTextBytes bytes (terms have at most 78).
-// Gives back memory PairRows took by pages (mapPages with 2 MB alignment).
-struct PagesRelease {
-    std::size_t bytes = 0;
-    void operator()(char* pages) const noexcept;
-};
-
 class PairRows {
 public:
     static constexpr std::size_t kMaxTextBytes = 255;
-    // Memory taken by pages (see reserve); blocks are carved from it before any other.
-    using Pages = std::unique_ptr<char, PagesRelease>;
 
     std::size_t size() const { return rows_.size(); }
     bool empty() const { return rows_.empty(); }
@@ -32,9 +24,7 @@ public:
     std::string_view second(std::size_t row) const { return second(rows_[row]); }
 
     void clear();
-    // Room for rows, and for about textBytes of texts: where those are many, the texts' memory
-    // is taken at once and by large pages, which a large lesson fills with few page faults.
-    void reserve(std::size_t rows, std::size_t textBytes = 0);
+    void reserve(std::size_t rows) { rows_.reserve(rows); }
     // Copies the texts into a new row at `at` (0..size()).
     void insert(std::size_t at, std::string_view first, std::string_view second);
     void append(std::string_view first, std::string_view second) { insert(size(), first, second); }
@@ -63,16 +53,12 @@ private:
     // Text bytes per block; the two texts of a row never straddle two blocks.
     static constexpr std::size_t kBlockBytes = 64 * 1024;
 
-    std::string_view first(Row row) const
+    const char* text(Row row) const
     {
-        return {blocks_[row.at / kBlockBytes] + row.at % kBlockBytes, row.firstSize};
+        return blocks_[row.at / kBlockBytes].get() + row.at % kBlockBytes;
     }
-    std::string_view second(Row row) const
-    {
-        return {blocks_[row.at / kBlockBytes] + row.at % kBlockBytes + row.firstSize,
-                row.secondSize};
-    }
-    char* newBlock();
+    std::string_view first(Row row) const { return {text(row), row.firstSize}; }
+    std::string_view second(Row row) const { return {text(row) + row.firstSize, row.secondSize}; }
     // Copies a pair's texts into the blocks and returns the row that shows them.
     Row store(std::string_view first, std::string_view second);
     // Drops a row's texts; once dropped texts outweigh the rest, the blocks are rewritten.
@@ -82,10 +68,7 @@ private:
     void resetTexts();
 
     std::vector<Row> rows_;
-    std::vector<char*> blocks_;
-    std::vector<std::unique_ptr<char[]>> heapBlocks_;
-    Pages pages_;
-    std::size_t pageBlocksUsed_ = 0;
+    std::vector<std::unique_ptr<char[]>> blocks_;
     std::size_t blockUsed_ = kBlockBytes; // bytes used in the last block; full when there is none
     std::size_t liveBytes_ = 0;           // text bytes of the rows there are
     std::size_t droppedBytes_ = 0;        // text bytes of rows removed since the last rewrite

@@ -173,12 +173,10 @@ protected:
 
 private:
     // LessonReadListener: rows are collected while reading and put in the lists at once.
-    void beforePairs(std::uint64_t inputBytes) override;
+    void beforePairs() override;
     void pairRead(strWort& entry) override;
     void afterPairs() override;
     void readAbandoned() override;
-    // Makes room in readRows_ for the rows of the lesson file at path.
-    void reserveRowsFor(std::uint64_t inputBytes);
 
     struct Fonts;
     void dropRecovery();

@@ -35,7 +35,7 @@ Pairs pairsAfter(const EntryChain& chain, const strWort* before)
 // Checks the order of the notifications: before, one per pair, then after or abandoned.
 class CheckingListener : public LessonReadListener {
 public:
-    void beforePairs(std::uint64_t) override
+    void beforePairs() override
     {
         if (state_ != State::Idle) std::abort();
         state_ = State::Reading;

@@ -1,53 +1,5 @@
 #include "entry_chain.h"
 
-#include "block_pool.h"
-
-#include <algorithm>
-#include <limits>
-#include <new>
-
-// The address sanitizer watches each heap allocation on its own; a pool would hide from it
-// what it is there to find.
-#if defined(__SANITIZE_ADDRESS__)
-#define KAZ_POOLED_ENTRIES 0
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define KAZ_POOLED_ENTRIES 0
-#endif
-#endif
-#ifndef KAZ_POOLED_ENTRIES
-#define KAZ_POOLED_ENTRIES 1
-#endif
-
-namespace {
-
-// Never destroyed: an entry may outlive every other static object.
-BlockPool& entryPool()
-{
-    static BlockPool* const pool = new BlockPool(sizeof(strWort));
-    return *pool;
-}
-
-bool pooled(std::size_t bytes)
-{
-    return KAZ_POOLED_ENTRIES && bytes == sizeof(strWort);
-}
-
-} // namespace
-
-void* strWort::operator new(std::size_t bytes)
-{
-    return pooled(bytes) ? entryPool().allocate() : ::operator new(bytes);
-}
-
-void strWort::operator delete(void* entry, std::size_t bytes) noexcept
-{
-    if (pooled(bytes))
-        entryPool().deallocate(entry);
-    else
-        ::operator delete(entry);
-}
-
 strWort::strWort(EntryChain& chain, std::string_view first, std::string_view second)
     : prev(chain.lastEntry_), term1(first), term2(second), chain_(chain)
 {
@@ -79,18 +31,6 @@ strWort::~strWort()
         prev->next = next;
         next->prev = prev;
     }
-}
-
-void EntryChain::forecastEntries(std::uint64_t entries)
-{
-    if (KAZ_POOLED_ENTRIES)
-        entryPool().expect(static_cast<std::size_t>(
-            std::min<std::uint64_t>(entries, std::numeric_limits<std::size_t>::max())));
-}
-
-void EntryChain::dropEntryForecast()
-{
-    if (KAZ_POOLED_ENTRIES) entryPool().dropExpectation();
 }
 
 EntryChain::~EntryChain()

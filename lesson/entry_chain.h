@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -18,11 +17,6 @@ public:
 
     strWort(const strWort&) = delete;
     strWort& operator=(const strWort&) = delete;
-
-    // Entries come from a pool of their own (BlockPool): a large lesson is made of hundreds of
-    // thousands of them, and the general heap would add 16 bytes to each one's 112.
-    static void* operator new(std::size_t bytes);
-    static void operator delete(void* entry, std::size_t bytes) noexcept;
 
     strWort* prev = nullptr;
     strWort* next = nullptr;
@@ -50,12 +44,6 @@ public:
 
     // Appends a new entry; afterwards no entry is current.
     strWort* append(std::string_view first, std::string_view second);
-
-    // How many more entries are about to be appended, by a read that can estimate it: their
-    // memory is then taken as it will be filled (see BlockPool::expect). Holds for every chain
-    // until dropEntryForecast.
-    static void forecastEntries(std::uint64_t entries);
-    static void dropEntryForecast();
 
     // Deletes the last entry (nothing when empty). Emptying a lesson is always a sequence of
     // these, which leaves currentEntry null at the end.

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <limits>
 #include <memory>
 #include <new>
@@ -25,14 +24,11 @@ public:
     virtual ~ByteSource() = default;
     // Returns the next chunk; an empty chunk means end of input (or a read error).
     virtual std::string_view nextChunk() = 0;
-    // The input's size in bytes as far as known beforehand; 0 when not known.
-    virtual std::uint64_t expectedBytes() const = 0;
 };
 
 class MemorySource : public ByteSource {
 public:
-    explicit MemorySource(std::string_view bytes) : bytes_(bytes), size_(bytes.size()) {}
-    std::uint64_t expectedBytes() const override { return size_; }
+    explicit MemorySource(std::string_view bytes) : bytes_(bytes) {}
     std::string_view nextChunk() override
     {
         std::string_view chunk = bytes_;
@@ -42,15 +38,13 @@ public:
 
 private:
     std::string_view bytes_;
-    std::uint64_t size_;
 };
 
 class FileSource : public ByteSource {
 public:
-    FileSource(std::FILE* file, std::size_t chunkBytes, std::uint64_t expectedBytes)
-        : file_(file), buffer_(std::max<std::size_t>(chunkBytes, 1)), expectedBytes_(expectedBytes)
+    FileSource(std::FILE* file, std::size_t chunkBytes)
+        : file_(file), buffer_(std::max<std::size_t>(chunkBytes, 1))
     {}
-    std::uint64_t expectedBytes() const override { return expectedBytes_; }
     std::string_view nextChunk() override
     {
         const std::size_t got = std::fread(buffer_.data(), 1, buffer_.size(), file_);
@@ -60,7 +54,6 @@ public:
 private:
     std::FILE* file_;
     std::vector<char> buffer_;
-    std::uint64_t expectedBytes_;
 };
 
 // Splits the input into zero-ended fields.
@@ -99,8 +92,6 @@ private:
     std::string_view chunk_;
 };
 
-constexpr std::uint64_t kForecastEveryEntries = 4096;
-
 LessonReadResult readFrom(ByteSource& source, EntryChain& chain, LessonReadListener* listener,
                           std::uint64_t maxEntries)
 {
@@ -111,35 +102,20 @@ LessonReadResult readFrom(ByteSource& source, EntryChain& chain, LessonReadListe
     if (magicBytes != kLessonMagic.size() + 1 || first != kLessonMagic)
         return LessonReadResult::WrongFormat;
 
-    if (listener) listener->beforePairs(source.expectedBytes());
+    if (listener) listener->beforePairs();
     strWort* const lastBefore = chain.lastEntry();
     const std::uint64_t room = std::min<std::uint64_t>(
         maxEntries, std::numeric_limits<std::uint32_t>::max() - chain.entryCount());
     std::uint64_t appended = 0;
     bool fits = true;
-    // Every so many entries, how many more the rest of the input holds at the bytes per entry
-    // so far: the entries' memory is then taken as it will be filled.
-    const std::uint64_t total = source.expectedBytes();
-    std::uint64_t consumed = magicBytes;
-    const struct ForecastEnd {
-        ~ForecastEnd() { EntryChain::dropEntryForecast(); }
-    } forecastEnd;
     try {
         for (;;) {
-            const std::size_t firstBytes = reader.readField(first);
-            if (firstBytes == 0) break;
-            const std::size_t secondBytes = reader.readField(second);
-            if (secondBytes == 0) break;
+            if (reader.readField(first) == 0) break;
+            if (reader.readField(second) == 0) break;
             if (appended == room) {
                 fits = false;
                 break;
             }
-            consumed += firstBytes + secondBytes;
-            if (total > consumed && appended % kForecastEveryEntries == 0)
-                EntryChain::forecastEntries(static_cast<std::uint64_t>(
-                    static_cast<double>(total - consumed) * static_cast<double>(appended + 1) /
-                        static_cast<double>(consumed) +
-                    1.0));
             strWort* entry = chain.append(first, second);
             ++appended;
             if (listener) listener->pairRead(*entry);
@@ -191,9 +167,7 @@ LessonReadResult readLessonFile(const std::string& path, EntryChain& chain,
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(openFileForReading(path), &std::fclose);
     if (!file) return LessonReadResult::NotOpened;
     try {
-        std::error_code error;
-        const std::uintmax_t bytes = std::filesystem::file_size(path, error);
-        FileSource source(file.get(), limits.chunkBytes, error ? 0 : bytes);
+        FileSource source(file.get(), limits.chunkBytes);
         return readFrom(source, chain, listener, limits.maxEntries);
     } catch (const std::bad_alloc&) {
         return LessonReadResult::TooLarge; // out of memory before the first pair

@@ -21,22 +21,21 @@ inline constexpr std::size_t kMaxTermBytes = 78;
 enum class LessonReadResult { NotOpened, WrongFormat, TooLarge, Read };
 enum class LessonWriteResult { NotOpened, Written };
 
-// Lets the caller follow a read: beforePairs once the magic is accepted (with the input's size
-// in bytes where it is known beforehand, else 0), pairRead after each
+// Lets the caller follow a read: beforePairs once the magic is accepted, pairRead after each
 // entry was appended, then afterPairs when reading stopped (also after a read error), or
 // readAbandoned when the lesson proved too large: the entries told of are deleted by then.
 class LessonReadListener {
 public:
     virtual ~LessonReadListener() = default;
-    virtual void beforePairs(std::uint64_t /*inputBytes*/) {}
+    virtual void beforePairs() {}
     virtual void pairRead(strWort& /*entry*/) {}
     virtual void afterPairs() {}
     virtual void readAbandoned() {}
 };
 
 // Memory a lesson entry is allowed (bytes) when the entry limit is worked out: an entry of short
-// terms costs the chain 112 bytes and the window's lists about as much again; the rest is room
-// for longer terms and for the program around them.
+// terms costs the chain 128 bytes of heap and the window's lists about as much again; the rest is
+// room for longer terms and for the program around them.
 inline constexpr std::uint64_t kEntryBudgetBytes = 512;
 
 // The most entries a lesson may have: the memory this process can get (the least of the

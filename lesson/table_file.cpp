@@ -39,7 +39,7 @@ bool startsWithIgnoringCase(std::string_view text, std::string_view prefix)
     return true;
 }
 
-// The input as text the parser reads: UTF-8 (decoded == true) or Windows-1252 bytes.
+// The input as text the parser reads: UTF-8 (utf8 == true) or Windows-1252 bytes.
 struct DecodedText {
     TableEncoding encoding;
     std::string owned; // holds the text when it had to be converted
@@ -338,7 +338,7 @@ TableReadReport readTableBytes(std::string_view bytes, EntryChain& chain,
     const std::optional<char> named = takeSeparatorLine(text);
     report.separator = named ? *named : detectSeparator(text);
 
-    if (listener) listener->beforePairs(0);
+    if (listener) listener->beforePairs();
     RecordReader reader(text, report.separator);
     Record record;
     std::string reason;

@@ -2,24 +2,15 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "config.h"
 #include "lesson_file.h"
 
-// Contents of one list box as it travels between the dialog and the control.
-struct ListTransferData {
-    std::vector<std::string> rows;
-    std::vector<std::uint32_t> itemData;
-    std::vector<int> selectedRows;
-};
-
-// The main dialog's transfer buffer: what the term fields, the threshold fields and the two
-// list boxes exchange with the dialog. Text buffers are zero-ended Windows-1252 bytes of the
-// fields' sizes (78 characters per term, 3 per threshold).
+// The main dialog's transfer buffer: what the term fields and the threshold fields exchange
+// with the dialog. Text buffers are zero-ended Windows-1252 bytes of the fields' sizes (78
+// characters per term, 3 per threshold).
 //
 // Constructing it fills each threshold text from the settings record; destroying it stores
 // the numbers those texts read as back into the record, with no limit applied, which is how
@@ -42,8 +33,6 @@ public:
     TermText term1Text{};
     TermText term2Text{};
     std::array<ThresholdText, kThresholdCount> thresholdText{}; // grade 1 .. grade 5
-    ListTransferData list1Data;
-    ListTransferData list2Data;
 
     // Copies text into a zero-ended buffer, cutting it to the buffer's capacity.
     template <std::size_t N> static void setText(std::array<char, N>& buffer, std::string_view text)

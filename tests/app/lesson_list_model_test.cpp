@@ -1,12 +1,9 @@
 #include "lesson_list_model.h"
-#include "term_sort_key.h"
 
 #include <gtest/gtest.h>
 
 #include <QSignalSpy>
 
-#include <algorithm>
-#include <numeric>
 #include <random>
 #include <string>
 #include <vector>
@@ -161,26 +158,23 @@ TEST(LessonListModel, SortedRowsGiveTheSameRowsAsOneByOne)
     }
 }
 
-// Texts in memory taken at once for a large lesson, and beyond it when the guess was short, read
-// back as stored, also after removals made the texts be rewritten elsewhere.
-TEST(PairRows, TextsKeepTheirBytesInReservedPagesAndBeyond)
+// Texts of a large lesson, over many blocks, read back as stored, also after removals made the
+// texts be rewritten elsewhere.
+TEST(PairRows, TextsKeepTheirBytesAcrossBlocks)
 {
-    for (const std::size_t reservedText : {std::size_t{0}, std::size_t{3} << 20}) {
-        PairRows rows;
-        rows.reserve(0, reservedText);
-        const auto text = [](std::size_t i, char side) {
-            return std::string(1, side) + std::to_string(i * 2654435761u) + "-Begriff";
-        };
-        constexpr std::size_t kRows = 200000; // about 4 MB of texts
-        for (std::size_t i = 0; i < kRows; ++i)
-            rows.append(text(i, 'a'), text(i, 'b'));
-        while (rows.size() > kRows * 2 / 5)
-            rows.erase(rows.size() - 1);
-        bool intact = true;
-        for (std::size_t i = 0; i < rows.size() && intact; ++i)
-            intact = rows.first(i) == text(i, 'a') && rows.second(i) == text(i, 'b');
-        EXPECT_TRUE(intact) << reservedText << " bytes reserved";
-    }
+    PairRows rows;
+    const auto text = [](std::size_t i, char side) {
+        return std::string(1, side) + std::to_string(i * 2654435761u) + "-Begriff";
+    };
+    constexpr std::size_t kRows = 200000; // about 4 MB of texts
+    for (std::size_t i = 0; i < kRows; ++i)
+        rows.append(text(i, 'a'), text(i, 'b'));
+    while (rows.size() > kRows * 2 / 5)
+        rows.erase(rows.size() - 1);
+    bool intact = true;
+    for (std::size_t i = 0; i < rows.size() && intact; ++i)
+        intact = rows.first(i) == text(i, 'a') && rows.second(i) == text(i, 'b');
+    EXPECT_TRUE(intact);
 }
 
 // Rows removed by the thousand (their texts dropped and, once they outweigh the rest, the
@@ -275,32 +269,3 @@ TEST(LessonListModel, RemovalTakesTheLargerOfTheFirstMatches)
 }
 
 } // namespace
-
-// A lesson large enough to have its halves sorted at once sorts as its keys and the rows' first
-// order say (equal first texts included), also where a row of the second half shares less of
-// its beginning than the rows the sort looks at first, so that the keys are made again.
-TEST(PairRows, LargeLessonSortsByKeyThenPosition)
-{
-    for (const bool rowSharingLess : {false, true}) {
-        std::vector<std::string> firsts;
-        for (int i = 0; i < 40000; ++i)
-            firsts.push_back("die Hausaufgabe " + std::to_string((i * 7919) % 20000));
-        if (rowSharingLess) firsts[30001] = "die Hausarbeit";
-        PairRows rows;
-        for (std::size_t i = 0; i < firsts.size(); ++i)
-            rows.append(firsts[i], std::to_string(i));
-        rows.sortFrom(0);
-
-        std::vector<std::string> keys(firsts.size());
-        for (std::size_t i = 0; i < firsts.size(); ++i)
-            appendTermSortKey(firsts[i], keys[i]);
-        std::vector<std::size_t> order(firsts.size());
-        std::iota(order.begin(), order.end(), std::size_t{0});
-        std::stable_sort(order.begin(), order.end(),
-                         [&keys](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
-        std::size_t misplaced = 0;
-        for (std::size_t i = 0; i < order.size(); ++i)
-            misplaced += rows.second(i) != std::to_string(order[i]);
-        EXPECT_EQ(misplaced, 0u) << (rowSharingLess ? "with" : "without") << " a row sharing less";
-    }
-}

@@ -132,7 +132,7 @@ INSTANTIATE_TEST_SUITE_P(
 class RecordingListener : public LessonReadListener {
 public:
     std::vector<std::string> events;
-    void beforePairs(std::uint64_t) override { events.push_back("before"); }
+    void beforePairs() override { events.push_back("before"); }
     void pairRead(strWort& e) override { events.push_back(e.term1 + "/" + e.term2); }
     void afterPairs() override { events.push_back("after"); }
     void readAbandoned() override { events.push_back("abandoned"); }

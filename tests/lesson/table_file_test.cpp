@@ -220,7 +220,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 class CountingListener : public LessonReadListener {
 public:
-    void beforePairs(std::uint64_t) override { ++before; }
+    void beforePairs() override { ++before; }
     void pairRead(strWort&) override { ++pairs; }
     void afterPairs() override { ++after; }
     int before = 0;
