@@ -113,6 +113,9 @@ QAccessibleInterface* controlAccessible(const QString& className, QObject* objec
     } else if (className == QLatin1String("myLEDLine")) {
         if (auto* line = qobject_cast<myLEDLine*>(object))
             return new QAccessibleWidget(line, QAccessible::StaticText);
+    } else if (className == QLatin1String("SpokenNotice")) {
+        if (auto* notice = qobject_cast<SpokenNotice*>(object))
+            return new QAccessibleWidget(notice, QAccessible::Notification);
     } else if (className == QLatin1String("my3DText")) {
         if (auto* label = qobject_cast<my3DText*>(object)) return new Text3DAccessible(label);
     }
@@ -128,4 +131,19 @@ void installControlAccessibles()
         return true;
     }();
     (void)installed;
+}
+
+SpokenNotice::SpokenNotice(QWidget* parent) : QWidget(parent)
+{
+    installControlAccessibles();
+    setFocusPolicy(Qt::NoFocus);
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setGeometry(0, 0, 0, 0);
+}
+
+void SpokenNotice::say(const QString& text)
+{
+    setAccessibleName(text);
+    QAccessibleEvent event(this, QAccessible::ObjectShow);
+    QAccessible::updateAccessibility(&event);
 }

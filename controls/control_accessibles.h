@@ -15,3 +15,16 @@
 //   myLEDLine    role StaticText. Name: accessibleName(), which the owner keeps up to date.
 //   my3DText     role StaticText. Name: accessibleName(), else the caption (Text()).
 void installControlAccessibles();
+
+#include <QWidget>
+
+// A message for screen readers alone: a zero-sized child that draws nothing and takes no focus,
+// which assistive technology sees as a notification (role Notification, name = the message).
+// say() makes the text its name and announces it as appearing: Orca speaks a notification that
+// appears, wherever the keyboard focus is, and the focus stays where it was.
+class SpokenNotice : public QWidget {
+    Q_OBJECT
+public:
+    explicit SpokenNotice(QWidget* parent);
+    void say(const QString& text);
+};
