@@ -1,6 +1,7 @@
 #include "rudarud_dia.h"
 
 #include "bmp_button.h"
+#include "control_accessibles.h"
 #include "cp1252.h"
 #include "cp1252_validator.h"
 #include "dialog_units.h"
@@ -292,6 +293,7 @@ void RudarudDia::createLists(const Fonts& fonts)
         // it is selected, whichever way that happened (mouse, keys in the list, program).
         connect(l->selectionModel(), &QItemSelectionModel::selectionChanged, this,
                 [this, l] { listSelectionChanged(l); });
+        currentRowOnlyWithFocus(l);
         return l;
     };
     list1_ = makeList(IdList1, firstTerms_);

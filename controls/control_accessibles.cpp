@@ -1,6 +1,9 @@
 #include "control_accessibles.h"
 
+#include <QAbstractItemView>
 #include <QAccessibleWidget>
+#include <QEvent>
+#include <QItemSelectionModel>
 
 #include "bmp_button.h"
 #include "led_line.h"
@@ -122,7 +125,56 @@ QAccessibleInterface* controlAccessible(const QString& className, QObject* objec
     return nullptr;
 }
 
+class CurrentRowFollowsFocus : public QObject {
+public:
+    explicit CurrentRowFollowsFocus(QAbstractItemView* view) : QObject(view), view_(view) {}
+
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::FocusIn) {
+            // After the view's own focus event, so that the row's is the last one told.
+            QMetaObject::invokeMethod(
+                this, [this] { restoreCurrent(); }, Qt::QueuedConnection);
+        } else if (event->type() == QEvent::FocusOut) {
+            dropCurrent();
+        }
+        return false;
+    }
+
+    // The selected row becomes current again (the view's own focus handling may have made
+    // its first row current already), and is told as focused after the view itself.
+    void restoreCurrent()
+    {
+        const QModelIndexList rows = view_->selectionModel()->selectedRows();
+        if (!view_->hasFocus() || rows.isEmpty()) return;
+        if (view_->currentIndex() != rows.first())
+            view_->selectionModel()->setCurrentIndex(rows.first(), QItemSelectionModel::NoUpdate);
+        QAccessibleEvent focus(view_, QAccessible::Focus);
+        focus.setChild(rows.first().row());
+        QAccessible::updateAccessibility(&focus);
+    }
+
+    // The program selects rows by making them current; without the focus that is undone.
+    void dropCurrent()
+    {
+        if (!view_->hasFocus() && view_->currentIndex().isValid())
+            view_->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+    }
+
+private:
+    QAbstractItemView* view_;
+};
+
 } // namespace
+
+void currentRowOnlyWithFocus(QAbstractItemView* view)
+{
+    auto* follower = new CurrentRowFollowsFocus(view);
+    view->installEventFilter(follower);
+    QObject::connect(view->selectionModel(), &QItemSelectionModel::currentChanged, follower,
+                     [follower] { follower->dropCurrent(); });
+    follower->dropCurrent();
+}
 
 void installControlAccessibles()
 {

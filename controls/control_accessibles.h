@@ -18,6 +18,15 @@ void installControlAccessibles();
 
 #include <QWidget>
 
+class QAbstractItemView;
+
+// Only the control with the keyboard focus reports the focused state: Qt's item views report
+// their current row as focused whether or not the view has the focus, which makes a screen
+// reader announce the wrong control. The view keeps a current row only while it has the focus
+// (the selection stays as it is, and so does the picture: an unfocused view draws no focus
+// frame); on getting the focus the selected row becomes current again and is announced.
+void currentRowOnlyWithFocus(QAbstractItemView* view);
+
 // A message for screen readers alone: a zero-sized child that draws nothing and takes no focus,
 // which assistive technology sees as a notification (role Notification, name = the message).
 // say() makes the text its name and announces it as appearing: Orca speaks a notification that

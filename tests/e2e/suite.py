@@ -219,17 +219,24 @@ def drill_by_ear(c):
     d.xdotool("windowfocus", "--sync", t.xid)
     focused = lambda name: d.has_state(t.control(name), d.Atspi.StateType.FOCUSED)
     wait_until("the focus in the first field", lambda: focused("1. Begriff"))
-    for _ in range(30):  # the tab order leads to the exercise buttons
+    heard = orca.mark()
+    for _ in range(30):  # the tab order leads to the exercise buttons, by the lists
         if focused("Normale Abfrage"):
             break
         mark = orca.mark()
         press("Tab")
         wait_until("Orca to follow the focus", lambda: orca.mark() > mark)
+        if focused("1. Begriffe"):  # the list's selected row is said with it
+            orca.hears("< NEU >", mark)
+    orca.hears("Normale Abfrage", heard)
     mark = orca.mark()
     press("space")
     answers = dict(NUMBERS)
     question = wait_until("the first question", lambda: t.field("1. Begriff"))
     mark = orca.hears(f"Frage: {question}", mark)
+    expect("controls reporting the focus", [d.name_of(n) for n in d.walk(t.main)
+                                            if d.has_state(n, d.Atspi.StateType.FOCUSED)],
+           ["2. Begriff"])
     # Wrong: the verdict and the correct term; Enter leads on to the next question.
     type_text("falsch")
     wait_until("the answer typed", lambda: t.field("2. Begriff") == "falsch")
