@@ -119,6 +119,11 @@ QAccessibleInterface* controlAccessible(const QString& className, QObject* objec
     } else if (className == QLatin1String("SpokenNotice")) {
         if (auto* notice = qobject_cast<SpokenNotice*>(object))
             return new QAccessibleWidget(notice, QAccessible::Notification);
+    } else if (className == QLatin1String("QWidget")) {
+        // A plain widget that is a window of its own (the main window) is a frame to assistive
+        // technology, not a filler, so a screen reader speaks its title when it is activated.
+        if (object->isWidgetType() && static_cast<QWidget*>(object)->isWindow())
+            return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
     } else if (className == QLatin1String("my3DText")) {
         if (auto* label = qobject_cast<my3DText*>(object)) return new Text3DAccessible(label);
     }

@@ -14,6 +14,7 @@
 //                hidden from the tree).
 //   myLEDLine    role StaticText. Name: accessibleName(), which the owner keeps up to date.
 //   my3DText     role StaticText. Name: accessibleName(), else the caption (Text()).
+//   QWidget      a plain one that is a window (the main window): role Window, a frame.
 void installControlAccessibles();
 
 #include <QWidget>
