@@ -186,6 +186,8 @@ struct RudarudDia::Fonts {
 RudarudDia::RudarudDia(Config& config, QWidget* parent) : QWidget(parent), config_(config)
 {
     setObjectName(QStringLiteral("RudarudDia"));
+    // Before any field exists: an interface Qt makes for a field, once made, is kept.
+    installControlAccessibles();
     setFixedSize(dialogUnitsToPixelsX(kDialogWidthDu), dialogUnitsToPixelsY(kDialogHeightDu));
     QFont dialogFont(QStringLiteral("Arial"));
     dialogFont.setPointSize(11);

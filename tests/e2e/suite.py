@@ -231,6 +231,8 @@ def drill_by_ear(c):
         wait_until("Orca to follow the focus", lambda: orca.mark() > mark)
         if focused("1. Begriffe"):  # the list's selected row is said with it
             orca.hears("< NEU >", mark)
+        if focused("Note 1 ab Prozent"):  # a field says its whole text
+            orca.hears("90 selected.", mark)
     orca.hears("Normale Abfrage", heard)
     mark = orca.mark()
     press("space")
