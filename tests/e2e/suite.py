@@ -221,14 +221,19 @@ def drill_by_ear(c):
     d.xdotool("windowfocus", "--sync", t.xid)
     orca.hears(TITLE, heard)
     focused = lambda name: d.has_state(t.control(name), d.Atspi.StateType.FOCUSED)
+
+    def focus_now():
+        return next((d.name_of(n) for n in d.walk(t.main) if d.role_of(n) != "list item" and
+                     d.has_state(n, d.Atspi.StateType.FOCUSED)), None)
     wait_until("the focus in the first field", lambda: focused("1. Begriff"))
     heard = orca.mark()
     for _ in range(30):  # the tab order leads to the exercise buttons, by the lists
         if focused("Normale Abfrage"):
             break
         mark = orca.mark()
+        before = focus_now()
         press("Tab")
-        wait_until("Orca to follow the focus", lambda: orca.mark() > mark)
+        wait_until("the focus to move on", lambda: focus_now() not in (None, before))
         if focused("1. Begriffe"):  # the list's selected row is said with it
             orca.hears("< NEU >", mark)
         if focused("Note 1 ab Prozent"):  # a field says its whole text
