@@ -3,7 +3,9 @@
 #include "exercise_view.h"
 
 #include "bmp_button.h"
+#include "control_accessibles.h"
 #include "cp1252.h"
+#include "entry_chain.h"
 #include "led_line.h"
 #include "msg_win.h"
 #include "platform.h"
@@ -11,6 +13,7 @@
 #include "question_order.h"
 #include "results_log.h"
 #include "rudarud_dia.h"
+#include "spoken_text.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -41,7 +44,7 @@ constexpr std::uint32_t kGradeBeforeAnyAnswer = 6;
 ExerciseView::ExerciseView(RudarudDia& dialog, EntryChain& chain, const ExerciseControls& controls,
                            ExerciseFonts fonts)
     : dialog_(dialog), controls_(controls), fonts_(std::move(fonts)), answerColour_(toQRgb(kRed)),
-      run_(chain, *this)
+      chain_(chain), run_(chain, *this)
 {
     replaceClock(LEDWindow::Mode::WallClock);
     gradeDigit_ = new LEDWindow(&dialog_, kGradePos.x(), kGradePos.y(), 1, false,
@@ -51,14 +54,19 @@ ExerciseView::ExerciseView(RudarudDia& dialog, EntryChain& chain, const Exercise
     gradeDigit_->setAccessibleName(QStringLiteral("Note"));
     gradeDigit_->setAccessibleDescription(QStringLiteral("Note"));
     answerLine_->setAccessibleDescription(QStringLiteral("Antworten"));
+    notice_ = new SpokenNotice(&dialog_);
 
     feedbackTimer_.setSingleShot(true);
     QObject::connect(&feedbackTimer_, &QTimer::timeout, &feedbackTimer_, [this] { flashStep(); });
+    spokenTimer_.setSingleShot(true);
+    QObject::connect(&spokenTimer_, &QTimer::timeout, &spokenTimer_, [this] { speakStep(); });
 }
 
 ExerciseView::~ExerciseView()
 {
     feedbackTimer_.stop();
+    spokenTimer_.stop();
+    delete notice_;
     delete answerLine_;
     delete clock_;
     delete gradeDigit_;
@@ -215,6 +223,12 @@ void ExerciseView::setQuestionReadOnly(bool readOnly)
 void ExerciseView::showQuestion(const std::string& question)
 {
     dialog_.showQuestion(question);
+    QString part = QStringLiteral("Frage: ");
+    // A mixed exercise names which term of the entry is shown.
+    if (run_.queryMode() == QueryMode::ModeMixed && chain_.currentEntry != nullptr)
+        part = chain_.currentEntry->direction == 'D' ? QStringLiteral("Frage, 2. Begriff: ")
+                                                     : QStringLiteral("Frage, 1. Begriff: ");
+    speak(part + fromCp1252(question));
 }
 
 void ExerciseView::showEntry(strWort* entry)
@@ -225,7 +239,9 @@ void ExerciseView::showEntry(strWort* entry)
 void ExerciseView::showStatus(const std::string& text)
 {
     dialog_.updateStatus();
-    if (run_.running()) controls_.status->setText(fromCp1252(text));
+    if (!run_.running()) return;
+    controls_.status->setText(fromCp1252(text));
+    speak(fromCp1252(spokenText(text)));
 }
 
 void ExerciseView::clearStatusLine()
@@ -236,11 +252,28 @@ void ExerciseView::clearStatusLine()
 void ExerciseView::playSound(const std::string& fileName)
 {
     Platform::instance().playSound(QString::fromLatin1(fileName.c_str()));
+    // The sounds "OK1.WAV" .. tell a right answer; a wrong one the status line's "FEHLER".
+    if (fileName.starts_with("OK")) speak(QStringLiteral("Richtig."));
 }
 
 void ExerciseView::messageBeep()
 {
     Platform::instance().messageBeep();
+}
+
+// --- what a screen reader says --------------------------------------------------------------
+
+void ExerciseView::speak(const QString& part)
+{
+    if (part.isEmpty() || spoken_.contains(part)) return; // the status is shown twice at the start
+    spoken_ << part;
+    spokenTimer_.start(0);
+}
+
+void ExerciseView::speakStep()
+{
+    notice_->say(spoken_.join(QLatin1Char(' ')));
+    spoken_.clear();
 }
 
 // --- the wrong-answer flashing -------------------------------------------------------------
@@ -252,6 +285,7 @@ void ExerciseView::startAnswerFeedback(const std::string& expected)
     controls_.answer->setReadOnly(true); // a read-only field shows no caret
     feedbackPhase_ = 0;
     flashStep();
+    speak(QStringLiteral("L\u00F6sung: ") + fromCp1252(expected));
 }
 
 void ExerciseView::flashStep()
@@ -285,6 +319,8 @@ void ExerciseView::setAnswerColour(const QColor& colour)
 
 void ExerciseView::showReport(const std::string& title, const std::string& text)
 {
+    speak(fromCp1252(title) + QStringLiteral(". ") +
+          fromCp1252(text).replace(QLatin1Char('\r'), QLatin1Char(' ')).simplified());
     new MSGWin(dialog_.window(), fromCp1252(title), fromCp1252(text), fonts_.report, Qt::black,
                kNoTimeout);
 }

@@ -10,12 +10,15 @@
 
 #include <QColor>
 #include <QFont>
+#include <QString>
+#include <QStringList>
 #include <QTimer>
 
 class EntryChain;
 class QLabel;
 class QLineEdit;
 class RudarudDia;
+class SpokenNotice;
 class myBMPButton;
 class myLEDLine;
 
@@ -98,6 +101,8 @@ public:
 
 private:
     void replaceClock(LEDWindow::Mode mode);
+    void speak(const QString& part);
+    void speakStep();
     void flashStep();
     void setAnswerColour(const QColor& colour);
 
@@ -115,6 +120,14 @@ private:
     std::string feedbackExpected_;
     std::string feedbackTyped_;
     int feedbackPhase_ = 0;
+
+    // What a screen reader is told: the parts of one step of the exercise (verdict, correct
+    // term, question, status, report), said as one notice once the step is done, since each
+    // message cuts off the one before.
+    EntryChain& chain_;
+    QStringList spoken_;
+    QTimer spokenTimer_;
+    SpokenNotice* notice_ = nullptr;
 
     ExerciseRun run_; // last: it may call back into the view while the view is whole
 };

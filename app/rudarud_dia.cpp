@@ -1,6 +1,7 @@
 #include "rudarud_dia.h"
 
 #include "bmp_button.h"
+#include "control_accessibles.h"
 #include "cp1252.h"
 #include "cp1252_validator.h"
 #include "dialog_units.h"
@@ -185,6 +186,8 @@ struct RudarudDia::Fonts {
 RudarudDia::RudarudDia(Config& config, QWidget* parent) : QWidget(parent), config_(config)
 {
     setObjectName(QStringLiteral("RudarudDia"));
+    // Before any field exists: an interface Qt makes for a field, once made, is kept.
+    installControlAccessibles();
     setFixedSize(dialogUnitsToPixelsX(kDialogWidthDu), dialogUnitsToPixelsY(kDialogHeightDu));
     QFont dialogFont(QStringLiteral("Arial"));
     dialogFont.setPointSize(11);
@@ -292,6 +295,7 @@ void RudarudDia::createLists(const Fonts& fonts)
         // it is selected, whichever way that happened (mouse, keys in the list, program).
         connect(l->selectionModel(), &QItemSelectionModel::selectionChanged, this,
                 [this, l] { listSelectionChanged(l); });
+        currentRowOnlyWithFocus(l);
         return l;
     };
     list1_ = makeList(IdList1, firstTerms_);

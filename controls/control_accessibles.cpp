@@ -1,6 +1,9 @@
 #include "control_accessibles.h"
 
+#include <QAbstractItemView>
 #include <QAccessibleWidget>
+#include <QEvent>
+#include <QItemSelectionModel>
 
 #include "bmp_button.h"
 #include "led_line.h"
@@ -102,6 +105,105 @@ public:
     }
 };
 
+// A text field as Qt presents it, except that its text attributes come in one run over the
+// whole text: Qt's line edit reports empty runs, and Orca, which reads a field's line in
+// attribute runs, then leaves out its last character ("9" for "90", "zwe" for "zwei").
+// Everything else is Qt's own line-edit interface, which the accessibility cache owns.
+class WholeRunLineEdit : public QAccessibleInterface, public QAccessibleTextInterface {
+public:
+    explicit WholeRunLineEdit(QAccessibleInterface* qt) : qt_(qt), text_(qt->textInterface()) {}
+
+    // QAccessibleInterface
+    bool isValid() const override { return qt_->isValid(); }
+    QObject* object() const override { return qt_->object(); }
+    QWindow* window() const override { return qt_->window(); }
+    QList<QPair<QAccessibleInterface*, QAccessible::Relation>>
+    relations(QAccessible::Relation match) const override
+    {
+        return qt_->relations(match);
+    }
+    QAccessibleInterface* focusChild() const override { return qt_->focusChild(); }
+    QAccessibleInterface* childAt(int x, int y) const override { return qt_->childAt(x, y); }
+    QAccessibleInterface* parent() const override { return qt_->parent(); }
+    QAccessibleInterface* child(int index) const override { return qt_->child(index); }
+    int childCount() const override { return qt_->childCount(); }
+    int indexOfChild(const QAccessibleInterface* child) const override
+    {
+        return qt_->indexOfChild(child);
+    }
+    QString text(QAccessible::Text t) const override { return qt_->text(t); }
+    void setText(QAccessible::Text t, const QString& text) override { qt_->setText(t, text); }
+    QRect rect() const override { return qt_->rect(); }
+    QAccessible::Role role() const override { return qt_->role(); }
+    QAccessible::State state() const override { return qt_->state(); }
+    QColor foregroundColor() const override { return qt_->foregroundColor(); }
+    QColor backgroundColor() const override { return qt_->backgroundColor(); }
+    void* interface_cast(QAccessible::InterfaceType type) override
+    {
+        if (type == QAccessible::TextInterface) return static_cast<QAccessibleTextInterface*>(this);
+        return qt_->interface_cast(type);
+    }
+
+    // QAccessibleTextInterface
+    void selection(int index, int* start, int* end) const override
+    {
+        text_->selection(index, start, end);
+    }
+    int selectionCount() const override { return text_->selectionCount(); }
+    void addSelection(int start, int end) override { text_->addSelection(start, end); }
+    void removeSelection(int index) override { text_->removeSelection(index); }
+    void setSelection(int index, int start, int end) override
+    {
+        text_->setSelection(index, start, end);
+    }
+    int cursorPosition() const override { return text_->cursorPosition(); }
+    void setCursorPosition(int position) override { text_->setCursorPosition(position); }
+    QString text(int start, int end) const override { return text_->text(start, end); }
+    QString textBeforeOffset(int offset, QAccessible::TextBoundaryType type, int* start,
+                             int* end) const override
+    {
+        return text_->textBeforeOffset(offset, type, start, end);
+    }
+    QString textAfterOffset(int offset, QAccessible::TextBoundaryType type, int* start,
+                            int* end) const override
+    {
+        return text_->textAfterOffset(offset, type, start, end);
+    }
+    QString textAtOffset(int offset, QAccessible::TextBoundaryType type, int* start,
+                         int* end) const override
+    {
+        return text_->textAtOffset(offset, type, start, end);
+    }
+    int characterCount() const override { return text_->characterCount(); }
+    QRect characterRect(int offset) const override { return text_->characterRect(offset); }
+    int offsetAtPoint(const QPoint& point) const override { return text_->offsetAtPoint(point); }
+    void scrollToSubstring(int start, int end) override { text_->scrollToSubstring(start, end); }
+    QString attributes(int offset, int* start, int* end) const override
+    {
+        // A field has one font and colour throughout.
+        const QString none = text_->attributes(offset, start, end);
+        *start = 0;
+        *end = text_->characterCount();
+        return none;
+    }
+
+private:
+    QAccessibleInterface* qt_;
+    QAccessibleTextInterface* text_;
+};
+
+// Qt's own interface for a line edit, made by asking again while this factory steps aside.
+QAccessibleInterface* wholeRunLineEdit(QObject* object)
+{
+    static bool asking = false;
+    if (asking) return nullptr;
+    asking = true;
+    QAccessibleInterface* qt = QAccessible::queryAccessibleInterface(object);
+    asking = false;
+    if (qt == nullptr || qt->textInterface() == nullptr) return nullptr;
+    return new WholeRunLineEdit(qt);
+}
+
 // Asked with each class name of the object's class chain, most derived first.
 QAccessibleInterface* controlAccessible(const QString& className, QObject* object)
 {
@@ -113,13 +215,72 @@ QAccessibleInterface* controlAccessible(const QString& className, QObject* objec
     } else if (className == QLatin1String("myLEDLine")) {
         if (auto* line = qobject_cast<myLEDLine*>(object))
             return new QAccessibleWidget(line, QAccessible::StaticText);
+    } else if (className == QLatin1String("SpokenNotice")) {
+        if (auto* notice = qobject_cast<SpokenNotice*>(object))
+            return new QAccessibleWidget(notice, QAccessible::Notification);
+    } else if (className == QLatin1String("QLineEdit")) {
+        return wholeRunLineEdit(object);
+    } else if (className == QLatin1String("QWidget")) {
+        // A plain widget that is a window of its own (the main window) is a frame to assistive
+        // technology, not a filler, so a screen reader speaks its title when it is activated.
+        if (object->isWidgetType() && static_cast<QWidget*>(object)->isWindow())
+            return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
     } else if (className == QLatin1String("my3DText")) {
         if (auto* label = qobject_cast<my3DText*>(object)) return new Text3DAccessible(label);
     }
     return nullptr;
 }
 
+class CurrentRowFollowsFocus : public QObject {
+public:
+    explicit CurrentRowFollowsFocus(QAbstractItemView* view) : QObject(view), view_(view) {}
+
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::FocusIn) {
+            // After the view's own focus event, so that the row's is the last one told.
+            QMetaObject::invokeMethod(
+                this, [this] { restoreCurrent(); }, Qt::QueuedConnection);
+        } else if (event->type() == QEvent::FocusOut) {
+            dropCurrent();
+        }
+        return false;
+    }
+
+    // The selected row becomes current again (the view's own focus handling may have made
+    // its first row current already), and is told as focused after the view itself.
+    void restoreCurrent()
+    {
+        const QModelIndexList rows = view_->selectionModel()->selectedRows();
+        if (!view_->hasFocus() || rows.isEmpty()) return;
+        if (view_->currentIndex() != rows.first())
+            view_->selectionModel()->setCurrentIndex(rows.first(), QItemSelectionModel::NoUpdate);
+        QAccessibleEvent focus(view_, QAccessible::Focus);
+        focus.setChild(rows.first().row());
+        QAccessible::updateAccessibility(&focus);
+    }
+
+    // The program selects rows by making them current; without the focus that is undone.
+    void dropCurrent()
+    {
+        if (!view_->hasFocus() && view_->currentIndex().isValid())
+            view_->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+    }
+
+private:
+    QAbstractItemView* view_;
+};
+
 } // namespace
+
+void currentRowOnlyWithFocus(QAbstractItemView* view)
+{
+    auto* follower = new CurrentRowFollowsFocus(view);
+    view->installEventFilter(follower);
+    QObject::connect(view->selectionModel(), &QItemSelectionModel::currentChanged, follower,
+                     [follower] { follower->dropCurrent(); });
+    follower->dropCurrent();
+}
 
 void installControlAccessibles()
 {
@@ -128,4 +289,19 @@ void installControlAccessibles()
         return true;
     }();
     (void)installed;
+}
+
+SpokenNotice::SpokenNotice(QWidget* parent) : QWidget(parent)
+{
+    installControlAccessibles();
+    setFocusPolicy(Qt::NoFocus);
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setGeometry(0, 0, 0, 0);
+}
+
+void SpokenNotice::say(const QString& text)
+{
+    setAccessibleName(text);
+    QAccessibleEvent event(this, QAccessible::ObjectShow);
+    QAccessible::updateAccessibility(&event);
 }

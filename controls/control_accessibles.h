@@ -14,4 +14,27 @@
 //                hidden from the tree).
 //   myLEDLine    role StaticText. Name: accessibleName(), which the owner keeps up to date.
 //   my3DText     role StaticText. Name: accessibleName(), else the caption (Text()).
+//   QWidget      a plain one that is a window (the main window): role Window, a frame.
 void installControlAccessibles();
+
+#include <QWidget>
+
+class QAbstractItemView;
+
+// Only the control with the keyboard focus reports the focused state: Qt's item views report
+// their current row as focused whether or not the view has the focus, which makes a screen
+// reader announce the wrong control. The view keeps a current row only while it has the focus
+// (the selection stays as it is, and so does the picture: an unfocused view draws no focus
+// frame); on getting the focus the selected row becomes current again and is announced.
+void currentRowOnlyWithFocus(QAbstractItemView* view);
+
+// A message for screen readers alone: a zero-sized child that draws nothing and takes no focus,
+// which assistive technology sees as a notification (role Notification, name = the message).
+// say() makes the text its name and announces it as appearing: Orca speaks a notification that
+// appears, wherever the keyboard focus is, and the focus stays where it was.
+class SpokenNotice : public QWidget {
+    Q_OBJECT
+public:
+    explicit SpokenNotice(QWidget* parent);
+    void say(const QString& text);
+};

@@ -2,7 +2,7 @@
 # The real-input suite: the real trainer on a private X server with its own session bus and
 # accessibility bus; tests/e2e/suite.py finds the controls by their accessible names (AT-SPI)
 # and acts with real X input (xdotool), as a person does, checking what the window shows and
-# the files on disk.
+# the files on disk, and, with the Orca screen reader started, what a blind learner hears.
 #
 # usage: e2e.sh [BUILD_DIR [SCENARIO ...]]   (default: build/; the trainer is BUILD_DIR/app/kaz-trainer)
 # Exit status: 0 passed, 1 failed, 77 skipped (no Xvfb). scripts/deps.sh test installs what it
@@ -23,6 +23,10 @@ for tool in xdotool xdpyinfo xprop dbus-daemon /usr/libexec/at-spi-bus-launcher;
 done
 /usr/bin/python3 -c 'import gi; gi.require_version("Atspi", "2.0"); from gi.repository import Atspi' ||
     { echo "FAIL: python3-gi with Atspi is not installed (scripts/deps.sh test)"; exit 1; }
+# The screen reader a scenario starts to hear the trainer (driver.Orca; its speech is read from
+# its debug output, no synthesizer runs).
+/usr/bin/python3 -c 'import importlib.util, sys; sys.exit(not importlib.util.find_spec("orca.orca"))' 2>/dev/null ||
+    { echo "FAIL: the Orca screen reader is not installed (scripts/deps.sh test)"; exit 1; }
 [ -x "$build/app/kaz-trainer" ] || { echo "FAIL: no trainer at $build/app/kaz-trainer"; exit 1; }
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/kaz-e2e.XXXXXX")"

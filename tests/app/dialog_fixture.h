@@ -104,9 +104,9 @@ protected:
     }
     int selectedRow(int listId) const
     {
-        QListView* l = dia->list(listId);
-        const QModelIndex i = l->selectionModel()->currentIndex();
-        return i.isValid() && l->selectionModel()->isSelected(i) ? i.row() : -1;
+        // A list without the focus has no current row (only the focused control reports focus).
+        const QModelIndexList rows = dia->list(listId)->selectionModel()->selectedRows();
+        return rows.size() == 1 ? rows.first().row() : -1;
     }
     std::vector<std::pair<std::string, std::string>> chainPairs() const
     {

@@ -9,6 +9,7 @@ for a fixed time to let the program catch up.
 import ctypes
 import hashlib
 import os
+import re
 import shutil
 import subprocess
 import time
@@ -222,6 +223,85 @@ def dump(node, depth=0, out=None):
     for child in _children(node):
         dump(child, depth + 1, out)
     return out
+
+
+# --- the screen reader ----------------------------------------------------------------------
+
+# Orca started as /usr/bin/orca does, minus its hunt for other Orcas of the same user (which it
+# ends or gives way to): runs of the suite side by side keep their own screen readers.
+_ORCA_MAIN = """
+import sys
+from orca import debug, orca
+debug.debugLevel = debug.LEVEL_ALL
+debug.eventDebugLevel = debug.LEVEL_OFF
+debug.debugFile = open(sys.argv[1], "w", buffering=1)  # read while it runs
+manager = orca.getSettingsManager()
+manager.activate(sys.argv[2], {})
+sys.path.insert(0, manager.getPrefsDir())
+sys.exit(orca.main())
+"""
+_SPOKEN = re.compile(r" - SPEECH OUTPUT: '(.*)'\s*[\[{]")
+
+
+class Orca:
+    """The Orca screen reader on the session's accessibility bus. What it would say is read from
+    its debug output ("SPEECH OUTPUT: '...'" lines); no speech server is started (SPEECHD_CMD
+    names a program that refuses), so nothing is heard and nothing outlives the scenario."""
+
+    def __init__(self, folder):
+        self.log_path = os.path.join(folder, "orca-debug.log")
+        prefs = os.path.join(folder, "orca-prefs")
+        os.makedirs(prefs, exist_ok=True)
+        self.process = subprocess.Popen(
+            ["/usr/bin/python3", "-c", _ORCA_MAIN, self.log_path, prefs],
+            env=dict(os.environ, SPEECHD_CMD="/bin/false"), stdout=subprocess.DEVNULL,
+            stderr=open(os.path.join(folder, "orca.log"), "w"))
+        self._read_to = 0
+        self._partial = b""
+        self.spoken = []
+        wait_until("Orca to start", lambda: "Screen reader on." in self.said(),
+                   alive=lambda: self.process.poll() is None)
+
+    def said(self):
+        """Everything Orca said so far, one string for each utterance."""
+        try:
+            with open(self.log_path, "rb") as f:
+                f.seek(self._read_to)
+                data = self._partial + f.read()
+        except FileNotFoundError:
+            return self.spoken
+        self._read_to += len(data) - len(self._partial)
+        lines = data.split(b"\n")
+        self._partial = lines.pop()
+        for line in lines:
+            m = _SPOKEN.search(line.decode("utf-8", "replace"))
+            if m:
+                self.spoken.append(m.group(1))
+        return self.spoken
+
+    def mark(self):
+        return len(self.said())
+
+    def hears(self, text, since):
+        """Waits until Orca has said text (a part of one utterance) after the mark since;
+        returns the index of that utterance."""
+        def look():
+            for i, s in enumerate(self.said()[since:]):
+                if text in s:
+                    return since + i + 1
+            return None
+        try:
+            return wait_until(f"Orca to say {text!r}", look,
+                              alive=lambda: self.process.poll() is None) - 1
+        except Failure as e:
+            raise Failure(f"{e}; it said {self.said()[since:]!r}") from None
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.kill()  # it does not end on SIGTERM while its speech is off
+        self.process.wait()
+        if os.environ.get("E2E_ORCA_LOG"):  # its whole account of the events, to look into
+            shutil.copyfile(self.log_path, os.environ["E2E_ORCA_LOG"])
 
 
 # --- the trainer -----------------------------------------------------------------------------

@@ -46,6 +46,7 @@ class Context:
         self.trainers = []
         self.with_help = False
         self.program = None
+        self.orca = None
 
     def path(self, name):
         return os.path.join(self.folder, name)
@@ -68,11 +69,17 @@ class Context:
         self.trainers.append(t)
         return t
 
+    def screen_reader(self):
+        self.orca = d.Orca(self.root)
+        return self.orca
+
     def stop_all(self):
         """Ends the trainers and every program they started from this scenario's folder (the
-        help viewer outlives the trainer that called it)."""
+        help viewer outlives the trainer that called it), and the screen reader."""
         for t in self.trainers:
             t.kill()
+        if self.orca is not None:
+            self.orca.stop()
         d.stop_processes_under(self.root)
 
 
@@ -200,6 +207,76 @@ def load_and_normal_query(c):
     expect("lesson name", log[8:33], b"ZAHLEN" + b"\0" * 19)
     expect("grade, entries, wrong", struct.unpack_from("<III", log, 56), (3, 3, 1))
     expect("status after the exercise", t.status(), "Lektion enthält 3 Aufgaben")
+    escape_closes(t)
+
+
+def drill_by_ear(c):
+    """A normal exercise of three entries by keyboard alone, one answer wrong, as a blind
+    learner does it: Orca says each question, the verdict, the correct term, the repetition
+    pass and the report with the grade, while the keyboard stays in the answer field."""
+    lesson = c.write("Z.lsn", lesson_bytes(NUMBERS))
+    orca = c.screen_reader()
+    t = c.start(lesson)
+    expect("the window's role", d.role_of(t.main), "frame")
+    heard = orca.mark()
+    d.xdotool("windowfocus", "--sync", t.xid)
+    orca.hears(TITLE, heard)
+    focused = lambda name: d.has_state(t.control(name), d.Atspi.StateType.FOCUSED)
+
+    def focus_now():
+        return next((d.name_of(n) for n in d.walk(t.main) if d.role_of(n) != "list item" and
+                     d.has_state(n, d.Atspi.StateType.FOCUSED)), None)
+    wait_until("the focus in the first field", lambda: focused("1. Begriff"))
+    heard = orca.mark()
+    for _ in range(30):  # the tab order leads to the exercise buttons, by the lists
+        if focused("Normale Abfrage"):
+            break
+        mark = orca.mark()
+        before = focus_now()
+        press("Tab")
+        wait_until("the focus to move on", lambda: focus_now() not in (None, before))
+        if focused("1. Begriffe"):  # the list's selected row is said with it
+            orca.hears("< NEU >", mark)
+        if focused("Note 1 ab Prozent"):  # a field says its whole text
+            orca.hears("90 selected.", mark)
+    orca.hears("Normale Abfrage", heard)
+    mark = orca.mark()
+    press("space")
+    answers = dict(NUMBERS)
+    question = wait_until("the first question", lambda: t.field("1. Begriff"))
+    mark = orca.hears(f"Frage: {question}", mark)
+    expect("controls reporting the focus", [d.name_of(n) for n in d.walk(t.main)
+                                            if d.has_state(n, d.Atspi.StateType.FOCUSED)],
+           ["2. Begriff"])
+    # Wrong: the verdict and the correct term; Enter leads on to the next question.
+    type_text("falsch")
+    wait_until("the answer typed", lambda: t.field("2. Begriff") == "falsch")
+    press("Return")
+    mark = orca.hears("1. Fehler!", mark)
+    orca.hears(f"L\u00f6sung: {answers[question]}", mark)
+    wanted = {q for q in answers if q != question}
+    heard_repeat = False
+    press("Return")
+    while True:
+        question = wait_until("the next question or the report", lambda: "report" if reports(t) else
+                              t.field("2. Begriff") == "" and t.field("1. Begriff"))
+        if question == "report":
+            break
+        mark = orca.hears(f"Frage: {question}", mark)
+        if "(Schwerpunkte)" in orca.said()[mark]:
+            heard_repeat = True
+        wanted.discard(question)
+        type_text(answers[question])
+        wait_until("the answer typed", lambda: t.field("2. Begriff") == answers[question])
+        press("Return")
+        mark = orca.hears("Richtig.", mark)
+    expect("questions heard in the first pass", wanted, set())
+    expect("the repetition pass heard", heard_repeat, True)
+    orca.hears("Ergebnis: Note 3", mark)
+    orca.hears("3 Aufgaben mit 1 Fehlern", mark)
+    if os.environ.get("E2E_SPEECH"):
+        with open(os.environ["E2E_SPEECH"], "w") as f:
+            f.write("\n".join(orca.said()) + "\n")
     escape_closes(t)
 
 
@@ -723,7 +800,7 @@ def accessibility_tree(c):
                 f.write(f"## {title}\n\n```\n" + "\n".join(tree) + "\n```\n\n")
 
 
-SCENARIOS = [type_save_and_close, load_and_normal_query, reversed_and_mixed_queries,
+SCENARIOS = [type_save_and_close, load_and_normal_query, drill_by_ear, reversed_and_mixed_queries,
              results_notice_and_help, row_clicks, keys, wheel_keeps_lists_in_line,
              options_after_dialogs, open_dialog_offers_the_lesson, buttons, close_box,
              two_trainers_one_lesson, session_end_keeps_work, session_end_during_recovery_question,
