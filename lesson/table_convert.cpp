@@ -4,6 +4,7 @@
 #include "lesson_file.h"
 #include "table_file.h"
 
+#include <algorithm>
 #include <cctype>
 #include <ostream>
 
@@ -29,12 +30,15 @@ int convertLessonFile(const std::string& in, const std::string& out, std::ostrea
     EntryChain chain;
     TableReadReport report;
     if (opensAsTable(in)) {
-        std::optional<TableReadReport> read = readTableFile(in, chain);
-        if (!read) {
+        report = readTableFile(in, chain);
+        if (report.result == LessonReadResult::NotOpened) {
             err << "Datei " << in << " nicht gefunden\n";
             return kConvertFailed;
         }
-        report = std::move(*read);
+        if (report.result == LessonReadResult::TooLarge) {
+            err << "Datei " << in << " ist zu gro\xC3\x9F f\xC3\xBCr den Arbeitsspeicher!\n";
+            return kConvertFailed;
+        }
     } else {
         switch (readLessonFile(in, chain)) {
         case LessonReadResult::NotOpened:
@@ -57,10 +61,13 @@ int convertLessonFile(const std::string& in, const std::string& out, std::ostrea
         err << "Datei " << out << " kann nicht geschrieben werden!\n";
         return kConvertFailed;
     }
-    if (report.refused.empty()) return kConvertAllTaken;
-    for (const RefusedRow& r : report.refused)
-        err << in << ": Zeile " << r.row << ": " << r.reason << "\n";
-    err << report.refused.size() << (report.refused.size() == 1 ? " Zeile" : " Zeilen")
-        << " nicht übernommen, " << report.rowsTaken << " übernommen.\n";
-    return kConvertRowsRefused;
+    if (report.refusedRows == 0 && report.tidiedCells == 0) return kConvertAllTaken;
+    // The window's report, each line naming the input.
+    const std::string text = tableReportText(report);
+    for (std::size_t from = 0; from < text.size();) {
+        const std::size_t end = std::min(text.find('\n', from), text.size());
+        err << in << ": " << std::string_view(text).substr(from, end - from) << "\n";
+        from = end + 1;
+    }
+    return report.refusedRows == 0 ? kConvertAllTaken : kConvertRowsRefused;
 }

@@ -10,7 +10,8 @@ if [ "$purpose" = test ]; then
     packages+=(googletest libgtest-dev libgmock-dev libbenchmark-dev clang clang-format libclang-rt-14-dev
                shared-mime-info desktop-file-utils libxml2-utils xdg-utils libfile-mimeinfo-perl appstream
                xvfb xdotool x11-utils libx11-dev libxdamage-dev libxfixes3
-               dbus-daemon dbus-bin at-spi2-core python3-gi gir1.2-atspi-2.0)
+               dbus-daemon dbus-bin at-spi2-core python3-gi gir1.2-atspi-2.0
+               libreoffice-calc-nogui)
 fi
 
 missing=()
