@@ -176,9 +176,14 @@ void RudarudDia::importTableFile(const std::string& path)
     showEntry(chain_.currentEntry);
     updateStatus();
     QApplication::restoreOverrideCursor();
-    if (report.result != LessonReadResult::Read) {
-        exclaim((report.result == LessonReadResult::TooLarge ? kTooLarge : kNotFound)
-                    .arg(upperAsciiLetters(displayedPath(path))),
+    const QString shownName = upperAsciiLetters(displayedPath(path));
+    if (report.result == LessonReadResult::NotOpened) {
+        exclaim(kNotFound.arg(shownName), kFileErrorCaption, Platform::Buttons::Ok);
+        return;
+    }
+    if (report.result == LessonReadResult::TooLarge) {
+        exclaim(kTooLarge.arg(shownName) + QLatin1Char('\n') +
+                    QString::fromUtf8(tableLimitText(readLimits_)),
                 kFileErrorCaption, Platform::Buttons::Ok);
         return;
     }

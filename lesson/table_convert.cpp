@@ -36,7 +36,8 @@ int convertLessonFile(const std::string& in, const std::string& out, std::ostrea
             return kConvertFailed;
         }
         if (report.result == LessonReadResult::TooLarge) {
-            err << "Datei " << in << " ist zu gro\xC3\x9F f\xC3\xBCr den Arbeitsspeicher!\n";
+            err << "Datei " << in << " ist zu gro\xC3\x9F f\xC3\xBCr den Arbeitsspeicher! "
+                << tableLimitText() << "\n";
             return kConvertFailed;
         }
     } else {

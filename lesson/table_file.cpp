@@ -375,9 +375,7 @@ std::string rowCount(std::size_t n)
 // The most bytes a table may have under the limits: kTableBytesPerEntry per entry allowed.
 std::uint64_t tableByteLimit(const LessonReadLimits& limits)
 {
-    return limits.maxEntries > std::numeric_limits<std::uint64_t>::max() / kTableBytesPerEntry
-               ? std::numeric_limits<std::uint64_t>::max()
-               : limits.maxEntries * kTableBytesPerEntry;
+    return tableEntryLimit(limits) * kTableBytesPerEntry;
 }
 
 // Reads the rows into the chain; throws std::bad_alloc when memory runs out.
@@ -435,7 +433,7 @@ TableReadReport readTableBytes(std::string_view bytes, EntryChain& chain,
             const std::optional<char> named = takeSeparatorLine(text);
             report.separator = named ? *named : detectSeparator(text);
             readRows(decoded, text, chain, listener,
-                     std::min<std::uint64_t>(limits.maxEntries,
+                     std::min<std::uint64_t>(tableEntryLimit(limits),
                                              std::numeric_limits<std::uint32_t>::max() -
                                                  chain.entryCount()),
                      report);
@@ -491,6 +489,20 @@ TableReadReport readTableFile(const std::string& path, EntryChain& chain,
     } catch (const std::bad_alloc&) {
         return report;
     }
+}
+
+std::uint64_t tableEntryLimit(const LessonReadLimits& limits)
+{
+    return std::min(limits.maxEntries, kMaxTableEntries);
+}
+
+std::string tableLimitText(const LessonReadLimits& limits)
+{
+    // With the German thousands separator: 2.000.000.
+    std::string count = std::to_string(tableEntryLimit(limits));
+    for (std::size_t i = count.size(); i > 3; i -= 3)
+        count.insert(i - 3, 1, '.');
+    return "Eine Tabelle wird mit höchstens " + count + " Zeilen eingelesen.";
 }
 
 std::string tableBytes(const EntryChain& chain)

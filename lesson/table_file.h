@@ -27,13 +27,17 @@ class EntryChain;
 //   cell of a taken row that this changed is reported.
 // A row whose terms a lesson cannot hold (a line break, a character Windows-1252 lacks, a
 // missing term, a term over kMaxTermBytes) is refused and listed with its number and reason.
-// A table gets the lessons' entry limit (LessonReadLimits); over it, or with more bytes than
-// that many entries could fill (kTableBytesPerEntry each), it is refused as a whole: TooLarge,
-// and the chain keeps what it held.
+// A table gets the lessons' entry limit (LessonReadLimits), and kMaxTableEntries at most; over
+// it, or with more bytes than that many entries could fill (kTableBytesPerEntry each), it is
+// refused as a whole: TooLarge, and the chain keeps what it held.
 
 enum class TableEncoding { Utf8, Utf8Bom, Utf16Le, Utf16Be, Windows1252 };
 
-// Bytes of table a lesson entry may stand for: beyond maxEntries times this, a table is refused
+// The most rows a table may bring, whatever memory allows: the window is busy while a table is
+// read, for about 2 to 8 seconds at this many (with accessibility on), against 20 to 30 at the
+// 25 million a large machine's memory would allow.
+inline constexpr std::uint64_t kMaxTableEntries = 2'000'000;
+// Bytes of table an entry may stand for: beyond tableEntryLimit times this, a table is refused
 // before it is read on. A row of two short terms takes about 20; the rest leaves room for
 // further columns.
 inline constexpr std::uint64_t kTableBytesPerEntry = 64;
@@ -70,6 +74,9 @@ struct TableReadReport {
 TableReadReport readTableBytes(std::string_view bytes, EntryChain& chain,
                                LessonReadListener* listener = nullptr,
                                const LessonReadLimits& limits = {});
+// The entries one table may bring under the limits: the lessons' limit, at most
+// kMaxTableEntries.
+std::uint64_t tableEntryLimit(const LessonReadLimits& limits);
 // The same from a file, opened as a lesson file is (a FIFO or a folder is NotOpened without
 // waiting); a device that never ends is read no further than the byte limit.
 TableReadReport readTableFile(const std::string& path, EntryChain& chain,
@@ -95,3 +102,5 @@ bool opensAsTable(const std::string& path);
 // their numbers and reasons, then how many more; the listed tidied cells as row, before and
 // after, then how many more. German, UTF-8, lines separated by '\n'.
 std::string tableReportText(const TableReadReport& report);
+// Why a table was refused as TooLarge, after the lessons' "zu groß" message: the row limit.
+std::string tableLimitText(const LessonReadLimits& limits = {});

@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <sstream>
 #include <tuple>
 #include <utility>
@@ -463,9 +464,19 @@ INSTANTIATE_TEST_SUITE_P(
         LimitCase{"one_row_beyond", repeated("a;b\n", 1001), 1000, LessonReadResult::TooLarge, 0},
         LimitCase{"refused_rows_need_no_entries", repeated("a\n", 20000), 1000,
                   LessonReadResult::Read, 0},
+        LimitCase{"tables_stop_where_memory_would_allow_more", repeated("a;b\n", 2'000'001),
+                  std::numeric_limits<std::uint64_t>::max(), LessonReadResult::TooLarge, 0},
         LimitCase{"bytes_beyond_what_the_limit_can_hold", std::string(1000 * 64 + 1, ' '), 1000,
                   LessonReadResult::TooLarge, 0}),
     [](const ::testing::TestParamInfo<LimitCase>& info) { return std::string(info.param.name); });
+
+TEST(TableReadLarge, TheLimitIsToldWithGermanThousands)
+{
+    LessonReadLimits limits;
+    limits.maxEntries = 1234567;
+    EXPECT_EQ(tableLimitText(limits),
+              "Eine Tabelle wird mit höchstens 1.234.567 Zeilen eingelesen.");
+}
 
 TEST(TableReadLarge, RefusalsAreCountedButOnlyTheListedOnesKept)
 {
