@@ -56,12 +56,10 @@ def flat_sheet(pairs):
             '</table:table></office:spreadsheet></office:body></office:document>')
 
 
-def soffice(work, out_dir, filter_spec, source, infilter=None):
-    command = ["soffice", f"-env:UserInstallation=file://{work}/profile", "--headless",
-               "--convert-to", filter_spec, "--outdir", out_dir]
-    if infilter:
-        command.append(f"--infilter={infilter}")
-    done = subprocess.run(command + [source], capture_output=True, text=True, timeout=120)
+def soffice(work, out_dir, filter_spec, source, *infilter):
+    done = subprocess.run(["soffice", f"-env:UserInstallation=file://{work}/profile", "--headless",
+                           "--convert-to", filter_spec, "--outdir", out_dir, *infilter, source],
+                          capture_output=True, text=True, timeout=120)
     produced = os.path.join(out_dir, os.path.splitext(os.path.basename(source))[0] + ".csv")
     if done.returncode != 0 or not os.path.exists(produced):
         sys.exit(f"FAIL: soffice made no {produced}: {done.stdout} {done.stderr}")
@@ -90,9 +88,8 @@ def main():
     for name, options in EXPORTS:
         out_dir = os.path.join(work, name)
         produced = soffice(work, out_dir, f"csv:Text - txt - csv (StarCalc):{options}", sheet)
-        lesson = os.path.join(out_dir, "Vokabeln.lsn")
-        convert(trainer, produced, lesson)
-        with open(lesson, "rb") as f:
+        convert(trainer, produced, os.path.join(out_dir, "Vokabeln.lsn"))
+        with open(os.path.join(out_dir, "Vokabeln.lsn"), "rb") as f:
             got = f.read()
         if got != lesson_bytes(TERMS):
             failures.append(f"(a) {name}: {got!r}")
@@ -106,7 +103,7 @@ def main():
     # written back with every cell's content as shown, quoted.
     out_dir = os.path.join(work, "shown")
     produced = soffice(work, out_dir, "csv:Text - txt - csv (StarCalc):44,34,76,1,,0,true,true,true",
-                       exported, infilter="CSV:59,34,76,1,,0,false,true,false,false,false,-1,true")
+                       exported, "--infilter=CSV:59,34,76,1,,0,false,true,false,false,false,-1,true")
     with open(produced, encoding="utf-8", newline="") as f:
         shown = [tuple(row[:2]) for row in csv.reader(io.StringIO(f.read()))]
     for expected, got in zip(TERMS, shown):
