@@ -380,12 +380,20 @@ std::uint64_t tableByteLimit(const LessonReadLimits& limits)
 
 // Reads the rows into the chain; throws std::bad_alloc when memory runs out.
 void readRows(const DecodedText& decoded, std::string_view text, EntryChain& chain,
-              LessonReadListener* listener, std::uint64_t room, TableReadReport& report)
+              LessonReadListener* listener, const LessonReadLimits& limits, TableReadReport& report)
 {
     RecordReader reader(text, report.separator);
     Record record;
     std::string reason;
+    // Every row counts, refused and empty ones too: it is the rows that take the time.
+    const std::uint64_t maxRows = tableEntryLimit(limits);
+    // What the chain can still count.
+    const std::uint64_t room = std::numeric_limits<std::uint32_t>::max() - chain.entryCount();
     for (std::size_t row = 1; reader.next(record); ++row) {
+        if (row > maxRows) {
+            report.result = LessonReadResult::TooLarge;
+            return;
+        }
         switch (judge(record, decoded.utf8, reason)) {
         case RowOutcome::Empty:
             break;
@@ -432,11 +440,7 @@ TableReadReport readTableBytes(std::string_view bytes, EntryChain& chain,
             std::string_view text = decoded.text;
             const std::optional<char> named = takeSeparatorLine(text);
             report.separator = named ? *named : detectSeparator(text);
-            readRows(decoded, text, chain, listener,
-                     std::min<std::uint64_t>(tableEntryLimit(limits),
-                                             std::numeric_limits<std::uint32_t>::max() -
-                                                 chain.entryCount()),
-                     report);
+            readRows(decoded, text, chain, listener, limits, report);
         }
     } catch (const std::bad_alloc&) {
         report.result = LessonReadResult::TooLarge;

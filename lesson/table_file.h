@@ -27,15 +27,16 @@ class EntryChain;
 //   cell of a taken row that this changed is reported.
 // A row whose terms a lesson cannot hold (a line break, a character Windows-1252 lacks, a
 // missing term, a term over kMaxTermBytes) is refused and listed with its number and reason.
-// A table gets the lessons' entry limit (LessonReadLimits), and kMaxTableEntries at most; over
-// it, or with more bytes than that many entries could fill (kTableBytesPerEntry each), it is
-// refused as a whole: TooLarge, and the chain keeps what it held.
+// A table may have as many rows as a lesson may have entries (LessonReadLimits), and
+// kMaxTableEntries at most; with more, or with more bytes than that many entries could fill
+// (kTableBytesPerEntry each), it is refused as a whole: TooLarge, and the chain keeps what it
+// held.
 
 enum class TableEncoding { Utf8, Utf8Bom, Utf16Le, Utf16Be, Windows1252 };
 
-// The most rows a table may bring, whatever memory allows: the window is busy while a table is
-// read, for about 2 to 8 seconds at this many (with accessibility on), against 20 to 30 at the
-// 25 million a large machine's memory would allow.
+// The most rows a table may have (taken, refused and empty ones alike), whatever memory allows:
+// the window is busy while a table is read, for about 2 to 8 seconds at this many (with
+// accessibility on), against 20 to 30 at the 25 million a large machine's memory would allow.
 inline constexpr std::uint64_t kMaxTableEntries = 2'000'000;
 // Bytes of table an entry may stand for: beyond tableEntryLimit times this, a table is refused
 // before it is read on. A row of two short terms takes about 20; the rest leaves room for
@@ -74,7 +75,7 @@ struct TableReadReport {
 TableReadReport readTableBytes(std::string_view bytes, EntryChain& chain,
                                LessonReadListener* listener = nullptr,
                                const LessonReadLimits& limits = {});
-// The entries one table may bring under the limits: the lessons' limit, at most
+// The rows one table may have under the limits: the lessons' entry limit, at most
 // kMaxTableEntries.
 std::uint64_t tableEntryLimit(const LessonReadLimits& limits);
 // The same from a file, opened as a lesson file is (a FIFO or a folder is NotOpened without

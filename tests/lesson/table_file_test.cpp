@@ -461,8 +461,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         LimitCase{"at_the_limit", repeated("a;b\n", 1000), 1000, LessonReadResult::Read, 1000},
         LimitCase{"one_row_beyond", repeated("a;b\n", 1001), 1000, LessonReadResult::TooLarge, 0},
-        LimitCase{"refused_rows_need_no_entries", repeated("a\n", 20000), 1000,
-                  LessonReadResult::Read, 0},
+        LimitCase{"refused_rows_count_as_rows", repeated("a\n", 1001), 1000,
+                  LessonReadResult::TooLarge, 0},
         LimitCase{"tables_stop_where_memory_would_allow_more", repeated("a;b\n", 2'000'001),
                   std::numeric_limits<std::uint64_t>::max(), LessonReadResult::TooLarge, 0},
         LimitCase{"bytes_beyond_what_the_limit_can_hold", std::string(1000 * 64 + 1, ' '), 1000,
