@@ -189,19 +189,27 @@ void RudarudDia::importTableFile(const std::string& path)
     // and nothing ever writes over the table.
     fileName_.clear();
     filePath_.clear();
-    const std::optional<TableReadReport> report = readTableFile(path, chain_, this);
-    if (report && report->rowsTaken > 0) unsaved_ = true;
+    const TableReadReport report = readTableFile(path, chain_, this, readLimits_);
+    readRows_.clear(); // also the room made for a read that was abandoned
+    if (report.rowsTaken > 0) unsaved_ = true;
     showEntry(chain_.currentEntry);
     updateStatus();
     QApplication::restoreOverrideCursor();
-    if (!report) {
-        exclaim(kNotFound.arg(upperAsciiLetters(displayedPath(path))), kFileErrorCaption,
-                Platform::Buttons::Ok);
+    const QString shownName = upperAsciiLetters(displayedPath(path));
+    if (report.result == LessonReadResult::NotOpened) {
+        exclaim(kNotFound.arg(shownName), kFileErrorCaption, Platform::Buttons::Ok);
+        return;
+    }
+    if (report.result == LessonReadResult::TooLarge) {
+        exclaim(kTooLarge.arg(shownName) + QLatin1Char('\n') +
+                    QString::fromUtf8(tableLimitText(readLimits_)),
+                kFileErrorCaption, Platform::Buttons::Ok);
         return;
     }
     Platform::instance().messageBox(
-        this, QString::fromUtf8(tableReportText(*report)), kImportCaption, Platform::Buttons::Ok,
-        report->refused.empty() ? Platform::Icon::Information : Platform::Icon::Exclamation);
+        this, QString::fromUtf8(tableReportText(report)), kImportCaption, Platform::Buttons::Ok,
+        report.refusedRows == 0 && report.tidiedCells == 0 ? Platform::Icon::Information
+                                                           : Platform::Icon::Exclamation);
 }
 
 void RudarudDia::loadLessonFile(const std::string& path)

@@ -1,6 +1,7 @@
 // The table reader on arbitrary bytes: never crashes or overruns; every entry it makes fits a
 // lesson; refused rows come in row order with a reason; the report is valid UTF-8; and what it
-// took writes out as a table that reads back to the same entries.
+// took writes out as a table that reads back to the same entries (terms a spreadsheet would
+// take for formulas included).
 #include "answer_compare.h"
 #include "entry_chain.h"
 #include "lesson_file.h"
@@ -24,6 +25,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 std::abort();
         }
     }
+    if (report.result != LessonReadResult::Read || report.refused.size() > kListedRefusals ||
+        report.refusedRows < report.refused.size() || report.tidied.size() > kListedRefusals ||
+        report.tidiedCells < report.tidied.size())
+        std::abort();
     std::size_t previousRow = 0;
     for (const RefusedRow& r : report.refused) {
         if (r.row <= previousRow || r.reason.empty()) std::abort();

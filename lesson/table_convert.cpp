@@ -4,6 +4,7 @@
 #include "lesson_file.h"
 #include "table_file.h"
 
+#include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <ostream>
@@ -28,13 +29,16 @@ bool sameFile(const std::string& in, const std::string& out)
     return std::filesystem::equivalent(in, out, error);
 }
 
-void listRefusedRows(const std::string& in, const TableReadReport& report, std::ostream& err)
+// The window's report of refused rows and tidied cells, each line naming the input.
+void listReport(const std::string& in, const TableReadReport& report, std::ostream& err)
 {
-    if (report.refused.empty()) return;
-    for (const RefusedRow& r : report.refused)
-        err << in << ": Zeile " << r.row << ": " << r.reason << "\n";
-    err << report.refused.size() << (report.refused.size() == 1 ? " Zeile" : " Zeilen")
-        << " nicht übernommen, " << report.rowsTaken << " übernommen.\n";
+    if (report.refusedRows == 0 && report.tidiedCells == 0) return;
+    const std::string text = tableReportText(report);
+    for (std::size_t from = 0; from < text.size();) {
+        const std::size_t end = std::min(text.find('\n', from), text.size());
+        err << in << ": " << std::string_view(text).substr(from, end - from) << "\n";
+        from = end + 1;
+    }
 }
 
 } // namespace
@@ -52,12 +56,16 @@ int convertLessonFile(const std::string& in, const std::string& out, std::ostrea
     EntryChain chain;
     TableReadReport report;
     if (opensAsTable(in)) {
-        std::optional<TableReadReport> read = readTableFile(in, chain);
-        if (!read) {
+        report = readTableFile(in, chain);
+        if (report.result == LessonReadResult::NotOpened) {
             err << "Datei " << in << " nicht gefunden\n";
             return kConvertFailed;
         }
-        report = std::move(*read);
+        if (report.result == LessonReadResult::TooLarge) {
+            err << "Datei " << in << " ist zu gro\xC3\x9F f\xC3\xBCr den Arbeitsspeicher! "
+                << tableLimitText() << "\n";
+            return kConvertFailed;
+        }
     } else {
         switch (readLessonFile(in, chain)) {
         case LessonReadResult::NotOpened:
@@ -76,7 +84,7 @@ int convertLessonFile(const std::string& in, const std::string& out, std::ostrea
 
     // An empty output would only hide that nothing could be taken.
     if (chain.empty()) {
-        listRefusedRows(in, report, err);
+        listReport(in, report, err);
         err << in << ": nichts zu übernehmen, " << out << " nicht geschrieben\n";
         return kConvertFailed;
     }
@@ -86,6 +94,6 @@ int convertLessonFile(const std::string& in, const std::string& out, std::ostrea
         err << "Datei " << out << " kann nicht geschrieben werden!\n";
         return kConvertFailed;
     }
-    listRefusedRows(in, report, err);
-    return report.refused.empty() ? kConvertAllTaken : kConvertRowsRefused;
+    listReport(in, report, err);
+    return report.refusedRows == 0 ? kConvertAllTaken : kConvertRowsRefused;
 }

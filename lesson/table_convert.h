@@ -10,10 +10,11 @@
 // and written exactly as the window imports and exports them.
 //
 // Exit status: 0 when every row was taken and the output written; 1 when the output was
-// written but rows were refused (each listed on err); 2 when nothing was written: the input
-// cannot be read or holds nothing to take (no entry, every row refused), the output is the
-// input itself (by any name or link), or it cannot be written. Messages go to err in German,
-// UTF-8.
+// written but rows were refused; 2 when nothing was written: the input cannot be read, is too
+// large or holds nothing to take (no entry, every row refused), the output is the input itself
+// (by any name or link), or it cannot be written. Refused rows and tidied cells are listed on
+// err as the window's message lists them, each line naming the input. Messages go to err in
+// German, UTF-8.
 inline constexpr int kConvertAllTaken = 0;
 inline constexpr int kConvertRowsRefused = 1;
 inline constexpr int kConvertFailed = 2;

@@ -9,7 +9,10 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
+#include <limits>
 #include <memory>
+#include <new>
 
 namespace {
 
@@ -20,6 +23,10 @@ constexpr char32_t kReplacementChar = 0xFFFD;
 // Separator detection looks at this many lines, which a header and a few rows fill.
 constexpr std::size_t kSampleLines = 64;
 constexpr std::array<char, 3> kSeparators = {'\t', ';', ','};
+// A cell beginning with one of these is a formula to some spreadsheet program when it is opened
+// (LibreOffice takes = only; others also + - @, and some skip a leading tab or line break).
+constexpr std::string_view kFormulaStarts = "=+-@\t\r\n";
+constexpr std::string_view kFormulaTextOpen = "=\"";
 
 bool isLineEnd(char c)
 {
@@ -151,16 +158,20 @@ char detectSeparator(std::string_view text)
     return *best > 0 ? kSeparators[static_cast<std::size_t>(best - lines.begin())] : ';';
 }
 
-// One record: its first two fields and what makes it unfit for a lesson.
+// One record: its first two fields and what makes it unfit for a lesson; after judging, each
+// term as it was before tidying and whether tidying changed it.
 struct Record {
     std::array<std::string, 2> terms;
     std::array<bool, 2> lineBreak{};
     bool unclosedQuote = false;
+    std::array<std::string, 2> untidied;
+    std::array<bool, 2> tidied{};
 };
 
 // RFC 4180 records, read leniently: a quote that does not open a field is a plain character,
 // text after a closing quote belongs to the field, blanks before an opening quote are dropped,
-// and a record ends at CRLF, LF or CR.
+// and a record ends at CRLF, LF or CR. A quote that no quote closes makes its record end with
+// the line the quote opened on, so that the lines after it are read as records again.
 class RecordReader {
 public:
     RecordReader(std::string_view text, char separator) : text_(text), sep_(separator) {}
@@ -205,7 +216,10 @@ private:
                 if (lineBreak && part.find_first_of("\r\n") != std::string_view::npos)
                     *lineBreak = true;
                 if (quote == std::string_view::npos) {
-                    pos_ = text_.size();
+                    pos_ = std::min(text_.find_first_of("\r\n", start), text_.size());
+                    if (pos_ < text_.size() && text_[pos_++] == '\r' && pos_ < text_.size() &&
+                        text_[pos_] == '\n')
+                        ++pos_;
                     return false;
                 }
                 pos_ = quote + 1;
@@ -266,6 +280,26 @@ bool toLessonBytes(std::string& term, bool utf8, std::string& reason)
     return true;
 }
 
+// A cell holding the formula ="text" (a single string literal, its quotes doubled) becomes
+// the text the spreadsheet shows for it.
+void takeFormulaText(std::string& cell)
+{
+    if (cell.size() < kFormulaTextOpen.size() + 1 || !cell.starts_with(kFormulaTextOpen) ||
+        cell.back() != kQuote)
+        return;
+    const std::string_view inner =
+        std::string_view(cell).substr(2, cell.size() - kFormulaTextOpen.size() - 1);
+    std::string text;
+    for (std::size_t i = 0; i < inner.size(); ++i) {
+        if (inner[i] == kQuote) {
+            if (i + 1 == inner.size() || inner[i + 1] != kQuote) return; // no single literal
+            ++i;
+        }
+        text.push_back(inner[i]);
+    }
+    cell = std::move(text);
+}
+
 constexpr std::array<const char*, 2> kTermNames = {"erster Begriff", "zweiter Begriff"};
 
 enum class RowOutcome { Empty, Taken, Refused };
@@ -282,8 +316,11 @@ RowOutcome judge(Record& record, bool utf8, std::string& reason)
     for (std::size_t f = 0; f < 2; ++f)
         if (record.lineBreak[f]) return refused(std::string(kTermNames[f]) + " mit Zeilenumbruch");
     for (std::size_t f = 0; f < 2; ++f) {
+        takeFormulaText(terms[f]);
         if (!toLessonBytes(terms[f], utf8, reason)) return RowOutcome::Refused;
+        record.untidied[f].assign(terms[f]);
         normalizeTerm(terms[f]);
+        record.tidied[f] = terms[f] != record.untidied[f];
     }
     if (terms[0].empty() && terms[1].empty()) return RowOutcome::Empty;
     for (std::size_t f = 0; f < 2; ++f)
@@ -308,7 +345,16 @@ bool needsQuotes(std::string_view field)
 
 void appendField(std::string& out, std::string_view term)
 {
-    const std::string utf8 = windows1252ToUtf8(term);
+    std::string utf8 = windows1252ToUtf8(term);
+    if (!utf8.empty() && kFormulaStarts.find(utf8.front()) != std::string_view::npos) {
+        std::string formula(kFormulaTextOpen);
+        for (const char c : utf8) {
+            if (c == kQuote) formula.push_back(kQuote);
+            formula.push_back(c);
+        }
+        formula.push_back(kQuote);
+        utf8 = std::move(formula);
+    }
     if (!needsQuotes(utf8)) {
         out += utf8;
         return;
@@ -326,30 +372,48 @@ std::string rowCount(std::size_t n)
     return std::to_string(n) + (n == 1 ? " Zeile" : " Zeilen");
 }
 
-} // namespace
-
-TableReadReport readTableBytes(std::string_view bytes, EntryChain& chain,
-                               LessonReadListener* listener)
+// The most bytes a table may have under the limits: kTableBytesPerEntry per entry allowed.
+std::uint64_t tableByteLimit(const LessonReadLimits& limits)
 {
-    TableReadReport report;
-    const DecodedText decoded = decode(bytes);
-    report.encoding = decoded.encoding;
-    std::string_view text = decoded.text;
-    const std::optional<char> named = takeSeparatorLine(text);
-    report.separator = named ? *named : detectSeparator(text);
+    return tableEntryLimit(limits) * kTableBytesPerEntry;
+}
 
-    if (listener) listener->beforePairs();
+// Reads the rows into the chain; throws std::bad_alloc when memory runs out.
+void readRows(const DecodedText& decoded, std::string_view text, EntryChain& chain,
+              LessonReadListener* listener, const LessonReadLimits& limits, TableReadReport& report)
+{
     RecordReader reader(text, report.separator);
     Record record;
     std::string reason;
+    // Every row counts, refused and empty ones too: it is the rows that take the time.
+    const std::uint64_t maxRows = tableEntryLimit(limits);
+    // What the chain can still count.
+    const std::uint64_t room = std::numeric_limits<std::uint32_t>::max() - chain.entryCount();
     for (std::size_t row = 1; reader.next(record); ++row) {
+        if (row > maxRows) {
+            report.result = LessonReadResult::TooLarge;
+            return;
+        }
         switch (judge(record, decoded.utf8, reason)) {
         case RowOutcome::Empty:
             break;
         case RowOutcome::Refused:
-            report.refused.push_back({row, std::move(reason)});
+            if (report.refused.size() < kListedRefusals)
+                report.refused.push_back({row, std::move(reason)});
+            ++report.refusedRows;
             break;
         case RowOutcome::Taken: {
+            if (report.rowsTaken == room) {
+                report.result = LessonReadResult::TooLarge;
+                return;
+            }
+            for (std::size_t f = 0; f < 2; ++f) {
+                if (!record.tidied[f]) continue;
+                if (report.tidied.size() < kListedRefusals)
+                    report.tidied.push_back({row, windows1252ToUtf8(record.untidied[f]),
+                                             windows1252ToUtf8(record.terms[f])});
+                ++report.tidiedCells;
+            }
             strWort* entry = chain.append(record.terms[0], record.terms[1]);
             ++report.rowsTaken;
             if (listener) listener->pairRead(*entry);
@@ -357,25 +421,92 @@ TableReadReport readTableBytes(std::string_view bytes, EntryChain& chain,
         }
         }
     }
+}
+
+} // namespace
+
+TableReadReport readTableBytes(std::string_view bytes, EntryChain& chain,
+                               LessonReadListener* listener, const LessonReadLimits& limits)
+{
+    TableReadReport report;
+    if (listener) listener->beforePairs();
+    strWort* const lastBefore = chain.lastEntry();
+    try {
+        if (bytes.size() > tableByteLimit(limits)) {
+            report.result = LessonReadResult::TooLarge;
+        } else {
+            const DecodedText decoded = decode(bytes);
+            report.encoding = decoded.encoding;
+            std::string_view text = decoded.text;
+            const std::optional<char> named = takeSeparatorLine(text);
+            report.separator = named ? *named : detectSeparator(text);
+            readRows(decoded, text, chain, listener, limits, report);
+        }
+    } catch (const std::bad_alloc&) {
+        report.result = LessonReadResult::TooLarge;
+    }
+    if (report.result == LessonReadResult::TooLarge) {
+        // Deleting frees memory and allocates none, so this works when memory ran out.
+        while (chain.lastEntry() != lastBefore)
+            chain.deleteLast();
+        chain.currentEntry = nullptr; // as the appends had left it
+        report = TableReadReport{};
+        report.result = LessonReadResult::TooLarge;
+        if (listener) listener->readAbandoned();
+        return report;
+    }
     if (listener) listener->afterPairs();
     return report;
 }
 
-std::optional<TableReadReport> readTableFile(const std::string& path, EntryChain& chain,
-                                             LessonReadListener* listener)
+TableReadReport readTableFile(const std::string& path, EntryChain& chain,
+                              LessonReadListener* listener, const LessonReadLimits& limits)
 {
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
-                                                         &std::fclose);
-    if (!file) return std::nullopt;
-    std::string bytes;
-    std::array<char, 64 * 1024> chunk;
-    for (;;) {
-        const std::size_t got = std::fread(chunk.data(), 1, chunk.size(), file.get());
-        bytes.append(chunk.data(), got);
-        if (got < chunk.size()) break;
+    TableReadReport report;
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(openFileForReading(path), &std::fclose);
+    if (!file) {
+        report.result = LessonReadResult::NotOpened;
+        return report;
     }
-    if (std::ferror(file.get())) return std::nullopt;
-    return readTableBytes(bytes, chain, listener);
+    const std::uint64_t maxBytes = tableByteLimit(limits);
+    report.result = LessonReadResult::TooLarge;
+    try {
+        std::error_code error;
+        const std::uintmax_t size = std::filesystem::file_size(path, error);
+        if (!error && size > maxBytes) return report;
+        std::string bytes;
+        if (!error) bytes.reserve(size);
+        std::array<char, 64 * 1024> chunk;
+        for (;;) {
+            const std::size_t got = std::fread(chunk.data(), 1, chunk.size(), file.get());
+            // A device such as /dev/zero never ends: it is read one chunk past the limit.
+            if (got > maxBytes - std::min<std::uint64_t>(bytes.size(), maxBytes)) return report;
+            bytes.append(chunk.data(), got);
+            if (got < chunk.size()) break;
+        }
+        if (std::ferror(file.get())) {
+            report.result = LessonReadResult::NotOpened;
+            return report;
+        }
+        file.reset();
+        return readTableBytes(bytes, chain, listener, limits);
+    } catch (const std::bad_alloc&) {
+        return report;
+    }
+}
+
+std::uint64_t tableEntryLimit(const LessonReadLimits& limits)
+{
+    return std::min(limits.maxEntries, kMaxTableEntries);
+}
+
+std::string tableLimitText(const LessonReadLimits& limits)
+{
+    // With the German thousands separator: 2.000.000.
+    std::string count = std::to_string(tableEntryLimit(limits));
+    for (std::size_t i = count.size(); i > 3; i -= 3)
+        count.insert(i - 3, 1, '.');
+    return "Eine Tabelle wird mit höchstens " + count + " Zeilen eingelesen.";
 }
 
 std::string tableBytes(const EntryChain& chain)
@@ -420,13 +551,22 @@ bool opensAsTable(const std::string& path)
 std::string tableReportText(const TableReadReport& report)
 {
     std::string text = rowCount(report.rowsTaken) + " übernommen.";
-    if (report.refused.empty()) return text;
-    text += "\n" + rowCount(report.refused.size()) + " nicht übernommen:";
-    const std::size_t listed = std::min(report.refused.size(), kListedRefusals);
-    for (std::size_t i = 0; i < listed; ++i)
-        text +=
-            "\nZeile " + std::to_string(report.refused[i].row) + ": " + report.refused[i].reason;
-    if (report.refused.size() > listed)
-        text += "\nund " + std::to_string(report.refused.size() - listed) + " weitere.";
+    const auto more = [&](std::size_t total, std::size_t listed) {
+        if (total > listed) text += "\nund " + std::to_string(total - listed) + " weitere.";
+    };
+    if (report.refusedRows > 0) {
+        text += "\n" + rowCount(report.refusedRows) + " nicht übernommen:";
+        for (const RefusedRow& r : report.refused)
+            text += "\nZeile " + std::to_string(r.row) + ": " + r.reason;
+        more(report.refusedRows, report.refused.size());
+    }
+    if (report.tidiedCells > 0) {
+        text += "\n" + std::to_string(report.tidiedCells) +
+                (report.tidiedCells == 1 ? " Zelle" : " Zellen") +
+                " bereinigt, wie getippte Begriffe:";
+        for (const TidiedCell& t : report.tidied)
+            text += "\nZeile " + std::to_string(t.row) + ": „" + t.before + "“ → „" + t.after + "“";
+        more(report.tidiedCells, report.tidied.size());
+    }
     return text;
 }

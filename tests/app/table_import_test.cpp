@@ -128,6 +128,26 @@ TEST_F(TableImportTest, MissingTableIsReportedAndLeavesAnEmptyLesson)
     EXPECT_EQ(dia->windowTitleText(), kNewTitle);
 }
 
+// Over the entry limit (small here) a table is refused as a whole, like a lesson: nothing in
+// the chain or the lists, the lists shown again, nothing unsaved.
+TEST_F(TableImportTest, TableOverTheEntryLimitIsRefusedAndLeavesAnEmptyLesson)
+{
+    LessonReadLimits limits;
+    limits.maxEntries = 2;
+    dia->setReadLimits(limits);
+    const std::string csv = writeLesson("gross.csv", "a;b\nc;d\ne;f\n");
+    import(csv);
+    EXPECT_TRUE(dia->chain().empty());
+    EXPECT_EQ(dia->listModel().rowCount(), 1) << "only the new entry's row";
+    EXPECT_TRUE(dia->list(IdList1)->isVisible());
+    EXPECT_FALSE(dia->unsaved());
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0].text,
+              "Datei " + QString::fromStdString(csv).toUpper() +
+                  " ist zu groß für den Arbeitsspeicher!\n"
+                  "Eine Tabelle wird mit höchstens 2 Zeilen eingelesen.");
+}
+
 TEST_F(TableImportTest, ExportWritesCsvAndKeepsTheLessonsNameAndUnsavedState)
 {
     addEntry("Haus; Hof", "sagte \"ja\"");

@@ -496,10 +496,11 @@ def choose_file_type(t, dialog, wanted):
 def import_and_export_table(c):
     """A list saved by a German spreadsheet program (Windows-1252, semicolons, "sep=;") read
     through the open dialog's table type: the lists, the message naming the refused row, a
-    new unsaved lesson; then written through the save dialog's table type as CSV, byte for
-    byte, and the lesson stays unsaved and without a name."""
+    new unsaved lesson, a tidied cell named with what it was; then written through the save
+    dialog's table type as CSV, byte for byte, a formula-like term as the formula of its text,
+    and the lesson stays unsaved and without a name."""
     c.write("Liste.csv", b"sep=;\r\nHaus;house\r\nBaum;tree\r\n\xd6l;\r\n"
-                         b"\"Apfel; Birne\";\"apple; pear\"\r\n")
+                         b"\"Apfel; Birne\";\"apple; pear\"\r\n3,5 kg;=1+1\r\n")
     t = c.start()
     t.click("Lektion laden")
     dialog = t.window("Öffnen")
@@ -508,14 +509,15 @@ def import_and_export_table(c):
     press("Return")
     t.window_gone("Öffnen")
     text = t.answer_box("Tabelle eingelesen", "OK")
-    if "3 Zeilen übernommen." not in text or "Zeile 3: zweiter Begriff fehlt" not in text:
+    if ("4 Zeilen übernommen." not in text or "Zeile 3: zweiter Begriff fehlt" not in text or
+            "Zeile 5: „3,5 kg“ → „3, 5 kg“" not in text):
         raise Failure(f"message: {text!r}")
     expect("title", t.title(), TITLE + "NEU")
-    expect("status", t.status(), "Lektion enthält 3 Aufgaben (ungesichert)")
+    expect("status", t.status(), "Lektion enthält 4 Aufgaben (ungesichert)")
     expect("first list", [r[0] for r in t.rows("1. Begriffe")],
-           [" < NEU >", "Apfel; Birne", "Baum", "Haus"])
+           [" < NEU >", "3, 5 kg", "Apfel; Birne", "Baum", "Haus"])
     expect("second list", [r[0] for r in t.rows("2. Begriffe")],
-           [" < NEU >", "apple; pear", "tree", "house"])
+           [" < NEU >", "=1+1", "apple; pear", "tree", "house"])
 
     t.click("Speichern")
     dialog = t.window("Speichern unter")
@@ -524,11 +526,11 @@ def import_and_export_table(c):
     press("Return")
     t.window_gone("Speichern unter")
     expected = (b"\xef\xbb\xbfHaus;house\r\nBaum;tree\r\n"
-                b"\"Apfel; Birne\";\"apple; pear\"\r\n")
+                b"\"Apfel; Birne\";\"apple; pear\"\r\n3, 5 kg;\"=\"\"=1+1\"\"\"\r\n")
     wait_until("the table file", lambda: os.path.exists(c.path("Export.csv")) and
                c.read("Export.csv") == expected)
     expect("title after exporting", t.title(), TITLE + "NEU")
-    expect("status after exporting", t.status(), "Lektion enthält 3 Aufgaben (ungesichert)")
+    expect("status after exporting", t.status(), "Lektion enthält 4 Aufgaben (ungesichert)")
     t.activate()
     press("Escape")
     t.answer_box("Aktuelle Lektion", "Nein")
@@ -582,6 +584,27 @@ def cancelled_save_dialog_changes_nothing(c):
     t.activate()
     press("Escape")
     t.answer_box("Aktuelle Lektion", "Nein")
+    t.close()
+
+
+def table_that_never_ends(c):
+    """A FIFO named as a table on the command line is refused at once, and the window then
+    answers; so is a table linked to /dev/zero, through the open dialog's table type."""
+    os.mkfifo(c.path("x.csv"))
+    os.symlink("/dev/zero", c.path("null.csv"))
+    t = c.start("x.csv")
+    expect("message", t.answer_box("Dateifehler", "OK"), "Datei X.CSV nicht gefunden")
+    t.click("Lektion laden")
+    dialog = t.window("Öffnen")
+    choose_file_type(t, dialog, "Tabelle (*.csv *.tsv *.txt)")
+    type_text("null.csv")
+    press("Return")
+    t.window_gone("Öffnen")
+    expect("message", t.answer_box("Dateifehler", "OK"),
+           "Datei " + c.path("null.csv").upper() + " ist zu groß für den Arbeitsspeicher!\n"
+           "Eine Tabelle wird mit höchstens 2.000.000 Zeilen eingelesen.")
+    t.activate()
+    press("Escape")
     t.close()
 
 
@@ -805,7 +828,7 @@ SCENARIOS = [type_save_and_close, load_and_normal_query, drill_by_ear, reversed_
              options_after_dialogs, open_dialog_offers_the_lesson, buttons, close_box,
              two_trainers_one_lesson, session_end_keeps_work, session_end_during_recovery_question,
              two_trainers_ended_by_the_session, thresholds_and_tooltips,
-             accessibility_tree, import_and_export_table,
+             accessibility_tree, import_and_export_table, table_that_never_ends,
              table_typed_with_the_lesson_type, cancelled_save_dialog_changes_nothing]
 
 
