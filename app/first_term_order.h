@@ -8,6 +8,7 @@ class strWort;
 // German dictionary order, case ignored); entries whose keys are equal keep their order. A
 // lesson being read collects its entries as they arrive and sorts them here once.
 //
-// Each key is built once (a key is up to five times its term, so the keys of a large lesson are
-// not held); n must stay below 2^31.
+// Each key is built once, for an 8-byte sort item; the keys themselves are not held (a key is up
+// to five times its term), so only where those bytes tie are two keys built again. Fewer than
+// 2^31 entries.
 void sortByFirstTerm(std::span<strWort*> entries);
