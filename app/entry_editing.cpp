@@ -48,9 +48,9 @@ bool RudarudDia::applyEdit()
     strWort* entry = chain_.currentEntry;
     if (entry == nullptr) {
         if (!first.empty() && !second.empty()) {
-            chain_.append(first, second);
+            strWort* const added = chain_.append(first, second);
             entryLine_->StepForward();
-            addListRows(&first, &second);
+            addListRows(added);
         } else if (first.empty() && second.empty()) {
             if (chain_.empty()) unsaved_ = false;
         } else {
@@ -61,7 +61,7 @@ bool RudarudDia::applyEdit()
         }
     } else if (first.empty() || second.empty()) {
         if (exclaim(kDeleteText, kDeleteCaption, Platform::Buttons::YesNo) == Platform::IdYes) {
-            removeListRows(entry->term1, entry->term2);
+            removeListRows(entry);
             delete entry; // moves currentEntry on
             entryLine_->StepBack();
             if (chain_.empty()) {
@@ -70,44 +70,33 @@ bool RudarudDia::applyEdit()
             }
         }
     } else if (exclaim(kChangeText, kChangeCaption, Platform::Buttons::YesNo) == Platform::IdYes) {
-        removeListRows(entry->term1, entry->term2);
+        // Out of the lists while it changes: its new first term may sort elsewhere.
+        removeListRows(entry);
         entry->term1 = first;
         entry->term2 = second;
-        addListRows(&entry->term1, &entry->term2);
+        addListRows(entry);
     }
     showEntry(chain_.currentEntry);
     updateStatus();
     return true;
 }
 
-void RudarudDia::addListRows(const std::string* first, const std::string* second)
+void RudarudDia::addListRows(strWort* entry)
 {
     const SelectionSync sync(syncingSelection_);
-    const int row = (first == nullptr || second == nullptr) ? model_.addNewEntryRow()
-                                                            : model_.addPair(*first, *second);
-    selectListRow(row);
+    selectListRow(entry == nullptr ? model_.addNewEntryRow() : model_.addEntry(entry));
 }
 
-void RudarudDia::removeListRows(const std::string& first, const std::string& second)
+void RudarudDia::removeListRows(const strWort* entry)
 {
     const SelectionSync sync(syncingSelection_);
-    model_.removeRowAt(model_.rowToRemove(first, second));
-}
-
-strWort* RudarudDia::findEntry(std::string_view first, std::string_view second) const
-{
-    for (strWort* e = chain_.firstEntry(); e != nullptr; e = e->next)
-        if (e->term1 == first && e->term2 == second) return e;
-    return nullptr;
+    model_.removeRowAt(model_.rowOf(entry));
 }
 
 void RudarudDia::selectRow(int row)
 {
     if (row < 0) return;
-    if (row == 0)
-        chain_.currentEntry = nullptr;
-    else
-        chain_.currentEntry = findEntry(model_.firstText(row), model_.secondText(row));
+    chain_.currentEntry = model_.entryAt(row); // row 0: the new entry, null
     showEntry(chain_.currentEntry);
 }
 

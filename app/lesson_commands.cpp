@@ -134,6 +134,12 @@ bool RudarudDia::closeLesson()
         if (answer == Platform::IdYes && !saveLesson()) return false;
     }
 
+    // The lists' rows are the entries: the lists let go of them before they are deleted.
+    {
+        const SelectionSync sync(syncingSelection_);
+        model_.clear();
+    }
+    addListRows(nullptr);
     const std::uint32_t steps = std::min(chain_.entryCount(), kRunDownSteps);
     for (std::uint32_t step = steps; step > 0; --step) {
         const std::uint32_t count = (chain_.entryCount() + step - 1) / step;
@@ -148,11 +154,6 @@ bool RudarudDia::closeLesson()
     filePath_.clear();
     diskStamp_ = {};
     entryLine_->StartRunning();
-    {
-        const SelectionSync sync(syncingSelection_);
-        model_.clear();
-    }
-    addListRows(nullptr, nullptr);
     unsaved_ = false;
     dropRecovery();
     showEntry(chain_.firstEntry());
@@ -249,7 +250,7 @@ void RudarudDia::pairRead(strWort& entry)
 {
     // The rows are collected while the entry is at hand: walking the chain again afterwards
     // costs a large lesson a cache miss per entry.
-    readRows_.append(entry.term1, entry.term2);
+    readRows_.push_back(&entry);
 }
 
 void RudarudDia::afterPairs()
@@ -257,10 +258,9 @@ void RudarudDia::afterPairs()
     entryLine_->StepForward(static_cast<unsigned>(readRows_.size()));
     {
         const SelectionSync sync(syncingSelection_);
-        readRows_.sortFrom(0);
-        model_.addSortedRows(std::move(readRows_));
+        model_.addEntries(readRows_);
     }
-    readRows_.clear();
+    readRows_ = {};
     list1_->show();
     list2_->show();
 }
@@ -268,7 +268,7 @@ void RudarudDia::afterPairs()
 void RudarudDia::readAbandoned()
 {
     // The entries counted are gone again; nothing reached the lists or the LED line.
-    readRows_.clear();
+    readRows_ = {};
     list1_->show();
     list2_->show();
 }

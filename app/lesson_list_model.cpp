@@ -1,9 +1,12 @@
 #include "lesson_list_model.h"
 
 #include "cp1252.h"
+#include "entry_chain.h"
+#include "first_term_order.h"
 #include "term_sort_key.h"
 
 #include <algorithm>
+#include <span>
 
 const std::string LessonListModel::kNewEntryText = " < NEU >";
 
@@ -22,14 +25,13 @@ int LessonListModel::columnCount(const QModelIndex& parent) const
 QVariant LessonListModel::data(const QModelIndex& index, int role) const
 {
     if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount()) return {};
-    const auto row = static_cast<std::size_t>(index.row());
-    return fromCp1252(index.column() == 0 ? rows_.first(row) : rows_.second(row));
+    return fromCp1252(index.column() == 0 ? firstText(index.row()) : secondText(index.row()));
 }
 
 void LessonListModel::clear()
 {
     beginResetModel();
-    rows_.clear();
+    rows_ = {};
     hasNewEntryRow_ = false;
     endResetModel();
 }
@@ -38,57 +40,34 @@ int LessonListModel::addNewEntryRow()
 {
     if (!hasNewEntryRow_) {
         beginInsertRows({}, 0, 0);
-        rows_.insert(0, kNewEntryText, kNewEntryText);
+        rows_.insert(rows_.begin(), nullptr);
         hasNewEntryRow_ = true;
         endInsertRows();
     }
     return 0;
 }
 
-int LessonListModel::addPair(std::string_view first, std::string_view second)
+int LessonListModel::addEntry(strWort* entry)
 {
-    const auto row = static_cast<int>(
-        rows_.upperBound(sortedBegin(), termSortKey(first.substr(0, kMaxTextBytes))));
+    const std::string key = termSortKey(entry->term1);
+    const auto at = std::upper_bound(
+        rows_.begin() + static_cast<std::ptrdiff_t>(sortedBegin()), rows_.end(), key,
+        [](const std::string& k, const strWort* row) { return k < termSortKey(row->term1); });
+    const auto row = static_cast<int>(at - rows_.begin());
     beginInsertRows({}, row, row);
-    rows_.insert(static_cast<std::size_t>(row), first, second);
+    rows_.insert(at, entry);
     endInsertRows();
     return row;
 }
 
-void LessonListModel::addPairs(std::size_t count, const PairSource& nextPair)
+void LessonListModel::addEntries(const std::vector<strWort*>& entries)
 {
-    if (count == 0) return;
+    if (entries.empty()) return;
     beginResetModel();
-    rows_.reserve(rows_.size() + count);
-    for (std::size_t i = 0; i < count; ++i) {
-        const auto [first, second] = nextPair();
-        rows_.append(first, second);
-    }
+    rows_.insert(rows_.end(), entries.begin(), entries.end());
     // The rows there were are sorted and come first among equals, as with one insertion after
-    // another; sorting them again with the new ones, by key and then position, keeps that.
-    rows_.sortFrom(sortedBegin());
-    endResetModel();
-}
-
-void LessonListModel::addSortedRows(PairRows&& sorted)
-{
-    if (sorted.empty()) return;
-    if (rows_.size() > sortedBegin()) {
-        // Rows of their own here: the two sets are merged as addPairs merges.
-        std::size_t next = 0;
-        addPairs(sorted.size(), [&] {
-            const std::pair<std::string_view, std::string_view> pair{sorted.first(next),
-                                                                     sorted.second(next)};
-            ++next;
-            return pair;
-        });
-        sorted.clear();
-        return;
-    }
-    beginResetModel();
-    if (hasNewEntryRow_) sorted.insert(0, kNewEntryText, kNewEntryText);
-    rows_ = std::move(sorted);
-    sorted.clear();
+    // another; sorting them again with the new ones, keeping the order of equals, keeps that.
+    sortByFirstTerm(std::span(rows_).subspan(sortedBegin()));
     endResetModel();
 }
 
@@ -96,39 +75,31 @@ void LessonListModel::removeRowAt(int row)
 {
     if (row < 0 || row >= rowCount()) return;
     beginRemoveRows({}, row, row);
-    rows_.erase(static_cast<std::size_t>(row));
+    rows_.erase(rows_.begin() + row);
     if (row == 0) hasNewEntryRow_ = false;
     endRemoveRows();
 }
 
-int LessonListModel::findFirst(std::string_view text) const
+strWort* LessonListModel::entryAt(int row) const
 {
-    return rows_.findFirst(text);
+    return row >= 0 && row < rowCount() ? rows_[static_cast<std::size_t>(row)] : nullptr;
 }
 
-int LessonListModel::findSecond(std::string_view text) const
+int LessonListModel::rowOf(const strWort* entry) const
 {
-    return rows_.findSecond(text);
+    if (entry == nullptr) return -1;
+    const auto at = std::find(rows_.begin(), rows_.end(), entry);
+    return at == rows_.end() ? -1 : static_cast<int>(at - rows_.begin());
 }
 
-int LessonListModel::rowOfEntry(std::string_view first, std::string_view second) const
+std::string_view LessonListModel::firstText(int row) const
 {
-    const int r1 = findFirst(first);
-    if (r1 < 0) return -1;
-    const int n = rowCount();
-    int r2 = -1;
-    for (int k = 1; k <= n; ++k) {
-        const int row = (r1 + k) % n;
-        if (rows_.second(static_cast<std::size_t>(row)) == second) {
-            r2 = row;
-            break;
-        }
-    }
-    if (r1 < r2 && rows_.first(static_cast<std::size_t>(r2)) == first) return r2;
-    return r1;
+    const strWort* entry = entryAt(row);
+    return entry != nullptr ? entry->term1 : kNewEntryText;
 }
 
-int LessonListModel::rowToRemove(std::string_view first, std::string_view second) const
+std::string_view LessonListModel::secondText(int row) const
 {
-    return std::max(findFirst(first), findSecond(second));
+    const strWort* entry = entryAt(row);
+    return entry != nullptr ? entry->term2 : kNewEntryText;
 }

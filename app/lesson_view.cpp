@@ -35,8 +35,7 @@ void RudarudDia::showEntry(strWort* entry)
     if (mode == QueryMode::ModeEdit) {
         VokTransBuf::setText(transferBuf_->term1Text, entry->term1);
         VokTransBuf::setText(transferBuf_->term2Text, entry->term2);
-        const int row = model_.rowOfEntry(entry->term1, entry->term2);
-        selectListRow(row);
+        selectListRow(model_.rowOf(entry));
         term1_->setFocus();
     } else {
         // The exercise has given the entry its direction before it asks it.

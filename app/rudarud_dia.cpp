@@ -204,7 +204,7 @@ RudarudDia::RudarudDia(Config& config, QWidget* parent) : QWidget(parent), confi
         t->installEventFilter(doubleClicks);
     qApp->installEventFilter(this);
 
-    addListRows(nullptr, nullptr);
+    addListRows(nullptr);
     toolTips_ = new ToolTips(this);
     toolTips_->addTools([this](int id) { return control(id); });
     nameControls();
@@ -217,6 +217,7 @@ RudarudDia::~RudarudDia()
 {
     qApp->removeEventFilter(this);
     exerciseView_.reset();
+    model_.clear(); // its rows are the entries
     while (!chain_.empty())
         chain_.deleteLast();
     delete label_;

@@ -97,11 +97,10 @@ public:
 
     // --- entry editing -------------------------------------------------------------------
     bool applyEdit();
-    // Inserts the rows of a pair (both null: the new-entry row) and selects them.
-    void addListRows(const std::string* first, const std::string* second);
-    void removeListRows(const std::string& first, const std::string& second);
+    // Inserts the rows of an entry (null: the new-entry row) and selects them.
+    void addListRows(strWort* entry);
+    void removeListRows(const strWort* entry);
     void selectRow(int row);
-    strWort* findEntry(std::string_view first, std::string_view second) const;
 
     // --- lesson commands -----------------------------------------------------------------
     bool closeLesson();
@@ -236,7 +235,7 @@ private:
         bool& flag_;
         bool before_;
     };
-    PairRows readRows_; // while a lesson is read: the rows of the entries read so far
+    std::vector<strWort*> readRows_; // while a lesson is read: the entries read so far
     LessonReadLimits readLimits_;
 
     std::unique_ptr<ExerciseView> exerciseView_; // made with the controls

@@ -1,5 +1,7 @@
 #include "lesson_list_model.h"
 
+#include "entry_chain.h"
+
 #include <gtest/gtest.h>
 
 #include <QSignalSpy>
@@ -11,6 +13,16 @@
 namespace {
 
 using Column = std::vector<std::string>;
+using Pairs = std::vector<std::pair<std::string, std::string>>;
+
+// The entries of pairs, appended to chain.
+std::vector<strWort*> append(EntryChain& chain, const Pairs& pairs)
+{
+    std::vector<strWort*> entries;
+    for (const auto& [first, second] : pairs)
+        entries.push_back(chain.append(first, second));
+    return entries;
+}
 
 Column column(const LessonListModel& m, int col)
 {
@@ -22,11 +34,13 @@ Column column(const LessonListModel& m, int col)
 
 TEST(LessonListModel, NewEntryRowStaysOnTopWhateverSortsFirst)
 {
+    EntryChain chain;
     LessonListModel m;
     m.addNewEntryRow();
-    m.addPair("!Ausruf", "exclamation");
-    m.addPair(" ahead", "blank");
-    m.addPair("Baum", "tree");
+    for (strWort* e :
+         append(chain, {{"!Ausruf", "exclamation"}, {" ahead", "blank"}, {"Baum", "tree"}}))
+        m.addEntry(e);
+    EXPECT_EQ(m.entryAt(0), nullptr);
     EXPECT_EQ(m.firstText(0), LessonListModel::kNewEntryText);
     EXPECT_EQ(m.secondText(0), LessonListModel::kNewEntryText);
     EXPECT_EQ(m.addNewEntryRow(), 0);
@@ -36,12 +50,14 @@ TEST(LessonListModel, NewEntryRowStaysOnTopWhateverSortsFirst)
 
 TEST(LessonListModel, SortsGermanCaseInsensitiveAndKeepsPairsTogether)
 {
+    EntryChain chain;
     LessonListModel m;
     m.addNewEntryRow();
-    EXPECT_EQ(m.addPair("Zug", "train"), 1);
-    EXPECT_EQ(m.addPair("apfel", "apple"), 1);
-    EXPECT_EQ(m.addPair("\xC4hre", "ear"), 1) << "an umlaut sorts as its base letter";
-    EXPECT_EQ(m.addPair("Baum", "tree"), 3);
+    EXPECT_EQ(m.addEntry(chain.append("Zug", "train")), 1);
+    EXPECT_EQ(m.addEntry(chain.append("apfel", "apple")), 1);
+    EXPECT_EQ(m.addEntry(chain.append("\xC4hre", "ear")), 1)
+        << "an umlaut sorts as its base letter";
+    EXPECT_EQ(m.addEntry(chain.append("Baum", "tree")), 3);
     EXPECT_EQ(column(m, 0), (Column{" < NEU >", "\xC4hre", "apfel", "Baum", "Zug"}));
     EXPECT_EQ(column(m, 1), (Column{" < NEU >", "ear", "apple", "tree", "train"}));
     EXPECT_EQ(m.data(m.index(1, 0), Qt::DisplayRole).toString(), QStringLiteral("\u00c4hre"));
@@ -49,33 +65,33 @@ TEST(LessonListModel, SortsGermanCaseInsensitiveAndKeepsPairsTogether)
 
 TEST(LessonListModel, EqualFirstTermsGoAfterTheExistingOnes)
 {
+    EntryChain chain;
     LessonListModel m;
     m.addNewEntryRow();
-    m.addPair("Bank", "bench");
-    EXPECT_EQ(m.addPair("bank", "bank (money)"), 2);
-    EXPECT_EQ(m.addPair("Bank", "shoal"), 3);
+    m.addEntry(chain.append("Bank", "bench"));
+    EXPECT_EQ(m.addEntry(chain.append("bank", "bank (money)")), 2);
+    EXPECT_EQ(m.addEntry(chain.append("Bank", "shoal")), 3);
     EXPECT_EQ(column(m, 1), (Column{" < NEU >", "bench", "bank (money)", "shoal"}));
 }
 
 TEST(LessonListModel, BulkAddGivesTheSameRowsAsOneByOne)
 {
-    const std::vector<std::pair<std::string, std::string>> pairs = {
-        {"Bank", "1"}, {"apfel", "2"}, {"bank", "3"}, {"Zug", "4"}, {"Bank", "5"}, {"\xE4", "6"}};
+    EntryChain chain;
+    const std::vector<strWort*> entries = append(
+        chain,
+        {{"Bank", "1"}, {"apfel", "2"}, {"bank", "3"}, {"Zug", "4"}, {"Bank", "5"}, {"\xE4", "6"}});
+    strWort* const before = chain.append("Bank", "0");
     LessonListModel single;
     single.addNewEntryRow();
-    single.addPair("Bank", "0");
-    for (const auto& [a, b] : pairs)
-        single.addPair(a, b);
+    single.addEntry(before);
+    for (strWort* e : entries)
+        single.addEntry(e);
 
     LessonListModel bulk;
     bulk.addNewEntryRow();
-    bulk.addPair("Bank", "0");
+    bulk.addEntry(before);
     QSignalSpy reset(&bulk, &QAbstractItemModel::modelReset);
-    auto next = pairs.begin();
-    bulk.addPairs(pairs.size(), [&next] {
-        const auto& [first, second] = *next++;
-        return std::pair<std::string_view, std::string_view>{first, second};
-    });
+    bulk.addEntries(entries);
     EXPECT_EQ(reset.count(), 1);
     EXPECT_EQ(column(bulk, 0), column(single, 0));
     EXPECT_EQ(column(bulk, 1), column(single, 1));
@@ -95,32 +111,29 @@ TEST(LessonListModel, LargeBulkAddGivesTheSameRowsAsOneByOne)
          "be ",
          "die Hausaufgabe", "die Hausaufgabe\xDF", "die Hausaufgabe!"}};
     const std::vector<std::string>* stems = &stemSets[0];
-    const auto makePairs = [&](int n) {
-        std::vector<std::pair<std::string, std::string>> pairs;
+    EntryChain chain;
+    const auto makeEntries = [&](int n) {
+        Pairs pairs;
         for (int i = 0; i < n; ++i)
             pairs.emplace_back((*stems)[random() % 8] + std::to_string(random() % 40),
                                std::to_string(i));
-        return pairs;
+        return append(chain, pairs);
     };
     for (const auto& stemSet : stemSets)
         for (const int existing : {0, 1, 300}) {
             stems = &stemSet;
-            const auto before = makePairs(existing);
-            const auto added = makePairs(5000);
+            const auto before = makeEntries(existing);
+            const auto added = makeEntries(5000);
             LessonListModel single;
             LessonListModel bulk;
             for (LessonListModel* m : {&single, &bulk}) {
                 m->addNewEntryRow();
-                for (const auto& [a, b] : before)
-                    m->addPair(a, b);
+                for (strWort* e : before)
+                    m->addEntry(e);
             }
-            for (const auto& [a, b] : added)
-                single.addPair(a, b);
-            auto next = added.begin();
-            bulk.addPairs(added.size(), [&next] {
-                const auto& [first, second] = *next++;
-                return std::pair<std::string_view, std::string_view>{first, second};
-            });
+            for (strWort* e : added)
+                single.addEntry(e);
+            bulk.addEntries(added);
             EXPECT_EQ(column(bulk, 0), column(single, 0))
                 << existing << " rows before, " << stemSet[0];
             EXPECT_EQ(column(bulk, 1), column(single, 1))
@@ -128,144 +141,102 @@ TEST(LessonListModel, LargeBulkAddGivesTheSameRowsAsOneByOne)
         }
 }
 
-// Rows sorted beforehand and handed over give the rows that adding them one by one gives: into
-// the lists of a new lesson (their storage is taken) and into lists with rows (merged). One row
-// shares less of its beginning with the others than the rows the sort looks at first.
-TEST(LessonListModel, SortedRowsGiveTheSameRowsAsOneByOne)
+// Entries whose first terms share a long beginning, one of them less of it than the entries
+// the sort looks at first, added at once to the lists of a new lesson and to lists with rows:
+// the rows that adding them one by one gives.
+TEST(LessonListModel, EntriesSharingABeginningGiveTheSameRowsAsOneByOne)
 {
-    std::vector<std::pair<std::string, std::string>> pairs;
+    Pairs pairs;
     for (int i = 0; i < 1000; ++i)
         pairs.emplace_back("die Hausaufgabe " + std::to_string((i * 7919) % 1000),
                            std::to_string(i));
     pairs[5].first = "die Hausarbeit";
+    EntryChain chain;
+    const std::vector<strWort*> entries = append(chain, pairs);
     for (const int existing : {0, 3}) {
         LessonListModel single;
-        LessonListModel sorted;
-        for (LessonListModel* m : {&single, &sorted}) {
+        LessonListModel bulk;
+        for (LessonListModel* m : {&single, &bulk}) {
             m->addNewEntryRow();
             for (int i = 0; i < existing; ++i)
-                m->addPair(pairs[static_cast<std::size_t>(i) * 100].first, "before");
+                m->addEntry(entries[static_cast<std::size_t>(i) * 100]);
         }
-        PairRows rows;
-        for (const auto& [a, b] : pairs) {
-            single.addPair(a, b);
-            rows.append(a, b);
-        }
-        rows.sortFrom(0);
-        sorted.addSortedRows(std::move(rows));
-        EXPECT_EQ(column(sorted, 0), column(single, 0)) << existing << " rows before";
-        EXPECT_EQ(column(sorted, 1), column(single, 1)) << existing << " rows before";
+        for (strWort* e : entries)
+            single.addEntry(e);
+        bulk.addEntries(entries);
+        EXPECT_EQ(column(bulk, 0), column(single, 0)) << existing << " rows before";
+        EXPECT_EQ(column(bulk, 1), column(single, 1)) << existing << " rows before";
     }
 }
 
-// Texts of a large lesson, over many blocks, read back as stored, also after removals made the
-// texts be rewritten elsewhere.
-TEST(PairRows, TextsKeepTheirBytesAcrossBlocks)
-{
-    PairRows rows;
-    const auto text = [](std::size_t i, char side) {
-        return std::string(1, side) + std::to_string(i * 2654435761u) + "-Begriff";
-    };
-    constexpr std::size_t kRows = 200000; // about 4 MB of texts
-    for (std::size_t i = 0; i < kRows; ++i)
-        rows.append(text(i, 'a'), text(i, 'b'));
-    while (rows.size() > kRows * 2 / 5)
-        rows.erase(rows.size() - 1);
-    bool intact = true;
-    for (std::size_t i = 0; i < rows.size() && intact; ++i)
-        intact = rows.first(i) == text(i, 'a') && rows.second(i) == text(i, 'b');
-    EXPECT_TRUE(intact);
-}
-
-// Rows removed by the thousand (their texts dropped and, once they outweigh the rest, the
-// texts rewritten) leave the other rows' texts as they were, also for rows added later.
-TEST(LessonListModel, RemovingManyRowsKeepsTheOthersTexts)
-{
-    LessonListModel m;
-    m.addNewEntryRow();
-    std::vector<std::pair<std::string, std::string>> kept;
-    const auto pair = [](int i) {
-        return std::pair{"Wort " + std::to_string(10000 + i) + std::string(40, 'a'),
-                         "word " + std::to_string(i) + std::string(i % 60, 'b')};
-    };
-    for (int i = 0; i < 3000; ++i)
-        m.addPair(pair(i).first, pair(i).second);
-    for (int i = 0; i < 3000; ++i) {
-        if (i % 3 == 0)
-            kept.push_back(pair(i));
-        else
-            m.removeRowAt(m.findFirst(pair(i).first));
-    }
-    for (int i = 3000; i < 3100; ++i) {
-        m.addPair(pair(i).first, pair(i).second);
-        kept.push_back(pair(i));
-    }
-    ASSERT_EQ(m.rowCount(), static_cast<int>(kept.size()) + 1);
-    EXPECT_EQ(m.firstText(0), LessonListModel::kNewEntryText);
-    for (std::size_t k = 0; k < kept.size(); ++k) {
-        EXPECT_EQ(m.firstText(static_cast<int>(k) + 1), kept[k].first) << k;
-        EXPECT_EQ(m.secondText(static_cast<int>(k) + 1), kept[k].second) << k;
-    }
-}
-
-TEST(LessonListModel, TextBeyondItsLimitIsCut)
-{
-    LessonListModel m;
-    const std::string longText(LessonListModel::kMaxTextBytes + 10, 'x');
-    EXPECT_EQ(m.addPair(longText, "kurz"), 0);
-    EXPECT_EQ(m.firstText(0), longText.substr(0, LessonListModel::kMaxTextBytes));
-    EXPECT_EQ(m.secondText(0), "kurz");
-}
-
-// Row of an entry when first terms repeat: each duplicate finds its own row.
-struct RowCase {
+// Entries with equal terms, added one by one and all at once: each row leads to its own entry
+// and each entry to its own row, also after another entry with the same texts is removed.
+struct EqualEntriesCase {
     const char* name;
-    const char* first;
-    const char* second;
-    int row;
-    friend std::ostream& operator<<(std::ostream& os, const RowCase& c) { return os << c.name; }
+    bool atOnce;
+    int removed; // the entry whose row is removed, in chain order; -1 none
+    friend std::ostream& operator<<(std::ostream& os, const EqualEntriesCase& c)
+    {
+        return os << c.name;
+    }
 };
 
-class LessonListRows : public ::testing::TestWithParam<RowCase> {};
+class EqualEntries : public ::testing::TestWithParam<EqualEntriesCase> {};
 
-TEST_P(LessonListRows, FindsTheEntrysOwnRow)
+TEST_P(EqualEntries, EachRowIsItsOwnEntry)
 {
+    const EqualEntriesCase& c = GetParam();
+    EntryChain chain;
+    std::vector<strWort*> entries = append(chain, {{"Bank", "bench"},
+                                                   {"Zug", "bench"},
+                                                   {"Bank", "bank"},
+                                                   {"Baum", "tree"},
+                                                   {"bank", "bench"}});
+    entries.push_back(chain.append("Bank", "bench"));
     LessonListModel m;
     m.addNewEntryRow();
-    m.addPair("Bank", "bench"); // row 1
-    m.addPair("Zug", "bench");  // row 2, then 4
-    m.addPair("Bank", "bank");  // row 2
-    m.addPair("Baum", "tree");  // row 3
-    const RowCase& c = GetParam();
-    EXPECT_EQ(m.rowOfEntry(c.first, c.second), c.row);
+    if (c.atOnce)
+        m.addEntries(entries);
+    else
+        for (strWort* e : entries)
+            m.addEntry(e);
+    std::vector<strWort*> expected = {nullptr,    entries[0], entries[2], entries[4],
+                                      entries[5], entries[3], entries[1]};
+    if (c.removed >= 0) {
+        const strWort* gone = entries[static_cast<std::size_t>(c.removed)];
+        m.removeRowAt(m.rowOf(gone));
+        std::erase(expected, gone);
+        EXPECT_EQ(m.rowOf(gone), -1);
+    }
+    ASSERT_EQ(m.rowCount(), static_cast<int>(expected.size()));
+    for (int row = 0; row < m.rowCount(); ++row) {
+        EXPECT_EQ(m.entryAt(row), expected[static_cast<std::size_t>(row)]) << "row " << row;
+        EXPECT_EQ(m.rowOf(expected[static_cast<std::size_t>(row)]), row > 0 ? row : -1);
+    }
+    EXPECT_EQ(m.entryAt(m.rowCount()), nullptr);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, LessonListRows,
-                         ::testing::Values(RowCase{"unique_first_term", "Baum", "tree", 3},
-                                           // "bench" recurs further down, but not beside a "Bank".
-                                           RowCase{"first_of_duplicates", "Bank", "bench", 1},
-                                           RowCase{"second_of_duplicates", "Bank", "bank", 2},
-                                           RowCase{"second_term_elsewhere_only", "Zug", "bench", 4},
-                                           RowCase{"case_differs", "bank", "bank", -1},
-                                           RowCase{"unknown", "Haus", "house", -1}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Cases, EqualEntries,
+    ::testing::Values(EqualEntriesCase{"one_by_one", false, -1},
+                      EqualEntriesCase{"at_once", true, -1},
+                      EqualEntriesCase{"last_of_equal_pairs_removed", false, 5},
+                      EqualEntriesCase{"first_of_equal_pairs_removed", true, 0},
+                      EqualEntriesCase{"equal_first_term_removed", false, 2}),
+    [](const auto& info) { return std::string(info.param.name); });
 
-TEST(LessonListModel, RemovalTakesTheLargerOfTheFirstMatches)
+TEST(LessonListModel, RemovingARowOutsideTheListsChangesNothing)
 {
+    EntryChain chain;
     LessonListModel m;
     m.addNewEntryRow();
-    m.addPair("Bank", "bench"); // 1
-    m.addPair("Bank", "bank");  // 2
-    m.addPair("Zug", "train");  // 3
-    EXPECT_EQ(m.rowToRemove("Bank", "bank"), 2);
-    EXPECT_EQ(m.rowToRemove("Bank", "bench"), 1);
-    EXPECT_EQ(m.rowToRemove("Haus", "train"), 3);
-    EXPECT_EQ(m.rowToRemove("Haus", "house"), -1);
-    m.removeRowAt(2);
-    EXPECT_EQ(column(m, 1), (Column{" < NEU >", "bench", "train"}));
+    m.addEntry(chain.append("Zug", "train"));
     m.removeRowAt(-1);
     m.removeRowAt(99);
-    EXPECT_EQ(m.rowCount(), 3);
+    EXPECT_EQ(column(m, 1), (Column{" < NEU >", "train"}));
+    m.removeRowAt(0);
+    EXPECT_EQ(column(m, 1), (Column{"train"}));
+    EXPECT_EQ(m.addNewEntryRow(), 0) << "the new-entry row can come back";
 }
 
 } // namespace

@@ -441,13 +441,14 @@ class Trainer:
                 return name
         return None
 
-    def click_row(self, list_name, row_name):
+    def click_row(self, list_name, row_name, nth=0):
+        """Clicks the nth row on screen (from the top) that reads row_name."""
         lst = self.control(list_name, "list")
-        for item in _children(lst):
-            if name_of(item) == row_name and showing(item):
-                click_at(*centre(item))
-                return
-        raise Failure(f"no row \"{row_name}\" on screen in the list \"{list_name}\"")
+        items = [i for i in _children(lst) if name_of(i) == row_name and showing(i)]
+        if len(items) <= nth:
+            raise Failure(f"no row \"{row_name}\" number {nth + 1} on screen in the list "
+                          f"\"{list_name}\"")
+        click_at(*centre(sorted(items, key=lambda i: extents(i)[1])[nth]))
 
     def close(self, expect_status=0):
         wait_until("the trainer to end", lambda: not self.running())

@@ -350,6 +350,51 @@ def row_clicks(c):
     escape_closes(t)
 
 
+def rows_of_equal_entries(c):
+    """Entries with the same first term, two of them the same pair: a click on a row of either
+    list shows that row's own entry (Down then shows the entry after it in the lesson), and
+    deleting one leaves the other two."""
+    pairs = [("Bank", "bench"), ("Bank", "bank"), ("Bank", "bench")]
+    lesson = c.write("B.lsn", lesson_bytes(pairs))
+    t = c.start(lesson)
+
+    def shown():
+        return t.field("1. Begriff"), t.field("2. Begriff")
+
+    def selected_index(list_name):
+        picks = [selected for _, selected, _ in t.rows(list_name)]
+        return picks.index(True) if True in picks else None
+
+    for list_name, column in (("1. Begriffe", 0), ("2. Begriffe", 1)):
+        for row, pair in enumerate(pairs, start=1):
+            text = pair[column]
+            t.click_row(list_name, text, nth=[p[column] for p in pairs[:row]].count(text) - 1)
+            wait_until(f"row {row} of {list_name} picked",
+                       lambda: shown() == pair and selected_index(list_name) == row)
+            expect("partner row", selected_index("2. Begriffe" if column == 0 else "1. Begriffe"),
+                   row)
+            press("Down")
+            following = pairs[row] if row < len(pairs) else ("", "")
+            wait_until(f"the entry after row {row}", lambda: shown() == following)
+    t.click_row("1. Begriffe", "Bank", nth=2)
+    wait_until("the third row picked", lambda: selected_index("1. Begriffe") == 3)
+    t.click("2. Begriff", "text")
+    press("End", "shift+Home", "BackSpace")
+    wait_until("the second term emptied", lambda: t.field("2. Begriff") == "")
+    press("Return")
+    expect("question text", t.answer_box("Löschen?", "Ja"), "Soll dieser Eintrag gelöscht werden?")
+    wait_until("two entries left", lambda: t.status() == "Lektion enthält 2 Aufgaben (ungesichert)")
+    expect("first terms", [r[0] for r in t.rows("1. Begriffe")], [" < NEU >", "Bank", "Bank"])
+    expect("second terms", [r[0] for r in t.rows("2. Begriffe")], [" < NEU >", "bench", "bank"])
+    # The entry before the deleted last one is shown, in its own row.
+    wait_until("the entry before it", lambda: shown() == ("Bank", "bank"))
+    expect("its row", (selected_index("1. Begriffe"), selected_index("2. Begriffe")), (2, 2))
+    t.activate()
+    press("Escape")
+    t.answer_box("Aktuelle Lektion", "Nein")
+    t.close()
+
+
 def keys(c):
     """Down and Up page in the order of entry; Enter moves from the first field to the second
     and applies from the second; Tab moves on; Escape with unsaved changes asks first."""
@@ -824,11 +869,12 @@ def accessibility_tree(c):
 
 
 SCENARIOS = [type_save_and_close, load_and_normal_query, drill_by_ear, reversed_and_mixed_queries,
-             results_notice_and_help, row_clicks, keys, wheel_keeps_lists_in_line,
-             options_after_dialogs, open_dialog_offers_the_lesson, buttons, close_box,
-             two_trainers_one_lesson, session_end_keeps_work, session_end_during_recovery_question,
-             two_trainers_ended_by_the_session, thresholds_and_tooltips,
-             accessibility_tree, import_and_export_table, table_that_never_ends,
+             results_notice_and_help, row_clicks, rows_of_equal_entries, keys,
+             wheel_keeps_lists_in_line, options_after_dialogs, open_dialog_offers_the_lesson,
+             buttons, close_box, two_trainers_one_lesson, session_end_keeps_work,
+             session_end_during_recovery_question, two_trainers_ended_by_the_session,
+             thresholds_and_tooltips, accessibility_tree, import_and_export_table,
+             table_that_never_ends,
              table_typed_with_the_lesson_type, cancelled_save_dialog_changes_nothing]
 
 

@@ -1,85 +1,12 @@
-#include "pair_rows.h"
+#include "first_term_order.h"
 
+#include "entry_chain.h"
 #include "term_sort_key.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <memory>
-
-void PairRows::clear()
-{
-    rows_ = {};
-    resetTexts();
-}
-
-void PairRows::resetTexts()
-{
-    blocks_.clear();
-    blocks_.shrink_to_fit();
-    blockUsed_ = kBlockBytes;
-    liveBytes_ = 0;
-    droppedBytes_ = 0;
-}
-
-void PairRows::insert(std::size_t at, std::string_view first, std::string_view second)
-{
-    const Row row = store(first, second);
-    rows_.insert(rows_.begin() + static_cast<std::ptrdiff_t>(at), row);
-}
-
-void PairRows::erase(std::size_t at)
-{
-    const Row removed = rows_[at];
-    rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(at));
-    release(removed);
-}
-
-std::size_t PairRows::upperBound(std::size_t from, const std::string& key) const
-{
-    const auto at =
-        std::upper_bound(rows_.begin() + static_cast<std::ptrdiff_t>(from), rows_.end(), key,
-                         [this](const std::string& k, Row r) { return k < termSortKey(first(r)); });
-    return static_cast<std::size_t>(at - rows_.begin());
-}
-
-PairRows::Row PairRows::store(std::string_view first, std::string_view second)
-{
-    first = first.substr(0, kMaxTextBytes);
-    second = second.substr(0, kMaxTextBytes);
-    const std::size_t bytes = first.size() + second.size();
-    if (blocks_.empty() || kBlockBytes - blockUsed_ < bytes) {
-        // Not zeroed: a page of the block is touched only once texts fill it.
-        blocks_.push_back(std::make_unique_for_overwrite<char[]>(kBlockBytes));
-        blockUsed_ = 0;
-    }
-    char* const to = blocks_.back().get() + blockUsed_;
-    first.copy(to, first.size());
-    second.copy(to + first.size(), second.size());
-    const Row row{(blocks_.size() - 1) * kBlockBytes + blockUsed_, first.size(), second.size()};
-    blockUsed_ += bytes;
-    liveBytes_ += bytes;
-    return row;
-}
-
-void PairRows::release(Row row)
-{
-    const std::size_t bytes = row.firstSize + row.secondSize;
-    liveBytes_ -= bytes;
-    droppedBytes_ += bytes;
-    // Rewriting costs as much as the texts there are, so it comes once as many were dropped.
-    if (droppedBytes_ > kBlockBytes && droppedBytes_ > liveBytes_) compactTexts();
-}
-
-void PairRows::compactTexts()
-{
-    // The old texts stay where they are until every row has its copy.
-    const std::vector<std::unique_ptr<char[]>> old = std::move(blocks_);
-    resetTexts();
-    for (Row& row : rows_) {
-        const char* const from = old[row.at / kBlockBytes].get() + row.at % kBlockBytes;
-        row = store({from, row.firstSize}, {from + row.firstSize, row.secondSize});
-    }
-}
+#include <string>
 
 namespace {
 
@@ -114,16 +41,16 @@ SortItem sortItem(std::string_view key, std::size_t from, std::uint32_t row)
 
 } // namespace
 
-void PairRows::sortFrom(std::size_t from)
+void sortByFirstTerm(std::span<strWort*> entries)
 {
-    const std::size_t n = rows_.size() - from;
+    const std::size_t n = entries.size();
     if (n < 2) return;
-    Row* const rows = rows_.data() + from;
+    strWort** const rows = entries.data();
     // The beginning all keys share, guessed from a sample of rows and lowered where a row
     // shares less; each key is built once, unless the guess proves too long, when the items
     // are made again.
     std::string firstKey;
-    appendTermSortKey(first(rows[0]), firstKey);
+    appendTermSortKey(rows[0]->term1, firstKey);
     const auto sharedWith = [&firstKey](const std::string& other, std::size_t upTo) {
         const auto end =
             firstKey.begin() + static_cast<std::ptrdiff_t>(std::min(upTo, other.size()));
@@ -135,7 +62,7 @@ void PairRows::sortFrom(std::size_t from)
     constexpr std::size_t kSampleRows = 64;
     for (std::size_t k = n - 1; k > 0 && shared > 0; k -= std::min(k, n / kSampleRows + 1)) {
         key.clear();
-        appendTermSortKey(first(rows[k]), key);
+        appendTermSortKey(rows[k]->term1, key);
         shared = sharedWith(key, shared);
     }
     const auto buffer = std::make_unique_for_overwrite<SortItem[]>(n);
@@ -147,7 +74,7 @@ void PairRows::sortFrom(std::size_t from)
         std::size_t least = skip;
         for (std::size_t i = 0; i < n; ++i) {
             k.clear();
-            appendTermSortKey(first(rows[i]), k);
+            appendTermSortKey(rows[i]->term1, k);
             least = sharedWith(k, least);
             items[i] = sortItem(k, skip, static_cast<std::uint32_t>(i));
         }
@@ -156,14 +83,14 @@ void PairRows::sortFrom(std::size_t from)
     if (const std::size_t least = build(shared); least < shared) build(least);
     // Most comparisons end with the 8 bytes; a and b: room for keys built again.
     std::string a, b;
-    std::sort(items, items + n, [this, rows, &a, &b](const SortItem& x, const SortItem& y) {
+    std::sort(items, items + n, [rows, &a, &b](const SortItem& x, const SortItem& y) {
         if (x.high != y.high) return x.high < y.high;
         if (x.low != y.low) return x.low < y.low;
         if (!x.whole || !y.whole) {
             a.clear();
-            appendTermSortKey(first(rows[x.row]), a);
+            appendTermSortKey(rows[x.row]->term1, a);
             b.clear();
-            appendTermSortKey(first(rows[y.row]), b);
+            appendTermSortKey(rows[y.row]->term1, b);
             if (const int c = a.compare(b); c != 0) return c < 0;
         }
         return x.row < y.row;
@@ -172,7 +99,7 @@ void PairRows::sortFrom(std::size_t from)
     // cycles needs no second array of rows; a settled position gets items[j].row == j.
     for (std::size_t start = 0; start < n; ++start) {
         if (items[start].row == start) continue;
-        const Row held = rows[start];
+        strWort* const held = rows[start];
         std::size_t j = start;
         while (items[j].row != start) {
             const std::size_t source = items[j].row;
@@ -183,18 +110,4 @@ void PairRows::sortFrom(std::size_t from)
         rows[j] = held;
         items[j].row = static_cast<std::uint32_t>(j) & 0x7FFFFFFFu;
     }
-}
-
-int PairRows::findFirst(std::string_view text) const
-{
-    for (std::size_t i = 0; i < rows_.size(); ++i)
-        if (first(rows_[i]) == text) return static_cast<int>(i);
-    return -1;
-}
-
-int PairRows::findSecond(std::string_view text) const
-{
-    for (std::size_t i = 0; i < rows_.size(); ++i)
-        if (second(rows_[i]) == text) return static_cast<int>(i);
-    return -1;
 }
