@@ -1,16 +1,16 @@
 #pragma once
 
+#include "term_text.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
 
-// Tidying of typed terms and the judgement of an answer against the stored term.
+// The judgement of an answer against the stored term (typed terms are tidied by
+// normalizeTerm first).
 //
 // Texts are Windows-1252 bytes. A term ends at its first zero byte, as the old zero-ended
 // buffers did; equality is byte equality. Nothing here keeps state between calls.
-
-// The term fields hold at most 78 characters; normalizeTerm never makes a text longer than that.
-inline constexpr std::size_t kMaxFieldChars = 78;
 
 // Blink period of an option button that made (or would have made) the difference, in ms.
 inline constexpr std::uint32_t kOptionBlinkPeriodMs = 250;
@@ -39,12 +39,6 @@ constexpr char upperAscii(char c)
 {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
-
-// Rewrites a term in place. Pass 1: runs of bytes 1..32 become one blank, leading and trailing
-// ones go. Pass 2: the marks , . ; ? ! : lose a blank in front of them and get one behind them
-// (only while the text is shorter than 78 characters). The text is cut at a zero byte first.
-// The result is never longer than max(78, length of the input).
-void normalizeTerm(std::string& term);
 
 // True when the typed answer (already normalised) counts as the expected term under the options.
 // Runs, in this order: exact equality (ends at once), the case step, the order step (only with

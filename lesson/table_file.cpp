@@ -1,6 +1,6 @@
 #include "table_file.h"
 
-#include "answer_compare.h"
+#include "term_text.h"
 #include "entry_chain.h"
 #include "safe_file.h"
 #include "windows1252.h"
