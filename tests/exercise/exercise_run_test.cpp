@@ -436,3 +436,51 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
+
+namespace {
+
+struct ObservedAnswer {
+    std::size_t position;
+    char direction;
+    bool right;
+    bool firstAsking;
+    friend bool operator==(const ObservedAnswer&, const ObservedAnswer&) = default;
+};
+
+// A mixed drill of three entries, the second one answered wrong at first, with empty answers
+// and the Enter after the wrong answer in between, which judge nothing.
+struct ObservedDrill : Session {
+    std::vector<ObservedAnswer> seen;
+    explicit ObservedDrill(bool observe)
+    {
+        add("a1", "a2");
+        add("b1", "b2");
+        add("c1", "c2");
+        if (observe)
+            run.setAnswerObserver([this](const AnswerEvent& e) {
+                seen.push_back({position.at(&e.entry), e.direction, e.right, e.firstAsking});
+            });
+        start(QueryMode::ModeMixed);
+        answerRight();
+        run.checkAnswer("  ");
+        answerWrong();
+        answerRight();
+        answerRight();
+        answerRight();
+    }
+};
+
+} // namespace
+
+TEST(AnswerObserver, SeesEveryJudgedAnswerAndChangesNothingOfTheDrill)
+{
+    ObservedDrill observed(true);
+    EXPECT_EQ(observed.seen, (std::vector<ObservedAnswer>{{0, kFirstTermShown, true, true},
+                                                          {1, kSecondTermShown, false, true},
+                                                          {2, kFirstTermShown, true, true},
+                                                          {1, kSecondTermShown, true, false},
+                                                          {1, kSecondTermShown, true, false}}));
+    ObservedDrill unobserved(false);
+    EXPECT_EQ(observed.window.calls, unobserved.window.calls);
+    EXPECT_EQ(observed.log().bytes(), unobserved.log().bytes());
+}
