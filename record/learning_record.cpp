@@ -15,9 +15,8 @@ namespace fs = std::filesystem;
 constexpr int kSchemaVersion = 1;
 
 // Entries are found by their terms (the primary key); pair_key, a 64-bit hash of both terms,
-// lets the due count read the not-due rows from an index and match them against a lesson
-// without comparing strings. due_day is a localDayNumber; last_asked NULL means never asked
-// at a first asking (only repetitions recorded).
+// keys the summary in memory that due counts and box counts read. due_day is a localDayNumber;
+// last_asked NULL means never asked at a first asking (only repetitions recorded).
 constexpr const char* kCreateSchema = R"(
 CREATE TABLE card(
     term1 BLOB NOT NULL,
@@ -31,7 +30,6 @@ CREATE TABLE card(
     wrong_count INTEGER NOT NULL DEFAULT 0,
     PRIMARY KEY (term1, term2, direction)
 ) WITHOUT ROWID;
-CREATE INDEX card_due ON card(due_day, pair_key, direction);
 PRAGMA user_version = 1;
 )";
 
@@ -108,17 +106,6 @@ struct StatementUse {
     }
 };
 
-// The lesson's pair keys in order, with the lesson index, for matching the record's rows.
-std::vector<std::pair<std::int64_t, std::size_t>> keysOf(const std::vector<TermPair>& lesson)
-{
-    std::vector<std::pair<std::int64_t, std::size_t>> keys;
-    keys.reserve(lesson.size());
-    for (std::size_t i = 0; i < lesson.size(); ++i)
-        keys.emplace_back(pairKey(lesson[i].first, lesson[i].second), i);
-    std::sort(keys.begin(), keys.end());
-    return keys;
-}
-
 } // namespace
 
 struct LearningRecord::Statements {
@@ -127,12 +114,12 @@ struct LearningRecord::Statements {
     sqlite3_stmt* rollback = nullptr;
     sqlite3_stmt* select = nullptr;
     sqlite3_stmt* upsert = nullptr;
-    sqlite3_stmt* notDue = nullptr;
     sqlite3_stmt* all = nullptr;
+    sqlite3_stmt* dataVersion = nullptr;
 
     ~Statements()
     {
-        for (sqlite3_stmt* s : {begin, commit, rollback, select, upsert, notDue, all})
+        for (sqlite3_stmt* s : {begin, commit, rollback, select, upsert, all, dataVersion})
             sqlite3_finalize(s);
     }
     int prepare(sqlite3* db)
@@ -149,8 +136,8 @@ struct LearningRecord::Statements {
                       "box = excluded.box, last_asked = excluded.last_asked, "
                       "due_day = excluded.due_day, right_count = excluded.right_count, "
                       "wrong_count = excluded.wrong_count"},
-            {&notDue, "SELECT pair_key, direction, box FROM card WHERE due_day > ?1"},
-            {&all, "SELECT pair_key, direction, box FROM card"},
+            {&all, "SELECT pair_key, direction, box, due_day FROM card"},
+            {&dataVersion, "PRAGMA data_version"},
         };
         for (const auto& [target, sql] : texts) {
             const int rc =
@@ -171,6 +158,8 @@ LearningRecord::~LearningRecord()
 
 void LearningRecord::close()
 {
+    summary_.clear();
+    summaryLoaded_ = false;
     statements_.reset();
     if (db_ != nullptr) sqlite3_close_v2(db_);
     db_ = nullptr;
@@ -377,7 +366,10 @@ RecordStatus LearningRecord::writeAnswer(const Answer& a)
         rc = sqlite3_step(st.commit);
         sqlite3_reset(st.commit);
     }
-    if (rc == SQLITE_DONE) return RecordStatus::Ok;
+    if (rc == SQLITE_DONE) {
+        updateSummary(entry, a.direction, s);
+        return RecordStatus::Ok;
+    }
     const std::string detail = sqlite3_errmsg(db_);
     if (sqlite3_get_autocommit(db_) == 0) {
         sqlite3_step(st.rollback);
@@ -404,65 +396,93 @@ BoxState LearningRecord::state(TermPair entry, AskedDirection direction)
     return s;
 }
 
-bool LearningRecord::forEachRecorded(
-    const std::vector<TermPair>& lesson, bool onlyNotDue, std::int64_t today,
-    const std::function<void(std::size_t, int, std::int64_t, int)>& visit)
+bool LearningRecord::refreshSummary()
 {
-    if (db_ == nullptr || lesson.empty()) return db_ != nullptr;
-    const auto keys = keysOf(lesson);
-    sqlite3_stmt* s = onlyNotDue ? statements_->notDue : statements_->all;
+    if (db_ == nullptr) return false;
+    sqlite3_stmt* version = statements_->dataVersion;
+    std::int64_t dataVersion = -1;
+    {
+        StatementUse use{version};
+        if (sqlite3_step(version) == SQLITE_ROW) dataVersion = sqlite3_column_int64(version, 0);
+    }
+    if (summaryLoaded_ && dataVersion == summaryVersion_ && dataVersion != -1) return true;
+
+    summary_.clear();
+    summaryLoaded_ = false;
+    sqlite3_stmt* s = statements_->all;
     StatementUse use{s};
-    if (onlyNotDue) sqlite3_bind_int64(s, 1, today);
     int rc = SQLITE_ROW;
     while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
-        const std::int64_t key = sqlite3_column_int64(s, 0);
         const int direction = sqlite3_column_int(s, 1);
-        const int box = sqlite3_column_int(s, 2);
         if (direction < 0 || direction >= kDirectionCount) continue;
-        auto it = std::lower_bound(keys.begin(), keys.end(), std::make_pair(key, std::size_t{0}));
-        for (; it != keys.end() && it->first == key; ++it)
-            visit(it->second, direction, key, box);
+        Summary& entry = summary_[sqlite3_column_int64(s, 0)];
+        const auto d = static_cast<std::size_t>(direction);
+        entry.box[d] = std::clamp(sqlite3_column_int(s, 2), kFirstBox, kLastBox);
+        entry.dueDay[d] =
+            sqlite3_column_type(s, 3) == SQLITE_NULL ? kDueAtOnce : sqlite3_column_int64(s, 3);
     }
     if (rc != SQLITE_DONE) {
         fail(statusOf(rc), sqlite3_errmsg(db_));
+        summary_.clear();
         return false;
     }
+    summaryLoaded_ = true;
+    summaryVersion_ = dataVersion;
     return true;
+}
+
+void LearningRecord::updateSummary(TermPair entry, AskedDirection direction, const BoxState& s)
+{
+    if (!summaryLoaded_) return;
+    Summary& summary = summary_[pairKey(entry.first, entry.second)];
+    const auto d = static_cast<std::size_t>(direction);
+    summary.box[d] = s.box;
+    summary.dueDay[d] = s.asked ? s.dueDay : kDueAtOnce;
+}
+
+const LearningRecord::Summary* LearningRecord::summaryOf(TermPair entry) const
+{
+    const auto it = summary_.find(pairKey(entry.first, entry.second));
+    return it == summary_.end() ? nullptr : &it->second;
 }
 
 std::vector<DueItem> LearningRecord::dueItems(const std::vector<TermPair>& lesson, std::int64_t now)
 {
-    std::vector<std::array<bool, kDirectionCount>> notDue(lesson.size(), {false, false});
-    forEachRecorded(lesson, true, localDayNumber(now),
-                    [&](std::size_t i, int direction, std::int64_t, int) {
-                        notDue[i][static_cast<std::size_t>(direction)] = true;
-                    });
+    const bool known = refreshSummary();
+    const std::int64_t today = localDayNumber(now);
     std::vector<DueItem> items;
-    for (std::size_t i = 0; i < lesson.size(); ++i)
-        for (int d = 0; d < kDirectionCount; ++d)
-            if (!notDue[i][static_cast<std::size_t>(d)])
+    for (std::size_t i = 0; i < lesson.size(); ++i) {
+        const Summary* summary = known ? summaryOf(lesson[i]) : nullptr;
+        for (std::size_t d = 0; d < kDirectionCount; ++d)
+            if (summary == nullptr || summary->dueDay[d] <= today)
                 items.push_back(DueItem{i, static_cast<AskedDirection>(d)});
+    }
     return items;
 }
 
 std::size_t LearningRecord::dueCount(const std::vector<TermPair>& lesson, std::int64_t now)
 {
-    std::size_t notDue = 0;
-    forEachRecorded(lesson, true, localDayNumber(now),
-                    [&](std::size_t, int, std::int64_t, int) { ++notDue; });
-    return lesson.size() * kDirectionCount - notDue;
+    const bool known = refreshSummary();
+    const std::int64_t today = localDayNumber(now);
+    std::size_t due = 0;
+    for (const TermPair& entry : lesson) {
+        const Summary* summary = known ? summaryOf(entry) : nullptr;
+        for (std::size_t d = 0; d < kDirectionCount; ++d)
+            due += summary == nullptr || summary->dueDay[d] <= today ? 1 : 0;
+    }
+    return due;
 }
 
 BoxCounts LearningRecord::boxCounts(const std::vector<TermPair>& lesson)
 {
-    std::vector<std::array<int, kDirectionCount>> boxes(lesson.size(), {kFirstBox, kFirstBox});
-    forEachRecorded(lesson, false, 0, [&](std::size_t i, int direction, std::int64_t, int box) {
-        boxes[i][static_cast<std::size_t>(direction)] = std::clamp(box, kFirstBox, kLastBox);
-    });
+    const bool known = refreshSummary();
     BoxCounts counts{};
-    for (const auto& b : boxes)
+    for (const TermPair& entry : lesson) {
+        const Summary* summary = known ? summaryOf(entry) : nullptr;
         for (std::size_t d = 0; d < kDirectionCount; ++d)
-            ++counts[d][static_cast<std::size_t>(b[d] - kFirstBox)];
+            ++counts[d][static_cast<std::size_t>(
+                (summary == nullptr ? kFirstBox : summary->box[d]) - kFirstBox)];
+    }
     return counts;
 }
 

@@ -112,6 +112,26 @@ TEST(LearningRecord, EntriesAreKnownByBothTermsBytes)
         << "a duplicate entry counts as often as the lesson holds it";
 }
 
+// Counts read after a second trainer wrote show its answers, and this trainer's own answers
+// show at once.
+TEST(LearningRecord, CountsFollowTheAnswersOfBothTrainers)
+{
+    TempDir dir;
+    const std::string path = dir.file(kLearningRecordFileName);
+    const auto lesson = pairsOf({{"Haus", "house"}, {"Baum", "tree"}});
+    LearningRecord mine, other;
+    ASSERT_EQ(mine.open(path, 0), RecordStatus::Ok);
+    ASSERT_EQ(other.open(path, 0), RecordStatus::Ok);
+    const std::int64_t now = 1765209600;
+    EXPECT_EQ(mine.dueCount(lesson, now), 4u);
+    ASSERT_EQ(other.recordAnswer(lesson[0], kFirst, true, true, now), RecordStatus::Ok);
+    EXPECT_EQ(mine.dueCount(lesson, now), 3u);
+    ASSERT_EQ(mine.recordAnswer(lesson[1], kSecond, true, true, now), RecordStatus::Ok);
+    EXPECT_EQ(mine.dueCount(lesson, now), 2u);
+    EXPECT_EQ(mine.boxCounts(lesson)[1][1], 1u);
+    EXPECT_EQ(other.dueCount(lesson, now), 2u);
+}
+
 // --- faults -------------------------------------------------------------------------------
 
 struct Fault {
