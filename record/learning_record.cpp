@@ -13,6 +13,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kSchemaVersion = 1;
+constexpr int kShortBusyTimeoutMs = 100;
 
 // Entries are found by their terms (the primary key); pair_key, a 64-bit hash of both terms,
 // keys the summary in memory that due counts and box counts read. due_day is a localDayNumber;
@@ -152,12 +153,17 @@ LearningRecord::LearningRecord() = default;
 
 LearningRecord::~LearningRecord()
 {
-    if (db_ != nullptr && !pending_.empty()) flushPending(); // one last try, as at an answer
+    if (db_ != nullptr && !pending_.empty()) { // one last try, with the full wait
+        sqlite3_busy_timeout(db_, options_.busyTimeoutMs);
+        shortWaits_ = false;
+        flushPending();
+    }
     close();
 }
 
 void LearningRecord::close()
 {
+    shortWaits_ = false;
     summary_.clear();
     summaryLoaded_ = false;
     statements_.reset();
@@ -368,6 +374,8 @@ RecordStatus LearningRecord::writeAnswer(const Answer& a)
     }
     if (rc == SQLITE_DONE) {
         updateSummary(entry, a.direction, s);
+        if (shortWaits_) sqlite3_busy_timeout(db_, options_.busyTimeoutMs);
+        shortWaits_ = false;
         return RecordStatus::Ok;
     }
     const std::string detail = sqlite3_errmsg(db_);
@@ -375,7 +383,15 @@ RecordStatus LearningRecord::writeAnswer(const Answer& a)
         sqlite3_step(st.rollback);
         sqlite3_reset(st.rollback);
     }
-    return fail(statusOf(rc), detail);
+    const RecordStatus status = fail(statusOf(rc), detail);
+    // Whoever holds the record that long holds it for a while: until an answer goes in again,
+    // the next ones wait only as long as a second trainer's single answer takes, so the drill
+    // does not stall at every answer.
+    if (status == RecordStatus::Locked && !shortWaits_) {
+        sqlite3_busy_timeout(db_, std::min(options_.busyTimeoutMs, kShortBusyTimeoutMs));
+        shortWaits_ = true;
+    }
+    return status;
 }
 
 BoxState LearningRecord::state(TermPair entry, AskedDirection direction)

@@ -148,6 +148,7 @@ private:
     std::string movedAside_;
     std::string notice_;
     bool noticeGiven_ = false;
+    bool shortWaits_ = false; // an answer found the record locked; none went in since
 };
 
 // Maps a status to the sentence for the window's notice.

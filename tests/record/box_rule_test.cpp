@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <ostream>
 #include <utility>
 #include <vector>
 
@@ -25,6 +26,7 @@ struct BoxRow {
     bool firstAsking;
     int boxAfter;
     std::vector<Check> checks;
+    friend void PrintTo(const BoxRow& row, std::ostream* os) { *os << row.name; }
 };
 
 // An entry asked at a first asking in box `box` on 2026-05-01 at noon: due on 2026-05-01 +

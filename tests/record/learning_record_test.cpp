@@ -143,6 +143,7 @@ struct Fault {
     RecordStatus openStatus;
     RecordStatus answerStatus;
     bool movedAside;
+    friend void PrintTo(const Fault& f, std::ostream* os) { *os << f.name; }
 };
 
 void writeGarbage(const std::string& path, std::vector<std::function<void()>>&)
