@@ -256,16 +256,6 @@ RecordStatus LearningRecord::openConnection(std::int64_t now)
 
 RecordStatus LearningRecord::prepareSchema()
 {
-    // Committed answers survive a killed process with synchronous NORMAL already; FULL keeps
-    // them through a power failure too, at one flush per answer.
-    const char* settings = "PRAGMA journal_mode = WAL; PRAGMA synchronous = FULL;";
-    int rc = sqlite3_exec(db_, settings, nullptr, nullptr, nullptr);
-    if (rc == SQLITE_OK && options_.maxPageCount > 0)
-        rc = sqlite3_exec(
-            db_, ("PRAGMA max_page_count = " + std::to_string(options_.maxPageCount)).c_str(),
-            nullptr, nullptr, nullptr);
-    if (rc != SQLITE_OK) return fail(statusOf(rc), sqlite3_errmsg(db_));
-
     auto userVersion = [this](int& version) {
         sqlite3_stmt* s = nullptr;
         int code = sqlite3_prepare_v2(db_, "PRAGMA user_version", -1, &s, nullptr);
@@ -277,8 +267,23 @@ RecordStatus LearningRecord::prepareSchema()
         return code;
     };
     int version = 0;
-    rc = userVersion(version);
-    if (rc == SQLITE_OK && version == 0) {
+    int rc = userVersion(version);
+    if (rc != SQLITE_OK) return fail(statusOf(rc), sqlite3_errmsg(db_));
+    if (version > kSchemaVersion) // written by a newer trainer: left exactly as it is
+        return fail(RecordStatus::Failed,
+                    "Schema-Version " + std::to_string(version) + " ist unbekannt");
+
+    // Committed answers survive a killed process with synchronous NORMAL already; FULL keeps
+    // them through a power failure too, at one flush per answer.
+    const char* settings = "PRAGMA journal_mode = WAL; PRAGMA synchronous = FULL;";
+    rc = sqlite3_exec(db_, settings, nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK && options_.maxPageCount > 0)
+        rc = sqlite3_exec(
+            db_, ("PRAGMA max_page_count = " + std::to_string(options_.maxPageCount)).c_str(),
+            nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) return fail(statusOf(rc), sqlite3_errmsg(db_));
+
+    if (version == 0) {
         // A second trainer may create the schema at the same moment: decide inside the write
         // transaction.
         rc = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
@@ -293,8 +298,7 @@ RecordStatus LearningRecord::prepareSchema()
             return fail(statusOf(rc), detail);
         }
     }
-    if (rc != SQLITE_OK) return fail(statusOf(rc), sqlite3_errmsg(db_));
-    if (version != kSchemaVersion) // written by a newer trainer: left as it is
+    if (version != kSchemaVersion) // a newer trainer created it meanwhile
         return fail(RecordStatus::Failed,
                     "Schema-Version " + std::to_string(version) + " ist unbekannt");
 
