@@ -182,18 +182,25 @@ RecordStatus LearningRecord::open(const std::string& path, std::int64_t now, Rec
     return status;
 }
 
-RecordStatus LearningRecord::openConnection(std::int64_t now)
+int LearningRecord::connect()
 {
     close();
-    int rc =
+    const int rc =
         sqlite3_open_v2(path_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     if (rc != SQLITE_OK) {
-        const std::string detail = db_ != nullptr ? sqlite3_errmsg(db_) : "";
+        lastError_ = db_ != nullptr ? sqlite3_errmsg(db_) : "";
         close();
-        return fail(statusOf(rc) == RecordStatus::Ok ? RecordStatus::Failed : statusOf(rc), detail);
+        return rc;
     }
     sqlite3_extended_result_codes(db_, 1);
     sqlite3_busy_timeout(db_, options_.busyTimeoutMs);
+    return SQLITE_OK;
+}
+
+RecordStatus LearningRecord::openConnection(std::int64_t now)
+{
+    int rc = connect();
+    if (rc != SQLITE_OK) return fail(statusOf(rc), lastError_);
 
     // Damage shows as "not a database" or "malformed" on the first read, or as findings of
     // the quick check. Only the first finding is needed.
@@ -239,15 +246,7 @@ RecordStatus LearningRecord::openConnection(std::int64_t now)
                       "digt und wurde als " +
                       fs::path(aside).filename().string() +
                       " beiseitegelegt; ein neuer Lernstand wurde begonnen.";
-        rc = sqlite3_open_v2(path_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
-                             nullptr);
-        if (rc != SQLITE_OK) {
-            const std::string detail = db_ != nullptr ? sqlite3_errmsg(db_) : "";
-            close();
-            return fail(statusOf(rc), detail);
-        }
-        sqlite3_extended_result_codes(db_, 1);
-        sqlite3_busy_timeout(db_, options_.busyTimeoutMs);
+        if ((rc = connect()) != SQLITE_OK) return fail(statusOf(rc), lastError_);
     }
     const RecordStatus status = prepareSchema();
     if (status != RecordStatus::Ok) close();

@@ -118,6 +118,7 @@ private:
     };
     struct Statements;
 
+    int connect(); // an SQLite result code; lastError_ says why it failed
     RecordStatus openConnection(std::int64_t now);
     RecordStatus prepareSchema();
     void close();
@@ -145,6 +146,7 @@ private:
     std::unordered_map<std::int64_t, Summary> summary_;
     bool summaryLoaded_ = false;
     std::int64_t summaryVersion_ = -1;
+    std::string lastError_;
     std::string movedAside_;
     std::string notice_;
     bool noticeGiven_ = false;
