@@ -1,37 +1,32 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <optional>
 #include <string>
 
-// Puts the process in a time zone for the guard's life and restores the one before.
+// Puts the process in a time zone for the guard's life, then back in the one before.
 class TzGuard {
 public:
-    explicit TzGuard(const char* zone)
+    explicit TzGuard(const char* zone) : had_(std::getenv("TZ") != nullptr)
     {
-        if (const char* old = std::getenv("TZ")) old_ = old;
+        if (had_) old_ = std::getenv("TZ");
         ::setenv("TZ", zone, 1);
         ::tzset();
     }
     ~TzGuard()
     {
-        if (old_)
-            ::setenv("TZ", old_->c_str(), 1);
-        else
-            ::unsetenv("TZ");
+        had_ ? ::setenv("TZ", old_.c_str(), 1) : ::unsetenv("TZ");
         ::tzset();
     }
-    TzGuard(const TzGuard&) = delete;
-    TzGuard& operator=(const TzGuard&) = delete;
 
 private:
-    std::optional<std::string> old_;
+    bool had_;
+    std::string old_;
 };
 
-// Seconds since the epoch of a local wall-clock time "YYYY-MM-DD HH:MM:SS" in the zone in
-// force; the daylight-saving flag is found by the C library.
+// The time of a local wall-clock reading "YYYY-MM-DD HH:MM:SS" in the zone in force.
 inline std::int64_t localTime(const char* text)
 {
     std::tm tm{};
