@@ -439,34 +439,25 @@ INSTANTIATE_TEST_SUITE_P(
 
 namespace {
 
-struct ObservedAnswer {
-    std::size_t position;
-    char direction;
-    bool right;
-    bool firstAsking;
-    friend bool operator==(const ObservedAnswer&, const ObservedAnswer&) = default;
-};
-
-// A mixed drill of three entries, the second one answered wrong at first, with empty answers
-// and the Enter after the wrong answer in between, which judge nothing.
+// A mixed drill of three entries, the second one answered wrong at first, with an empty answer
+// and the Enter after the wrong answer in between, which judge nothing. Every answer observed
+// as "<chain position><direction mark><+ right, - wrong><1 first asking, r repetition>".
 struct ObservedDrill : Session {
-    std::vector<ObservedAnswer> seen;
+    Strings seen;
     explicit ObservedDrill(bool observe)
     {
-        add("a1", "a2");
-        add("b1", "b2");
-        add("c1", "c2");
+        addNumbered(3);
         if (observe)
             run.setAnswerObserver([this](const AnswerEvent& e) {
-                seen.push_back({position.at(&e.entry), e.direction, e.right, e.firstAsking});
+                seen.push_back(std::to_string(position.at(&e.entry)) + e.direction +
+                               (e.right ? '+' : '-') + (e.firstAsking ? '1' : 'r'));
             });
         start(QueryMode::ModeMixed);
         answerRight();
         run.checkAnswer("  ");
         answerWrong();
-        answerRight();
-        answerRight();
-        answerRight();
+        for (int i = 0; i < 3; ++i)
+            answerRight();
     }
 };
 
@@ -475,11 +466,7 @@ struct ObservedDrill : Session {
 TEST(AnswerObserver, SeesEveryJudgedAnswerAndChangesNothingOfTheDrill)
 {
     ObservedDrill observed(true);
-    EXPECT_EQ(observed.seen, (std::vector<ObservedAnswer>{{0, kFirstTermShown, true, true},
-                                                          {1, kSecondTermShown, false, true},
-                                                          {2, kFirstTermShown, true, true},
-                                                          {1, kSecondTermShown, true, false},
-                                                          {1, kSecondTermShown, true, false}}));
+    EXPECT_EQ(observed.seen, (Strings{"0E+1", "1D-1", "2E+1", "1D+r", "1D+r"}));
     ObservedDrill unobserved(false);
     EXPECT_EQ(observed.window.calls, unobserved.window.calls);
     EXPECT_EQ(observed.log().bytes(), unobserved.log().bytes());
