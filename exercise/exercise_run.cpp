@@ -140,6 +140,7 @@ void ExerciseRun::firstPassQuestion(std::uint32_t draw)
     window_.showEntryLineSegment(draws_, entryCount());
     window_.showAnswerLineRatio(right_, wrong_);
     ++draws_;
+    firstAsking_ = true;
     ask(index);
 }
 
@@ -172,6 +173,7 @@ void ExerciseRun::repetitionQuestion()
     const std::size_t index = due_.nextCyclic(previous_ + 1);
     current_ = previous_ = index;
     chain_.currentEntry = entries_[index];
+    firstAsking_ = false;
     ask(index);
 }
 
@@ -201,6 +203,8 @@ void ExerciseRun::checkAnswer(std::string_view typed)
     strWort& entry = *entries_[current_];
     const std::string& expected = expectedTerm(entry);
     const bool isRight = answersMatch(expected, answer, window_.optionStates(), window_);
+    if (answerObserver_)
+        answerObserver_(AnswerEvent{entry, entry.direction, isRight, firstAsking_});
     if (isRight) {
         window_.playSound(soundFile("OK", seed_));
         ++right_;

@@ -6,12 +6,23 @@
 #include "results_log.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 class EntryChain;
 class strWort;
+
+// One answer as the drill judged it, handed to the answer observer (the learning record).
+struct AnswerEvent {
+    const strWort& entry;
+    char direction; // kFirstTermShown or kSecondTermShown: the term that was shown
+    bool right;
+    bool firstAsking; // false for the repetition pass
+};
+using AnswerObserver = std::function<void(const AnswerEvent&)>;
 
 // The exercise as a state machine without a window: it asks every entry of the lesson once in
 // an order drawn by the question generator, then repeats the wrongly answered entries until
@@ -58,6 +69,10 @@ public:
     // shown and false returned (the button keeps its state).
     bool optionChangeAllowed();
 
+    // Called once per judged answer, before the drill shows anything of it; empty: nobody
+    // listens. The observer must not change the chain or call back into the run.
+    void setAnswerObserver(AnswerObserver observer) { answerObserver_ = std::move(observer); }
+
     // The status line during an exercise; empty while editing.
     std::string statusText() const;
 
@@ -84,6 +99,7 @@ private:
     EntryChain& chain_;
     ExerciseWindow& window_;
     std::string resultsLogPath_;
+    AnswerObserver answerObserver_;
 
     QueryMode mode_ = QueryMode::ModeEdit;
     bool answerPending_ = false;
@@ -104,7 +120,8 @@ private:
     std::vector<strWort*> entries_;
     std::size_t current_ = kNone;
     std::size_t previous_ = kNone;
-    PositionSet notAsked_; // rightCount == 0 and wrongCount == 0
-    PositionSet due_;      // wrongCount > 0 and rightCount < 2
+    bool firstAsking_ = false; // the current question belongs to the first pass
+    PositionSet notAsked_;     // rightCount == 0 and wrongCount == 0
+    PositionSet due_;          // wrongCount > 0 and rightCount < 2
     std::uint32_t entriesWithErrors_ = 0;
 };

@@ -6,7 +6,7 @@ set -euo pipefail
 
 purpose=${1:-run}
 packages=(cmake g++ make pkg-config qt6-base-dev qt6-multimedia-dev qt6-translations-l10n
-          libgl-dev libfontconfig-dev fonts-liberation)
+          libgl-dev libfontconfig-dev fonts-liberation libsqlite3-dev)
 if [ "$purpose" = package ] || [ "$purpose" = test ]; then
     packages+=(dpkg-dev)
 fi

@@ -11,6 +11,7 @@
 #include "entry_chain.h"
 #include "lesson_file.h"
 #include "results_log.h"
+#include "kill_child.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -44,9 +45,6 @@ constexpr int kCalibrationSaves = 5;
 // Kills fall anywhere within this many first-save durations after a writer has started, so
 // they hit every phase: building the bytes, writing, flushing, renaming, and the next saves.
 constexpr int kKillWindowSaves = 2;
-constexpr int kWriterSaveFailed = 3; // exit status of a writer whose save reported failure
-
-using SaveVersion = std::function<bool(bool newVersion)>;
 
 std::string readBytes(const fs::path& path)
 {
@@ -54,94 +52,6 @@ std::string readBytes(const fs::path& path)
     std::stringstream ss;
     ss << in.rdbuf();
     return ss.str();
-}
-
-// A child process that saves the new version, the old one, the new one, ... until killed, and
-// reports every completed save by one byte on a pipe. The parent goes on only once the child
-// runs. Killed and reaped on destruction, so no child outlives a failed assertion.
-class Writer {
-public:
-    explicit Writer(const SaveVersion& save)
-    {
-        int ready[2];
-        int progress[2];
-        if (::pipe(ready) != 0) return;
-        if (::pipe(progress) != 0) {
-            ::close(ready[0]);
-            ::close(ready[1]);
-            return;
-        }
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::close(ready[0]);
-            ::close(progress[0]);
-            // A report that does not fit the pipe is dropped; the writer never waits for it.
-            ::fcntl(progress[1], F_SETFL, O_NONBLOCK);
-            const char go = 'g';
-            if (::write(ready[1], &go, 1) != 1) ::_exit(1);
-            ::close(ready[1]);
-            for (bool newVersion = true;; newVersion = !newVersion) {
-                if (!save(newVersion)) ::_exit(kWriterSaveFailed);
-                const char saved = 's';
-                [[maybe_unused]] const ssize_t n = ::write(progress[1], &saved, 1);
-            }
-        }
-        ::close(ready[1]);
-        ::close(progress[1]);
-        progress_ = progress[0];
-        char go = 0;
-        while (pid_ > 0 && ::read(ready[0], &go, 1) < 0 && errno == EINTR) {
-        }
-        ::close(ready[0]);
-        if (pid_ < 0) {
-            ::close(progress_);
-            progress_ = -1;
-        }
-    }
-    ~Writer()
-    {
-        kill();
-        if (progress_ >= 0) ::close(progress_);
-    }
-    Writer(const Writer&) = delete;
-    Writer& operator=(const Writer&) = delete;
-
-    bool started() const { return pid_ > 0; }
-
-    // Waits until the child reports its first completed save; false when it died first.
-    bool waitForFirstSave()
-    {
-        char saved = 0;
-        ssize_t n = 0;
-        while ((n = ::read(progress_, &saved, 1)) < 0 && errno == EINTR) {
-        }
-        return n == 1;
-    }
-
-    // Kills and reaps the child; returns its wait status.
-    int kill()
-    {
-        int status = 0;
-        if (pid_ > 0) {
-            ::kill(pid_, SIGKILL);
-            while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
-            }
-            pid_ = -1;
-        }
-        return status;
-    }
-
-private:
-    pid_t pid_ = -1;
-    int progress_ = -1;
-};
-
-void sleepFor(std::chrono::nanoseconds d)
-{
-    timespec ts{static_cast<time_t>(d.count() / 1000000000),
-                static_cast<long>(d.count() % 1000000000)};
-    while (::nanosleep(&ts, &ts) != 0 && errno == EINTR) {
-    }
 }
 
 struct KillStats {

@@ -436,3 +436,38 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
+
+namespace {
+
+// A mixed drill of three entries, the second one answered wrong at first, with an empty answer
+// and the Enter after the wrong answer in between, which judge nothing. Every answer observed
+// as "<chain position><direction mark><+ right, - wrong><1 first asking, r repetition>".
+struct ObservedDrill : Session {
+    Strings seen;
+    explicit ObservedDrill(bool observe)
+    {
+        addNumbered(3);
+        if (observe)
+            run.setAnswerObserver([this](const AnswerEvent& e) {
+                seen.push_back(std::to_string(position.at(&e.entry)) + e.direction +
+                               (e.right ? '+' : '-') + (e.firstAsking ? '1' : 'r'));
+            });
+        start(QueryMode::ModeMixed);
+        answerRight();
+        run.checkAnswer("  ");
+        answerWrong();
+        for (int i = 0; i < 3; ++i)
+            answerRight();
+    }
+};
+
+} // namespace
+
+TEST(AnswerObserver, SeesEveryJudgedAnswerAndChangesNothingOfTheDrill)
+{
+    ObservedDrill observed(true);
+    EXPECT_EQ(observed.seen, (Strings{"0E+1", "1D-1", "2E+1", "1D+r", "1D+r"}));
+    ObservedDrill unobserved(false);
+    EXPECT_EQ(observed.window.calls, unobserved.window.calls);
+    EXPECT_EQ(observed.log().bytes(), unobserved.log().bytes());
+}
