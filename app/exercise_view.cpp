@@ -96,7 +96,7 @@ std::string ExerciseView::thresholdFieldText(std::size_t index) const
 
 std::string ExerciseView::lessonPath() const
 {
-    return toCp1252(dialog_.fileName());
+    return toCp1252(QString::fromStdString(dialog_.document().displayName()));
 }
 
 bool ExerciseView::lessonUnsaved() const

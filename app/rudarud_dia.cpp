@@ -535,7 +535,7 @@ bool RudarudDia::closeQuery()
 {
     if (!closeLesson()) return false;
     // What a session's end kept aside is saved, declined or deleted by now.
-    dropRecovery();
+    doc_.dropRecovery();
     saveSettings();
     toolTips_->removeAll();
     return true;

@@ -1,15 +1,12 @@
 #pragma once
 
 #include "config.h"
-#include "entry_chain.h"
-#include "file_stamp.h"
 #include "exercise_view.h"
-#include "lesson_file.h"
+#include "lesson_document.h"
 #include "lesson_list_column.h"
 #include "lesson_list_model.h"
 #include "platform.h"
 #include "qt_rgb.h"
-#include "recovery_file.h"
 #include "vok_trans_buf.h"
 
 #include <array>
@@ -70,8 +67,9 @@ inline constexpr const char* kHelpFile = "DODADIZE.HLP";
 inline constexpr const char* kRecoveryFileName = "DODADIZE.RCV";
 
 // The main dialog: the lesson editor and the exercise in one window of 636 x 383 px (dialog
-// 100, 318 x 180 dialog units at base units 8 x 17). It owns the lesson's chain, the controls,
-// the transfer buffer and the exercise view, which runs the exercise. All work runs in its
+// 100, 318 x 180 dialog units at base units 8 x 17). It owns the lesson document, the controls,
+// the transfer buffer and the exercise view, which runs the exercise; it asks the document to
+// read and write and chooses what the user is told or asked about the result. All work runs in its
 // handlers on the GUI thread; handlers that change the lesson end with updateStatus.
 //
 // Lesson text is Windows-1252 bytes in the chain; it becomes a QString only in the widgets.
@@ -139,6 +137,7 @@ public:
 
     // --- what tests and the screenshot tool look at ----------------------------------------
     EntryChain& chain() { return chain_; }
+    LessonDocument& document() { return doc_; }
     ExerciseRun& exercise() { return exerciseView_->run(); }
     QLineEdit* termField(int id) const;
     QLineEdit* thresholdField(int index) const; // 0 = grade 1
@@ -153,10 +152,7 @@ public:
     myLEDLine* answerLine() const { return exerciseView_->answerLine(); }
     ToolTips* toolTips() const { return toolTips_; }
     LessonListModel& listModel() { return model_; }
-    bool unsaved() const { return unsaved_; }
-    // Bounds of the next lesson reads; tests make them small.
-    void setReadLimits(const LessonReadLimits& limits) { readLimits_ = limits; }
-    const QString& fileName() const { return fileName_; }
+    bool unsaved() const { return doc_.unsaved(); }
     QString windowTitleText() const;
     QColor answerColour() const { return exerciseView_->answerColour(); }
     bool answerFeedbackRunning() const { return exerciseView_->feedbackRunning(); }
@@ -179,7 +175,6 @@ private:
     void readAbandoned() override;
 
     struct Fonts;
-    void dropRecovery();
     // Writes the settings file while a message can still say that it failed.
     void saveSettings();
     void createControls(const Fonts& fonts);
@@ -198,13 +193,11 @@ private:
     std::string fieldText(const QLineEdit* field) const;
     bool preprocessKey(QObject* watched, QKeyEvent* key);
     int exclaim(const QString& text, const QString& caption, Platform::Buttons buttons);
-    // Writes the lesson as a CSV table, a copy that leaves the lesson unsaved.
-    void exportTableFile(const QString& path);
 
     Config& config_;
-    EntryChain chain_;
+    LessonDocument doc_;
+    EntryChain& chain_ = doc_.chain(); // the document's, named as the editing code uses it
 
-    bool unsaved_ = false;
     std::array<bool, 3> optionSwitched_{}; // an option button the user pressed, in table order
 
     QLineEdit* term1_ = nullptr;
@@ -217,10 +210,6 @@ private:
     LessonListColumn firstTerms_{&model_, 0};  // what list 114 shows
     LessonListColumn secondTerms_{&model_, 1}; // what list 115 shows
     std::unique_ptr<VokTransBuf> transferBuf_;
-    QString fileName_;          // as the title and the messages show it
-    std::string filePath_;      // the file the lesson is read from and written to, as bytes
-    FileStamp diskStamp_;       // the file as the lesson last agreed with it
-    RecoveryFile recovery_;     // where this run kept its unsaved lesson at a session's end
     bool sessionEnded_ = false; // the session ended the program: nothing more is answered
     std::map<int, myBMPButton*> buttons_;
     myLEDLine* entryLine_ = nullptr;
@@ -237,7 +226,6 @@ private:
         bool before_;
     };
     PairRows readRows_; // while a lesson is read: the rows of the entries read so far
-    LessonReadLimits readLimits_;
 
     std::unique_ptr<ExerciseView> exerciseView_; // made with the controls
 };
