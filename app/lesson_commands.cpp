@@ -352,3 +352,8 @@ bool RudarudDia::offerRecovery()
     }
     return false;
 }
+
+std::string RudarudDia::lessonName() const
+{
+    return toCp1252(QString::fromStdString(doc_.displayName()));
+}

@@ -351,7 +351,7 @@ void RudarudDia::createDisplays(const Fonts& fonts)
     for (std::size_t i = 0; i < std::size(kOptionButtons); ++i)
         exerciseControls.options[i] = buttons_[kOptionButtons[i].id];
     exerciseView_ = std::make_unique<ExerciseView>(
-        *this, chain_, exerciseControls,
+        *this, *this, chain_, exerciseControls,
         ExerciseFonts{.notice = fonts.big, .report = fonts.medium, .table = fonts.fixed});
     label_ = new my3DText(this, kLabelPos.x(), kLabelPos.y(), QString::fromLatin1(kProgramCaption),
                           fonts.vertical, {.vertical = true, .transparent = true});

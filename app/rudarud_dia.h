@@ -73,7 +73,7 @@ inline constexpr const char* kRecoveryFileName = "DODADIZE.RCV";
 // handlers on the GUI thread; handlers that change the lesson end with updateStatus.
 //
 // Lesson text is Windows-1252 bytes in the chain; it becomes a QString only in the widgets.
-class RudarudDia : public QWidget, private LessonReadListener {
+class RudarudDia : public QWidget, public ExerciseHost, private LessonReadListener {
     Q_OBJECT
 public:
     explicit RudarudDia(Config& config, QWidget* parent = nullptr);
@@ -83,14 +83,13 @@ public:
     RudarudDia& operator=(const RudarudDia&) = delete;
 
     // --- lesson view ---------------------------------------------------------------------
-    void showEntry(strWort* entry);
-    // An exercise's question into the first field; the second emptied and focused.
-    void showQuestion(const std::string& question);
+    void showEntry(strWort* entry) override;
+    void showQuestion(const std::string& question) override;
     void pageForward();
     void pageBack();
     // The title and which controls show; while editing also the status line, which during an
     // exercise is the exercise view's.
-    void updateStatus();
+    void updateStatus() override;
     void refreshStatus();
 
     // --- entry editing -------------------------------------------------------------------
@@ -111,7 +110,7 @@ public:
     // does: the lesson gets no file name and is unsaved; one message box tells which rows
     // were taken and which not.
     void importTableFile(const std::string& path);
-    bool saveLesson();
+    bool saveLesson() override;
 
     // --- settings ------------------------------------------------------------------------
     void storeOptionFlags();
@@ -152,7 +151,8 @@ public:
     myLEDLine* answerLine() const { return exerciseView_->answerLine(); }
     ToolTips* toolTips() const { return toolTips_; }
     LessonListModel& listModel() { return model_; }
-    bool unsaved() const { return doc_.unsaved(); }
+    bool unsaved() const override { return doc_.unsaved(); }
+    std::string lessonName() const override;
     QString windowTitleText() const;
     QColor answerColour() const { return exerciseView_->answerColour(); }
     bool answerFeedbackRunning() const { return exerciseView_->feedbackRunning(); }

@@ -249,6 +249,35 @@ TEST_F(ExerciseDialog, IgnoreCaseOptionAcceptsAndBlinks)
     EXPECT_TRUE(log().record(0).options.ignoreCase);
 }
 
+// The option that made (or would have made) the difference blinks, and no other.
+TEST_F(ExerciseDialog, TheOptionThatMadeTheDifferenceBlinks)
+{
+    struct Case {
+        const char* name;
+        int option;
+        bool switchedOn;
+        const char* expected;
+        const char* typed;
+    };
+    const Case cases[] = {
+        {"case", IdIgnoreCase, false, "house", "HOUSE"},
+        {"punctuation", IdIgnorePunctuation, false, "z.B.", "z B"},
+        {"order", IdAnyOrder, true, "rot, blau", "rot"},
+    };
+    for (const Case& c : cases) {
+        if (c.switchedOn) QTest::mouseClick(dia->button(c.option), Qt::LeftButton);
+        addEntry("Haus", c.expected);
+        start(IdNormalQuery);
+        answer(QString::fromLatin1(c.typed));
+        for (int id : {IdIgnoreCase, IdIgnorePunctuation, IdAnyOrder})
+            EXPECT_EQ(dia->button(id)->IsBlinking(), id == c.option) << c.name << " " << id;
+        dia->exercise().endExercise(false);
+        platform.messageAnswers.push_back(Platform::IdNo);
+        dia->closeLesson();
+        if (c.switchedOn) QTest::mouseClick(dia->button(c.option), Qt::LeftButton);
+    }
+}
+
 TEST_F(ExerciseDialog, AbortAsksAndLeavesNoReportOrRecord)
 {
     addEntry("Haus", "house");
