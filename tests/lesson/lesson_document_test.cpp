@@ -192,14 +192,19 @@ TEST(LessonDocument, RecoveryFileIsKeptOnlyWhileTheLessonIsUnsaved)
     }
 }
 
-TEST(LessonDocument, ImportedTableBelongsToNoFileAndIsUnsaved)
+TEST(LessonDocument, ClosedLessonIsNewAndAnImportedTableBelongsToNoFile)
 {
     TempDir dir;
     writeFile(dir.file("a.lsn"), kTwoPairs);
     writeFile(dir.file("t.csv"), "Tag;day\n");
     LessonDocument doc(dir.path().string());
     ASSERT_EQ(doc.load(dir.file("a.lsn"), "A"), LessonReadResult::Read);
+    doc.setUnsaved(true);
     doc.close();
+    EXPECT_TRUE(doc.chain().empty());
+    EXPECT_EQ(doc.path(), "");
+    EXPECT_FALSE(doc.unsaved());
+    EXPECT_EQ(doc.save(), SaveResult{SaveStatus::NotNeeded}) << "nothing to save in a new lesson";
     EXPECT_FALSE(doc.importTable(dir.file("missing.csv")));
     EXPECT_FALSE(doc.unsaved());
     ASSERT_TRUE(doc.importTable(dir.file("t.csv")));
