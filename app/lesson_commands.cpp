@@ -7,6 +7,7 @@
 #include "led_line.h"
 #include "platform.h"
 #include "table_file.h"
+#include "tool_tips.h"
 
 #include <cerrno>
 #include <cstdint>
@@ -312,14 +313,21 @@ void RudarudDia::keepSessionState()
               << '\n';
 }
 
-void RudarudDia::saveSettings()
+bool RudarudDia::closeQuery()
 {
+    if (!closeLesson()) return false;
+    // What a session's end kept aside is saved, declined or deleted by now.
+    doc_.dropRecovery();
+    // The settings are written while a message can still say that it failed.
     transferBuf_->storeThresholds();
-    if (config_.save()) return;
-    const int error = errno;
-    exclaim(kSettingsNotSaved.arg(systemName(config_.path())) + QLatin1Char('\n') +
-                fromCp1252(writeFailureText(error)),
-            kWriteErrorCaption, Platform::Buttons::Ok);
+    if (!config_.save()) {
+        const int error = errno;
+        exclaim(kSettingsNotSaved.arg(systemName(config_.path())) + QLatin1Char('\n') +
+                    fromCp1252(writeFailureText(error)),
+                kWriteErrorCaption, Platform::Buttons::Ok);
+    }
+    toolTips_->removeAll();
+    return true;
 }
 
 void RudarudDia::endSession()

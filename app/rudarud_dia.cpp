@@ -330,7 +330,9 @@ void RudarudDia::createButtons()
         button->setGeometry(duRect(kOptionX, o.y, kOptionW, kOptionH));
         button->SetOn(flags[i] != 0);
         buttons_[o.id] = button;
-        connect(button, &QAbstractButton::clicked, this, [this, button] { optionCommand(button); });
+        // The button itself refuses to switch while locked; during an exercise the user is told.
+        connect(button, &QAbstractButton::clicked, this,
+                [this] { exercise().optionChangeAllowed(); });
         connect(button, &QAbstractButton::pressed, this, [this, button, i] {
             if (!button->Locked()) optionSwitched_[i] = true;
         });
@@ -431,12 +433,7 @@ QListView* RudarudDia::list(int id) const
     return id == IdList1 ? list1_ : id == IdList2 ? list2_ : nullptr;
 }
 
-void RudarudDia::setFieldText(QLineEdit* field, const std::string& bytes)
-{
-    field->setText(fromCp1252(bytes)); // also clears the modified flag
-}
-
-std::string RudarudDia::fieldText(const QLineEdit* field) const
+std::string fieldText(const QLineEdit* field)
 {
     return toCp1252(field->text());
 }
@@ -523,22 +520,6 @@ void RudarudDia::startExerciseCommand(QueryMode mode)
 {
     if (!applyEdit()) return;
     exercise().startExercise(mode, Platform::instance().calendarTime());
-}
-
-void RudarudDia::optionCommand(myBMPButton*)
-{
-    // The button itself refuses to switch while locked; during an exercise the user is told.
-    exercise().optionChangeAllowed();
-}
-
-bool RudarudDia::closeQuery()
-{
-    if (!closeLesson()) return false;
-    // What a session's end kept aside is saved, declined or deleted by now.
-    doc_.dropRecovery();
-    saveSettings();
-    toolTips_->removeAll();
-    return true;
 }
 
 // --- keys -----------------------------------------------------------------------------------

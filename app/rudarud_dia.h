@@ -66,6 +66,9 @@ inline constexpr const char* kHelpFile = "DODADIZE.HLP";
 // a trainer ended while this one's file waits takes the next name (recovery_file.h).
 inline constexpr const char* kRecoveryFileName = "DODADIZE.RCV";
 
+// A field's text as Windows-1252 bytes (the field takes no other characters).
+std::string fieldText(const QLineEdit* field);
+
 // The main dialog: the lesson editor and the exercise in one window of 636 x 383 px (dialog
 // 100, 318 x 180 dialog units at base units 8 x 17). It owns the lesson document, the controls,
 // the transfer buffer and the exercise view, which runs the exercise; it asks the document to
@@ -145,17 +148,13 @@ public:
     // Any control of the dialog's template by id: button, field or list; null for others.
     QWidget* control(int id) const;
     QLabel* statusLine() const { return status_; }
-    LEDWindow* clock() const { return exerciseView_->clock(); }
-    LEDWindow* gradeDigit() const { return exerciseView_->gradeDigit(); }
+    ExerciseView& exerciseView() { return *exerciseView_; }
     myLEDLine* entryLine() const { return entryLine_; }
-    myLEDLine* answerLine() const { return exerciseView_->answerLine(); }
     ToolTips* toolTips() const { return toolTips_; }
     LessonListModel& listModel() { return model_; }
     bool unsaved() const override { return doc_.unsaved(); }
     std::string lessonName() const override;
     QString windowTitleText() const;
-    QColor answerColour() const { return exerciseView_->answerColour(); }
-    bool answerFeedbackRunning() const { return exerciseView_->feedbackRunning(); }
 
     // The command table: what a command id does (buttons, OK and Cancel).
     void command(int id);
@@ -175,8 +174,6 @@ private:
     void readAbandoned() override;
 
     struct Fonts;
-    // Writes the settings file while a message can still say that it failed.
-    void saveSettings();
     void createControls(const Fonts& fonts);
     void createFields(const Fonts& fonts);
     void createLists(const Fonts& fonts);
@@ -186,11 +183,8 @@ private:
     void nameControls();
     void applyColours();
     void startExerciseCommand(QueryMode mode);
-    void optionCommand(myBMPButton* button);
     void listSelectionChanged(QListView* list);
     void selectListRow(int row);
-    void setFieldText(QLineEdit* field, const std::string& bytes);
-    std::string fieldText(const QLineEdit* field) const;
     bool preprocessKey(QObject* watched, QKeyEvent* key);
     int exclaim(const QString& text, const QString& caption, Platform::Buttons buttons);
 
