@@ -6,7 +6,6 @@
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <optional>
 #include <sstream>
 
@@ -15,6 +14,9 @@ namespace {
 using namespace std::string_literals;
 
 const std::string kTwoPairs = "vtfile\0Bank\0bench\0Haus\0house\0"s;
+const std::string kChanged = kTwoPairs + "Tag\0day\0"s;       // the two pairs and one typed
+const std::string kTheirs = "vtfile\0theirs\0x\0"s;           // someone else's file
+const std::string kKept = "vtfile\0Bank\0bench\0Tag\0day\0"s; // a new lesson with two pairs
 
 std::string readBytes(const std::string& path)
 {
@@ -59,80 +61,52 @@ TEST(LessonDocument, LoadTellsWhatHappenedAndTakesTheFileOnlyWhenRead)
     }
 }
 
-// Each flow starts from a loaded, changed lesson "a.lsn" (or a new one with an entry).
+// Each flow starts from a changed lesson: "a.lsn" loaded and a pair typed, or a new one.
 TEST(LessonDocument, SaveWritesToItsOwnFileOrTellsWhyNot)
 {
+    enum class Act { Save, Overwrite, SaveAs, SaveAsNowhere, Export };
     struct Case {
         const char* name;
         bool loaded;
-        std::function<SaveResult(LessonDocument&, const TempDir&)> act;
+        bool changedOnDisk;
+        Act act;
         SaveResult result;
-        const char* pathAfter; // file name in the folder, "" for none
+        const char* fileAfter; // the lesson's file then, "" for none
         bool unsavedAfter;
-        std::string ownFileAfter; // what a.lsn holds after the flow
-    };
-    const std::string changed = kTwoPairs + "Tag\0day\0"s;
-    const std::string theirs = "vtfile\0theirs\0x\0"s;
-    auto changeOnDisk = [&theirs](const TempDir& dir) {
-        const std::string path = dir.file("a.lsn");
-        writeFile(path, theirs);
-        std::filesystem::last_write_time(path, std::filesystem::last_write_time(path) +
-                                                   std::chrono::seconds(5));
+        std::string aAfter; // what a.lsn holds then
     };
     const Case cases[] = {
-        {"own_file",
-         true,
-         [](LessonDocument& d, const TempDir&) { return d.save(); },
-         {SaveStatus::Written},
-         "a.lsn",
-         false,
-         changed},
-        {"no_name",
-         false,
-         [](LessonDocument& d, const TempDir&) { return d.save(); },
-         {SaveStatus::NoName},
-         "",
-         true,
-         ""},
+        {"own_file", true, false, Act::Save, {SaveStatus::Written}, "a.lsn", false, kChanged},
+        {"no_name", false, false, Act::Save, {SaveStatus::NoName}, "", true, ""},
         {"changed_on_disk",
          true,
-         [&](LessonDocument& d, const TempDir& dir) {
-             changeOnDisk(dir);
-             return d.save();
-         },
+         true,
+         Act::Save,
          {SaveStatus::ChangedOnDisk},
          "a.lsn",
          true,
-         theirs},
+         kTheirs},
         {"changed_on_disk_overwritten",
          true,
-         [&](LessonDocument& d, const TempDir& dir) {
-             changeOnDisk(dir);
-             return d.save(true);
-         },
+         true,
+         Act::Overwrite,
          {SaveStatus::Written},
          "a.lsn",
          false,
-         changed},
-        {"save_as",
-         false,
-         [](LessonDocument& d, const TempDir& dir) { return d.saveAs(dir.file("b.lsn"), "B"); },
-         {SaveStatus::Written},
-         "b.lsn",
-         false,
-         ""},
-        {"save_as_fails_keeps_the_old_name",
+         kChanged},
+        {"save_as", false, false, Act::SaveAs, {SaveStatus::Written}, "b.lsn", false, ""},
+        {"failed_save_as_keeps_the_old_name",
          true,
-         [](LessonDocument& d, const TempDir& dir) {
-             return d.saveAs(dir.file("none/b.lsn"), "B");
-         },
+         false,
+         Act::SaveAsNowhere,
          {SaveStatus::WriteFailed, ENOENT},
          "a.lsn",
          true,
          kTwoPairs},
         {"export_is_a_copy",
          true,
-         [](LessonDocument& d, const TempDir& dir) { return d.exportTable(dir.file("t.csv")); },
+         false,
+         Act::Export,
          {SaveStatus::Written},
          "a.lsn",
          true,
@@ -140,20 +114,31 @@ TEST(LessonDocument, SaveWritesToItsOwnFileOrTellsWhyNot)
     };
     for (const Case& c : cases) {
         TempDir dir;
+        const std::string a = dir.file("a.lsn");
         LessonDocument doc(dir.path().string());
         if (c.loaded) {
-            writeFile(dir.file("a.lsn"), kTwoPairs);
-            ASSERT_EQ(doc.load(dir.file("a.lsn"), "A"), LessonReadResult::Read) << c.name;
+            writeFile(a, kTwoPairs);
+            ASSERT_EQ(doc.load(a, "A"), LessonReadResult::Read) << c.name;
         } else {
             doc.chain().append("Bank", "bench");
         }
         doc.chain().append("Tag", "day");
         doc.setUnsaved(true);
-        EXPECT_EQ(c.act(doc, dir), c.result) << c.name;
-        EXPECT_EQ(doc.path(), *c.pathAfter ? dir.file(c.pathAfter) : "") << c.name;
+        if (c.changedOnDisk) {
+            writeFile(a, kTheirs);
+            std::filesystem::last_write_time(a, std::filesystem::last_write_time(a) +
+                                                    std::chrono::seconds(5));
+        }
+        const SaveResult result = c.act == Act::Save        ? doc.save()
+                                  : c.act == Act::Overwrite ? doc.save(true)
+                                  : c.act == Act::SaveAs    ? doc.saveAs(dir.file("b.lsn"), "B")
+                                  : c.act == Act::Export    ? doc.exportTable(dir.file("t.csv"))
+                                                         : doc.saveAs(dir.file("none/b.lsn"), "B");
+        EXPECT_EQ(result, c.result) << c.name;
+        EXPECT_EQ(doc.path(), *c.fileAfter ? dir.file(c.fileAfter) : "") << c.name;
         EXPECT_EQ(doc.unsaved(), c.unsavedAfter) << c.name;
-        EXPECT_EQ(readBytes(dir.file("a.lsn")), c.ownFileAfter) << c.name;
-        if (c.result.status == SaveStatus::Written && !c.unsavedAfter) {
+        EXPECT_EQ(readBytes(a), c.aAfter) << c.name;
+        if (!c.unsavedAfter) {
             EXPECT_EQ(doc.save(), SaveResult{SaveStatus::Written}) << c.name << ": own file again";
         }
     }
@@ -161,34 +146,28 @@ TEST(LessonDocument, SaveWritesToItsOwnFileOrTellsWhyNot)
 
 TEST(LessonDocument, RecoveryFileIsKeptOnlyWhileTheLessonIsUnsaved)
 {
-    struct Case {
-        const char* name;
-        std::function<void(LessonDocument&, const TempDir&)> after; // what follows the keeping
-        bool fileStays;
+    enum class Then { Nothing, KeepAgain, Save, Close, AnsweredNo };
+    const std::pair<Then, bool> cases[] = {
+        {Then::Nothing, true}, {Then::KeepAgain, true},   {Then::Save, false},
+        {Then::Close, false},  {Then::AnsweredNo, false},
     };
-    const Case cases[] = {
-        {"nothing_more", [](LessonDocument&, const TempDir&) {}, true},
-        {"kept_again", [](LessonDocument& d, const TempDir&) { d.keepForRecovery(); }, true},
-        {"saved", [](LessonDocument& d, const TempDir& t) { d.saveAs(t.file("a.lsn"), "A"); },
-         false},
-        {"closed", [](LessonDocument& d, const TempDir&) { d.close(); }, false},
-        {"answered_no_then_ended",
-         [](LessonDocument& d, const TempDir&) {
-             d.setUnsaved(false);
-             EXPECT_EQ(d.keepForRecovery(), SaveResult{SaveStatus::NotNeeded});
-         },
-         false},
-    };
-    for (const Case& c : cases) {
+    for (const auto& [then, fileStays] : cases) {
         TempDir dir;
         LessonDocument doc(dir.path().string());
         doc.chain().append("Bank", "bench");
+        doc.chain().append("Tag", "day");
         doc.setUnsaved(true);
-        ASSERT_EQ(doc.keepForRecovery(), SaveResult{SaveStatus::Written}) << c.name;
+        ASSERT_EQ(doc.keepForRecovery(), SaveResult{SaveStatus::Written});
         const std::string kept = recoveryFileName(0, dir.path().string());
-        EXPECT_EQ(readBytes(kept), "vtfile\0Bank\0bench\0"s) << c.name;
-        c.after(doc, dir);
-        EXPECT_EQ(std::filesystem::exists(kept), c.fileStays) << c.name;
+        EXPECT_EQ(readBytes(kept), kKept);
+        if (then == Then::KeepAgain) doc.keepForRecovery();
+        if (then == Then::Save) doc.saveAs(dir.file("a.lsn"), "A");
+        if (then == Then::Close) doc.close();
+        if (then == Then::AnsweredNo) {
+            doc.setUnsaved(false);
+            EXPECT_EQ(doc.keepForRecovery().status, SaveStatus::NotNeeded);
+        }
+        EXPECT_EQ(std::filesystem::exists(kept), fileStays) << static_cast<int>(then);
     }
 }
 
@@ -204,13 +183,13 @@ TEST(LessonDocument, ClosedLessonIsNewAndAnImportedTableBelongsToNoFile)
     EXPECT_TRUE(doc.chain().empty());
     EXPECT_EQ(doc.path(), "");
     EXPECT_FALSE(doc.unsaved());
-    EXPECT_EQ(doc.save(), SaveResult{SaveStatus::NotNeeded}) << "nothing to save in a new lesson";
+    EXPECT_EQ(doc.save().status, SaveStatus::NotNeeded) << "nothing to save in a new lesson";
     EXPECT_FALSE(doc.importTable(dir.file("missing.csv")));
     EXPECT_FALSE(doc.unsaved());
     ASSERT_TRUE(doc.importTable(dir.file("t.csv")));
     EXPECT_EQ(doc.chain().entryCount(), 1u);
     EXPECT_TRUE(doc.unsaved());
-    EXPECT_EQ(doc.save(), SaveResult{SaveStatus::NoName});
+    EXPECT_EQ(doc.save().status, SaveStatus::NoName);
 }
 
 } // namespace
