@@ -44,7 +44,6 @@ std::optional<TableReadReport> LessonDocument::importTable(const std::string& pa
 
 SaveResult LessonDocument::save(bool overwriteChanges)
 {
-    if (chain_.empty()) return {SaveStatus::NotNeeded};
     if (path_.empty()) return {SaveStatus::NoName};
     if (!overwriteChanges && changedSince(stamp_, path_)) return {SaveStatus::ChangedOnDisk};
     const SaveResult result = write(path_);
@@ -54,7 +53,6 @@ SaveResult LessonDocument::save(bool overwriteChanges)
 
 SaveResult LessonDocument::saveAs(const std::string& path, std::string displayName)
 {
-    if (chain_.empty()) return {SaveStatus::NotNeeded};
     // A name that could not be written is not the lesson's: with it kept, every later save
     // would try the same place again without asking.
     const SaveResult result = write(path);

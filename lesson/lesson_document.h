@@ -11,7 +11,7 @@
 
 // What a save, an export or keeping the lesson for recovery came to. WriteFailed carries the
 // errno of the failure; NoName and ChangedOnDisk wrote nothing and leave the choice of another
-// name to the caller.
+// name to the caller; NotNeeded: nothing unsaved to keep.
 enum class SaveStatus { Written, NotNeeded, NoName, ChangedOnDisk, WriteFailed };
 struct SaveResult {
     SaveStatus status = SaveStatus::NotNeeded;
@@ -54,8 +54,9 @@ public:
     std::optional<TableReadReport> importTable(const std::string& path,
                                                LessonReadListener* listener = nullptr);
 
-    // Writes the lesson to its own file. NoName without one; ChangedOnDisk when someone else
-    // changed the file since it was read or written and overwriteChanges is false.
+    // Writes the lesson to its own file, also when it has no entries. NoName without one;
+    // ChangedOnDisk when someone else changed the file since it was read or written and
+    // overwriteChanges is false.
     SaveResult save(bool overwriteChanges = false);
     // Writes the lesson to another file, which becomes its own only once written.
     SaveResult saveAs(const std::string& path, std::string displayName);

@@ -178,12 +178,16 @@ TEST(LessonDocument, ClosedLessonIsNewAndAnImportedTableBelongsToNoFile)
     writeFile(dir.file("t.csv"), "Tag;day\n");
     LessonDocument doc(dir.path().string());
     ASSERT_EQ(doc.load(dir.file("a.lsn"), "A"), LessonReadResult::Read);
+    while (!doc.chain().empty())
+        doc.chain().deleteLast();
+    EXPECT_EQ(doc.save().status, SaveStatus::Written) << "a lesson emptied by editing is written";
+    EXPECT_EQ(readBytes(dir.file("a.lsn")), "vtfile\0"s);
     doc.setUnsaved(true);
     doc.close();
     EXPECT_TRUE(doc.chain().empty());
     EXPECT_EQ(doc.path(), "");
     EXPECT_FALSE(doc.unsaved());
-    EXPECT_EQ(doc.save().status, SaveStatus::NotNeeded) << "nothing to save in a new lesson";
+    EXPECT_EQ(doc.save().status, SaveStatus::NoName);
     EXPECT_FALSE(doc.importTable(dir.file("missing.csv")));
     EXPECT_FALSE(doc.unsaved());
     ASSERT_TRUE(doc.importTable(dir.file("t.csv")));
