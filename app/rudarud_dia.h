@@ -70,10 +70,11 @@ inline constexpr const char* kRecoveryFileName = "DODADIZE.RCV";
 std::string fieldText(const QLineEdit* field);
 
 // The main dialog: the lesson editor and the exercise in one window of 636 x 383 px (dialog
-// 100, 318 x 180 dialog units at base units 8 x 17). It owns the lesson document, the controls,
-// the transfer buffer and the exercise view, which runs the exercise; it asks the document to
-// read and write and chooses what the user is told or asked about the result. All work runs in its
-// handlers on the GUI thread; handlers that change the lesson end with updateStatus.
+// 100, 318 x 180 dialog units at base units 8 x 17). It owns the lesson document, the
+// controls, the transfer buffer and the exercise view, which runs the exercise; it asks the
+// document to read and write and chooses what the user is told or asked about the result. All
+// work runs in its handlers on the GUI thread; handlers that change the lesson end with
+// updateStatus.
 //
 // Lesson text is Windows-1252 bytes in the chain; it becomes a QString only in the widgets.
 class RudarudDia : public QWidget, public ExerciseHost, private LessonReadListener {
