@@ -38,7 +38,7 @@ bool RudarudDia::applyEdit()
     const bool modified1 = term1_->isModified();
     const bool modified2 = term2_->isModified();
     if (!modified1 && !modified2) return true;
-    unsaved_ = true;
+    doc_.setUnsaved(true);
 
     std::string first = fieldText(term1_);
     std::string second = fieldText(term2_);
@@ -52,7 +52,7 @@ bool RudarudDia::applyEdit()
             entryLine_->StepForward();
             addListRows(added);
         } else if (first.empty() && second.empty()) {
-            if (chain_.empty()) unsaved_ = false;
+            if (chain_.empty()) doc_.setUnsaved(false);
         } else {
             exclaim(kIncompleteText, kIncompleteCaption, Platform::Buttons::Ok);
             // The typed term is dropped if the user now leaves the entry.
@@ -65,7 +65,7 @@ bool RudarudDia::applyEdit()
             delete entry; // moves currentEntry on
             entryLine_->StepBack();
             if (chain_.empty()) {
-                unsaved_ = false;
+                doc_.setUnsaved(false);
                 entryLine_->StartRunning();
             }
         }

@@ -12,7 +12,6 @@
 #include "qt_rgb.h"
 #include "question_order.h"
 #include "results_log.h"
-#include "rudarud_dia.h"
 #include "spoken_text.h"
 
 #include <QLabel>
@@ -41,20 +40,20 @@ constexpr std::uint32_t kGradeBeforeAnyAnswer = 6;
 
 } // namespace
 
-ExerciseView::ExerciseView(RudarudDia& dialog, EntryChain& chain, const ExerciseControls& controls,
-                           ExerciseFonts fonts)
-    : dialog_(dialog), controls_(controls), fonts_(std::move(fonts)), answerColour_(toQRgb(kRed)),
-      chain_(chain), run_(chain, *this)
+ExerciseView::ExerciseView(QWidget& window, ExerciseHost& host, EntryChain& chain,
+                           const ExerciseControls& controls, ExerciseFonts fonts)
+    : window_(window), host_(host), controls_(controls), fonts_(std::move(fonts)),
+      answerColour_(toQRgb(kRed)), chain_(chain), run_(chain, *this)
 {
     replaceClock(LEDWindow::Mode::WallClock);
-    gradeDigit_ = new LEDWindow(&dialog_, kGradePos.x(), kGradePos.y(), 1, false,
+    gradeDigit_ = new LEDWindow(&window_, kGradePos.x(), kGradePos.y(), 1, false,
                                 LEDWindow::Mode::Counter, kGradeBeforeAnyAnswer);
-    answerLine_ = new myLEDLine(&dialog_, kAnswerLinePos.x(), kAnswerLinePos.y(), kLedCellBitmap,
+    answerLine_ = new myLEDLine(&window_, kAnswerLinePos.x(), kAnswerLinePos.y(), kLedCellBitmap,
                                 kAnswerLineCells, {.framed = true});
     gradeDigit_->setAccessibleName(QStringLiteral("Note"));
     gradeDigit_->setAccessibleDescription(QStringLiteral("Note"));
     answerLine_->setAccessibleDescription(QStringLiteral("Antworten"));
-    notice_ = new SpokenNotice(&dialog_);
+    notice_ = new SpokenNotice(&window_);
 
     feedbackTimer_.setSingleShot(true);
     QObject::connect(&feedbackTimer_, &QTimer::timeout, &feedbackTimer_, [this] { flashStep(); });
@@ -96,12 +95,12 @@ std::string ExerciseView::thresholdFieldText(std::size_t index) const
 
 std::string ExerciseView::lessonPath() const
 {
-    return toCp1252(dialog_.fileName());
+    return host_.lessonName();
 }
 
 bool ExerciseView::lessonUnsaved() const
 {
-    return dialog_.unsaved();
+    return host_.unsaved();
 }
 
 std::int64_t ExerciseView::calendarTime() const
@@ -131,14 +130,14 @@ bool ExerciseView::messageBox(const std::string& text, const std::string& captio
         buttons = Platform::Buttons::YesNo;
         break;
     }
-    const int answer = Platform::instance().messageBox(&dialog_, fromCp1252(text),
+    const int answer = Platform::instance().messageBox(&window_, fromCp1252(text),
                                                        fromCp1252(caption), buttons, icon);
     return answer == Platform::IdYes || answer == Platform::IdOk;
 }
 
 bool ExerciseView::saveLesson()
 {
-    return dialog_.saveLesson();
+    return host_.saveLesson();
 }
 
 void ExerciseView::setOptionsLocked(bool locked)
@@ -155,8 +154,7 @@ void ExerciseView::stopOptionBlink()
 
 void ExerciseView::startBlink(OptionButton which, std::uint32_t periodMs)
 {
-    if (myBMPButton* b = dialog_.button(static_cast<int>(which)))
-        b->StartBlink(static_cast<int>(periodMs));
+    controls_.options[static_cast<std::size_t>(which)]->StartBlink(static_cast<int>(periodMs));
 }
 
 void ExerciseView::resetEntryLine()
@@ -199,7 +197,7 @@ void ExerciseView::replaceClock(LEDWindow::Mode mode)
     const bool visible = clock_ == nullptr || clock_->isVisible();
     delete clock_;
     clock_ =
-        new LEDWindow(&dialog_, kClockPos.x(), kClockPos.y(), kClockDigits, false, mode,
+        new LEDWindow(&window_, kClockPos.x(), kClockPos.y(), kClockDigits, false, mode,
                       mode == LEDWindow::Mode::WallClock ? Platform::instance().calendarTime() : 0);
     clock_->setAccessibleDescription(QStringLiteral("Uhr"));
     clock_->setVisible(visible);
@@ -222,7 +220,7 @@ void ExerciseView::setQuestionReadOnly(bool readOnly)
 
 void ExerciseView::showQuestion(const std::string& question)
 {
-    dialog_.showQuestion(question);
+    host_.showQuestion(question);
     QString part = QStringLiteral("Frage: ");
     // A mixed exercise names which term of the entry is shown.
     if (run_.queryMode() == QueryMode::ModeMixed && chain_.currentEntry != nullptr)
@@ -233,12 +231,12 @@ void ExerciseView::showQuestion(const std::string& question)
 
 void ExerciseView::showEntry(strWort* entry)
 {
-    dialog_.showEntry(entry);
+    host_.showEntry(entry);
 }
 
 void ExerciseView::showStatus(const std::string& text)
 {
-    dialog_.updateStatus();
+    host_.updateStatus();
     if (!run_.running()) return;
     controls_.status->setText(fromCp1252(text));
     speak(fromCp1252(spokenText(text)));
@@ -321,13 +319,13 @@ void ExerciseView::showReport(const std::string& title, const std::string& text)
 {
     speak(fromCp1252(title) + QStringLiteral(". ") +
           fromCp1252(text).replace(QLatin1Char('\r'), QLatin1Char(' ')).simplified());
-    new MSGWin(dialog_.window(), fromCp1252(title), fromCp1252(text), fonts_.report, Qt::black,
+    new MSGWin(window_.window(), fromCp1252(title), fromCp1252(text), fonts_.report, Qt::black,
                kNoTimeout);
 }
 
 void ExerciseView::showStoreFailure(const std::string& title, const std::string& text)
 {
-    new MSGWin(dialog_.window(), fromCp1252(title), fromCp1252(text), fonts_.report, Qt::red,
+    new MSGWin(window_.window(), fromCp1252(title), fromCp1252(text), fonts_.report, Qt::red,
                kNoTimeout);
 }
 
@@ -337,9 +335,9 @@ void ExerciseView::showResultsLog()
     const ResultsLogView view = resultsLogView(
         log, [](std::int64_t seconds) { return Platform::instance().localTime(seconds); });
     if (view.notice)
-        new MSGWin(dialog_.window(), fromCp1252(view.title), fromCp1252(view.text), fonts_.notice,
+        new MSGWin(window_.window(), fromCp1252(view.title), fromCp1252(view.text), fonts_.notice,
                    Qt::red, static_cast<int>(kNoticeTimeoutMs));
     else
-        new MSGWin(dialog_.window(), fromCp1252(view.title), fromCp1252(view.text), fonts_.table,
+        new MSGWin(window_.window(), fromCp1252(view.title), fromCp1252(view.text), fonts_.table,
                    Qt::black, kNoTimeout);
 }

@@ -17,7 +17,7 @@
 class EntryChain;
 class QLabel;
 class QLineEdit;
-class RudarudDia;
+class QWidget;
 class SpokenNotice;
 class myBMPButton;
 class myLEDLine;
@@ -39,15 +39,31 @@ struct ExerciseFonts {
     QFont table;  // the fixed-pitch results table
 };
 
+// What an exercise needs of the lesson and of the window it runs in.
+class ExerciseHost {
+public:
+    virtual ~ExerciseHost() = default;
+    // The lesson's name as the title shows it, Windows-1252 bytes; empty for a new lesson.
+    virtual std::string lessonName() const = 0;
+    virtual bool unsaved() const = 0;
+    // True when the lesson was written to its file.
+    virtual bool saveLesson() = 0;
+    virtual void showEntry(strWort* entry) = 0;
+    // An exercise's question into the first field; the second emptied and focused.
+    virtual void showQuestion(const std::string& question) = 0;
+    // The title and which controls show.
+    virtual void updateStatus() = 0;
+};
+
 // What an exercise shows in the main dialog: it owns the exercise engine and implements its
 // window with the dialog's controls, plus the displays only an exercise uses (the clock, the
 // grade digit, the answer line), the wrong-answer flashing and the results-log window.
 // What belongs to the lesson (showing an entry, saving, the title and the editing status)
-// it leaves to the dialog.
+// it leaves to the host. Its displays and message windows are children of window.
 class ExerciseView : public ExerciseWindow {
 public:
-    ExerciseView(RudarudDia& dialog, EntryChain& chain, const ExerciseControls& controls,
-                 ExerciseFonts fonts);
+    ExerciseView(QWidget& window, ExerciseHost& host, EntryChain& chain,
+                 const ExerciseControls& controls, ExerciseFonts fonts);
     ~ExerciseView() override;
 
     ExerciseView(const ExerciseView&) = delete;
@@ -106,7 +122,8 @@ private:
     void flashStep();
     void setAnswerColour(const QColor& colour);
 
-    RudarudDia& dialog_;
+    QWidget& window_;
+    ExerciseHost& host_;
     ExerciseControls controls_;
     ExerciseFonts fonts_;
     LEDWindow* clock_ = nullptr;

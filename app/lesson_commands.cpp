@@ -3,11 +3,11 @@
 #include "rudarud_dia.h"
 
 #include "cp1252.h"
-#include "file_stamp.h"
 #include "safe_file.h"
 #include "led_line.h"
 #include "platform.h"
 #include "table_file.h"
+#include "tool_tips.h"
 
 #include <cerrno>
 #include <cstdint>
@@ -125,7 +125,7 @@ bool RudarudDia::closeLesson()
     storeOptionFlags();
     readThresholdFields();
     if (chain_.empty()) return true;
-    if (unsaved_) {
+    if (doc_.unsaved()) {
         const int answer =
             exclaim(QString::fromLatin1(kSaveLessonQuestion),
                     QString::fromLatin1(kSaveLessonCaption), Platform::Buttons::YesNoCancel);
@@ -150,12 +150,8 @@ bool RudarudDia::closeLesson()
         if (step > 1) pause(kRunDownStepMs);
     }
 
-    fileName_.clear();
-    filePath_.clear();
-    diskStamp_ = {};
+    doc_.close();
     entryLine_->StartRunning();
-    unsaved_ = false;
-    dropRecovery();
     showEntry(chain_.firstEntry());
     updateStatus();
     return true;
@@ -168,7 +164,7 @@ void RudarudDia::loadLesson()
     // the title name no file where names are case-sensitive.
     QString filter;
     const QString chosen = Platform::instance().openFileName(
-        this, lessonDialogOptions(systemName(filePath_), kOpenTableFilter), &filter);
+        this, lessonDialogOptions(systemName(doc_.path()), kOpenTableFilter), &filter);
     if (chosen.isEmpty()) {
         updateStatus();
         return;
@@ -188,11 +184,7 @@ void RudarudDia::importTableFile(const std::string& path)
     entryLine_->Reset(kLedOff);
     // The lesson made from a table has no file: the next save asks for a lesson file's name,
     // and nothing ever writes over the table.
-    fileName_.clear();
-    filePath_.clear();
-    const TableReadReport report = readTableFile(path, chain_, this, readLimits_);
-    readRows_.clear(); // also the room made for a read that was abandoned
-    if (report.rowsTaken > 0) unsaved_ = true;
+    const TableReadReport report = doc_.importTable(path, this);
     showEntry(chain_.currentEntry);
     updateStatus();
     QApplication::restoreOverrideCursor();
@@ -203,7 +195,7 @@ void RudarudDia::importTableFile(const std::string& path)
     }
     if (report.result == LessonReadResult::TooLarge) {
         exclaim(kTooLarge.arg(shownName) + QLatin1Char('\n') +
-                    QString::fromUtf8(tableLimitText(readLimits_)),
+                    QString::fromUtf8(tableLimitText(doc_.readLimits())),
                 kFileErrorCaption, Platform::Buttons::Ok);
         return;
     }
@@ -219,17 +211,9 @@ void RudarudDia::loadLessonFile(const std::string& path)
     entryLine_->Reset(kLedOff);
     // The title and the messages name the file in capitals; it is read and later written under
     // the name it really has, which matters where file names are case-sensitive.
-    filePath_ = path;
-    fileName_ = upperAsciiLetters(displayedPath(path));
-    const LessonReadResult result = readLessonFile(filePath_, chain_, this, readLimits_);
     // The message names the file as it was asked for; the window already shows what is left.
-    const QString shownName = fileName_;
-    if (result == LessonReadResult::Read) {
-        diskStamp_ = stampFile(filePath_);
-    } else {
-        fileName_.clear();
-        filePath_.clear();
-    }
+    const QString shownName = upperAsciiLetters(displayedPath(path));
+    const LessonReadResult result = doc_.load(path, shownName.toStdString(), this);
     if (result != LessonReadResult::NotOpened) showEntry(chain_.currentEntry);
     updateStatus();
     QApplication::restoreOverrideCursor(); // a message box shows the arrow, not the hourglass
@@ -277,47 +261,31 @@ bool RudarudDia::saveLesson()
 {
     if (chain_.empty()) return false;
     if (!applyEdit()) return false;
-    const std::string previousPath = filePath_;
-    const QString previousName = fileName_;
-    bool nameChosenNow = filePath_.empty();
     // Someone else's changes to the file are not written over without asking; No offers
     // another name, and without one the lesson stays unsaved.
-    if (!nameChosenNow && changedSince(diskStamp_, filePath_) &&
-        exclaim(kChangedOnDisk.arg(fileName_), kChangedOnDiskCaption, Platform::Buttons::YesNo) !=
-            Platform::IdYes)
-        nameChosenNow = true;
-    if (nameChosenNow) {
+    SaveResult result = doc_.save();
+    bool copied = false;
+    if (result.status == SaveStatus::ChangedOnDisk &&
+        exclaim(kChangedOnDisk.arg(QString::fromStdString(doc_.displayName())),
+                kChangedOnDiskCaption, Platform::Buttons::YesNo) == Platform::IdYes)
+        result = doc_.save(true);
+    if (result.status == SaveStatus::NoName || result.status == SaveStatus::ChangedOnDisk) {
         QString filter;
         const QString chosen = Platform::instance().saveFileName(
-            this, lessonDialogOptions(systemName(previousPath), kSaveTableFilter), &filter);
+            this, lessonDialogOptions(systemName(doc_.path()), kSaveTableFilter), &filter);
         if (chosen.isEmpty()) return false; // nothing changed, nothing to show again
-        if (filter == kSaveTableFilter) {
-            exportTableFile(chosen);
-            return false; // a table is a copy, not the lesson's file
-        }
-        filePath_ = QFile::encodeName(chosen).toStdString();
-        fileName_ = QDir::toNativeSeparators(chosen);
+        const std::string path = QFile::encodeName(chosen).toStdString();
+        // A table is a copy for spreadsheet programs, not the lesson's file: the lesson keeps
+        // its own file name (none) and its unsaved state.
+        copied = filter == kSaveTableFilter;
+        result = copied ? doc_.exportTable(path)
+                        : doc_.saveAs(path, QDir::toNativeSeparators(chosen).toStdString());
     }
-    const std::string& path = filePath_;
-    const bool written = writeLessonFile(path, chain_) == LessonWriteResult::Written;
-    const int error = errno;
-    if (written) {
-        unsaved_ = false;
-        diskStamp_ = stampFile(path);
-        dropRecovery();
-    } else {
-        exclaim(writeErrorText(error), kWriteErrorCaption, Platform::Buttons::Ok);
-        // A name that could not be written is not the lesson's: with it kept, every later
-        // save would try the same place again without asking, and a new lesson could be
-        // stored nowhere else.
-        if (nameChosenNow) {
-            filePath_ = previousPath;
-            fileName_ = previousName;
-        }
-    }
+    if (result.status == SaveStatus::WriteFailed)
+        exclaim(writeErrorText(result.error), kWriteErrorCaption, Platform::Buttons::Ok);
     showEntry(chain_.currentEntry);
     updateStatus();
-    return written;
+    return result.status == SaveStatus::Written && !copied;
 }
 
 // --- the end of a session and the start after it ------------------------------------------
@@ -342,12 +310,9 @@ void RudarudDia::keepSessionState()
     if (!config_.save())
         std::cerr << "KAZ-TRAINER: Die Einstellungen konnten nicht in " << config_.path()
                   << " gespeichert werden: " << failureReason(errno) << '\n';
-    if (!unsaved_ || chain_.empty()) {
-        dropRecovery(); // saved, answered No, or emptied since it was kept
-        return;
-    }
-    if (recovery_.keep(lessonBytes(chain_))) return;
-    const int error = errno;
+    const SaveResult kept = doc_.keepForRecovery();
+    if (kept.status != SaveStatus::WriteFailed) return;
+    const int error = kept.error;
     std::cerr << "KAZ-TRAINER: Die ungesicherte Lektion konnte nicht gesichert werden: "
               << (error == EEXIST ? recoveryFileName(0) + " bis " +
                                         recoveryFileName(kRecoveryNames - 1) + " sind belegt."
@@ -355,14 +320,21 @@ void RudarudDia::keepSessionState()
               << '\n';
 }
 
-void RudarudDia::saveSettings()
+bool RudarudDia::closeQuery()
 {
+    if (!closeLesson()) return false;
+    // What a session's end kept aside is saved, declined or deleted by now.
+    doc_.dropRecovery();
+    // The settings are written while a message can still say that it failed.
     transferBuf_->storeThresholds();
-    if (config_.save()) return;
-    const int error = errno;
-    exclaim(kSettingsNotSaved.arg(systemName(config_.path())) + QLatin1Char('\n') +
-                fromCp1252(writeFailureText(error)),
-            kWriteErrorCaption, Platform::Buttons::Ok);
+    if (!config_.save()) {
+        const int error = errno;
+        exclaim(kSettingsNotSaved.arg(systemName(config_.path())) + QLatin1Char('\n') +
+                    fromCp1252(writeFailureText(error)),
+                kWriteErrorCaption, Platform::Buttons::Ok);
+    }
+    toolTips_->removeAll();
+    return true;
 }
 
 void RudarudDia::endSession()
@@ -386,10 +358,8 @@ bool RudarudDia::offerRecovery()
         if (restore) {
             // Read as any lesson, then it belongs to no file: the next save asks for a name.
             loadLessonFile(name);
-            fileName_.clear();
-            filePath_.clear();
-            diskStamp_ = {};
-            unsaved_ = !chain_.empty();
+            doc_.forgetFile();
+            doc_.setUnsaved(!chain_.empty());
             updateStatus();
         }
         std::remove(name.c_str());
@@ -398,18 +368,7 @@ bool RudarudDia::offerRecovery()
     return false;
 }
 
-void RudarudDia::dropRecovery()
+std::string RudarudDia::lessonName() const
 {
-    recovery_.drop();
-}
-
-void RudarudDia::exportTableFile(const QString& path)
-{
-    // A copy for spreadsheet programs: the lesson keeps its own file name (none) and its
-    // unsaved state, as the table is not where the lesson is kept.
-    const bool written =
-        writeTableFile(QFile::encodeName(path).toStdString(), chain_) == LessonWriteResult::Written;
-    if (!written) exclaim(writeErrorText(errno), kWriteErrorCaption, Platform::Buttons::Ok);
-    showEntry(chain_.currentEntry);
-    updateStatus();
+    return toCp1252(QString::fromStdString(doc_.displayName()));
 }

@@ -91,7 +91,8 @@ void RudarudDia::pageBack()
 QString RudarudDia::windowTitleText() const
 {
     return QString::fromLatin1(kProgramCaption) + QStringLiteral("Lektion: ") +
-           (fileName_.isEmpty() ? QStringLiteral("NEU") : fileName_);
+           (doc_.displayName().empty() ? QStringLiteral("NEU")
+                                       : QString::fromStdString(doc_.displayName()));
 }
 
 void RudarudDia::updateStatus()
@@ -122,7 +123,7 @@ void RudarudDia::updateStatus()
             show({IdNormalQuery, IdReversedQuery, IdMixedQuery, IdPageForward, IdPageBack,
                   IdNewLesson},
                  true);
-            if (unsaved_) {
+            if (doc_.unsaved()) {
                 show({IdSave}, true);
                 button(IdSave)->StartBlink(kSaveBlinkPeriodMs);
             } else {
@@ -136,7 +137,7 @@ void RudarudDia::updateStatus()
             show({IdNormalQuery, IdReversedQuery, IdMixedQuery, IdAbort}, false);
             show({IdLoad}, true);
         }
-        if (unsaved_) text += QStringLiteral(" (ungesichert)");
+        if (doc_.unsaved()) text += QStringLiteral(" (ungesichert)");
         entryLine_->setAccessibleName(chain_.entryCount() > 0
                                           ? QStringLiteral("%1 Aufgaben").arg(chain_.entryCount())
                                           : QStringLiteral("keine Aufgaben"));

@@ -331,7 +331,9 @@ void RudarudDia::createButtons()
         button->setGeometry(duRect(kOptionX, o.y, kOptionW, kOptionH));
         button->SetOn(flags[i] != 0);
         buttons_[o.id] = button;
-        connect(button, &QAbstractButton::clicked, this, [this, button] { optionCommand(button); });
+        // The button itself refuses to switch while locked; during an exercise the user is told.
+        connect(button, &QAbstractButton::clicked, this,
+                [this] { exercise().optionChangeAllowed(); });
         connect(button, &QAbstractButton::pressed, this, [this, button, i] {
             if (!button->Locked()) optionSwitched_[i] = true;
         });
@@ -352,7 +354,7 @@ void RudarudDia::createDisplays(const Fonts& fonts)
     for (std::size_t i = 0; i < std::size(kOptionButtons); ++i)
         exerciseControls.options[i] = buttons_[kOptionButtons[i].id];
     exerciseView_ = std::make_unique<ExerciseView>(
-        *this, chain_, exerciseControls,
+        *this, *this, chain_, exerciseControls,
         ExerciseFonts{.notice = fonts.big, .report = fonts.medium, .table = fonts.fixed});
     label_ = new my3DText(this, kLabelPos.x(), kLabelPos.y(), QString::fromLatin1(kProgramCaption),
                           fonts.vertical, {.vertical = true, .transparent = true});
@@ -432,12 +434,7 @@ QListView* RudarudDia::list(int id) const
     return id == IdList1 ? list1_ : id == IdList2 ? list2_ : nullptr;
 }
 
-void RudarudDia::setFieldText(QLineEdit* field, const std::string& bytes)
-{
-    field->setText(fromCp1252(bytes)); // also clears the modified flag
-}
-
-std::string RudarudDia::fieldText(const QLineEdit* field) const
+std::string fieldText(const QLineEdit* field)
 {
     return toCp1252(field->text());
 }
@@ -524,22 +521,6 @@ void RudarudDia::startExerciseCommand(QueryMode mode)
 {
     if (!applyEdit()) return;
     exercise().startExercise(mode, Platform::instance().calendarTime());
-}
-
-void RudarudDia::optionCommand(myBMPButton*)
-{
-    // The button itself refuses to switch while locked; during an exercise the user is told.
-    exercise().optionChangeAllowed();
-}
-
-bool RudarudDia::closeQuery()
-{
-    if (!closeLesson()) return false;
-    // What a session's end kept aside is saved, declined or deleted by now.
-    dropRecovery();
-    saveSettings();
-    toolTips_->removeAll();
-    return true;
 }
 
 // --- keys -----------------------------------------------------------------------------------

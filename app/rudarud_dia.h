@@ -1,15 +1,12 @@
 #pragma once
 
 #include "config.h"
-#include "entry_chain.h"
-#include "file_stamp.h"
 #include "exercise_view.h"
-#include "lesson_file.h"
+#include "lesson_document.h"
 #include "lesson_list_column.h"
 #include "lesson_list_model.h"
 #include "platform.h"
 #include "qt_rgb.h"
-#include "recovery_file.h"
 #include "vok_trans_buf.h"
 
 #include <array>
@@ -69,13 +66,18 @@ inline constexpr const char* kHelpFile = "DODADIZE.HLP";
 // a trainer ended while this one's file waits takes the next name (recovery_file.h).
 inline constexpr const char* kRecoveryFileName = "DODADIZE.RCV";
 
+// A field's text as Windows-1252 bytes (the field takes no other characters).
+std::string fieldText(const QLineEdit* field);
+
 // The main dialog: the lesson editor and the exercise in one window of 636 x 383 px (dialog
-// 100, 318 x 180 dialog units at base units 8 x 17). It owns the lesson's chain, the controls,
-// the transfer buffer and the exercise view, which runs the exercise. All work runs in its
-// handlers on the GUI thread; handlers that change the lesson end with updateStatus.
+// 100, 318 x 180 dialog units at base units 8 x 17). It owns the lesson document, the
+// controls, the transfer buffer and the exercise view, which runs the exercise; it asks the
+// document to read and write and chooses what the user is told or asked about the result. All
+// work runs in its handlers on the GUI thread; handlers that change the lesson end with
+// updateStatus.
 //
 // Lesson text is Windows-1252 bytes in the chain; it becomes a QString only in the widgets.
-class RudarudDia : public QWidget, private LessonReadListener {
+class RudarudDia : public QWidget, public ExerciseHost, private LessonReadListener {
     Q_OBJECT
 public:
     explicit RudarudDia(Config& config, QWidget* parent = nullptr);
@@ -85,14 +87,13 @@ public:
     RudarudDia& operator=(const RudarudDia&) = delete;
 
     // --- lesson view ---------------------------------------------------------------------
-    void showEntry(strWort* entry);
-    // An exercise's question into the first field; the second emptied and focused.
-    void showQuestion(const std::string& question);
+    void showEntry(strWort* entry) override;
+    void showQuestion(const std::string& question) override;
     void pageForward();
     void pageBack();
     // The title and which controls show; while editing also the status line, which during an
     // exercise is the exercise view's.
-    void updateStatus();
+    void updateStatus() override;
     void refreshStatus();
 
     // --- entry editing -------------------------------------------------------------------
@@ -112,7 +113,7 @@ public:
     // does: the lesson gets no file name and is unsaved; one message box tells which rows
     // were taken and which not.
     void importTableFile(const std::string& path);
-    bool saveLesson();
+    bool saveLesson() override;
 
     // --- settings ------------------------------------------------------------------------
     void storeOptionFlags();
@@ -138,6 +139,7 @@ public:
 
     // --- what tests and the screenshot tool look at ----------------------------------------
     EntryChain& chain() { return chain_; }
+    LessonDocument& document() { return doc_; }
     ExerciseRun& exercise() { return exerciseView_->run(); }
     QLineEdit* termField(int id) const;
     QLineEdit* thresholdField(int index) const; // 0 = grade 1
@@ -146,19 +148,13 @@ public:
     // Any control of the dialog's template by id: button, field or list; null for others.
     QWidget* control(int id) const;
     QLabel* statusLine() const { return status_; }
-    LEDWindow* clock() const { return exerciseView_->clock(); }
-    LEDWindow* gradeDigit() const { return exerciseView_->gradeDigit(); }
+    ExerciseView& exerciseView() { return *exerciseView_; }
     myLEDLine* entryLine() const { return entryLine_; }
-    myLEDLine* answerLine() const { return exerciseView_->answerLine(); }
     ToolTips* toolTips() const { return toolTips_; }
     LessonListModel& listModel() { return model_; }
-    bool unsaved() const { return unsaved_; }
-    // Bounds of the next lesson reads; tests make them small.
-    void setReadLimits(const LessonReadLimits& limits) { readLimits_ = limits; }
-    const QString& fileName() const { return fileName_; }
+    bool unsaved() const override { return doc_.unsaved(); }
+    std::string lessonName() const override;
     QString windowTitleText() const;
-    QColor answerColour() const { return exerciseView_->answerColour(); }
-    bool answerFeedbackRunning() const { return exerciseView_->feedbackRunning(); }
 
     // The command table: what a command id does (buttons, OK and Cancel).
     void command(int id);
@@ -178,9 +174,6 @@ private:
     void readAbandoned() override;
 
     struct Fonts;
-    void dropRecovery();
-    // Writes the settings file while a message can still say that it failed.
-    void saveSettings();
     void createControls(const Fonts& fonts);
     void createFields(const Fonts& fonts);
     void createLists(const Fonts& fonts);
@@ -190,20 +183,15 @@ private:
     void nameControls();
     void applyColours();
     void startExerciseCommand(QueryMode mode);
-    void optionCommand(myBMPButton* button);
     void listSelectionChanged(QListView* list);
     void selectListRow(int row);
-    void setFieldText(QLineEdit* field, const std::string& bytes);
-    std::string fieldText(const QLineEdit* field) const;
     bool preprocessKey(QObject* watched, QKeyEvent* key);
     int exclaim(const QString& text, const QString& caption, Platform::Buttons buttons);
-    // Writes the lesson as a CSV table, a copy that leaves the lesson unsaved.
-    void exportTableFile(const QString& path);
 
     Config& config_;
-    EntryChain chain_;
+    LessonDocument doc_;
+    EntryChain& chain_ = doc_.chain(); // the document's, named as the editing code uses it
 
-    bool unsaved_ = false;
     std::array<bool, 3> optionSwitched_{}; // an option button the user pressed, in table order
 
     QLineEdit* term1_ = nullptr;
@@ -216,10 +204,6 @@ private:
     LessonListColumn firstTerms_{&model_, 0};  // what list 114 shows
     LessonListColumn secondTerms_{&model_, 1}; // what list 115 shows
     std::unique_ptr<VokTransBuf> transferBuf_;
-    QString fileName_;          // as the title and the messages show it
-    std::string filePath_;      // the file the lesson is read from and written to, as bytes
-    FileStamp diskStamp_;       // the file as the lesson last agreed with it
-    RecoveryFile recovery_;     // where this run kept its unsaved lesson at a session's end
     bool sessionEnded_ = false; // the session ended the program: nothing more is answered
     std::map<int, myBMPButton*> buttons_;
     myLEDLine* entryLine_ = nullptr;
@@ -236,7 +220,6 @@ private:
         bool before_;
     };
     std::vector<strWort*> readRows_; // while a lesson is read: the entries read so far
-    LessonReadLimits readLimits_;
 
     std::unique_ptr<ExerciseView> exerciseView_; // made with the controls
 };

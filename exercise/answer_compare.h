@@ -15,8 +15,8 @@
 // Blink period of an option button that made (or would have made) the difference, in ms.
 inline constexpr std::uint32_t kOptionBlinkPeriodMs = 250;
 
-// The three option buttons; the values are the dialog's control ids.
-enum class OptionButton : int { AnyOrder = 121, IgnorePunctuation = 122, IgnoreCase = 123 };
+// The three option buttons, in their order from top to bottom.
+enum class OptionButton : int { IgnoreCase, IgnorePunctuation, AnyOrder };
 
 // The comparison options as the option buttons' On states show them.
 struct CompareOptions {

@@ -299,7 +299,7 @@ TEST_F(DialogTest, AnEndedSessionKeepsTheLessonForTheNextStart)
         EXPECT_FALSE(std::filesystem::exists(dir.file(kRecoveryFileName)));
         EXPECT_EQ(chainPairs(), (answer == Platform::IdYes ? Pairs{{"Haus", "house"}} : Pairs{}));
         EXPECT_EQ(dia->unsaved(), answer == Platform::IdYes);
-        EXPECT_TRUE(dia->fileName().isEmpty());
+        EXPECT_TRUE(dia->document().displayName().empty());
         EXPECT_FALSE(dia->offerRecovery()) << "offered once";
         if (dia->unsaved()) platform.messageAnswers.push_back(Platform::IdNo);
         dia->command(IdNewLesson);
@@ -418,7 +418,7 @@ TEST_P(LoadErrors, ReportWithTheArrowCursorAndLeaveANewLesson)
     const LoadErrorCase& c = GetParam();
     const std::string path =
         c.bytes.empty() ? dir.file("fehlt.lsn") : writeLesson("datei.lsn", std::string(c.bytes));
-    dia->setReadLimits({c.maxEntries});
+    dia->document().setReadLimits({c.maxEntries});
     load(path);
     ASSERT_EQ(platform.messages.size(), 1u);
     EXPECT_EQ(platform.messages[0].text,

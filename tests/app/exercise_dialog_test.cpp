@@ -94,15 +94,15 @@ TEST_F(ExerciseDialog, WrongThenRightTwice)
     EXPECT_EQ(platform.beeps, 1);
     ASSERT_EQ(platform.sounds.size(), 1u);
     EXPECT_TRUE(platform.sounds[0].startsWith("NO"));
-    EXPECT_TRUE(dia->answerFeedbackRunning());
+    EXPECT_TRUE(dia->exerciseView().feedbackRunning());
     EXPECT_TRUE(field(IdTerm2)->isReadOnly());
     EXPECT_EQ(fieldText(IdTerm2), "house") << "the correct term is shown first";
-    EXPECT_EQ(dia->answerColour(), QColor(0, 255, 0));
+    EXPECT_EQ(dia->exerciseView().answerColour(), QColor(0, 255, 0));
 
     key(IdTerm2, Qt::Key_Return); // leaves the wrong answer: the repetition asks it again
-    EXPECT_FALSE(dia->answerFeedbackRunning());
+    EXPECT_FALSE(dia->exerciseView().feedbackRunning());
     EXPECT_FALSE(field(IdTerm2)->isReadOnly());
-    EXPECT_EQ(dia->answerColour(), QColor(255, 0, 0));
+    EXPECT_EQ(dia->exerciseView().answerColour(), QColor(255, 0, 0));
     EXPECT_EQ(status(), QStringLiteral("ÜBUNG: 2. Aufgabe (Schwerpunkte)"));
     EXPECT_EQ(fieldText(IdTerm2), "");
     answer("house");
@@ -170,11 +170,11 @@ TEST_F(ExerciseDialog, FlashingAlternatesUntilOneEnterBringsTheNextQuestion)
     answer("falsch");
     EXPECT_EQ(fieldText(IdTerm2), expected);
     ASSERT_TRUE(QTest::qWaitFor([&] { return fieldText(IdTerm2) == "falsch"; }, 3000));
-    EXPECT_EQ(dia->answerColour(), QColor(255, 0, 0));
+    EXPECT_EQ(dia->exerciseView().answerColour(), QColor(255, 0, 0));
     ASSERT_TRUE(QTest::qWaitFor([&] { return fieldText(IdTerm2) == expected; }, 3000));
 
     key(IdTerm2, Qt::Key_Return);
-    EXPECT_FALSE(dia->answerFeedbackRunning());
+    EXPECT_FALSE(dia->exerciseView().feedbackRunning());
     EXPECT_EQ(dia->exercise().asked(), 2u) << "one Enter stops the flashing and moves on";
     EXPECT_EQ(fieldText(IdTerm2), "");
 }
@@ -191,13 +191,13 @@ TEST_P(ClosingDuringAnExercise, PausesOnlyAfterTheFlashing)
     addEntry("Baum", "tree");
     start(IdNormalQuery);
     if (flashing) answer("falsch");
-    ASSERT_EQ(dia->answerFeedbackRunning(), flashing);
+    ASSERT_EQ(dia->exerciseView().feedbackRunning(), flashing);
     platform.messageAnswers.push_back(Platform::IdNo); // do not save
     QElapsedTimer clock;
     clock.start();
     EXPECT_TRUE(dia->closeLesson());
     const qint64 ms = clock.elapsed();
-    EXPECT_FALSE(dia->answerFeedbackRunning());
+    EXPECT_FALSE(dia->exerciseView().feedbackRunning());
     if (flashing)
         EXPECT_GE(ms, 2000);
     else
@@ -249,6 +249,35 @@ TEST_F(ExerciseDialog, IgnoreCaseOptionAcceptsAndBlinks)
     EXPECT_TRUE(log().record(0).options.ignoreCase);
 }
 
+// The option that made (or would have made) the difference blinks, and no other.
+TEST_F(ExerciseDialog, TheOptionThatMadeTheDifferenceBlinks)
+{
+    struct Case {
+        const char* name;
+        int option;
+        bool switchedOn;
+        const char* expected;
+        const char* typed;
+    };
+    const Case cases[] = {
+        {"case", IdIgnoreCase, false, "house", "HOUSE"},
+        {"punctuation", IdIgnorePunctuation, false, "z.B.", "z B"},
+        {"order", IdAnyOrder, true, "rot, blau", "rot"},
+    };
+    for (const Case& c : cases) {
+        if (c.switchedOn) QTest::mouseClick(dia->button(c.option), Qt::LeftButton);
+        addEntry("Haus", c.expected);
+        start(IdNormalQuery);
+        answer(QString::fromLatin1(c.typed));
+        for (int id : {IdIgnoreCase, IdIgnorePunctuation, IdAnyOrder})
+            EXPECT_EQ(dia->button(id)->IsBlinking(), id == c.option) << c.name << " " << id;
+        dia->exercise().endExercise(false);
+        platform.messageAnswers.push_back(Platform::IdNo);
+        dia->closeLesson();
+        if (c.switchedOn) QTest::mouseClick(dia->button(c.option), Qt::LeftButton);
+    }
+}
+
 TEST_F(ExerciseDialog, AbortAsksAndLeavesNoReportOrRecord)
 {
     addEntry("Haus", "house");
@@ -266,7 +295,7 @@ TEST_F(ExerciseDialog, AbortAsksAndLeavesNoReportOrRecord)
     EXPECT_TRUE(messageWindows().empty());
     EXPECT_FALSE(std::filesystem::exists(dir.file("DODADIZE.KAZ")));
     EXPECT_TRUE(dia->list(IdList1)->isVisible());
-    EXPECT_TRUE(dia->clock()->IsClock());
+    EXPECT_TRUE(dia->exerciseView().clock()->IsClock());
 }
 
 TEST_F(ExerciseDialog, AResultThatCannotBeStoredIsReportedInRed)
@@ -341,16 +370,16 @@ TEST_F(ExerciseDialog, ClockCountsTheExerciseAndTellsTimeAgain)
     addEntry("Haus", "house");
     start(IdNormalQuery);
     platform.now += 65;
-    dia->clock()->Tick();
+    dia->exerciseView().clock()->Tick();
     // Elapsed 00:01:05 on 8 digits, rightmost first: 5 0 : 1 0 : 0 0
-    EXPECT_EQ(dia->clock()->ShownFace(0), 5);
-    EXPECT_EQ(dia->clock()->ShownFace(1), 0);
-    EXPECT_EQ(dia->clock()->ShownFace(3), 1);
+    EXPECT_EQ(dia->exerciseView().clock()->ShownFace(0), 5);
+    EXPECT_EQ(dia->exerciseView().clock()->ShownFace(1), 0);
+    EXPECT_EQ(dia->exerciseView().clock()->ShownFace(3), 1);
     answer("house");
     platform.now = 1733493900 + 3 * 3600 + 7 * 60; // 17:12:00 UTC
-    dia->clock()->Tick();
-    EXPECT_EQ(dia->clock()->ShownFace(7), 1);
-    EXPECT_EQ(dia->clock()->ShownFace(6), 7);
+    dia->exerciseView().clock()->Tick();
+    EXPECT_EQ(dia->exerciseView().clock()->ShownFace(7), 1);
+    EXPECT_EQ(dia->exerciseView().clock()->ShownFace(6), 7);
 }
 
 } // namespace

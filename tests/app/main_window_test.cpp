@@ -27,9 +27,9 @@ TEST_F(DialogTest, StartsAsAnEmptyNewLessonCentredOnTheScreen)
     EXPECT_EQ(listColumn(0), QStringList{" < NEU >"});
     EXPECT_EQ(selectedRow(IdList1), 0);
     EXPECT_TRUE(dia->entryLine()->IsRunning());
-    EXPECT_TRUE(dia->clock()->IsClock());
-    EXPECT_FALSE(dia->gradeDigit()->isVisible());
-    EXPECT_FALSE(dia->answerLine()->isVisible());
+    EXPECT_TRUE(dia->exerciseView().clock()->IsClock());
+    EXPECT_FALSE(dia->exerciseView().gradeDigit()->isVisible());
+    EXPECT_FALSE(dia->exerciseView().answerLine()->isVisible());
 }
 
 // The lists' fixed font: the smallest pixel size whose advance comes nearest 8 px, as a search
@@ -95,8 +95,8 @@ TEST_F(DialogTest, TopLeftButtonAndStatusFollowTheLesson)
     EXPECT_TRUE(platform.saveDialogs.empty());
     EXPECT_EQ(topLeft(), "abort");
     EXPECT_FALSE(dia->list(IdList1)->isVisible());
-    EXPECT_TRUE(dia->gradeDigit()->isVisible());
-    EXPECT_TRUE(dia->answerLine()->isVisible());
+    EXPECT_TRUE(dia->exerciseView().gradeDigit()->isVisible());
+    EXPECT_TRUE(dia->exerciseView().answerLine()->isVisible());
     EXPECT_FALSE(visible(IdSave));
     EXPECT_FALSE(dia->button(IdSave)->IsBlinking());
     EXPECT_EQ(status(), QStringLiteral("ÜBUNG: 1. Aufgabe"));

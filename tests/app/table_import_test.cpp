@@ -134,7 +134,7 @@ TEST_F(TableImportTest, TableOverTheEntryLimitIsRefusedAndLeavesAnEmptyLesson)
 {
     LessonReadLimits limits;
     limits.maxEntries = 2;
-    dia->setReadLimits(limits);
+    dia->document().setReadLimits(limits);
     const std::string csv = writeLesson("gross.csv", "a;b\nc;d\ne;f\n");
     import(csv);
     EXPECT_TRUE(dia->chain().empty());
@@ -167,7 +167,7 @@ TEST_F(TableImportTest, ExportWritesCsvAndKeepsTheLessonsNameAndUnsavedState)
                               "M\xC3\xA4"
                               "dchen;5 \xE2\x82\xAC\r\n");
     EXPECT_TRUE(dia->unsaved());
-    EXPECT_EQ(dia->fileName(), "");
+    EXPECT_EQ(dia->document().displayName(), "");
     EXPECT_EQ(dia->windowTitleText(), kNewTitle);
     EXPECT_TRUE(platform.messages.empty());
 
@@ -192,7 +192,7 @@ TEST_F(TableImportTest, FailedExportIsReportedAndChangesNothing)
     EXPECT_EQ(platform.messages[0].text,
               "Datei kann nicht geschrieben werden!\nDer Ordner ist nicht vorhanden.");
     EXPECT_TRUE(dia->unsaved());
-    EXPECT_EQ(dia->fileName(), "");
+    EXPECT_EQ(dia->document().displayName(), "");
 }
 
 } // namespace

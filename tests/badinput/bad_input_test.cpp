@@ -237,7 +237,7 @@ TEST_F(DialogTest, LessonWithMoreEntriesThanMemoryIsRefusedAndLeavesAnEmptyLesso
 {
     LessonReadLimits limits;
     limits.maxEntries = 1000;
-    dia->setReadLimits(limits);
+    dia->document().setReadLimits(limits);
     const std::string bytes = "vtfile\0"s + std::string(4000, '\0');
     const std::string path = writeLesson("nullen.lsn", bytes);
     load(path);
