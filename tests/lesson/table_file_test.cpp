@@ -477,8 +477,7 @@ TEST(TableReadLarge, RefusalsAreCountedButOnlyTheListedOnesKept)
     EXPECT_EQ(report.refused.size(), kListedRefusals);
 }
 
-// Files that never end or never get a writer: refused at once, never waited on or read without
-// bound.
+// Files that never end or never get a writer: refused at once, not waited on or read on.
 TEST(TableReadFile, FifoAndEndlessDevicesAreRefused)
 {
     TempDir dir;
@@ -492,13 +491,10 @@ TEST(TableReadFile, FifoAndEndlessDevicesAreRefused)
 
     LessonReadLimits limits;
     limits.maxEntries = 1000;
-    for (const char* device : {"/dev/zero", "/dev/urandom"}) {
-        const std::string link = dir.file(std::string(device + 5) + ".csv");
-        std::filesystem::create_symlink(device, link);
-        EXPECT_EQ(readTableFile(link, chain, nullptr, limits).result, LessonReadResult::TooLarge)
-            << device;
-        EXPECT_TRUE(chain.empty());
-    }
+    std::filesystem::create_symlink("/dev/zero", dir.file("zero.csv"));
+    EXPECT_EQ(readTableFile(dir.file("zero.csv"), chain, nullptr, limits).result,
+              LessonReadResult::TooLarge);
+    EXPECT_TRUE(chain.empty());
 }
 
 TEST(TableFileName, TablesByExtension)
