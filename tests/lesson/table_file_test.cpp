@@ -380,17 +380,13 @@ INSTANTIATE_TEST_SUITE_P(
     Files, TableTidy,
     ::testing::Values(
         TidyCase{"marks_blanks_and_control_characters",
-                 "3,5 kg;www.duden.de\n  Leerzeichen  ;01.02.2024\nok;ok\nTab\x01"
-                 "da;x\n",
+                 "3,5 kg;www.duden.de\n  Leerzeichen  ;01.02.2024\nok;ok\nTab\001da;x\n",
                  5,
                  {{1, "3,5 kg", "3, 5 kg"},
                   {1, "www.duden.de", "www. duden. de"},
                   {2, "  Leerzeichen  ", "Leerzeichen"},
                   {2, "01.02.2024", "01. 02. 2024"},
-                  {4,
-                   "Tab\x01"
-                   "da",
-                   "Tab da"}}},
+                  {4, "Tab\001da", "Tab da"}}},
         TidyCase{"windows1252_cell_shown_in_utf8",
                  "M\xE4rz ;march\n",
                  1,
