@@ -642,9 +642,7 @@ def table_that_never_ends(c):
     expect("message", t.answer_box("Dateifehler", "OK"),
            "Datei " + c.path("null.csv").upper() + " ist zu groß für den Arbeitsspeicher!\n"
            "Eine Tabelle wird mit höchstens 2.000.000 Zeilen eingelesen.")
-    t.activate()
-    press("Escape")
-    t.close()
+    escape_closes(t)
 
 
 def buttons(c):
