@@ -1,9 +1,6 @@
-// A trainer killed with SIGKILL while it records answers must leave a learning record that
-// opens at the next start (not moved aside as damaged) and holds every answer recorded before
-// the kill; only the one being written may be missing. A child process records one answer
-// after another, each for an entry of its own, reports each by one byte on a pipe, and is
-// killed at a random moment: in the opening (creating, recovering, checking the file) or on
-// the answers.
+// A trainer killed with SIGKILL while it records answers (or opens the record) leaves a record
+// that opens undamaged and holds every answer it reported; only the one under way may be
+// missing.
 #include "kill_child.h"
 #include "learning_record.h"
 #include "temp_dir.h"

@@ -36,15 +36,11 @@ TEST(SafeFile, NewFileOnlyUnderAFreeName)
         bool written;
     };
     const Case cases[] = {
-        {"free", [](const TempDir&, const std::string&) {}, true},
-        {"a_file", [](const TempDir&, const std::string& p) { writeFile(p, "theirs"); }, false},
-        {"a_link_to_a_file",
-         [](const TempDir& d, const std::string& p) { fs::create_symlink(d.file("other"), p); },
-         false},
-        {"a_link_that_leads_nowhere",
-         [](const TempDir& d, const std::string& p) { fs::create_symlink(d.file("none"), p); },
-         false},
-        {"a_folder", [](const TempDir&, const std::string& p) { fs::create_directory(p); }, false},
+        {"free", [](auto&, auto&) {}, true},
+        {"a_file", [](auto&, auto& p) { writeFile(p, "theirs"); }, false},
+        {"a_file_link", [](auto& d, auto& p) { fs::create_symlink(d.file("other"), p); }, false},
+        {"a_dangling_link", [](auto& d, auto& p) { fs::create_symlink(d.file("none"), p); }, false},
+        {"a_folder", [](auto&, auto& p) { fs::create_directory(p); }, false},
     };
     for (const Case& c : cases) {
         TempDir dir;

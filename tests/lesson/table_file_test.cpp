@@ -380,17 +380,13 @@ INSTANTIATE_TEST_SUITE_P(
     Files, TableTidy,
     ::testing::Values(
         TidyCase{"marks_blanks_and_control_characters",
-                 "3,5 kg;www.duden.de\n  Leerzeichen  ;01.02.2024\nok;ok\nTab\x01"
-                 "da;x\n",
+                 "3,5 kg;www.duden.de\n  Leerzeichen  ;01.02.2024\nok;ok\nTab\001da;x\n",
                  5,
                  {{1, "3,5 kg", "3, 5 kg"},
                   {1, "www.duden.de", "www. duden. de"},
                   {2, "  Leerzeichen  ", "Leerzeichen"},
                   {2, "01.02.2024", "01. 02. 2024"},
-                  {4,
-                   "Tab\x01"
-                   "da",
-                   "Tab da"}}},
+                  {4, "Tab\001da", "Tab da"}}},
         TidyCase{"windows1252_cell_shown_in_utf8",
                  "M\xE4rz ;march\n",
                  1,
@@ -477,8 +473,7 @@ TEST(TableReadLarge, RefusalsAreCountedButOnlyTheListedOnesKept)
     EXPECT_EQ(report.refused.size(), kListedRefusals);
 }
 
-// Files that never end or never get a writer: refused at once, never waited on or read without
-// bound.
+// Files that never end or never get a writer: refused at once, not waited on or read on.
 TEST(TableReadFile, FifoAndEndlessDevicesAreRefused)
 {
     TempDir dir;
@@ -492,13 +487,10 @@ TEST(TableReadFile, FifoAndEndlessDevicesAreRefused)
 
     LessonReadLimits limits;
     limits.maxEntries = 1000;
-    for (const char* device : {"/dev/zero", "/dev/urandom"}) {
-        const std::string link = dir.file(std::string(device + 5) + ".csv");
-        std::filesystem::create_symlink(device, link);
-        EXPECT_EQ(readTableFile(link, chain, nullptr, limits).result, LessonReadResult::TooLarge)
-            << device;
-        EXPECT_TRUE(chain.empty());
-    }
+    std::filesystem::create_symlink("/dev/zero", dir.file("zero.csv"));
+    EXPECT_EQ(readTableFile(dir.file("zero.csv"), chain, nullptr, limits).result,
+              LessonReadResult::TooLarge);
+    EXPECT_TRUE(chain.empty());
 }
 
 TEST(TableFileName, TablesByExtension)

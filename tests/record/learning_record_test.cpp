@@ -134,6 +134,26 @@ void sqlOnRecord(const std::string& path, const char* sql, Release& release)
     });
 }
 
+void nothing(const std::string&, Release&) {}
+
+void aFolder(const std::string& path, Release& release)
+{
+    fs::create_directory(path);
+    release.push_back([path] { fs::remove(path); });
+}
+
+// A second trainer's connection in the middle of a write transaction.
+void lockedByOther(const std::string& path, Release& release)
+{
+    LearningRecord().open(path, 0);
+    sqlOnRecord(path, "BEGIN EXCLUSIVE; UPDATE card SET box = box;", release);
+}
+
+void newerSchema(const std::string& path, Release& release)
+{
+    sqlOnRecord(path, "CREATE TABLE card(x); PRAGMA user_version = 2;", release);
+}
+
 class RecordFault : public ::testing::TestWithParam<Fault> {};
 
 TEST_P(RecordFault, IsReportedOnceAndTheDrillGoesOn)
@@ -174,50 +194,19 @@ TEST_P(RecordFault, IsReportedOnceAndTheDrillGoesOn)
     EXPECT_EQ(record.state({"Baum", "tree"}, kSecond).wrongCount, 1u);
 }
 
+using S = RecordStatus;
+
 INSTANTIATE_TEST_SUITE_P(
     Files, RecordFault,
     ::testing::Values(
         // name, arrange, options, open, answers, moved aside, goes away
-        Fault{"not_a_database", writeGarbage, {}, RecordStatus::Ok, RecordStatus::Ok, true, true},
-        Fault{"damaged_page", damagePage, {}, RecordStatus::Ok, RecordStatus::Ok, true, true},
-        Fault{"a_folder_by_that_name",
-              [](const std::string& p, Release& release) {
-                  fs::create_directory(p);
-                  release.push_back([p] { fs::remove(p); });
-              },
-              {},
-              RecordStatus::Unavailable,
-              RecordStatus::Unavailable,
-              false,
-              true},
-        // A second trainer's connection in the middle of a write transaction.
-        Fault{"locked_by_a_second_trainer",
-              [](const std::string& p, Release& release) {
-                  LearningRecord().open(p, 0);
-                  sqlOnRecord(p, "BEGIN EXCLUSIVE; UPDATE card SET box = box;", release);
-              },
-              {50, 0},
-              RecordStatus::Ok,
-              RecordStatus::Locked,
-              false,
-              true},
+        Fault{"not_a_database", writeGarbage, {}, S::Ok, S::Ok, true, true},
+        Fault{"damaged_page", damagePage, {}, S::Ok, S::Ok, true, true},
+        Fault{"a_folder_by_that_name", aFolder, {}, S::Unavailable, S::Unavailable, false, true},
+        Fault{"locked_by_another_trainer", lockedByOther, {50, 0}, S::Ok, S::Locked, false, true},
         // The file may not grow past one page: the same fault as a full disk.
-        Fault{"disk_full",
-              [](const std::string&, Release&) {},
-              {1000, 1},
-              RecordStatus::DiskFull,
-              RecordStatus::DiskFull,
-              false,
-              false},
-        Fault{"written_by_a_newer_trainer",
-              [](const std::string& p, Release& release) {
-                  sqlOnRecord(p, "CREATE TABLE card(x); PRAGMA user_version = 2;", release);
-              },
-              {},
-              RecordStatus::Failed,
-              RecordStatus::Failed,
-              false,
-              false}),
+        Fault{"disk_full", nothing, {1000, 1}, S::DiskFull, S::DiskFull, false, false},
+        Fault{"written_by_a_newer_trainer", newerSchema, {}, S::Failed, S::Failed, false, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -11,18 +11,14 @@
 #include <time.h>
 #include <unistd.h>
 
-// A child process for killing with SIGKILL at random moments: it repeats one step (a save, an
-// answer recorded) until killed and reports every completed step by one byte on a pipe. POSIX
-// only.
-
 inline constexpr int kWriterSaveFailed = 3; // exit status of a writer whose step reported failure
 
-// One step of the child; the flag alternates, starting with true.
+// One step of the child (a save, an answer recorded); the flag alternates, starting with true.
 using SaveVersion = std::function<bool(bool newVersion)>;
 
-// A child process that saves the new version, the old one, the new one, ... until killed, and
-// reports every completed save by one byte on a pipe. The parent goes on only once the child
-// runs. Killed and reaped on destruction, so no child outlives a failed assertion.
+// A child process (POSIX) that repeats its step until killed with SIGKILL and reports every
+// completed step by one byte on a pipe. The parent goes on only once the child runs. Killed and
+// reaped on destruction, so no child outlives a failed assertion.
 class Writer {
 public:
     explicit Writer(const SaveVersion& save)
