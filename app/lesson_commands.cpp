@@ -135,20 +135,21 @@ bool RudarudDia::closeLesson()
     }
 
     // The lists' rows are the entries: the lists let go of them before they are deleted.
-    lists_.clear();
-    lists_.add(nullptr);
-    const std::uint32_t steps = std::min(chain.entryCount(), kRunDownSteps);
-    for (std::uint32_t step = steps; step > 0; --step) {
-        const std::uint32_t count = (chain.entryCount() + step - 1) / step;
+    // The count runs down in view while the lists still show the rows; the entries live on
+    // meanwhile, since the lists' rows are the entries and a repaint reads them. Then the lists
+    // let go of them, and only then are they deleted, with no event handled in between.
+    std::uint32_t left = chain.entryCount();
+    for (std::uint32_t step = std::min(left, kRunDownSteps); step > 0; --step) {
+        const std::uint32_t count = (left + step - 1) / step;
         entryLine_->StepBack(count);
-        for (std::uint32_t i = 0; i < count; ++i)
-            chain.deleteLast();
-        updateStatus();
+        left -= count;
+        showState(left);
         // Repaint now; what the user types meanwhile waits for the main loop.
         QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         if (step > 1) pause(kRunDownStepMs);
     }
-
+    lists_.clear();
+    lists_.add(nullptr);
     doc_.close();
     entryLine_->StartRunning();
     showEntry(chain.firstEntry());

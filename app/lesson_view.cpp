@@ -81,6 +81,11 @@ QString RudarudDia::windowTitleText() const
 
 void RudarudDia::updateStatus()
 {
+    showState(doc_.chain().entryCount());
+}
+
+void RudarudDia::showState(std::uint32_t count)
+{
     auto show = [this](std::initializer_list<int> ids, bool visible) {
         for (int id : ids)
             button(id)->setVisible(visible);
@@ -98,7 +103,6 @@ void RudarudDia::updateStatus()
         show({IdAbort}, true);
     } else {
         lists_.setVisible(true);
-        const std::uint32_t count = doc_.chain().entryCount();
         QString text = QStringLiteral("Lektion enthält ");
         if (count > 0) {
             text += QStringLiteral("%1 Aufgaben").arg(count);

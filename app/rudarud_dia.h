@@ -9,6 +9,7 @@
 #include "settings_controls.h"
 
 #include <array>
+#include <cstdint>
 #include <map>
 #include <memory>
 
@@ -163,6 +164,8 @@ private:
     std::array<QLineEdit*, kThresholdCount> createFields(const Fonts& fonts);
     std::array<myBMPButton*, kOptionCount> createButtons();
     void createDisplays(const Fonts& fonts);
+    // updateStatus as if the lesson held count entries (the count running down on close).
+    void showState(std::uint32_t count);
     void startExerciseCommand(QueryMode mode);
     // A row the user picked in a list: the entry it shows, once the edit is applied.
     void rowPicked(QListView* list);
