@@ -101,7 +101,7 @@ QString displayedPath(const std::string& path)
 // own why it failed (errno).
 QString writeErrorText(int error)
 {
-    return kWriteError + QLatin1Char('\n') + fromCp1252(writeFailureText(error));
+    return kWriteError + QLatin1Char('\n') + QString::fromUtf8(writeFailureText(error));
 }
 
 // Shows the window for a moment without taking the user's input. Never shorter than ms: a
@@ -127,8 +127,8 @@ bool RudarudDia::closeLesson()
     if (chain.empty()) return true;
     if (doc_.unsaved()) {
         const int answer =
-            exclaim(QString::fromLatin1(kSaveLessonQuestion),
-                    QString::fromLatin1(kSaveLessonCaption), Platform::Buttons::YesNoCancel);
+            exclaim(QString::fromUtf8(kSaveLessonQuestion), QString::fromUtf8(kSaveLessonCaption),
+                    Platform::Buttons::YesNoCancel);
         if (answer == Platform::IdCancel) return false;
         // Keeping the lesson was asked for: if it could not be saved, it is not thrown away.
         if (answer == Platform::IdYes && !saveLesson()) return false;
@@ -282,16 +282,6 @@ bool RudarudDia::saveLesson()
 
 // --- the end of a session and the start after it ------------------------------------------
 
-namespace {
-
-// A write failure's reason as standard error shows it (UTF-8).
-std::string failureReason(int error)
-{
-    return fromCp1252(writeFailureText(error)).toStdString();
-}
-
-} // namespace
-
 void RudarudDia::keepSessionState()
 {
     exercise().stopFeedback();
@@ -299,14 +289,14 @@ void RudarudDia::keepSessionState()
     // Nothing may wait for an answer now: what is lost is said where the session keeps it.
     if (!settings_.save())
         std::cerr << "KAZ-TRAINER: Die Einstellungen konnten nicht in " << settings_.config().path()
-                  << " gespeichert werden: " << failureReason(errno) << '\n';
+                  << " gespeichert werden: " << writeFailureText(errno) << '\n';
     const SaveResult kept = doc_.keepForRecovery();
     if (kept.status != SaveStatus::WriteFailed) return;
     const int error = kept.error;
     std::cerr << "KAZ-TRAINER: Die ungesicherte Lektion konnte nicht gesichert werden: "
               << (error == EEXIST ? recoveryFileName(0) + " bis " +
                                         recoveryFileName(kRecoveryNames - 1) + " sind belegt."
-                                  : failureReason(error))
+                                  : writeFailureText(error))
               << '\n';
 }
 
@@ -319,7 +309,7 @@ bool RudarudDia::closeQuery()
     if (!settings_.save()) {
         const int error = errno;
         exclaim(kSettingsNotSaved.arg(systemName(settings_.config().path())) + QLatin1Char('\n') +
-                    fromCp1252(writeFailureText(error)),
+                    QString::fromUtf8(writeFailureText(error)),
                 kWriteErrorCaption, Platform::Buttons::Ok);
     }
     toolTips_->removeAll();
