@@ -134,7 +134,6 @@ bool RudarudDia::closeLesson()
         if (answer == Platform::IdYes && !saveLesson()) return false;
     }
 
-    // The lists' rows are the entries: the lists let go of them before they are deleted.
     // The count runs down in view while the lists still show the rows; the entries live on
     // meanwhile, since the lists' rows are the entries and a repaint reads them. Then the lists
     // let go of them, and only then are they deleted, with no event handled in between.
