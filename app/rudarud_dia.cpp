@@ -53,6 +53,7 @@ constexpr OptionSpec kOptionButtons[] = {
     {IdIgnorePunctuation, 135, "a, b = a b"},
     {IdAnyOrder, 155, "a, b = b, a"},
 };
+static_assert(std::size(kOptionButtons) == kOptionCount);
 constexpr int kOptionX = 236, kOptionW = 45, kOptionH = 20;
 constexpr QPoint kOptionSamplePoint{15, 15};
 constexpr int kThresholdIds[kThresholdCount] = {IdThreshold1, IdThreshold2, IdThreshold3,
