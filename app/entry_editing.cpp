@@ -30,8 +30,7 @@ int RudarudDia::exclaim(const QString& text, const QString& caption, Platform::B
 
 bool RudarudDia::applyEdit()
 {
-    storeOptionFlags();
-    readThresholdFields();
+    settings_.take();
     // During an exercise the fields hold a question and an answer, not an edited entry: saving
     // on the way out must not turn a typed answer into the entry's term.
     if (exercise().running()) return true;
@@ -45,14 +44,15 @@ bool RudarudDia::applyEdit()
     if (modified1) normalizeTerm(first);
     if (modified2) normalizeTerm(second);
 
-    strWort* entry = chain_.currentEntry;
+    EntryChain& chain = doc_.chain();
+    strWort* entry = chain.currentEntry;
     if (entry == nullptr) {
         if (!first.empty() && !second.empty()) {
-            strWort* const added = chain_.append(first, second);
+            strWort* const added = chain.append(first, second);
             entryLine_->StepForward();
-            addListRows(added);
+            lists_.add(added);
         } else if (first.empty() && second.empty()) {
-            if (chain_.empty()) doc_.setUnsaved(false);
+            if (chain.empty()) doc_.setUnsaved(false);
         } else {
             exclaim(kIncompleteText, kIncompleteCaption, Platform::Buttons::Ok);
             // The typed term is dropped if the user now leaves the entry.
@@ -61,50 +61,34 @@ bool RudarudDia::applyEdit()
         }
     } else if (first.empty() || second.empty()) {
         if (exclaim(kDeleteText, kDeleteCaption, Platform::Buttons::YesNo) == Platform::IdYes) {
-            removeListRows(entry);
+            lists_.remove(entry);
             delete entry; // moves currentEntry on
             entryLine_->StepBack();
-            if (chain_.empty()) {
+            if (chain.empty()) {
                 doc_.setUnsaved(false);
                 entryLine_->StartRunning();
             }
         }
     } else if (exclaim(kChangeText, kChangeCaption, Platform::Buttons::YesNo) == Platform::IdYes) {
         // Out of the lists while it changes: its new first term may sort elsewhere.
-        removeListRows(entry);
+        lists_.remove(entry);
         entry->term1 = first;
         entry->term2 = second;
-        addListRows(entry);
+        lists_.add(entry);
     }
-    showEntry(chain_.currentEntry);
+    showEntry(chain.currentEntry);
     updateStatus();
     return true;
 }
 
-void RudarudDia::addListRows(strWort* entry)
+void RudarudDia::rowPicked(QListView* list)
 {
-    const SelectionSync sync(syncingSelection_);
-    selectListRow(entry == nullptr ? model_.addNewEntryRow() : model_.addEntry(entry));
-}
-
-void RudarudDia::removeListRows(const strWort* entry)
-{
-    const SelectionSync sync(syncingSelection_);
-    model_.removeRowAt(model_.rowOf(entry));
-}
-
-void RudarudDia::selectRow(int row)
-{
-    if (row < 0) return;
-    chain_.currentEntry = model_.entryAt(row); // row 0: the new entry, null
-    showEntry(chain_.currentEntry);
-}
-
-void RudarudDia::listSelectionChanged(QListView* list)
-{
-    if (syncingSelection_ || exercise().running()) return;
+    if (exercise().running()) return;
     if (!applyEdit()) return;
     // applyEdit may itself have moved the selection: read it afterwards.
     const QModelIndexList selected = list->selectionModel()->selectedRows();
-    selectRow(selected.isEmpty() ? -1 : selected.first().row());
+    if (selected.isEmpty()) return;
+    EntryChain& chain = doc_.chain();
+    chain.currentEntry = lists_.model().entryAt(selected.first().row()); // row 0: new entry, null
+    showEntry(chain.currentEntry);
 }

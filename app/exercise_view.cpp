@@ -130,8 +130,8 @@ bool ExerciseView::messageBox(const std::string& text, const std::string& captio
         buttons = Platform::Buttons::YesNo;
         break;
     }
-    const int answer = Platform::instance().messageBox(&window_, fromCp1252(text),
-                                                       fromCp1252(caption), buttons, icon);
+    const int answer = Platform::instance().messageBox(&window_, QString::fromUtf8(text),
+                                                       QString::fromUtf8(caption), buttons, icon);
     return answer == Platform::IdYes || answer == Platform::IdOk;
 }
 
@@ -238,8 +238,8 @@ void ExerciseView::showStatus(const std::string& text)
 {
     host_.updateStatus();
     if (!run_.running()) return;
-    controls_.status->setText(fromCp1252(text));
-    speak(fromCp1252(spokenText(text)));
+    controls_.status->setText(QString::fromUtf8(text));
+    speak(QString::fromUtf8(spokenText(text)));
 }
 
 void ExerciseView::clearStatusLine()
@@ -317,16 +317,16 @@ void ExerciseView::setAnswerColour(const QColor& colour)
 
 void ExerciseView::showReport(const std::string& title, const std::string& text)
 {
-    speak(fromCp1252(title) + QStringLiteral(". ") +
-          fromCp1252(text).replace(QLatin1Char('\r'), QLatin1Char(' ')).simplified());
-    new MSGWin(window_.window(), fromCp1252(title), fromCp1252(text), fonts_.report, Qt::black,
-               kNoTimeout);
+    speak(QString::fromUtf8(title) + QStringLiteral(". ") +
+          QString::fromUtf8(text).replace(QLatin1Char('\r'), QLatin1Char(' ')).simplified());
+    new MSGWin(window_.window(), QString::fromUtf8(title), QString::fromUtf8(text), fonts_.report,
+               Qt::black, kNoTimeout);
 }
 
 void ExerciseView::showStoreFailure(const std::string& title, const std::string& text)
 {
-    new MSGWin(window_.window(), fromCp1252(title), fromCp1252(text), fonts_.report, Qt::red,
-               kNoTimeout);
+    new MSGWin(window_.window(), QString::fromUtf8(title), QString::fromUtf8(text), fonts_.report,
+               Qt::red, kNoTimeout);
 }
 
 void ExerciseView::showResultsLog()
@@ -335,9 +335,9 @@ void ExerciseView::showResultsLog()
     const ResultsLogView view = resultsLogView(
         log, [](std::int64_t seconds) { return Platform::instance().localTime(seconds); });
     if (view.notice)
-        new MSGWin(window_.window(), fromCp1252(view.title), fromCp1252(view.text), fonts_.notice,
-                   Qt::red, static_cast<int>(kNoticeTimeoutMs));
+        new MSGWin(window_.window(), QString::fromUtf8(view.title), QString::fromUtf8(view.text),
+                   fonts_.notice, Qt::red, static_cast<int>(kNoticeTimeoutMs));
     else
-        new MSGWin(window_.window(), fromCp1252(view.title), fromCp1252(view.text), fonts_.table,
-                   Qt::black, kNoTimeout);
+        new MSGWin(window_.window(), QString::fromUtf8(view.title), QString::fromUtf8(view.text),
+                   fonts_.table, Qt::black, kNoTimeout);
 }

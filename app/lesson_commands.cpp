@@ -101,7 +101,7 @@ QString displayedPath(const std::string& path)
 // own why it failed (errno).
 QString writeErrorText(int error)
 {
-    return kWriteError + QLatin1Char('\n') + fromCp1252(writeFailureText(error));
+    return kWriteError + QLatin1Char('\n') + QString::fromUtf8(writeFailureText(error));
 }
 
 // Shows the window for a moment without taking the user's input. Never shorter than ms: a
@@ -122,37 +122,36 @@ bool RudarudDia::closeLesson()
         exercise().stopFeedback();
         pause(kFeedbackEndPauseMs);
     }
-    storeOptionFlags();
-    readThresholdFields();
-    if (chain_.empty()) return true;
+    settings_.take();
+    EntryChain& chain = doc_.chain();
+    if (chain.empty()) return true;
     if (doc_.unsaved()) {
         const int answer =
-            exclaim(QString::fromLatin1(kSaveLessonQuestion),
-                    QString::fromLatin1(kSaveLessonCaption), Platform::Buttons::YesNoCancel);
+            exclaim(QString::fromUtf8(kSaveLessonQuestion), QString::fromUtf8(kSaveLessonCaption),
+                    Platform::Buttons::YesNoCancel);
         if (answer == Platform::IdCancel) return false;
         // Keeping the lesson was asked for: if it could not be saved, it is not thrown away.
         if (answer == Platform::IdYes && !saveLesson()) return false;
     }
 
-    // The lists' rows are the entries: the lists let go of them before they are deleted.
-    {
-        const SelectionSync sync(syncingSelection_);
-        model_.clear();
-    }
-    addListRows(nullptr);
-    const std::uint32_t steps = std::min(chain_.entryCount(), kRunDownSteps);
-    for (std::uint32_t step = steps; step > 0; --step) {
-        const std::uint32_t count = (chain_.entryCount() + step - 1) / step;
+    // The count runs down in view while the lists still show the rows; the entries live on
+    // meanwhile, since the lists' rows are the entries and a repaint reads them. Then the lists
+    // let go of them, and only then are they deleted, with no event handled in between.
+    std::uint32_t left = chain.entryCount();
+    for (std::uint32_t step = std::min(left, kRunDownSteps); step > 0; --step) {
+        const std::uint32_t count = (left + step - 1) / step;
         entryLine_->StepBack(count);
-        for (std::uint32_t i = 0; i < count; ++i)
-            chain_.deleteLast();
-        refreshStatus();
+        left -= count;
+        showState(left);
+        // Repaint now; what the user types meanwhile waits for the main loop.
+        QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         if (step > 1) pause(kRunDownStepMs);
     }
-
+    lists_.clear();
+    lists_.add(nullptr);
     doc_.close();
     entryLine_->StartRunning();
-    showEntry(chain_.firstEntry());
+    showEntry(chain.firstEntry());
     updateStatus();
     return true;
 }
@@ -185,7 +184,7 @@ void RudarudDia::importTableFile(const std::string& path)
     // The lesson made from a table has no file: the next save asks for a lesson file's name,
     // and nothing ever writes over the table.
     const TableReadReport report = doc_.importTable(path, this);
-    showEntry(chain_.currentEntry);
+    showEntry(doc_.chain().currentEntry);
     updateStatus();
     QApplication::restoreOverrideCursor();
     const QString shownName = upperAsciiLetters(displayedPath(path));
@@ -214,7 +213,7 @@ void RudarudDia::loadLessonFile(const std::string& path)
     // The message names the file as it was asked for; the window already shows what is left.
     const QString shownName = upperAsciiLetters(displayedPath(path));
     const LessonReadResult result = doc_.load(path, shownName.toStdString(), this);
-    if (result != LessonReadResult::NotOpened) showEntry(chain_.currentEntry);
+    if (result != LessonReadResult::NotOpened) showEntry(doc_.chain().currentEntry);
     updateStatus();
     QApplication::restoreOverrideCursor(); // a message box shows the arrow, not the hourglass
     if (result == LessonReadResult::Read) return;
@@ -226,40 +225,32 @@ void RudarudDia::loadLessonFile(const std::string& path)
 
 void RudarudDia::beforePairs()
 {
-    list1_->hide();
-    list2_->hide();
+    lists_.setVisible(false);
 }
 
 void RudarudDia::pairRead(strWort& entry)
 {
     // The rows are collected while the entry is at hand: walking the chain again afterwards
     // costs a large lesson a cache miss per entry.
-    readRows_.push_back(&entry);
+    lists_.collect(&entry);
 }
 
 void RudarudDia::afterPairs()
 {
-    entryLine_->StepForward(static_cast<unsigned>(readRows_.size()));
-    {
-        const SelectionSync sync(syncingSelection_);
-        model_.addEntries(readRows_);
-    }
-    readRows_ = {};
-    list1_->show();
-    list2_->show();
+    entryLine_->StepForward(static_cast<unsigned>(lists_.addCollected()));
+    lists_.setVisible(true);
 }
 
 void RudarudDia::readAbandoned()
 {
     // The entries counted are gone again; nothing reached the lists or the LED line.
-    readRows_ = {};
-    list1_->show();
-    list2_->show();
+    lists_.dropCollected();
+    lists_.setVisible(true);
 }
 
 bool RudarudDia::saveLesson()
 {
-    if (chain_.empty()) return false;
+    if (doc_.chain().empty()) return false;
     if (!applyEdit()) return false;
     // Someone else's changes to the file are not written over without asking; No offers
     // another name, and without one the lesson stays unsaved.
@@ -283,40 +274,28 @@ bool RudarudDia::saveLesson()
     }
     if (result.status == SaveStatus::WriteFailed)
         exclaim(writeErrorText(result.error), kWriteErrorCaption, Platform::Buttons::Ok);
-    showEntry(chain_.currentEntry);
+    showEntry(doc_.chain().currentEntry);
     updateStatus();
     return result.status == SaveStatus::Written && !copied;
 }
 
 // --- the end of a session and the start after it ------------------------------------------
 
-namespace {
-
-// A write failure's reason as standard error shows it (UTF-8).
-std::string failureReason(int error)
-{
-    return fromCp1252(writeFailureText(error)).toStdString();
-}
-
-} // namespace
-
 void RudarudDia::keepSessionState()
 {
     exercise().stopFeedback();
-    storeOptionFlags();
-    readThresholdFields();
-    transferBuf_->storeThresholds();
+    settings_.take();
     // Nothing may wait for an answer now: what is lost is said where the session keeps it.
-    if (!config_.save())
-        std::cerr << "KAZ-TRAINER: Die Einstellungen konnten nicht in " << config_.path()
-                  << " gespeichert werden: " << failureReason(errno) << '\n';
+    if (!settings_.save())
+        std::cerr << "KAZ-TRAINER: Die Einstellungen konnten nicht in " << settings_.config().path()
+                  << " gespeichert werden: " << writeFailureText(errno) << '\n';
     const SaveResult kept = doc_.keepForRecovery();
     if (kept.status != SaveStatus::WriteFailed) return;
     const int error = kept.error;
     std::cerr << "KAZ-TRAINER: Die ungesicherte Lektion konnte nicht gesichert werden: "
               << (error == EEXIST ? recoveryFileName(0) + " bis " +
                                         recoveryFileName(kRecoveryNames - 1) + " sind belegt."
-                                  : failureReason(error))
+                                  : writeFailureText(error))
               << '\n';
 }
 
@@ -326,11 +305,10 @@ bool RudarudDia::closeQuery()
     // What a session's end kept aside is saved, declined or deleted by now.
     doc_.dropRecovery();
     // The settings are written while a message can still say that it failed.
-    transferBuf_->storeThresholds();
-    if (!config_.save()) {
+    if (!settings_.save()) {
         const int error = errno;
-        exclaim(kSettingsNotSaved.arg(systemName(config_.path())) + QLatin1Char('\n') +
-                    fromCp1252(writeFailureText(error)),
+        exclaim(kSettingsNotSaved.arg(systemName(settings_.config().path())) + QLatin1Char('\n') +
+                    QString::fromUtf8(writeFailureText(error)),
                 kWriteErrorCaption, Platform::Buttons::Ok);
     }
     toolTips_->removeAll();
@@ -345,7 +323,8 @@ void RudarudDia::endSession()
 
 bool RudarudDia::offerRecovery()
 {
-    if (!chain_.empty()) return false;
+    const EntryChain& chain = doc_.chain();
+    if (!chain.empty()) return false;
     for (const std::string& name : waitingRecoveryFiles()) {
         const QFileInfo file(QFile::decodeName(QByteArray::fromStdString(name)));
         const std::tm when = Platform::instance().localTime(file.lastModified().toSecsSinceEpoch());
@@ -359,11 +338,11 @@ bool RudarudDia::offerRecovery()
             // Read as any lesson, then it belongs to no file: the next save asks for a name.
             loadLessonFile(name);
             doc_.forgetFile();
-            doc_.setUnsaved(!chain_.empty());
+            doc_.setUnsaved(!chain.empty());
             updateStatus();
         }
         std::remove(name.c_str());
-        if (restore) return !chain_.empty();
+        if (restore) return !chain.empty();
     }
     return false;
 }

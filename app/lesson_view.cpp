@@ -15,77 +15,61 @@
 namespace {
 
 constexpr int kSaveBlinkPeriodMs = 800;
-// The selected row is shown as the fourth visible one.
-constexpr int kRowsAboveSelection = 3;
 
 } // namespace
 
 void RudarudDia::showEntry(strWort* entry)
 {
+    VokTransBuf& buffer = settings_.buffer();
     if (entry == nullptr) {
-        VokTransBuf::setText(transferBuf_->term1Text, "");
-        VokTransBuf::setText(transferBuf_->term2Text, "");
+        VokTransBuf::setText(buffer.term1Text, "");
+        VokTransBuf::setText(buffer.term2Text, "");
         term1_->setFocus();
-        selectListRow(0);
+        lists_.select(0);
         term1_->setText(QString());
         term2_->setText(QString());
         return;
     }
     const QueryMode mode = exercise().queryMode();
     if (mode == QueryMode::ModeEdit) {
-        VokTransBuf::setText(transferBuf_->term1Text, entry->term1);
-        VokTransBuf::setText(transferBuf_->term2Text, entry->term2);
-        selectListRow(model_.rowOf(entry));
+        VokTransBuf::setText(buffer.term1Text, entry->term1);
+        VokTransBuf::setText(buffer.term2Text, entry->term2);
+        lists_.select(lists_.model().rowOf(entry));
         term1_->setFocus();
     } else {
         // The exercise has given the entry its direction before it asks it.
-        VokTransBuf::setText(transferBuf_->term1Text, questionTerm(*entry));
-        VokTransBuf::setText(transferBuf_->term2Text, "");
+        VokTransBuf::setText(buffer.term1Text, questionTerm(*entry));
+        VokTransBuf::setText(buffer.term2Text, "");
         term2_->setFocus();
     }
-    term1_->setText(fromCp1252(VokTransBuf::text(transferBuf_->term1Text)));
-    term2_->setText(fromCp1252(VokTransBuf::text(transferBuf_->term2Text)));
+    term1_->setText(fromCp1252(VokTransBuf::text(buffer.term1Text)));
+    term2_->setText(fromCp1252(VokTransBuf::text(buffer.term2Text)));
 }
 
 void RudarudDia::showQuestion(const std::string& question)
 {
-    VokTransBuf::setText(transferBuf_->term1Text, question);
-    VokTransBuf::setText(transferBuf_->term2Text, "");
+    VokTransBuf& buffer = settings_.buffer();
+    VokTransBuf::setText(buffer.term1Text, question);
+    VokTransBuf::setText(buffer.term2Text, "");
     term2_->setFocus();
-    term1_->setText(fromCp1252(VokTransBuf::text(transferBuf_->term1Text)));
+    term1_->setText(fromCp1252(VokTransBuf::text(buffer.term1Text)));
     term2_->setText(QString());
-}
-
-void RudarudDia::selectListRow(int row)
-{
-    const SelectionSync sync(syncingSelection_);
-    for (QListView* l : {list1_, list2_}) {
-        if (row < 0 || row >= model_.rowCount()) {
-            l->clearSelection();
-            continue;
-        }
-        const QModelIndex index = l->model()->index(row, 0);
-        l->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
-        if (row >= kRowsAboveSelection)
-            l->scrollTo(l->model()->index(row - kRowsAboveSelection, 0),
-                        QAbstractItemView::PositionAtTop);
-        else
-            l->scrollTo(index);
-    }
 }
 
 void RudarudDia::pageForward()
 {
     if (!applyEdit()) return;
-    chain_.currentEntry = chain_.currentEntry ? chain_.currentEntry->next : chain_.firstEntry();
-    showEntry(chain_.currentEntry);
+    EntryChain& chain = doc_.chain();
+    chain.currentEntry = chain.currentEntry ? chain.currentEntry->next : chain.firstEntry();
+    showEntry(chain.currentEntry);
 }
 
 void RudarudDia::pageBack()
 {
     if (!applyEdit()) return;
-    chain_.currentEntry = chain_.currentEntry ? chain_.currentEntry->prev : chain_.lastEntry();
-    showEntry(chain_.currentEntry);
+    EntryChain& chain = doc_.chain();
+    chain.currentEntry = chain.currentEntry ? chain.currentEntry->prev : chain.lastEntry();
+    showEntry(chain.currentEntry);
 }
 
 QString RudarudDia::windowTitleText() const
@@ -97,6 +81,11 @@ QString RudarudDia::windowTitleText() const
 
 void RudarudDia::updateStatus()
 {
+    showState(doc_.chain().entryCount());
+}
+
+void RudarudDia::showState(std::uint32_t count)
+{
     auto show = [this](std::initializer_list<int> ids, bool visible) {
         for (int id : ids)
             button(id)->setVisible(visible);
@@ -107,18 +96,16 @@ void RudarudDia::updateStatus()
     const bool exercising = exercise().running();
     exerciseView_->showExerciseDisplays(exercising);
     if (exercising) {
-        list1_->hide();
-        list2_->hide();
+        lists_.setVisible(false);
         show({IdLoad, IdPageForward, IdPageBack, IdNewLesson, IdSave}, false);
         button(IdSave)->StopBlink();
         show({IdNormalQuery, IdReversedQuery, IdMixedQuery}, false);
         show({IdAbort}, true);
     } else {
-        list1_->show();
-        list2_->show();
+        lists_.setVisible(true);
         QString text = QStringLiteral("Lektion enthält ");
-        if (chain_.entryCount() > 0) {
-            text += QStringLiteral("%1 Aufgaben").arg(chain_.entryCount());
+        if (count > 0) {
+            text += QStringLiteral("%1 Aufgaben").arg(count);
             show({IdLoad, IdAbort}, false);
             show({IdNormalQuery, IdReversedQuery, IdMixedQuery, IdPageForward, IdPageBack,
                   IdNewLesson},
@@ -138,16 +125,8 @@ void RudarudDia::updateStatus()
             show({IdLoad}, true);
         }
         if (doc_.unsaved()) text += QStringLiteral(" (ungesichert)");
-        entryLine_->setAccessibleName(chain_.entryCount() > 0
-                                          ? QStringLiteral("%1 Aufgaben").arg(chain_.entryCount())
-                                          : QStringLiteral("keine Aufgaben"));
+        entryLine_->setAccessibleName(count > 0 ? QStringLiteral("%1 Aufgaben").arg(count)
+                                                : QStringLiteral("keine Aufgaben"));
         status_->setText(text);
     }
-}
-
-void RudarudDia::refreshStatus()
-{
-    updateStatus();
-    // Repaint now; what the user types meanwhile waits for the main loop.
-    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }

@@ -53,6 +53,7 @@ constexpr OptionSpec kOptionButtons[] = {
     {IdIgnorePunctuation, 135, "a, b = a b"},
     {IdAnyOrder, 155, "a, b = b, a"},
 };
+static_assert(std::size(kOptionButtons) == kOptionCount);
 constexpr int kOptionX = 236, kOptionW = 45, kOptionH = 20;
 constexpr QPoint kOptionSamplePoint{15, 15};
 constexpr int kThresholdIds[kThresholdCount] = {IdThreshold1, IdThreshold2, IdThreshold3,
@@ -183,7 +184,7 @@ struct RudarudDia::Fonts {
     QFont vertical = logFont(QStringLiteral("Arial"), kVerticalFontHeight, kVerticalFontWidth);
 };
 
-RudarudDia::RudarudDia(Config& config, QWidget* parent) : QWidget(parent), config_(config)
+RudarudDia::RudarudDia(Config& config, QWidget* parent) : QWidget(parent), settings_(config)
 {
     setObjectName(QStringLiteral("RudarudDia"));
     // Before any field exists: an interface Qt makes for a field, once made, is kept.
@@ -194,20 +195,30 @@ RudarudDia::RudarudDia(Config& config, QWidget* parent) : QWidget(parent), confi
     setFont(dialogFont);
 
     createControls(Fonts{});
-    applyColours();
+    setTextColours(status_, QColor(toQRgb(kYellow)), QColor(toQRgb(kBlack)));
+    setTextColours(term1_, QColor(toQRgb(kGreen)), QColor(toQRgb(kBlack)));
+    setTextColours(term2_, exerciseView_->answerColour(), QColor(toQRgb(kBlack)));
 
     auto* doubleClicks = new DoubleClickAsPress(this);
     for (QWidget* w : {static_cast<QWidget*>(term1_), static_cast<QWidget*>(term2_),
-                       list1_->viewport(), list2_->viewport()})
+                       lists_.view(0)->viewport(), lists_.view(1)->viewport()})
         w->installEventFilter(doubleClicks);
-    for (QLineEdit* t : thresholds_)
+    for (QLineEdit* t : settings_.thresholdFields())
         t->installEventFilter(doubleClicks);
     qApp->installEventFilter(this);
 
-    addListRows(nullptr);
+    lists_.add(nullptr);
     toolTips_ = new ToolTips(this);
+    toolTips_->setObjectName(QStringLiteral("toolTips"));
     toolTips_->addTools([this](int id) { return control(id); });
-    nameControls();
+    // What assistive technology hears of each control.
+    for (const AccessibleName& n : kAccessibleNames) {
+        QWidget* w = control(n.id);
+        w->setAccessibleName(QString::fromUtf16(n.name));
+        w->setAccessibleDescription(toolTips_->text(w));
+    }
+    status_->setAccessibleDescription(QStringLiteral("Status"));
+    entryLine_->setAccessibleDescription(QStringLiteral("Aufgaben"));
     updateStatus();
     entryLine_->Reset(kLedOff);
     entryLine_->StartRunning();
@@ -217,20 +228,25 @@ RudarudDia::~RudarudDia()
 {
     qApp->removeEventFilter(this);
     exerciseView_.reset();
-    model_.clear(); // its rows are the entries
-    while (!chain_.empty())
-        chain_.deleteLast();
+    lists_.clear(); // its rows are the entries
+    while (!doc_.chain().empty())
+        doc_.chain().deleteLast();
     delete label_;
     delete entryLine_;
-    transferBuf_.reset(); // hands the threshold texts back to the settings
+    // The settings' transfer buffer hands the threshold texts back to the record as it goes.
 }
 
 // The controls in creation order: the fields, lists and status line in the order of the
 // transfer buffer, then the buttons and the displays.
 void RudarudDia::createControls(const Fonts& fonts)
 {
-    createFields(fonts);
-    createLists(fonts);
+    const std::array<QLineEdit*, kThresholdCount> thresholds = createFields(fonts);
+    lists_.makeViews(this, fonts.fixed, [this](QListView* l) { rowPicked(l); });
+    for (int column : {0, 1}) {
+        const int id = column == 0 ? IdList1 : IdList2;
+        lists_.view(column)->setObjectName(QStringLiteral("list%1").arg(id));
+        lists_.view(column)->setGeometry(placeOf(id));
+    }
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("status%1").arg(IdStatus));
     status_->setGeometry(placeOf(IdStatus));
@@ -239,129 +255,9 @@ void RudarudDia::createControls(const Fonts& fonts)
     status_->setFont(fonts.medium);
     status_->setAutoFillBackground(true);
 
-    transferBuf_ = std::make_unique<VokTransBuf>(config_);
-    for (std::size_t i = 0; i < kThresholdCount; ++i)
-        thresholds_[i]->setText(fromCp1252(VokTransBuf::text(transferBuf_->thresholdText[i])));
-
-    createButtons();
+    settings_.attach(createButtons(), thresholds);
     createDisplays(fonts);
-    orderTabs();
-}
 
-void RudarudDia::createFields(const Fonts& fonts)
-{
-    auto makeTerm = [this, &fonts](int id) {
-        auto* e = new QLineEdit(this);
-        e->setObjectName(QStringLiteral("field%1").arg(id));
-        e->setGeometry(placeOf(id));
-        e->setFont(fonts.big);
-        e->setFrame(true);
-        guardCp1252Input(e, static_cast<int>(kMaxTermBytes));
-        return e;
-    };
-    term1_ = makeTerm(IdTerm1);
-    term2_ = makeTerm(IdTerm2);
-    auto* noInset = new NoInsetLineEditStyle; // the fields are too low for a style's inset
-    noInset->setParent(this);
-    for (std::size_t i = 0; i < kThresholdCount; ++i) {
-        auto* e = new QLineEdit(this);
-        e->setObjectName(QStringLiteral("field%1").arg(kThresholdIds[i]));
-        e->setGeometry(placeOf(kThresholdIds[i]));
-        e->setAlignment(Qt::AlignCenter);
-        e->setMaxLength(static_cast<int>(kThresholdTextChars));
-        e->setFont(fonts.medium);
-        e->setTextMargins(0, 0, 0, 0);
-        e->setStyle(noInset);
-        guardCp1252Input(e, static_cast<int>(kThresholdTextChars));
-        thresholds_[i] = e;
-    }
-}
-
-void RudarudDia::createLists(const Fonts& fonts)
-{
-    auto makeList = [this, &fonts](int id, LessonListColumn& column) {
-        auto* l = new QListView(this);
-        l->setObjectName(QStringLiteral("list%1").arg(id));
-        l->setGeometry(placeOf(id));
-        l->setModel(&column);
-        l->setFont(fonts.fixed);
-        l->setUniformItemSizes(true);
-        l->setSelectionMode(QAbstractItemView::SingleSelection);
-        l->setEditTriggers(QAbstractItemView::NoEditTriggers);
-        l->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        l->setTextElideMode(Qt::ElideNone);
-        l->setLayoutMode(QListView::Batched);
-        l->setBatchSize(200);
-        // A mouse press makes the row current before it selects it; the row is picked once
-        // it is selected, whichever way that happened (mouse, keys in the list, program).
-        connect(l->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-                [this, l] { listSelectionChanged(l); });
-        currentRowOnlyWithFocus(l);
-        return l;
-    };
-    list1_ = makeList(IdList1, firstTerms_);
-    list2_ = makeList(IdList2, secondTerms_);
-    list2_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    // The second terms scroll with the first ones; only the first list has a scroll bar.
-    // Whatever scrolls the second list on its own (wheel, keys, a drag) is undone as soon as
-    // the program is idle, so its rows stay beside their partners.
-    connect(list1_->verticalScrollBar(), &QScrollBar::valueChanged, list2_->verticalScrollBar(),
-            &QScrollBar::setValue);
-    connect(
-        list2_->verticalScrollBar(), &QScrollBar::valueChanged, this,
-        [this] { list2_->verticalScrollBar()->setValue(list1_->verticalScrollBar()->value()); },
-        Qt::QueuedConnection);
-}
-
-void RudarudDia::createButtons()
-{
-    for (const ButtonSpec& b : kCommandButtons) {
-        auto* button = new myBMPButton(this, b.offFace, b.onFace, b.id);
-        button->setGeometry(duRect(b.x, b.y, b.w, b.h));
-        buttons_[b.id] = button;
-        connect(button, &QAbstractButton::clicked, this, [this, id = b.id] { command(id); });
-    }
-    const std::uint8_t flags[] = {config_.ignoreCase, config_.ignorePunctuation, config_.anyOrder};
-    for (std::size_t i = 0; i < std::size(kOptionButtons); ++i) {
-        const OptionSpec& o = kOptionButtons[i];
-        auto* button = new myBMPButton(this, kOptionOffFace, kOptionOnFace, o.id,
-                                       {.toggles = true,
-                                        .samplePoint = kOptionSamplePoint,
-                                        .label = QString::fromLatin1(o.label)});
-        button->setGeometry(duRect(kOptionX, o.y, kOptionW, kOptionH));
-        button->SetOn(flags[i] != 0);
-        buttons_[o.id] = button;
-        // The button itself refuses to switch while locked; during an exercise the user is told.
-        connect(button, &QAbstractButton::clicked, this,
-                [this] { exercise().optionChangeAllowed(); });
-        connect(button, &QAbstractButton::pressed, this, [this, button, i] {
-            if (!button->Locked()) optionSwitched_[i] = true;
-        });
-    }
-    for (int id : {IdPageBack, IdPageForward, IdHelp})
-        buttons_[id]->hide();
-}
-
-void RudarudDia::createDisplays(const Fonts& fonts)
-{
-    entryLine_ = new myLEDLine(this, kEntryLinePos.x(), kEntryLinePos.y(), kLedCellBitmap,
-                               kEntryLineCells, {.framed = true});
-    ExerciseControls exerciseControls{.question = term1_,
-                                      .answer = term2_,
-                                      .thresholds = thresholds_,
-                                      .entryLine = entryLine_,
-                                      .status = status_};
-    for (std::size_t i = 0; i < std::size(kOptionButtons); ++i)
-        exerciseControls.options[i] = buttons_[kOptionButtons[i].id];
-    exerciseView_ = std::make_unique<ExerciseView>(
-        *this, *this, chain_, exerciseControls,
-        ExerciseFonts{.notice = fonts.big, .report = fonts.medium, .table = fonts.fixed});
-    label_ = new my3DText(this, kLabelPos.x(), kLabelPos.y(), QString::fromLatin1(kProgramCaption),
-                          fonts.vertical, {.vertical = true, .transparent = true});
-}
-
-void RudarudDia::orderTabs()
-{
     // Tab order of the dialog template.
     const int tabOrder[] = {IdResultsLog,    IdSave,
                             IdNewLesson,     IdNormalQuery,
@@ -383,44 +279,97 @@ void RudarudDia::orderTabs()
     }
 }
 
+std::array<QLineEdit*, kThresholdCount> RudarudDia::createFields(const Fonts& fonts)
+{
+    auto makeTerm = [this, &fonts](int id) {
+        auto* e = new QLineEdit(this);
+        e->setObjectName(QStringLiteral("field%1").arg(id));
+        e->setGeometry(placeOf(id));
+        e->setFont(fonts.big);
+        e->setFrame(true);
+        guardCp1252Input(e, static_cast<int>(kMaxTermBytes));
+        return e;
+    };
+    term1_ = makeTerm(IdTerm1);
+    term2_ = makeTerm(IdTerm2);
+    auto* noInset = new NoInsetLineEditStyle; // the fields are too low for a style's inset
+    noInset->setParent(this);
+    std::array<QLineEdit*, kThresholdCount> thresholds{};
+    for (std::size_t i = 0; i < kThresholdCount; ++i) {
+        auto* e = new QLineEdit(this);
+        e->setObjectName(QStringLiteral("field%1").arg(kThresholdIds[i]));
+        e->setGeometry(placeOf(kThresholdIds[i]));
+        e->setAlignment(Qt::AlignCenter);
+        e->setMaxLength(static_cast<int>(kThresholdTextChars));
+        e->setFont(fonts.medium);
+        e->setTextMargins(0, 0, 0, 0);
+        e->setStyle(noInset);
+        guardCp1252Input(e, static_cast<int>(kThresholdTextChars));
+        thresholds[i] = e;
+    }
+    return thresholds;
+}
+
+std::array<myBMPButton*, kOptionCount> RudarudDia::createButtons()
+{
+    for (const ButtonSpec& b : kCommandButtons) {
+        auto* button = new myBMPButton(this, b.offFace, b.onFace, b.id);
+        button->setGeometry(duRect(b.x, b.y, b.w, b.h));
+        buttons_[b.id] = button;
+        connect(button, &QAbstractButton::clicked, this, [this, id = b.id] { command(id); });
+    }
+    const std::array<bool, kOptionCount> on = settings_.optionsOn();
+    std::array<myBMPButton*, kOptionCount> options{};
+    for (std::size_t i = 0; i < std::size(kOptionButtons); ++i) {
+        const OptionSpec& o = kOptionButtons[i];
+        auto* button = new myBMPButton(this, kOptionOffFace, kOptionOnFace, o.id,
+                                       {.toggles = true,
+                                        .samplePoint = kOptionSamplePoint,
+                                        .label = QString::fromLatin1(o.label)});
+        button->setGeometry(duRect(kOptionX, o.y, kOptionW, kOptionH));
+        button->SetOn(on[i]);
+        buttons_[o.id] = button;
+        options[i] = button;
+        // The button itself refuses to switch while locked; during an exercise the user is told.
+        connect(button, &QAbstractButton::clicked, this,
+                [this] { exercise().optionChangeAllowed(); });
+        connect(button, &QAbstractButton::pressed, this, [this, button, i] {
+            if (!button->Locked()) settings_.optionPressed(i);
+        });
+    }
+    return options;
+    for (int id : {IdPageBack, IdPageForward, IdHelp})
+        buttons_[id]->hide();
+}
+
+void RudarudDia::createDisplays(const Fonts& fonts)
+{
+    entryLine_ = new myLEDLine(this, kEntryLinePos.x(), kEntryLinePos.y(), kLedCellBitmap,
+                               kEntryLineCells, {.framed = true});
+    entryLine_->setObjectName(QStringLiteral("entryLine"));
+    ExerciseControls exerciseControls{.question = term1_,
+                                      .answer = term2_,
+                                      .thresholds = settings_.thresholdFields(),
+                                      .entryLine = entryLine_,
+                                      .status = status_};
+    for (std::size_t i = 0; i < std::size(kOptionButtons); ++i)
+        exerciseControls.options[i] = buttons_[kOptionButtons[i].id];
+    exerciseView_ = std::make_unique<ExerciseView>(
+        *this, *this, doc_.chain(), exerciseControls,
+        ExerciseFonts{.notice = fonts.big, .report = fonts.medium, .table = fonts.fixed});
+    label_ = new my3DText(this, kLabelPos.x(), kLabelPos.y(), QString::fromLatin1(kProgramCaption),
+                          fonts.vertical, {.vertical = true, .transparent = true});
+}
+
 QWidget* RudarudDia::control(int id) const
 {
     if (QWidget* w = button(id)) return w;
-    if (QWidget* w = termField(id)) return w;
-    if (QWidget* w = list(id)) return w;
+    if (id == IdTerm1) return term1_;
+    if (id == IdTerm2) return term2_;
+    if (id == IdList1 || id == IdList2) return lists_.view(id == IdList1 ? 0 : 1);
     for (std::size_t i = 0; i < kThresholdCount; ++i)
-        if (kThresholdIds[i] == id) return thresholds_[i];
+        if (kThresholdIds[i] == id) return settings_.thresholdFields()[i];
     return nullptr;
-}
-
-void RudarudDia::nameControls()
-{
-    for (const AccessibleName& n : kAccessibleNames) {
-        QWidget* w = control(n.id);
-        w->setAccessibleName(QString::fromUtf16(n.name));
-        w->setAccessibleDescription(toolTips_->text(w));
-    }
-    status_->setAccessibleDescription(QStringLiteral("Status"));
-    entryLine_->setAccessibleDescription(QStringLiteral("Aufgaben"));
-}
-
-void RudarudDia::applyColours()
-{
-    setTextColours(status_, QColor(toQRgb(kYellow)), QColor(toQRgb(kBlack)));
-    setTextColours(term1_, QColor(toQRgb(kGreen)), QColor(toQRgb(kBlack)));
-    setTextColours(term2_, exerciseView_->answerColour(), QColor(toQRgb(kBlack)));
-}
-
-QLineEdit* RudarudDia::termField(int id) const
-{
-    return id == IdTerm1 ? term1_ : id == IdTerm2 ? term2_ : nullptr;
-}
-
-QLineEdit* RudarudDia::thresholdField(int index) const
-{
-    return index >= 0 && index < static_cast<int>(kThresholdCount)
-               ? thresholds_[static_cast<std::size_t>(index)]
-               : nullptr;
 }
 
 myBMPButton* RudarudDia::button(int id) const
@@ -429,39 +378,9 @@ myBMPButton* RudarudDia::button(int id) const
     return it == buttons_.end() ? nullptr : it->second;
 }
 
-QListView* RudarudDia::list(int id) const
-{
-    return id == IdList1 ? list1_ : id == IdList2 ? list2_ : nullptr;
-}
-
 std::string fieldText(const QLineEdit* field)
 {
     return toCp1252(field->text());
-}
-
-// --- settings -------------------------------------------------------------------------------
-
-void RudarudDia::storeOptionFlags()
-{
-    // A flag keeps its stored byte (any non-zero value means on) until the user switches its
-    // button; from then on it is 0 or 1, also when switched back.
-    std::uint8_t* const flags[] = {&config_.ignoreCase, &config_.ignorePunctuation,
-                                   &config_.anyOrder};
-    for (std::size_t i = 0; i < std::size(kOptionButtons); ++i) {
-        const bool on = button(kOptionButtons[i].id)->On();
-        if (optionSwitched_[i] || on != (*flags[i] != 0)) *flags[i] = on ? 1 : 0;
-    }
-}
-
-void RudarudDia::readThresholdFields()
-{
-    for (std::size_t i = 0; i < kThresholdCount; ++i) {
-        QLineEdit* field = thresholds_[i];
-        if (!field->isModified()) continue;
-        const ThresholdField taken = clampThresholdField(fieldText(field));
-        VokTransBuf::setText(transferBuf_->thresholdText[i], taken.text);
-        field->setText(QString::fromLatin1(taken.text)); // clears the modified flag
-    }
 }
 
 // --- commands -------------------------------------------------------------------------------
@@ -527,16 +446,10 @@ void RudarudDia::startExerciseCommand(QueryMode mode)
 
 bool RudarudDia::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::KeyPress) {
-        auto* w = qobject_cast<QWidget*>(watched);
-        if (w && (w == this || isAncestorOf(w)) && isEnabled())
-            return preprocessKey(watched, static_cast<QKeyEvent*>(event));
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
-bool RudarudDia::preprocessKey(QObject* watched, QKeyEvent* key)
-{
+    if (event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
+    auto* w = qobject_cast<QWidget*>(watched);
+    if (!w || (w != this && !isAncestorOf(w)) || !isEnabled()) return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
     if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
     switch (key->key()) {
     case Qt::Key_Return:

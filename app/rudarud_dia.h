@@ -3,22 +3,19 @@
 #include "config.h"
 #include "exercise_view.h"
 #include "lesson_document.h"
-#include "lesson_list_column.h"
-#include "lesson_list_model.h"
+#include "lesson_lists.h"
 #include "platform.h"
 #include "qt_rgb.h"
-#include "vok_trans_buf.h"
+#include "settings_controls.h"
 
 #include <array>
+#include <cstdint>
 #include <map>
 #include <memory>
-#include <vector>
 
 #include <QColor>
 #include <QFont>
-#include <QPointer>
 #include <QString>
-#include <QTimer>
 #include <QWidget>
 
 class LEDWindow;
@@ -94,14 +91,11 @@ public:
     // The title and which controls show; while editing also the status line, which during an
     // exercise is the exercise view's.
     void updateStatus() override;
-    void refreshStatus();
 
     // --- entry editing -------------------------------------------------------------------
+    // Takes the settings from their controls, and outside an exercise what the user typed into
+    // the term fields as an added, changed or deleted entry. False when the edit is incomplete.
     bool applyEdit();
-    // Inserts the rows of an entry (null: the new-entry row) and selects them.
-    void addListRows(strWort* entry);
-    void removeListRows(const strWort* entry);
-    void selectRow(int row);
 
     // --- lesson commands -----------------------------------------------------------------
     bool closeLesson();
@@ -114,10 +108,6 @@ public:
     // were taken and which not.
     void importTableFile(const std::string& path);
     bool saveLesson() override;
-
-    // --- settings ------------------------------------------------------------------------
-    void storeOptionFlags();
-    void readThresholdFields();
 
     // The close request of the window (close box, system menu, Escape): true when the lesson
     // was closed and the window may go. Removes the tooltips then.
@@ -138,20 +128,15 @@ public:
     bool offerRecovery();
 
     // --- what tests and the screenshot tool look at ----------------------------------------
-    EntryChain& chain() { return chain_; }
+    // The controls themselves are reached by object name: "field<id>", "list<id>",
+    // "status<id>", "entryLine"; the buttons by id.
     LessonDocument& document() { return doc_; }
     ExerciseRun& exercise() { return exerciseView_->run(); }
-    QLineEdit* termField(int id) const;
-    QLineEdit* thresholdField(int index) const; // 0 = grade 1
     myBMPButton* button(int id) const;
-    QListView* list(int id) const;
     // Any control of the dialog's template by id: button, field or list; null for others.
     QWidget* control(int id) const;
-    QLabel* statusLine() const { return status_; }
     ExerciseView& exerciseView() { return *exerciseView_; }
-    myLEDLine* entryLine() const { return entryLine_; }
-    ToolTips* toolTips() const { return toolTips_; }
-    LessonListModel& listModel() { return model_; }
+    LessonListModel& listModel() { return lists_.model(); }
     bool unsaved() const override { return doc_.unsaved(); }
     std::string lessonName() const override;
     QString windowTitleText() const;
@@ -175,51 +160,29 @@ private:
 
     struct Fonts;
     void createControls(const Fonts& fonts);
-    void createFields(const Fonts& fonts);
-    void createLists(const Fonts& fonts);
-    void createButtons();
+    // Each returns the controls it made that the settings show.
+    std::array<QLineEdit*, kThresholdCount> createFields(const Fonts& fonts);
+    std::array<myBMPButton*, kOptionCount> createButtons();
     void createDisplays(const Fonts& fonts);
-    void orderTabs();
-    void nameControls();
-    void applyColours();
+    // updateStatus as if the lesson held count entries (the count running down on close).
+    void showState(std::uint32_t count);
     void startExerciseCommand(QueryMode mode);
-    void listSelectionChanged(QListView* list);
-    void selectListRow(int row);
-    bool preprocessKey(QObject* watched, QKeyEvent* key);
+    // A row the user picked in a list: the entry it shows, once the edit is applied.
+    void rowPicked(QListView* list);
     int exclaim(const QString& text, const QString& caption, Platform::Buttons buttons);
 
-    Config& config_;
     LessonDocument doc_;
-    EntryChain& chain_ = doc_.chain(); // the document's, named as the editing code uses it
-
-    std::array<bool, 3> optionSwitched_{}; // an option button the user pressed, in table order
+    SettingsControls settings_; // the option buttons and threshold fields, and the transfer buffer
 
     QLineEdit* term1_ = nullptr;
     QLineEdit* term2_ = nullptr;
-    std::array<QLineEdit*, kThresholdCount> thresholds_{};
-    QListView* list1_ = nullptr;
-    QListView* list2_ = nullptr;
     QLabel* status_ = nullptr;
-    LessonListModel model_;
-    LessonListColumn firstTerms_{&model_, 0};  // what list 114 shows
-    LessonListColumn secondTerms_{&model_, 1}; // what list 115 shows
-    std::unique_ptr<VokTransBuf> transferBuf_;
+    LessonLists lists_;
     bool sessionEnded_ = false; // the session ended the program: nothing more is answered
     std::map<int, myBMPButton*> buttons_;
     myLEDLine* entryLine_ = nullptr;
     my3DText* label_ = nullptr;
     ToolTips* toolTips_ = nullptr;
-
-    // Set while the program itself changes the lists, whose selection signals then are no
-    // user's choice of a row.
-    bool syncingSelection_ = false;
-    struct SelectionSync {
-        explicit SelectionSync(bool& flag) : flag_(flag), before_(flag) { flag_ = true; }
-        ~SelectionSync() { flag_ = before_; }
-        bool& flag_;
-        bool before_;
-    };
-    std::vector<strWort*> readRows_; // while a lesson is read: the entries read so far
 
     std::unique_ptr<ExerciseView> exerciseView_; // made with the controls
 };

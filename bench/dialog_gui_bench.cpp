@@ -62,7 +62,8 @@ void BM_LoadLessonIntoWindow(benchmark::State& state)
         state.ResumeTiming();
         w->load(path);
         state.PauseTiming();
-        if (w->dia->chain().entryCount() != state.range(0)) state.SkipWithError("not loaded");
+        if (w->dia->document().chain().entryCount() != state.range(0))
+            state.SkipWithError("not loaded");
         w.reset();
         state.ResumeTiming();
     }
@@ -98,7 +99,8 @@ void BM_ImportTableIntoWindow(benchmark::State& state)
         w->dia->importTableFile(path);
         QApplication::processEvents(); // the lists paint their first rows
         state.PauseTiming();
-        if (w->dia->chain().entryCount() != state.range(0) || w->platform.messages.size() != 1)
+        if (w->dia->document().chain().entryCount() != state.range(0) ||
+            w->platform.messages.size() != 1)
             state.SkipWithError("not imported");
         w.reset();
         state.ResumeTiming();
@@ -134,10 +136,10 @@ void BM_AnswerLatency(benchmark::State& state)
     Window w;
     w.load(lessonFile(w.dir, static_cast<int>(state.range(0))));
     w.dia->command(IdNormalQuery);
-    QLineEdit* answer = w.dia->termField(IdTerm2);
+    auto* answer = qobject_cast<QLineEdit*>(w.dia->control(IdTerm2));
     for (auto _ : state) {
         state.PauseTiming();
-        const strWort* e = w.dia->chain().currentEntry;
+        const strWort* e = w.dia->document().chain().currentEntry;
         answer->setText(QString::fromLatin1(e->term2.c_str()));
         state.ResumeTiming();
         QTest::keyClick(answer, Qt::Key_Return);

@@ -13,19 +13,13 @@
 
 namespace {
 
-// Message texts and captions, Windows-1252.
-const char* const kCongratulation = "Gl\xFC"
-                                    "ckwunsch! Alles richtig!";
-const char* const kCongratulationCaption = "GL\xDC"
-                                           "CKWUNSCH!";
-const char* const kAbortQuestion = "\xDC"
-                                   "bung abbrechen?";
-const char* const kAbortCaption = "\xDC"
-                                  "BUNG";
-const char* const kOptionRefusal = "Umschalten im \xDC"
-                                   "bungsmodus nicht zul\xE4ssig!";
-const char* const kOptionRefusalCaption = "\xDC"
-                                          "bungsmodus";
+// Message texts and captions (UTF-8).
+const char* const kCongratulation = "Glückwunsch! Alles richtig!";
+const char* const kCongratulationCaption = "GLÜCKWUNSCH!";
+const char* const kAbortQuestion = "Übung abbrechen?";
+const char* const kAbortCaption = "ÜBUNG";
+const char* const kOptionRefusal = "Umschalten im Übungsmodus nicht zulässig!";
+const char* const kOptionRefusalCaption = "Übungsmodus";
 const char* const kStoreFailureCaption = "Ergebnis nicht gespeichert";
 
 // Sound variants 1 .. 3 of "OKx.WAV" and "NOx.WAV".
@@ -249,9 +243,7 @@ std::string ExerciseRun::statusText() const
 {
     if (!running()) return {};
     if (answerPending_) return format("%u .   F E H L E R !", wrong_);
-    std::string text = format("\xDC"
-                              "BUNG: %u. Aufgabe",
-                              asked_);
+    std::string text = format("ÜBUNG: %u. Aufgabe", asked_);
     if (draws_ > entryCount())
         text += " (Schwerpunkte)";
     else if (right_ > 0 || wrong_ > 0)

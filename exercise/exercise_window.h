@@ -9,7 +9,7 @@
 class strWort;
 
 // The question whether to save the lesson first, asked before an exercise starts and before a
-// lesson with changes is emptied (ASCII, so the same bytes in Windows-1252 and UTF-8).
+// lesson with changes is emptied (UTF-8, as every interface text).
 inline constexpr const char* kSaveLessonQuestion = "Soll diese Lektion gespeichert werden?";
 inline constexpr const char* kSaveLessonCaption = "Aktuelle Lektion";
 
@@ -22,8 +22,10 @@ enum class MessageKind {
 
 // Everything an exercise needs of the main dialog. ExerciseRun calls these in the order in which
 // the window must show the effects; the dialog implements them with its controls and the
-// platform layer, a test with a recording fake. Texts are Windows-1252 bytes; the dialog
-// converts them where a widget shows them. Counts are unsigned 32-bit.
+// platform layer, a test with a recording fake. Texts of the interface (messages, status line,
+// reports) are UTF-8; the lesson's own texts (a question, an expected answer, threshold
+// fields) are Windows-1252 bytes, as the lesson holds them. The dialog converts them where a
+// widget shows them. Counts are unsigned 32-bit.
 //
 // startBlink (from CompareFeedback) makes an option button blink with the given period in ms.
 class ExerciseWindow : public CompareFeedback {

@@ -50,15 +50,12 @@ ResultReport composeReport(const ResultSummary& summary, std::uint32_t grade, bo
 {
     ResultReport report;
     report.title = format("Ergebnis: Note %u", grade);
-    report.text = format("Gesamt\xFC"
-                         "bung:\r%u Aufgaben mit %u Fehlern. (Erfolgsquote = %u%%)",
+    report.text = format("Gesamtübung:\r%u Aufgaben mit %u Fehlern. (Erfolgsquote = %u%%)",
                          summary.entries, summary.wrongEntries, successQuota(summary));
     if (repetitionPass) {
         report.text += format("\r\rSchwerpunkt: %u Aufgaben mit %u Fehlern.", summary.wrongEntries,
                               summary.repeatErrors);
-        if (summary.repeatErrors > 1)
-            report.text += "\r\rEs wird eine weitere \xDC"
-                           "bung empfohlen!";
+        if (summary.repeatErrors > 1) report.text += "\r\rEs wird eine weitere Übung empfohlen!";
     }
     return report;
 }

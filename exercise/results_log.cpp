@@ -1,6 +1,7 @@
 #include "results_log.h"
 
 #include "safe_file.h"
+#include "windows1252.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -27,13 +28,10 @@ constexpr int kSecondsPerMinute = 60;
 
 const char* const kTableHeader1 = "            Dauer  --Anzahl--      ab a,b a,b\r";
 const char* const kTableHeader2 =
-    "Datum  Zeit mmm:ss Begr. Fehl NOTE AB a b b,a Notenschl\xFCssel Lektion\r";
-const char* const kTableTitle = "\xDC"
-                                "bungsprotokoll";
-const char* const kNoticeTitle = "\xDC"
-                                 "bungsergebnis";
-const char* const kNoticeText = "Kein aktuelles Ergebnis verf\xFC"
-                                "gbar!";
+    "Datum  Zeit mmm:ss Begr. Fehl NOTE AB a b b,a Notenschlüssel Lektion\r";
+const char* const kTableTitle = "Übungsprotokoll";
+const char* const kNoticeTitle = "Übungsergebnis";
+const char* const kNoticeText = "Kein aktuelles Ergebnis verfügbar!";
 
 std::uint32_t readU32(const unsigned char* p)
 {
@@ -179,7 +177,7 @@ std::string resultsTableRow(const ResultRecord& r, const std::tm& localStart)
     for (const std::uint32_t threshold : r.thresholds)
         appendFormat(row, "%3u", threshold);
     row += ' ';
-    row += r.lessonName;
+    row += windows1252ToUtf8(r.lessonName); // the record's bytes are Windows-1252
     row += '\r';
     return row;
 }

@@ -77,14 +77,15 @@ std::string lessonNameFromPath(std::string_view path);
 // Local broken-down time of a calendar time; the dialog answers it from the platform clock.
 using LocalTimeOf = std::function<std::tm(std::int64_t calendarSeconds)>;
 
-// One table line for a record, ended by a carriage return.
+// One table line for a record (UTF-8; the lesson name converted from the record's bytes),
+// ended by a carriage return.
 std::string resultsTableRow(const ResultRecord& record, const std::tm& localStart);
 
 // What the results-log button shows: the table, or the notice for an empty log.
 struct ResultsLogView {
     bool notice = false; // true: big font, red text, closes after kNoticeTimeoutMs
-    std::string title;   // Windows-1252
-    std::string text;    // lines separated by single carriage returns
+    std::string title;   // UTF-8
+    std::string text;    // UTF-8, lines separated by single carriage returns
 };
 inline constexpr std::uint32_t kNoticeTimeoutMs = 2000;
 ResultsLogView resultsLogView(const ResultsLog& log, const LocalTimeOf& localTime);

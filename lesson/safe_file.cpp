@@ -289,22 +289,22 @@ std::string writeFailureText(int error)
 #ifdef EDQUOT
     case EDQUOT:
 #endif
-        return "Der Datentr\xE4ger ist voll.";
+        return "Der Datenträger ist voll.";
     case EFBIG:
-        return "Die Datei w\xE4re zu gro\xDF.";
+        return "Die Datei wäre zu groß.";
     case EACCES:
     case EPERM:
         return "Keine Schreibberechtigung.";
     case EROFS:
-        return "Der Datentr\xE4ger ist schreibgesch\xFCtzt.";
+        return "Der Datenträger ist schreibgeschützt.";
     case ENOENT:
     case ENOTDIR:
         return "Der Ordner ist nicht vorhanden.";
     case EISDIR:
     case EINVAL:
-        return "Der Name geh\xF6rt keiner gew\xF6hnlichen Datei.";
+        return "Der Name gehört keiner gewöhnlichen Datei.";
     case EIO:
-        return "Der Datentr\xE4ger meldet einen Schreibfehler.";
+        return "Der Datenträger meldet einen Schreibfehler.";
     case ENAMETOOLONG:
         return "Der Name ist zu lang.";
     case EEXIST:

@@ -31,7 +31,7 @@ bool replaceFileContents(const std::string& path, std::string_view bytes,
 // errno is EEXIST. Two writers never get the same name.
 bool createFileContents(const std::string& path, std::string_view bytes);
 
-// Why a write failed, for the user: one German sentence in Windows-1252 for an errno value.
+// Why a write failed, for the user: one German sentence (UTF-8) for an errno value.
 std::string writeFailureText(int error);
 
 // Opens a file for reading in binary mode: a regular file, or a character device such as

@@ -62,8 +62,8 @@ int convertLessonFile(const std::string& in, const std::string& out, std::ostrea
             return kConvertFailed;
         }
         if (report.result == LessonReadResult::TooLarge) {
-            err << "Datei " << in << " ist zu gro\xC3\x9F f\xC3\xBCr den Arbeitsspeicher! "
-                << tableLimitText() << "\n";
+            err << "Datei " << in << " ist zu groß für den Arbeitsspeicher! " << tableLimitText()
+                << "\n";
             return kConvertFailed;
         }
     } else {
@@ -75,7 +75,7 @@ int convertLessonFile(const std::string& in, const std::string& out, std::ostrea
             err << "Datei " << in << " nicht im korrekten Format!\n";
             return kConvertFailed;
         case LessonReadResult::TooLarge:
-            err << "Datei " << in << " ist zu gro\xC3\x9F f\xC3\xBCr den Arbeitsspeicher!\n";
+            err << "Datei " << in << " ist zu groß für den Arbeitsspeicher!\n";
             return kConvertFailed;
         case LessonReadResult::Read:
             break;

@@ -258,9 +258,9 @@ bool toLessonBytes(std::string& term, bool utf8, std::string& reason)
     const auto refuse = [&](char32_t cp) {
         reason = "Zeichen ";
         if (cp >= 0x20 && cp != kReplacementChar) {
-            reason += "\xE2\x80\x9E"; // „
+            reason += "„";
             appendUtf8(reason, cp);
-            reason += "\xE2\x80\x9C "; // “
+            reason += "“ ";
         }
         reason += "(" + codePointName(cp) + ") kann in einer Lektion nicht stehen";
         return false;

@@ -5,10 +5,12 @@
 #include "cp1252.h"
 #include "entry_chain.h"
 #include "fake_platform.h"
+#include "led_line.h"
 #include "qt_printers.h"
 #include "rudarud_app.h"
 #include "rudarud_dia.h"
 #include "temp_dir.h"
+#include "tool_tips.h"
 
 #include <gtest/gtest.h>
 
@@ -25,6 +27,33 @@
 
 // A main window of its own in a fresh working folder, with the scripted platform and a fixed
 // clock, for every test.
+// The dialog's controls, reached by object name as the dialog names them.
+inline QLineEdit* field(const RudarudDia* dia, int id)
+{
+    return dia->findChild<QLineEdit*>(QStringLiteral("field%1").arg(id));
+}
+inline QLineEdit* thresholdField(const RudarudDia* dia, int index) // 0 = grade 1
+{
+    return field(dia, IdThreshold1 - index);
+}
+inline QListView* listBox(const RudarudDia* dia, int id)
+{
+    return dia->findChild<QListView*>(QStringLiteral("list%1").arg(id));
+}
+inline QLabel* statusLine(const RudarudDia* dia)
+{
+    return dia->findChild<QLabel*>(QStringLiteral("status%1").arg(IdStatus));
+}
+inline myLEDLine* entryLine(const RudarudDia* dia)
+{
+    return dia->findChild<myLEDLine*>(QStringLiteral("entryLine"));
+}
+inline ToolTips* toolTips(const RudarudDia* dia)
+{
+    // ToolTips has no meta-object of its own: found by name, not by type.
+    return static_cast<ToolTips*>(dia->findChild<QObject*>(QStringLiteral("toolTips")));
+}
+
 class DialogTest : public ::testing::Test {
 protected:
     DialogTest() : previousFolder_(QDir::currentPath())
@@ -50,9 +79,9 @@ protected:
         dia = frame->dialog();
     }
 
-    QLineEdit* field(int id) const { return dia->termField(id); }
+    QLineEdit* field(int id) const { return ::field(dia, id); }
     QString fieldText(int id) const { return field(id)->text(); }
-    QString status() const { return dia->statusLine()->text(); }
+    QString status() const { return statusLine(dia)->text(); }
     bool visible(int id) const { return dia->button(id)->isVisible(); }
 
     void type(int id, const QString& text)
@@ -105,13 +134,13 @@ protected:
     int selectedRow(int listId) const
     {
         // A list without the focus has no current row (only the focused control reports focus).
-        const QModelIndexList rows = dia->list(listId)->selectionModel()->selectedRows();
+        const QModelIndexList rows = listBox(dia, listId)->selectionModel()->selectedRows();
         return rows.size() == 1 ? rows.first().row() : -1;
     }
     std::vector<std::pair<std::string, std::string>> chainPairs() const
     {
         std::vector<std::pair<std::string, std::string>> out;
-        for (const strWort* e = dia->chain().firstEntry(); e; e = e->next)
+        for (const strWort* e = dia->document().chain().firstEntry(); e; e = e->next)
             out.emplace_back(e->term1, e->term2);
         return out;
     }

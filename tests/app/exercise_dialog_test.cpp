@@ -45,7 +45,7 @@ protected:
     // The right answer for the question shown, from the lesson's pairs.
     QString rightAnswer() const
     {
-        const strWort* e = dia->chain().currentEntry;
+        const strWort* e = dia->document().chain().currentEntry;
         return fromCp1252(e->direction == 'D' ? e->term1 : e->term2);
     }
     ResultsLog log() const { return ResultsLog::load(dir.file("DODADIZE.KAZ")); }
@@ -152,13 +152,13 @@ TEST_F(ExerciseDialog, MixedModeAlternatesAcrossExercises)
     std::string marks;
     start(IdMixedQuery);
     while (dia->exercise().running()) {
-        marks += dia->chain().currentEntry->direction;
+        marks += dia->document().chain().currentEntry->direction;
         answer(rightAnswer());
     }
     EXPECT_EQ(marks, "EDE");
     start(IdMixedQuery);
-    EXPECT_EQ(dia->chain().currentEntry->direction, 'D');
-    EXPECT_EQ(fieldText(IdTerm1), fromCp1252(dia->chain().currentEntry->term2));
+    EXPECT_EQ(dia->document().chain().currentEntry->direction, 'D');
+    EXPECT_EQ(fieldText(IdTerm1), fromCp1252(dia->document().chain().currentEntry->term2));
 }
 
 TEST_F(ExerciseDialog, FlashingAlternatesUntilOneEnterBringsTheNextQuestion)
@@ -294,7 +294,7 @@ TEST_F(ExerciseDialog, AbortAsksAndLeavesNoReportOrRecord)
     EXPECT_FALSE(dia->exercise().running());
     EXPECT_TRUE(messageWindows().empty());
     EXPECT_FALSE(std::filesystem::exists(dir.file("DODADIZE.KAZ")));
-    EXPECT_TRUE(dia->list(IdList1)->isVisible());
+    EXPECT_TRUE(listBox(dia, IdList1)->isVisible());
     EXPECT_TRUE(dia->exerciseView().clock()->IsClock());
 }
 

@@ -26,7 +26,7 @@ TEST_F(DialogTest, StartsAsAnEmptyNewLessonCentredOnTheScreen)
     EXPECT_EQ(frame->pos(), QPoint((screen.width() - 636) / 2, (screen.height() - 383) / 2));
     EXPECT_EQ(listColumn(0), QStringList{" < NEU >"});
     EXPECT_EQ(selectedRow(IdList1), 0);
-    EXPECT_TRUE(dia->entryLine()->IsRunning());
+    EXPECT_TRUE(entryLine(dia)->IsRunning());
     EXPECT_TRUE(dia->exerciseView().clock()->IsClock());
     EXPECT_FALSE(dia->exerciseView().gradeDigit()->isVisible());
     EXPECT_FALSE(dia->exerciseView().answerLine()->isVisible());
@@ -36,7 +36,7 @@ TEST_F(DialogTest, StartsAsAnEmptyNewLessonCentredOnTheScreen)
 // of every size from 10 to 16 px finds it.
 TEST_F(DialogTest, ListFontIsTheFixedFontNearestEightPixelsAdvance)
 {
-    QFont font = dia->list(IdList1)->font();
+    QFont font = listBox(dia, IdList1)->font();
     int best = 0, bestError = 1000;
     for (int px = 10; px <= 16; ++px) {
         font.setPixelSize(px);
@@ -46,8 +46,8 @@ TEST_F(DialogTest, ListFontIsTheFixedFontNearestEightPixelsAdvance)
             bestError = error;
         }
     }
-    EXPECT_EQ(dia->list(IdList1)->font().pixelSize(), best);
-    EXPECT_EQ(dia->list(IdList2)->font().pixelSize(), best);
+    EXPECT_EQ(listBox(dia, IdList1)->font().pixelSize(), best);
+    EXPECT_EQ(listBox(dia, IdList2)->font().pixelSize(), best);
     EXPECT_TRUE(QFontInfo(font).fixedPitch());
 }
 
@@ -64,10 +64,10 @@ TEST_F(DialogTest, ThresholdFieldsAndOptionsStartFromTheSettingsFile)
     EXPECT_FALSE(dia->button(IdIgnoreCase)->On());
     QStringList shown;
     for (int i = 0; i < 5; ++i)
-        shown << dia->thresholdField(i)->text();
+        shown << thresholdField(dia, i)->text();
     EXPECT_EQ(shown, (QStringList{"95", "85", "70", "55", "25"}));
     // An untouched button keeps the byte it was given.
-    dia->storeOptionFlags();
+    dia->applyEdit();
     EXPECT_EQ(config->ignorePunctuation, 5);
 }
 
@@ -94,7 +94,7 @@ TEST_F(DialogTest, TopLeftButtonAndStatusFollowTheLesson)
     dia->command(IdNormalQuery);
     EXPECT_TRUE(platform.saveDialogs.empty());
     EXPECT_EQ(topLeft(), "abort");
-    EXPECT_FALSE(dia->list(IdList1)->isVisible());
+    EXPECT_FALSE(listBox(dia, IdList1)->isVisible());
     EXPECT_TRUE(dia->exerciseView().gradeDigit()->isVisible());
     EXPECT_TRUE(dia->exerciseView().answerLine()->isVisible());
     EXPECT_FALSE(visible(IdSave));
@@ -109,12 +109,12 @@ TEST_F(DialogTest, DeletingTheLastEntryOfALoadedLessonLeavesTheLoadButton)
     clear(IdTerm2);
     platform.messageAnswers.push_back(Platform::IdYes);
     key(IdTerm2, Qt::Key_Return);
-    EXPECT_TRUE(dia->chain().empty());
+    EXPECT_TRUE(dia->document().chain().empty());
     // Deleting the only entry clears `unsaved`: nothing is left to lose.
     EXPECT_EQ(status(), QStringLiteral("Lektion enthält keine Aufgaben"));
     EXPECT_TRUE(visible(IdLoad));
     EXPECT_FALSE(visible(IdNewLesson));
-    EXPECT_TRUE(dia->entryLine()->IsRunning());
+    EXPECT_TRUE(entryLine(dia)->IsRunning());
 }
 
 struct PageCase {
@@ -136,7 +136,7 @@ TEST_P(Paging, CyclesThroughTheNewEntryPosition)
         key(IdTerm1, k);
     EXPECT_EQ(fieldText(IdTerm1), QString::fromLatin1(c.shownFirstTerm));
     if (*c.shownFirstTerm == '\0') {
-        EXPECT_EQ(dia->chain().currentEntry, nullptr);
+        EXPECT_EQ(dia->document().chain().currentEntry, nullptr);
         EXPECT_EQ(selectedRow(IdList1), 0);
         EXPECT_EQ(selectedRow(IdList2), 0);
     } else {
@@ -192,7 +192,7 @@ TEST_F(DialogTest, ReversedExerciseShowsTheSecondTermAndMarksD)
     dia->command(IdReversedQuery);
     EXPECT_EQ(fieldText(IdTerm1), "house");
     EXPECT_EQ(fieldText(IdTerm2), "");
-    EXPECT_EQ(dia->chain().firstEntry()->direction, 'D');
+    EXPECT_EQ(dia->document().chain().firstEntry()->direction, 'D');
     EXPECT_TRUE(field(IdTerm1)->isReadOnly());
     EXPECT_EQ(dia->focusWidget(), field(IdTerm2));
 }
@@ -205,7 +205,7 @@ TEST_F(DialogTest, StatusLineAndTermFieldsShowColouredTextOnBlack)
         QWidget* widget;
         QColor text;
     };
-    const Probe probes[] = {{dia->statusLine(), QColor(255, 255, 0)},
+    const Probe probes[] = {{statusLine(dia), QColor(255, 255, 0)},
                             {field(IdTerm1), QColor(0, 255, 0)},
                             {field(IdTerm2), QColor(255, 0, 0)}};
     for (const Probe& p : probes) {
@@ -226,18 +226,18 @@ TEST_F(DialogTest, StatusLineAndTermFieldsShowColouredTextOnBlack)
 
 TEST_F(DialogTest, EveryControlHasItsTooltipButTheStatusLineAndLists)
 {
-    ToolTips* tips = dia->toolTips();
+    ToolTips* tips = toolTips(dia);
     EXPECT_EQ(tips->toolCount(), 21);
     EXPECT_EQ(tips->text(dia->button(IdSave)),
               QStringLiteral("Geänderte Begriffe in Datei schreiben"));
-    EXPECT_EQ(tips->text(dia->thresholdField(0)), QStringLiteral("Ab diesem %-Satz Note 1"));
-    EXPECT_EQ(tips->text(dia->thresholdField(4)), QStringLiteral("Ab diesem %-Satz Note 5"));
+    EXPECT_EQ(tips->text(thresholdField(dia, 0)), QStringLiteral("Ab diesem %-Satz Note 1"));
+    EXPECT_EQ(tips->text(thresholdField(dia, 4)), QStringLiteral("Ab diesem %-Satz Note 5"));
     EXPECT_EQ(tips->text(field(IdTerm2)), QStringLiteral("2. Begriff"));
     EXPECT_EQ(tips->text(dia->button(IdAnyOrder)),
               QStringLiteral("Reihenfolge der durch Komma getrennten Begriffe ist egal"));
-    EXPECT_TRUE(tips->text(dia->statusLine()).isEmpty());
-    EXPECT_TRUE(tips->text(dia->list(IdList1)).isEmpty());
-    EXPECT_TRUE(tips->text(dia->list(IdList2)).isEmpty());
+    EXPECT_TRUE(tips->text(statusLine(dia)).isEmpty());
+    EXPECT_TRUE(tips->text(listBox(dia, IdList1)).isEmpty());
+    EXPECT_TRUE(tips->text(listBox(dia, IdList2)).isEmpty());
 }
 
 TEST_F(DialogTest, DoubleClickOnAButtonIsTwoClicks)
@@ -270,13 +270,13 @@ TEST_F(DialogTest, EscapeAndTheCloseBoxAskAboutAnUnsavedLessonAndCancelKeepsRunn
         EXPECT_EQ(m.buttons, Platform::Buttons::YesNoCancel);
     }
     EXPECT_TRUE(frame->isVisible());
-    EXPECT_EQ(dia->chain().entryCount(), 1u);
-    EXPECT_EQ(dia->toolTips()->toolCount(), 21);
+    EXPECT_EQ(dia->document().chain().entryCount(), 1u);
+    EXPECT_EQ(toolTips(dia)->toolCount(), 21);
 
     platform.messageAnswers.push_back(Platform::IdNo);
     EXPECT_TRUE(frame->close());
-    EXPECT_TRUE(dia->chain().empty());
-    EXPECT_EQ(dia->toolTips()->toolCount(), 0) << "the tooltips go with the window";
+    EXPECT_TRUE(dia->document().chain().empty());
+    EXPECT_EQ(toolTips(dia)->toolCount(), 0) << "the tooltips go with the window";
 }
 
 TEST_F(DialogTest, EscapeClosesTheWindowWhenTheLessonMayGo)
@@ -302,10 +302,10 @@ TEST_F(DialogTest, SecondListScrollsWithTheFirst)
     for (int i = 0; i < 200; ++i)
         bytes += "w" + std::to_string(1000 + i) + '\0' + "t" + std::to_string(i) + '\0';
     load(writeLesson("many.lsn", bytes));
-    dia->list(IdList1)->verticalScrollBar()->setValue(57);
-    EXPECT_EQ(dia->list(IdList2)->verticalScrollBar()->value(), 57);
-    EXPECT_EQ(dia->list(IdList2)->indexAt(QPoint(2, 2)).row(),
-              dia->list(IdList1)->indexAt(QPoint(2, 2)).row());
+    listBox(dia, IdList1)->verticalScrollBar()->setValue(57);
+    EXPECT_EQ(listBox(dia, IdList2)->verticalScrollBar()->value(), 57);
+    EXPECT_EQ(listBox(dia, IdList2)->indexAt(QPoint(2, 2)).row(),
+              listBox(dia, IdList1)->indexAt(QPoint(2, 2)).row());
 }
 
 } // namespace

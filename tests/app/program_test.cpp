@@ -36,8 +36,8 @@ protected:
             }
             // A lesson argument is read once the window is up.
             if (!args.empty())
-                (void)QTest::qWaitFor([&] { return frame->dialog()->chain().entryCount() > 0; },
-                                      2000);
+                (void)QTest::qWaitFor(
+                    [&] { return frame->dialog()->document().chain().entryCount() > 0; }, 2000);
             whileRunning(frame);
             frame->close();
         });
@@ -110,7 +110,7 @@ TEST_F(ProgramTest, LessonOnTheCommandLineIsLoadedAsFromTheOpenDialog)
     std::uint32_t entries = 0;
     run({path}, [&](MainFrame* frame) {
         title = frame->windowTitle();
-        entries = frame->dialog()->chain().entryCount();
+        entries = frame->dialog()->document().chain().entryCount();
     });
     EXPECT_EQ(entries, 2u);
     EXPECT_EQ(title, " KAZ-TRAINER 1.0   Lektion: " + QString::fromStdString(path).toUpper());
@@ -140,7 +140,7 @@ TEST_F(ProgramTest, LessonNamedInBytesThatAreNotUtf8IsLoadedAndNamed)
     std::uint32_t entries = 0;
     run({path}, [&](MainFrame* frame) {
         title = frame->windowTitle();
-        entries = frame->dialog()->chain().entryCount();
+        entries = frame->dialog()->document().chain().entryCount();
     });
     EXPECT_EQ(entries, 1u);
     EXPECT_TRUE(platform.messages.empty());
@@ -159,7 +159,7 @@ TEST_F(ProgramTest, TableOnTheCommandLineIsImportedAsFromTheOpenDialog)
     run({path}, [&](MainFrame* frame) {
         EXPECT_TRUE(QTest::qWaitFor([&] { return !platform.messages.empty(); }, 2000));
         title = frame->windowTitle();
-        entries = frame->dialog()->chain().entryCount();
+        entries = frame->dialog()->document().chain().entryCount();
         unsaved = frame->dialog()->unsaved();
         platform.messageAnswers.push_back(Platform::IdNo); // closing: do not save
     });

@@ -120,7 +120,7 @@ TEST_F(TableImportTest, MissingTableIsReportedAndLeavesAnEmptyLesson)
 {
     const std::string csv = dir.file("fehlt.csv");
     import(csv);
-    EXPECT_TRUE(dia->chain().empty());
+    EXPECT_TRUE(dia->document().chain().empty());
     EXPECT_FALSE(dia->unsaved());
     ASSERT_EQ(platform.messages.size(), 1u);
     EXPECT_EQ(platform.messages[0].text,
@@ -137,9 +137,9 @@ TEST_F(TableImportTest, TableOverTheEntryLimitIsRefusedAndLeavesAnEmptyLesson)
     dia->document().setReadLimits(limits);
     const std::string csv = writeLesson("gross.csv", "a;b\nc;d\ne;f\n");
     import(csv);
-    EXPECT_TRUE(dia->chain().empty());
+    EXPECT_TRUE(dia->document().chain().empty());
     EXPECT_EQ(dia->listModel().rowCount(), 1) << "only the new entry's row";
-    EXPECT_TRUE(dia->list(IdList1)->isVisible());
+    EXPECT_TRUE(listBox(dia, IdList1)->isVisible());
     EXPECT_FALSE(dia->unsaved());
     ASSERT_EQ(platform.messages.size(), 1u);
     EXPECT_EQ(platform.messages[0].text,

@@ -97,10 +97,10 @@ TEST_P(RefusedInput, FieldKeepsWhatItHeldAndStoresOnlyWhatFits)
     key(IdTerm1, Qt::Key_Return);
     key(IdTerm2, Qt::Key_Return);
     const std::string stored = toCp1252(c.expected);
-    ASSERT_EQ(dia->chain().entryCount(), 1u);
-    EXPECT_EQ(dia->chain().firstEntry()->term1, stored);
-    EXPECT_EQ(dia->chain().firstEntry()->term2, stored);
-    EXPECT_EQ(dia->chain().firstEntry()->term1.find('?'), std::string::npos)
+    ASSERT_EQ(dia->document().chain().entryCount(), 1u);
+    EXPECT_EQ(dia->document().chain().firstEntry()->term1, stored);
+    EXPECT_EQ(dia->document().chain().firstEntry()->term2, stored);
+    EXPECT_EQ(dia->document().chain().firstEntry()->term1.find('?'), std::string::npos)
         << "no character may be stored as a question mark";
     EXPECT_TRUE(platform.messages.empty());
 }
@@ -157,9 +157,9 @@ TEST_F(DialogTest, TermWithAControlByteFromAFileStillRefusesWhatCannotBeStored)
     key(IdTerm2, Qt::Key_Return);
     std::string expected = "Tab\tStopp";
     normalizeTerm(expected);
-    ASSERT_EQ(dia->chain().entryCount(), 1u);
-    EXPECT_EQ(dia->chain().firstEntry()->term1, expected);
-    EXPECT_EQ(dia->chain().firstEntry()->term1.find('?'), std::string::npos);
+    ASSERT_EQ(dia->document().chain().entryCount(), 1u);
+    EXPECT_EQ(dia->document().chain().firstEntry()->term1, expected);
+    EXPECT_EQ(dia->document().chain().firstEntry()->term1.find('?'), std::string::npos);
 }
 
 // --- a huge file of random bytes ------------------------------------------------------------
@@ -203,10 +203,10 @@ TEST_F(DialogTest, FiftyMegabytesOfRandomBytesLoadWithoutHangOrOverlongTerms)
     EXPECT_LT(clock.elapsed(), kLoadLimitMs);
 
     EXPECT_TRUE(platform.messages.empty());
-    ASSERT_EQ(dia->chain().entryCount(), expected.size());
+    ASSERT_EQ(dia->document().chain().entryCount(), expected.size());
     std::size_t i = 0;
     std::size_t longest = 0;
-    for (const strWort* e = dia->chain().firstEntry(); e; e = e->next, ++i) {
+    for (const strWort* e = dia->document().chain().firstEntry(); e; e = e->next, ++i) {
         longest = std::max({longest, e->term1.size(), e->term2.size()});
         if (e->term1 != expected[i].first || e->term2 != expected[i].second) {
             ADD_FAILURE() << "entry " << i << " differs from the file";
@@ -220,12 +220,12 @@ TEST_F(DialogTest, FiftyMegabytesOfRandomBytesLoadWithoutHangOrOverlongTerms)
 
     // Any byte shows in the fields and reads back as the same byte.
     key(IdTerm1, Qt::Key_Down);
-    ASSERT_EQ(dia->chain().currentEntry, dia->chain().firstEntry());
+    ASSERT_EQ(dia->document().chain().currentEntry, dia->document().chain().firstEntry());
     EXPECT_EQ(toCp1252(fieldText(IdTerm1)), expected[0].first);
     EXPECT_EQ(toCp1252(fieldText(IdTerm2)), expected[0].second);
 
     dia->command(IdNewLesson);
-    EXPECT_TRUE(dia->chain().empty());
+    EXPECT_TRUE(dia->document().chain().empty());
     EXPECT_TRUE(platform.messages.empty()) << "an unchanged lesson closes without a question";
 }
 
@@ -246,10 +246,10 @@ TEST_F(DialogTest, LessonWithMoreEntriesThanMemoryIsRefusedAndLeavesAnEmptyLesso
     EXPECT_EQ(platform.messages[0].text, "Datei " + QString::fromStdString(path).toUpper() +
                                              " ist zu gro\u00DF f\u00FCr den Arbeitsspeicher!");
     EXPECT_EQ(platform.messages[0].caption, QStringLiteral("Dateifehler"));
-    EXPECT_TRUE(dia->chain().empty());
+    EXPECT_TRUE(dia->document().chain().empty());
     EXPECT_EQ(dia->listModel().rowCount(), 1) << "only the new entry's row";
-    EXPECT_TRUE(dia->list(IdList1)->isVisible());
-    EXPECT_TRUE(dia->list(IdList2)->isVisible());
+    EXPECT_TRUE(listBox(dia, IdList1)->isVisible());
+    EXPECT_TRUE(listBox(dia, IdList2)->isVisible());
     EXPECT_EQ(frame->windowTitle(), QString::fromLatin1(kProgramCaption) + "Lektion: NEU");
     EXPECT_FALSE(dia->unsaved());
     EXPECT_EQ(readBytes(path), bytes) << "nothing written";
@@ -257,7 +257,7 @@ TEST_F(DialogTest, LessonWithMoreEntriesThanMemoryIsRefusedAndLeavesAnEmptyLesso
     // The next lesson loads as usual.
     load(writeLesson("klein.lsn", "vtfile\0Haus\0house\0"s));
     EXPECT_EQ(platform.messages.size(), 1u);
-    EXPECT_EQ(dia->chain().entryCount(), 1u);
+    EXPECT_EQ(dia->document().chain().entryCount(), 1u);
     EXPECT_EQ(dia->listModel().rowCount(), 2);
 }
 
@@ -276,7 +276,7 @@ TEST_F(DialogTest, SpecialFileAsTheLessonIsNotFoundAndTheWindowStaysFree)
         ASSERT_EQ(platform.messages.size(), 1u);
         EXPECT_EQ(platform.messages[0].text,
                   "Datei " + QString::fromStdString(path).toUpper() + " nicht gefunden");
-        EXPECT_TRUE(dia->chain().empty());
+        EXPECT_TRUE(dia->document().chain().empty());
         EXPECT_EQ(frame->windowTitle(), QString::fromLatin1(kProgramCaption) + "Lektion: NEU");
     }
     EXPECT_TRUE(fifo.stillFifo());
@@ -292,7 +292,7 @@ TEST_F(DialogTest, LessonNamedInBytesThatAreNotUtf8IsSavedUnderTheSameName)
 {
     const std::string path = writeLesson("Franz\xF6sisch.lsn", "vtfile\0Haus\0maison\0"s);
     dia->loadLessonFile(path);
-    ASSERT_EQ(dia->chain().entryCount(), 1u);
+    ASSERT_EQ(dia->document().chain().entryCount(), 1u);
     EXPECT_TRUE(frame->windowTitle().endsWith(QStringLiteral("/FRANZ\u00F6SISCH.LSN")));
     addEntry("Baum", "arbre");
     dia->command(IdSave);
@@ -343,7 +343,7 @@ TEST_F(LongPath, LoadedLessonIsNamedWholeInTheTitle)
     std::ofstream(path, std::ios::binary) << "vtfile\0Haus\0house\0"s;
     load(path);
     EXPECT_TRUE(platform.messages.empty());
-    EXPECT_EQ(dia->chain().entryCount(), 1u);
+    EXPECT_EQ(dia->document().chain().entryCount(), 1u);
     EXPECT_EQ(frame->windowTitle(), kCaption + QString::fromStdString(path).toUpper());
 }
 
@@ -396,7 +396,7 @@ TEST_F(LongPath, PathBeyondTheSystemLimitCannotBeSavedAndKeepsTheLesson)
               QStringLiteral("Datei kann nicht geschrieben werden!\nDer Name ist zu lang."));
     EXPECT_EQ(platform.messages[0].caption, QStringLiteral("Schreibfehler!"));
     EXPECT_TRUE(dia->unsaved());
-    EXPECT_EQ(dia->chain().entryCount(), 1u);
+    EXPECT_EQ(dia->document().chain().entryCount(), 1u);
 }
 
 // --- saves that cannot be written -----------------------------------------------------------
@@ -497,7 +497,7 @@ TEST_P(FailedSave, ReportsTheErrorKeepsTheOldFileAndTheUnsavedLesson)
     if (existingFile) {
         std::ofstream(target, std::ios::binary) << oldBytes;
         load(target.string());
-        ASSERT_EQ(dia->chain().entryCount(), kOldEntries);
+        ASSERT_EQ(dia->document().chain().entryCount(), kOldEntries);
     }
     if (obstacle == Obstacle::ReadOnlyFile)
         fs::permissions(target,

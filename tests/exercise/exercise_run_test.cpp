@@ -19,11 +19,9 @@ using WrongPolicy = std::function<bool(std::size_t entry, int k)>;
 constexpr std::int64_t kStart = 1765026300;
 constexpr std::uint32_t kSeed = 213;
 // Windows-1252 in octal escapes, which end after three digits: \334 = Ü, \374 = ü, \344 = ä.
-#define UEBUNG "status \334BUNG: "
-#define GESAMT "Gesamt\374bung:\r"
-const std::string kCongratulation = "box GL\xDC"
-                                    "CKWUNSCH!: Gl\xFC"
-                                    "ckwunsch! Alles richtig!";
+#define UEBUNG "status ÜBUNG: "
+#define GESAMT "Gesamtübung:\r"
+const std::string kCongratulation = "box GLÜCKWUNSCH!: Glückwunsch! Alles richtig!";
 
 // The generator once more: the k-th state from kSeed and the sound it selects.
 std::uint32_t stateAfter(std::uint32_t seed, int k)
@@ -221,9 +219,8 @@ TEST_F(Exercise, OptionsAreReadAtEachAnswer)
     run.checkAnswer("haus");
     EXPECT_EQ(run.right(), 1u);
     EXPECT_FALSE(run.optionChangeAllowed());
-    EXPECT_EQ(window.only("box"), Strings{"box \xDC"
-                                          "bungsmodus: Umschalten im \xDC"
-                                          "bungsmodus nicht zul\xE4ssig!"});
+    EXPECT_EQ(window.only("box"),
+              Strings{"box Übungsmodus: Umschalten im Übungsmodus nicht zulässig!"});
 }
 
 TEST_F(Exercise, AbortAsksAndLeavesNoReportAndNoRecord)
@@ -235,10 +232,7 @@ TEST_F(Exercise, AbortAsksAndLeavesNoReportAndNoRecord)
     window.answers = {false};
     window.calls.clear();
     EXPECT_FALSE(run.endExercise(true));
-    EXPECT_EQ(window.calls, (Strings{"feedback stop",
-                                     "box \xDC"
-                                     "BUNG: \xDC"
-                                     "bung abbrechen?",
+    EXPECT_EQ(window.calls, (Strings{"feedback stop", "box ÜBUNG: Übung abbrechen?",
                                      "status 1 .   F E H L E R !"}));
     EXPECT_TRUE(run.running() && run.answerPending()) << "No goes on where the exercise was";
 
@@ -425,7 +419,7 @@ INSTANTIATE_TEST_SUITE_P(
                                         std::filesystem::create_directory(d.file("DODADIZE.KAZ"));
                                         return d.file("DODADIZE.KAZ");
                                     },
-                                    "Der Name geh\xF6rt keiner gew\xF6hnlichen Datei."},
+                                    "Der Name gehört keiner gewöhnlichen Datei."},
                       UnwritableLog{"read_only_log",
                                     [](const TempDir& d) {
                                         const std::string path = d.file("DODADIZE.KAZ");

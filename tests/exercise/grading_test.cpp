@@ -77,7 +77,7 @@ TEST_P(FinalReport, CountsGradesAndWords)
     EXPECT_EQ(report.text, c.text);
 }
 
-#define GESAMT "Gesamt\374bung:\r" // \374 = ü in Windows-1252
+#define GESAMT "Gesamtübung:\r"
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, FinalReport,
@@ -104,8 +104,7 @@ INSTANTIATE_TEST_SUITE_P(
                                  "Ergebnis: Note 6",
                                  GESAMT "5 Aufgaben mit 5 Fehlern. (Erfolgsquote = 0%)\r\r"
                                         "Schwerpunkt: 5 Aufgaben mit 3 Fehlern.\r\r"
-                                        "Es wird eine weitere \xDC"
-                                        "bung empfohlen!"}),
+                                        "Es wird eine weitere Übung empfohlen!"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SuccessQuota, TruncatesLikeTheFloatingPointFormula)

@@ -42,12 +42,10 @@ TEST(ResultsTable, ExampleInLocalTimeByteForByte)
     const ResultsLogView view = resultsLogView(log, local);
     const std::string rule = std::string(68, '-') + "\r";
     EXPECT_FALSE(view.notice);
-    EXPECT_EQ(view.title, "\xDC"
-                          "bungsprotokoll");
+    EXPECT_EQ(view.title, "Übungsprotokoll");
     EXPECT_EQ(view.text,
               "            Dauer  --Anzahl--      ab a,b a,b\r"
-              "Datum  Zeit mmm:ss Begr. Fehl NOTE AB a b b,a Notenschl\xFC"
-              "ssel Lektion\r" +
+              "Datum  Zeit mmm:ss Begr. Fehl NOTE AB a b b,a Notenschlüssel Lektion\r" +
                   rule +
                   " 6.12. 14:05  3:07   12     3   2   x  -   x  90 80 66 50 20 Rudarudn1\r" +
                   rule);
@@ -62,14 +60,20 @@ TEST(ResultsTable, LongExerciseWidensTheMinutesAndThresholdsPrintUnsigned)
               " 6.12. 13:051000:05   12     3   2   x  -   x 4294967291 80 66 50 20 Rudarudn1\r");
 }
 
+// The record keeps the lesson name's Windows-1252 bytes; the table shows their letters.
+TEST(ResultsTable, LessonNameBytesShowAsTheirLetters)
+{
+    ResultRecord r = sample();
+    r.lessonName = "Franz\xF6sisch \x80";
+    EXPECT_TRUE(resultsTableRow(r, utc(r.startTime)).ends_with(" Französisch €\r"));
+}
+
 TEST(ResultsTable, EmptyLogShowsTheNotice)
 {
     const ResultsLogView view = resultsLogView(ResultsLog(), utc);
     EXPECT_TRUE(view.notice);
-    EXPECT_EQ(view.title, "\xDC"
-                          "bungsergebnis");
-    EXPECT_EQ(view.text, "Kein aktuelles Ergebnis verf\xFC"
-                         "gbar!");
+    EXPECT_EQ(view.title, "Übungsergebnis");
+    EXPECT_EQ(view.text, "Kein aktuelles Ergebnis verfügbar!");
 }
 
 TEST(ResultsLog, TwentyFirstRecordPushesOutTheOldest)

@@ -21,6 +21,12 @@
 
 namespace {
 
+// A field of the dialog, reached by object name as the dialog names it.
+QLineEdit* field(const RudarudDia* dia, int id)
+{
+    return dia->findChild<QLineEdit*>(QStringLiteral("field%1").arg(id));
+}
+
 void save(QWidget* w, const QString& folder, const QString& name)
 {
     QApplication::processEvents();
@@ -60,13 +66,13 @@ int main(int argc, char* argv[])
                                "street"},
                               {"Schule", "school"}};
     for (const auto& p : pairs) {
-        type(dia->termField(IdTerm1), QString::fromLatin1(p[0]));
-        QTest::keyClick(dia->termField(IdTerm1), Qt::Key_Return);
-        type(dia->termField(IdTerm2), QString::fromLatin1(p[1]));
-        QTest::keyClick(dia->termField(IdTerm2), Qt::Key_Return);
+        type(field(dia, IdTerm1), QString::fromLatin1(p[0]));
+        QTest::keyClick(field(dia, IdTerm1), Qt::Key_Return);
+        type(field(dia, IdTerm2), QString::fromLatin1(p[1]));
+        QTest::keyClick(field(dia, IdTerm2), Qt::Key_Return);
     }
-    QTest::keyClick(dia->termField(IdTerm1), Qt::Key_Down);
-    QTest::keyClick(dia->termField(IdTerm1), Qt::Key_Down);
+    QTest::keyClick(field(dia, IdTerm1), Qt::Key_Down);
+    QTest::keyClick(field(dia, IdTerm1), Qt::Key_Down);
     save(&frame, out, QStringLiteral("lesson-entry-shown.png"));
     dia->button(IdSave)->BlinkStep();
     save(&frame, out, QStringLiteral("save-blinking.png"));
@@ -74,18 +80,18 @@ int main(int argc, char* argv[])
     // An exercise: one right answer, then a wrong one with the correct term flashing.
     dia->command(IdNormalQuery);
     auto answerCurrent = [dia](bool right) {
-        const strWort* e = dia->chain().currentEntry;
-        type(dia->termField(IdTerm2),
+        const strWort* e = dia->document().chain().currentEntry;
+        type(field(dia, IdTerm2),
              right ? QString::fromLatin1(e->term2.c_str()) : QStringLiteral("falsch"));
-        QTest::keyClick(dia->termField(IdTerm2), Qt::Key_Return);
+        QTest::keyClick(field(dia, IdTerm2), Qt::Key_Return);
     };
     answerCurrent(true);
-    type(dia->termField(IdTerm2), QStringLiteral("hou"));
+    type(field(dia, IdTerm2), QStringLiteral("hou"));
     save(&frame, out, QStringLiteral("exercise.png"));
-    dia->termField(IdTerm2)->clear();
+    field(dia, IdTerm2)->clear();
     answerCurrent(false);
     save(&frame, out, QStringLiteral("exercise-correction.png"));
-    QTest::keyClick(dia->termField(IdTerm2), Qt::Key_Return);
+    QTest::keyClick(field(dia, IdTerm2), Qt::Key_Return);
     while (dia->exercise().running())
         answerCurrent(true);
     // Saves the first visible message window that `wanted` accepts as `name`, and closes it.
