@@ -5,6 +5,7 @@
 #include "cp1252.h"
 #include "cp1252_validator.h"
 #include "dialog_units.h"
+#include "learning_view.h"
 #include "double_click_filter.h"
 #include "led_line.h"
 #include "led_window.h"
@@ -356,6 +357,7 @@ void RudarudDia::createDisplays(const Fonts& fonts)
     exerciseView_ = std::make_unique<ExerciseView>(
         *this, *this, chain_, exerciseControls,
         ExerciseFonts{.notice = fonts.big, .report = fonts.medium, .table = fonts.fixed});
+    learning_ = new LearningKeeper(*this, chain_, exerciseView_->run());
     label_ = new my3DText(this, kLabelPos.x(), kLabelPos.y(), QString::fromLatin1(kProgramCaption),
                           fonts.vertical, {.vertical = true, .transparent = true});
 }

@@ -22,6 +22,7 @@
 #include <QWidget>
 
 class LEDWindow;
+class LearningKeeper;
 class QLabel;
 class QLineEdit;
 class QListView;
@@ -149,6 +150,7 @@ public:
     QWidget* control(int id) const;
     QLabel* statusLine() const { return status_; }
     ExerciseView& exerciseView() { return *exerciseView_; }
+    LearningKeeper& learning() { return *learning_; }
     myLEDLine* entryLine() const { return entryLine_; }
     ToolTips* toolTips() const { return toolTips_; }
     LessonListModel& listModel() { return model_; }
@@ -222,4 +224,5 @@ private:
     std::vector<strWort*> readRows_; // while a lesson is read: the entries read so far
 
     std::unique_ptr<ExerciseView> exerciseView_; // made with the controls
+    LearningKeeper* learning_ = nullptr;         // a child, made with the exercise view
 };

@@ -1,0 +1,72 @@
+#include "learning_view.h"
+
+#include "cp1252.h"
+#include "entry_chain.h"
+#include "exercise_run.h"
+#include "platform.h"
+#include "query_mode.h"
+
+#include <QTimer>
+#include <QWidget>
+
+LearningKeeper::LearningKeeper(QWidget& window, EntryChain& chain, ExerciseRun& run)
+    : QObject(&window), window_(window), chain_(chain)
+{
+    run.setAnswerObserver([this](const AnswerEvent& event) { answered(event); });
+}
+
+LearningKeeper::~LearningKeeper() = default;
+
+std::int64_t LearningKeeper::now()
+{
+    return Platform::instance().calendarTime();
+}
+
+void LearningKeeper::open()
+{
+    if (opened_) return;
+    opened_ = true;
+    record_.open(kLearningRecordFileName, now());
+    showNoticeLater();
+}
+
+LearningRecord& LearningKeeper::record()
+{
+    open();
+    return record_;
+}
+
+std::vector<TermPair> LearningKeeper::lessonTerms() const
+{
+    std::vector<TermPair> terms;
+    terms.reserve(chain_.entryCount());
+    for (const strWort* e = chain_.firstEntry(); e != nullptr; e = e->next)
+        terms.push_back(TermPair{e->term1, e->term2});
+    return terms;
+}
+
+void LearningKeeper::answered(const AnswerEvent& event)
+{
+    open();
+    const AskedDirection direction = event.direction == kSecondTermShown
+                                         ? AskedDirection::SecondTermShown
+                                         : AskedDirection::FirstTermShown;
+    record_.recordAnswer(TermPair{event.entry.term1, event.entry.term2}, direction, event.right,
+                         event.firstAsking, now());
+    showNoticeLater();
+}
+
+// The observer may not open a window (it runs inside the drill's step), so the notice waits
+// for the event loop. The record gives its notice once; later faults stay silent.
+void LearningKeeper::showNoticeLater()
+{
+    if (noticeQueued_) return;
+    std::string notice = record_.takeNotice();
+    if (notice.empty()) return;
+    noticeQueued_ = true;
+    QTimer::singleShot(0, this, [this, text = std::move(notice)] {
+        noticeQueued_ = false;
+        Platform::instance().messageBox(&window_, fromCp1252(text), QStringLiteral("Lernstand"),
+                                        Platform::Buttons::Ok, Platform::Icon::Exclamation);
+    });
+}
