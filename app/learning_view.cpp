@@ -10,7 +10,7 @@
 #include <QWidget>
 
 LearningKeeper::LearningKeeper(QWidget& window, EntryChain& chain, ExerciseRun& run)
-    : QObject(&window), window_(window), chain_(chain)
+    : QObject(&window), window_(window), chain_(chain), dueDrill_(window, *this, chain, run)
 {
     run.setAnswerObserver([this](const AnswerEvent& event) { answered(event); });
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "due_drill.h"
 #include "learning_record.h"
 
 #include <cstdint>
@@ -25,11 +26,14 @@ public:
 
     // Opens the record unless it was opened before; cheap after the first call.
     void open();
+    bool opened() const { return opened_; }
     // The record, opened on first use.
     LearningRecord& record();
 
     // The chain's entries as the record knows them (their terms' bytes), in chain order.
     std::vector<TermPair> lessonTerms() const;
+
+    DueDrill& dueDrill() { return dueDrill_; }
 
     // Seconds since the epoch, UTC, by the platform's clock.
     static std::int64_t now();
@@ -43,4 +47,5 @@ private:
     LearningRecord record_;
     bool opened_ = false;
     bool noticeQueued_ = false;
+    DueDrill dueDrill_;
 };

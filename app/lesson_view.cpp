@@ -2,6 +2,8 @@
 // and the title, status line and control visibility that follow the state.
 #include "rudarud_dia.h"
 
+#include "learning_view.h"
+
 #include "bmp_button.h"
 #include "cp1252.h"
 #include "led_line.h"
@@ -111,7 +113,7 @@ void RudarudDia::updateStatus()
         list2_->hide();
         show({IdLoad, IdPageForward, IdPageBack, IdNewLesson, IdSave}, false);
         button(IdSave)->StopBlink();
-        show({IdNormalQuery, IdReversedQuery, IdMixedQuery}, false);
+        show({IdNormalQuery, IdReversedQuery, IdMixedQuery, IdDueQuery}, false);
         show({IdAbort}, true);
     } else {
         list1_->show();
@@ -119,9 +121,10 @@ void RudarudDia::updateStatus()
         QString text = QStringLiteral("Lektion enthält ");
         if (chain_.entryCount() > 0) {
             text += QStringLiteral("%1 Aufgaben").arg(chain_.entryCount());
+            learning_->dueDrill().refresh(button(IdDueQuery), toolTips_);
             show({IdLoad, IdAbort}, false);
-            show({IdNormalQuery, IdReversedQuery, IdMixedQuery, IdPageForward, IdPageBack,
-                  IdNewLesson},
+            show({IdNormalQuery, IdReversedQuery, IdMixedQuery, IdDueQuery, IdPageForward,
+                  IdPageBack, IdNewLesson},
                  true);
             if (doc_.unsaved()) {
                 show({IdSave}, true);
@@ -134,7 +137,7 @@ void RudarudDia::updateStatus()
             text += QStringLiteral("keine Aufgaben");
             show({IdPageForward, IdPageBack, IdNewLesson, IdSave}, false);
             button(IdSave)->StopBlink();
-            show({IdNormalQuery, IdReversedQuery, IdMixedQuery, IdAbort}, false);
+            show({IdNormalQuery, IdReversedQuery, IdMixedQuery, IdDueQuery, IdAbort}, false);
             show({IdLoad}, true);
         }
         if (doc_.unsaved()) text += QStringLiteral(" (ungesichert)");

@@ -104,8 +104,10 @@ RudarudApp::RudarudApp(Config& config, std::string lessonArgument)
     QObject::connect(frame_, &MainFrame::firstFrameShown, frame_, [this] {
         // The record's file is opened off the start-up path; a drill begun sooner opens it
         // with its first answer.
-        QTimer::singleShot(kLearningRecordDelayMs, frame_,
-                           [this] { frame_->dialog()->learning().open(); });
+        QTimer::singleShot(kLearningRecordDelayMs, frame_, [this] {
+            frame_->dialog()->learning().open();
+            frame_->dialog()->updateStatus(); // the due count
+        });
         QTimer::singleShot(kHelpViewerDelayMs, frame_, [this] {
             helpDue_ = true;
             if (startDone_) openHelp();

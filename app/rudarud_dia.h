@@ -59,6 +59,7 @@ enum ControlId : int {
     IdIgnorePunctuation = 122,
     IdIgnoreCase = 123,
     IdResultsLog = 124,
+    IdDueQuery = 125,
 };
 
 inline constexpr const char* kProgramCaption = " KAZ-TRAINER 1.0   ";
