@@ -339,7 +339,8 @@ void ExerciseView::showResultsLog()
     if (view.notice)
         new MSGWin(window_.window(), fromCp1252(view.title), fromCp1252(view.text), fonts_.notice,
                    Qt::red, static_cast<int>(kNoticeTimeoutMs));
-    else
-        new MSGWin(window_.window(), fromCp1252(view.title), fromCp1252(view.text), fonts_.table,
-                   Qt::black, kNoTimeout);
+    else if (auto* table = new MSGWin(window_.window(), fromCp1252(view.title),
+                                      fromCp1252(view.text), fonts_.table, Qt::black, kNoTimeout);
+             onResultsTable)
+        onResultsTable(table);
 }

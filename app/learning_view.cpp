@@ -1,18 +1,23 @@
 #include "learning_view.h"
 
 #include "cp1252.h"
+#include "learning_chart.h"
+#include "results_log.h"
 #include "entry_chain.h"
 #include "exercise_run.h"
+#include "exercise_view.h"
 #include "platform.h"
 #include "query_mode.h"
 
+#include <QPushButton>
 #include <QTimer>
 #include <QWidget>
 
-LearningKeeper::LearningKeeper(QWidget& window, EntryChain& chain, ExerciseRun& run)
-    : QObject(&window), window_(window), chain_(chain), dueDrill_(window, *this, chain, run)
+LearningKeeper::LearningKeeper(QWidget& window, EntryChain& chain, ExerciseView& view)
+    : QObject(&window), window_(window), chain_(chain), dueDrill_(window, *this, chain, view.run())
 {
-    run.setAnswerObserver([this](const AnswerEvent& event) { answered(event); });
+    view.run().setAnswerObserver([this](const AnswerEvent& event) { answered(event); });
+    view.onResultsTable = [this](QWidget* table) { addChartButton(table); };
 }
 
 LearningKeeper::~LearningKeeper() = default;
@@ -69,4 +74,38 @@ void LearningKeeper::showNoticeLater()
         Platform::instance().messageBox(&window_, fromCp1252(text), QStringLiteral("Lernstand"),
                                         Platform::Buttons::Ok, Platform::Icon::Exclamation);
     });
+}
+
+void LearningKeeper::addChartButton(QWidget* resultsTable)
+{
+    auto* button = new QPushButton(QStringLiteral("Lernstand-Grafik"), resultsTable);
+    button->setAccessibleName(QStringLiteral("Lernstand-Grafik"));
+    const QSize hint = button->sizeHint();
+    constexpr int kMargin = 8; // px
+    const QSize grown(std::max(resultsTable->width(), hint.width() + 2 * kMargin),
+                      resultsTable->height() + hint.height() + kMargin);
+    if (resultsTable->minimumSize() == resultsTable->maximumSize())
+        resultsTable->setFixedSize(grown);
+    else
+        resultsTable->resize(grown);
+    button->setGeometry(grown.width() - hint.width() - kMargin,
+                        grown.height() - hint.height() - kMargin / 2, hint.width(), hint.height());
+    button->show();
+    connect(button, &QPushButton::clicked, this, [this] { showChart(); });
+}
+
+QWidget* LearningKeeper::showChart()
+{
+    const ResultsLog log = ResultsLog::load(kResultsLogFileName);
+    std::vector<GradePoint> grades;
+    for (std::size_t slot = 0; slot < log.usedSlots(); ++slot) {
+        const ResultRecord r = log.record(slot);
+        const std::tm day = Platform::instance().localTime(r.startTime);
+        grades.push_back(GradePoint{QStringLiteral("%1.%2.")
+                                        .arg(day.tm_mday, 2, 10, QLatin1Char('0'))
+                                        .arg(day.tm_mon + 1, 2, 10, QLatin1Char('0'))
+                                        .toStdString(),
+                                    r.grade});
+    }
+    return showLearningChart(&window_, record().boxCounts(lessonTerms()), grades);
 }

@@ -10,7 +10,7 @@
 #include <QObject>
 
 class EntryChain;
-class ExerciseRun;
+class ExerciseView;
 class QWidget;
 struct AnswerEvent;
 
@@ -21,7 +21,7 @@ struct AnswerEvent;
 // is shown from the event loop after the answer was judged. A child of the window.
 class LearningKeeper : public QObject {
 public:
-    LearningKeeper(QWidget& window, EntryChain& chain, ExerciseRun& run);
+    LearningKeeper(QWidget& window, EntryChain& chain, ExerciseView& view);
     ~LearningKeeper() override;
 
     // Opens the record unless it was opened before; cheap after the first call.
@@ -34,6 +34,11 @@ public:
     std::vector<TermPair> lessonTerms() const;
 
     DueDrill& dueDrill() { return dueDrill_; }
+
+    // Adds the button that opens the progress picture to the results table's window.
+    void addChartButton(QWidget* resultsTable);
+    // The progress picture of the current lesson and the results log.
+    QWidget* showChart();
 
     // Seconds since the epoch, UTC, by the platform's clock.
     static std::int64_t now();

@@ -357,7 +357,7 @@ void RudarudDia::createDisplays(const Fonts& fonts)
     exerciseView_ = std::make_unique<ExerciseView>(
         *this, *this, chain_, exerciseControls,
         ExerciseFonts{.notice = fonts.big, .report = fonts.medium, .table = fonts.fixed});
-    learning_ = new LearningKeeper(*this, chain_, exerciseView_->run());
+    learning_ = new LearningKeeper(*this, chain_, *exerciseView_);
     label_ = new my3DText(this, kLabelPos.x(), kLabelPos.y(), QString::fromLatin1(kProgramCaption),
                           fonts.vertical, {.vertical = true, .transparent = true});
 }
