@@ -349,6 +349,25 @@ def due_drill_days_later(c):
     escape_closes(t)
 
 
+def damaged_learning_record(c):
+    """A learning record that is no database: one notice, the file kept aside, and the drill
+    runs as ever, its answers going into the new record."""
+    c.write("LERNSTAND.DB", b"kein Lernstand" * 300)
+    t = c.start(c.write("Z.lsn", lesson_bytes(NUMBERS)))
+    text = t.answer_box("Lernstand", "OK")
+    if "beschädigt" not in text or "LERNSTAND.DB.beschaedigt-" not in text:
+        raise Failure(f"notice: {text!r}")
+    aside = [n for n in os.listdir(c.folder) if n.startswith("LERNSTAND.DB.beschaedigt-")]
+    expect("the damaged file kept aside", [c.read(n) for n in aside], [b"kein Lernstand" * 300])
+    t.click("Normale Abfrage")
+    report, _ = answer_all(t, dict(NUMBERS), wrong_first=True)
+    expect("report title", d.name_of(report), "Ergebnis: Note 3")
+    t.control("Fällige Abfrage: 3 fällig")  # the other direction: the new record took the drill
+    if t.find_window("Lernstand"):
+        raise Failure("a second notice")
+    escape_closes(t)
+
+
 def results_notice_and_help(c):
     """The results button without results shows the notice; the help button the help viewer."""
     c.with_help = True
@@ -911,7 +930,7 @@ def accessibility_tree(c):
 
 
 SCENARIOS = [type_save_and_close, load_and_normal_query, drill_by_ear, reversed_and_mixed_queries,
-             due_drill_days_later,
+             due_drill_days_later, damaged_learning_record,
              results_notice_and_help, row_clicks, rows_of_equal_entries, keys,
              wheel_keeps_lists_in_line, options_after_dialogs, open_dialog_offers_the_lesson,
              buttons, close_box, two_trainers_one_lesson, session_end_keeps_work,
