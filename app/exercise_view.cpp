@@ -222,8 +222,10 @@ void ExerciseView::showQuestion(const std::string& question)
 {
     host_.showQuestion(question);
     QString part = QStringLiteral("Frage: ");
-    // A mixed exercise names which term of the entry is shown.
-    if (run_.queryMode() == QueryMode::ModeMixed && chain_.currentEntry != nullptr)
+    // A mixed or due drill names which term of the entry is shown.
+    const QueryMode mode = run_.queryMode();
+    if ((mode == QueryMode::ModeMixed || mode == QueryMode::ModeDue) &&
+        chain_.currentEntry != nullptr)
         part = chain_.currentEntry->direction == 'D' ? QStringLiteral("Frage, 2. Begriff: ")
                                                      : QStringLiteral("Frage, 1. Begriff: ");
     speak(part + fromCp1252(question));
@@ -337,7 +339,9 @@ void ExerciseView::showResultsLog()
     if (view.notice)
         new MSGWin(window_.window(), QString::fromUtf8(view.title), QString::fromUtf8(view.text),
                    fonts_.notice, Qt::red, static_cast<int>(kNoticeTimeoutMs));
-    else
-        new MSGWin(window_.window(), QString::fromUtf8(view.title), QString::fromUtf8(view.text),
-                   fonts_.table, Qt::black, kNoTimeout);
+    else if (auto* table =
+                 new MSGWin(window_.window(), QString::fromUtf8(view.title),
+                            QString::fromUtf8(view.text), fonts_.table, Qt::black, kNoTimeout);
+             onResultsTable)
+        onResultsTable(table);
 }

@@ -2,6 +2,8 @@
 // and the title, status line and control visibility that follow the state.
 #include "rudarud_dia.h"
 
+#include "learning_view.h"
+
 #include "bmp_button.h"
 #include "cp1252.h"
 #include "led_line.h"
@@ -99,16 +101,17 @@ void RudarudDia::showState(std::uint32_t count)
         lists_.setVisible(false);
         show({IdLoad, IdPageForward, IdPageBack, IdNewLesson, IdSave}, false);
         button(IdSave)->StopBlink();
-        show({IdNormalQuery, IdReversedQuery, IdMixedQuery}, false);
+        show({IdNormalQuery, IdReversedQuery, IdMixedQuery, IdDueQuery}, false);
         show({IdAbort}, true);
     } else {
         lists_.setVisible(true);
         QString text = QStringLiteral("Lektion enthält ");
         if (count > 0) {
             text += QStringLiteral("%1 Aufgaben").arg(count);
+            learning_->dueDrill().refresh(button(IdDueQuery), toolTips_);
             show({IdLoad, IdAbort}, false);
-            show({IdNormalQuery, IdReversedQuery, IdMixedQuery, IdPageForward, IdPageBack,
-                  IdNewLesson},
+            show({IdNormalQuery, IdReversedQuery, IdMixedQuery, IdDueQuery, IdPageForward,
+                  IdPageBack, IdNewLesson},
                  true);
             if (doc_.unsaved()) {
                 show({IdSave}, true);
@@ -121,7 +124,7 @@ void RudarudDia::showState(std::uint32_t count)
             text += QStringLiteral("keine Aufgaben");
             show({IdPageForward, IdPageBack, IdNewLesson, IdSave}, false);
             button(IdSave)->StopBlink();
-            show({IdNormalQuery, IdReversedQuery, IdMixedQuery, IdAbort}, false);
+            show({IdNormalQuery, IdReversedQuery, IdMixedQuery, IdDueQuery, IdAbort}, false);
             show({IdLoad}, true);
         }
         if (doc_.unsaved()) text += QStringLiteral(" (ungesichert)");

@@ -1,5 +1,6 @@
 #include "rudarud_app.h"
 
+#include "learning_view.h"
 #include "pictures.h"
 #include "platform.h"
 #include "rudarud_dia.h"
@@ -101,6 +102,12 @@ RudarudApp::RudarudApp(Config& config, std::string lessonArgument)
     // the display server putting the first frame on screen. Its window comes up over ours as
     // it would have, a moment later, but not over a question the start still asks.
     QObject::connect(frame_, &MainFrame::firstFrameShown, frame_, [this] {
+        // The record's file is opened off the start-up path; a drill begun sooner opens it
+        // with its first answer.
+        QTimer::singleShot(kLearningRecordDelayMs, frame_, [this] {
+            frame_->dialog()->learning().open();
+            frame_->dialog()->updateStatus(); // the due count
+        });
         QTimer::singleShot(kHelpViewerDelayMs, frame_, [this] {
             helpDue_ = true;
             if (startDone_) openHelp();

@@ -82,3 +82,5 @@ int runProgram(Config& config, const std::vector<std::string>& args);
 inline constexpr std::uint32_t kFarewellTopic = 259;
 // From the first frame to the help viewer's start, in ms.
 inline constexpr int kHelpViewerDelayMs = 100;
+// The learning record is opened this long after the first frame.
+inline constexpr int kLearningRecordDelayMs = 50;

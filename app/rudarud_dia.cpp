@@ -5,6 +5,7 @@
 #include "cp1252.h"
 #include "cp1252_validator.h"
 #include "dialog_units.h"
+#include "learning_view.h"
 #include "double_click_filter.h"
 #include "led_line.h"
 #include "led_window.h"
@@ -41,7 +42,7 @@ constexpr ButtonSpec kCommandButtons[] = {
     {IdSave, 5009, 5008, 68, 5, 20, 18},           {IdNormalQuery, 5017, 5016, 162, 4, 45, 20},
     {IdReversedQuery, 5015, 5014, 212, 4, 45, 20}, {IdMixedQuery, 5013, 5012, 262, 4, 45, 20},
     {IdAbort, 5011, 5010, 8, 4, 50, 20},           {IdHelp, 5035, 5034, 185, 116, 20, 18},
-    {IdResultsLog, 5039, 5038, 185, 136, 20, 18},
+    {IdResultsLog, 5039, 5038, 185, 136, 20, 18},  {IdDueQuery, 5041, 5040, 112, 4, 45, 20},
 };
 struct OptionSpec {
     int id;
@@ -357,6 +358,7 @@ void RudarudDia::createDisplays(const Fonts& fonts)
     exerciseView_ = std::make_unique<ExerciseView>(
         *this, *this, doc_.chain(), exerciseControls,
         ExerciseFonts{.notice = fonts.big, .report = fonts.medium, .table = fonts.fixed});
+    learning_ = new LearningKeeper(*this, doc_.chain(), *exerciseView_);
     label_ = new my3DText(this, kLabelPos.x(), kLabelPos.y(), QString::fromLatin1(kProgramCaption),
                           fonts.vertical, {.vertical = true, .transparent = true});
 }
@@ -430,6 +432,9 @@ void RudarudDia::command(int id)
         break;
     case IdResultsLog:
         exerciseView_->showResultsLog();
+        break;
+    case IdDueQuery:
+        if (applyEdit()) learning_->dueDrill().start(Platform::instance().calendarTime());
         break;
     default:
         break;

@@ -19,6 +19,7 @@
 #include <QWidget>
 
 class LEDWindow;
+class LearningKeeper;
 class QLabel;
 class QLineEdit;
 class QListView;
@@ -55,6 +56,7 @@ enum ControlId : int {
     IdIgnorePunctuation = 122,
     IdIgnoreCase = 123,
     IdResultsLog = 124,
+    IdDueQuery = 125,
 };
 
 inline constexpr const char* kProgramCaption = " KAZ-TRAINER 1.0   ";
@@ -136,6 +138,7 @@ public:
     // Any control of the dialog's template by id: button, field or list; null for others.
     QWidget* control(int id) const;
     ExerciseView& exerciseView() { return *exerciseView_; }
+    LearningKeeper& learning() { return *learning_; }
     LessonListModel& listModel() { return lists_.model(); }
     bool unsaved() const override { return doc_.unsaved(); }
     std::string lessonName() const override;
@@ -185,4 +188,5 @@ private:
     ToolTips* toolTips_ = nullptr;
 
     std::unique_ptr<ExerciseView> exerciseView_; // made with the controls
+    LearningKeeper* learning_ = nullptr;         // a child, made with the exercise view
 };

@@ -46,6 +46,47 @@ bool ExerciseRun::startExercise(QueryMode mode, std::int64_t startTime)
          mode != QueryMode::ModeMixed))
         return false;
 
+    begin(mode, startTime);
+    plannedDirections_.clear();
+    plannedRight_.clear();
+    plannedWrong_.clear();
+    entries_.clear();
+    entries_.reserve(chain_.entryCount());
+    for (strWort* e = chain_.firstEntry(); e != nullptr; e = e->next) {
+        e->rightCount = 0;
+        e->wrongCount = 0;
+        e->direction = kDirectionUnset;
+        entries_.push_back(e);
+    }
+    firstQuestion();
+    return true;
+}
+
+bool ExerciseRun::startPlanned(std::vector<PlannedQuestion> questions, std::int64_t startTime)
+{
+    if (running() || questions.empty()) return false;
+
+    begin(QueryMode::ModeDue, startTime);
+    entries_.clear();
+    plannedDirections_.clear();
+    entries_.reserve(questions.size());
+    plannedDirections_.reserve(questions.size());
+    for (const PlannedQuestion& q : questions) {
+        q.entry->rightCount = 0;
+        q.entry->wrongCount = 0;
+        q.entry->direction = kDirectionUnset;
+        entries_.push_back(q.entry);
+        plannedDirections_.push_back(q.direction == kSecondTermShown ? kSecondTermShown
+                                                                     : kFirstTermShown);
+    }
+    plannedRight_.assign(entries_.size(), 0);
+    plannedWrong_.assign(entries_.size(), 0);
+    firstQuestion();
+    return true;
+}
+
+void ExerciseRun::begin(QueryMode mode, std::int64_t startTime)
+{
     stopFeedback();
     startTime_ = startTime;
     window_.setOptionsLocked(true);
@@ -60,16 +101,11 @@ bool ExerciseRun::startExercise(QueryMode mode, std::int64_t startTime)
     answerPending_ = false;
     window_.setQuestionReadOnly(true);
     seed_ = window_.questionSeed();
-
     current_ = previous_ = kNone;
-    entries_.clear();
-    entries_.reserve(chain_.entryCount());
-    for (strWort* e = chain_.firstEntry(); e != nullptr; e = e->next) {
-        e->rightCount = 0;
-        e->wrongCount = 0;
-        e->direction = kDirectionUnset;
-        entries_.push_back(e);
-    }
+}
+
+void ExerciseRun::firstQuestion()
+{
     notAsked_.assign(entries_.size(), true);
     due_.assign(entries_.size(), false);
     entriesWithErrors_ = 0;
@@ -77,7 +113,6 @@ bool ExerciseRun::startExercise(QueryMode mode, std::int64_t startTime)
     draws_ = 0;
     nextQuestion();
     window_.showStatus(statusText());
-    return true;
 }
 
 bool ExerciseRun::endExercise(bool ask)
@@ -120,7 +155,9 @@ void ExerciseRun::nextQuestion()
 void ExerciseRun::firstPassQuestion(std::uint32_t draw)
 {
     const std::size_t start = draw > 1 ? draw - 1 : 0;
-    const std::size_t index = notAsked_.nextCyclic(start);
+    std::size_t index = kNone;
+    if (previous_ != kNone) index = partnerNotAsked(previous_);
+    if (index == kNone) index = notAsked_.nextCyclic(start);
     // While draws < n at most `draws` entries were answered, so one is left; should that ever
     // fail, the pass ends instead of searching forever.
     if (index == kNone) {
@@ -171,10 +208,25 @@ void ExerciseRun::repetitionQuestion()
     ask(index);
 }
 
+// In a due drill, the entry's other direction when it stands next to `index` and was not
+// asked yet; kNone otherwise and in the other drills.
+std::size_t ExerciseRun::partnerNotAsked(std::size_t index) const
+{
+    if (plannedDirections_.empty()) return kNone;
+    for (const std::size_t other : {index + 1, index - 1})
+        if (other < entries_.size() && entries_[other] == entries_[index] &&
+            notAsked_.contains(other))
+            return other;
+    return kNone;
+}
+
 void ExerciseRun::ask(std::size_t index)
 {
     strWort& entry = *entries_[index];
-    assignDirection(entry, mode_, mixedToggle_);
+    if (plannedDirections_.empty())
+        assignDirection(entry, mode_, mixedToggle_);
+    else
+        entry.direction = plannedDirections_[index];
     window_.showQuestion(questionTerm(entry));
     ++asked_;
     window_.showStatus(statusText());
@@ -203,7 +255,7 @@ void ExerciseRun::checkAnswer(std::string_view typed)
         window_.playSound(soundFile("OK", seed_));
         ++right_;
         ++passRight_;
-        ++entry.rightCount;
+        ++rightOf(current_);
         updateMarks(current_);
         nextQuestion();
         return;
@@ -214,7 +266,7 @@ void ExerciseRun::checkAnswer(std::string_view typed)
     answerPending_ = true;
     ++wrong_;
     ++passWrong_;
-    if (entry.wrongCount++ == 0) ++entriesWithErrors_;
+    if (wrongOf(current_)++ == 0) ++entriesWithErrors_;
     updateMarks(current_);
     if (draws_ < entryCount()) {
         showGrade(asked_, right_);
@@ -251,11 +303,22 @@ std::string ExerciseRun::statusText() const
     return text;
 }
 
+std::uint32_t& ExerciseRun::rightOf(std::size_t index)
+{
+    return plannedRight_.empty() ? entries_[index]->rightCount : plannedRight_[index];
+}
+
+std::uint32_t& ExerciseRun::wrongOf(std::size_t index)
+{
+    return plannedWrong_.empty() ? entries_[index]->wrongCount : plannedWrong_[index];
+}
+
 void ExerciseRun::updateMarks(std::size_t index)
 {
-    const strWort& e = *entries_[index];
-    notAsked_.set(index, e.rightCount == 0 && e.wrongCount == 0);
-    due_.set(index, e.wrongCount > 0 && e.rightCount < kRightAnswersToMaster);
+    const std::uint32_t right = rightOf(index);
+    const std::uint32_t wrong = wrongOf(index);
+    notAsked_.set(index, right == 0 && wrong == 0);
+    due_.set(index, wrong > 0 && right < kRightAnswersToMaster);
 }
 
 void ExerciseRun::showGrade(std::uint32_t asked, std::uint32_t right)
@@ -275,7 +338,17 @@ void ExerciseRun::reportResult()
 {
     ResultsLog log = ResultsLog::load(resultsLogPath_);
     if (chain_.entryCount() == 0) return;
-    const ResultSummary summary = summarizeResult(chain_);
+    ResultSummary summary;
+    if (plannedWrong_.empty()) {
+        summary = summarizeResult(chain_);
+    } else {
+        summary.entries = entryCount();
+        for (const std::uint32_t wrong : plannedWrong_) {
+            if (wrong == 0) continue;
+            ++summary.wrongEntries;
+            summary.repeatErrors += wrong - 1;
+        }
+    }
     showGrade(summary.entries, summary.entries - summary.wrongEntries);
     const ResultReport report = composeReport(summary, grade_, asked_ > summary.entries);
     window_.showReport(report.title, report.text);

@@ -15,6 +15,13 @@
 class EntryChain;
 class strWort;
 
+// One question of a planned drill: an entry of the chain and the term shown
+// (kFirstTermShown or kSecondTermShown).
+struct PlannedQuestion {
+    strWort* entry;
+    char direction;
+};
+
 // One answer as the drill judged it, handed to the answer observer (the learning record).
 struct AnswerEvent {
     const strWort& entry;
@@ -50,6 +57,14 @@ public:
     // startTime: calendar seconds (UTC) for the log record; seed: localTimeSeed of the local time.
     // Returns false and does nothing while an exercise runs, for ModeEdit, or for an empty lesson.
     bool startExercise(QueryMode mode, std::int64_t startTime);
+
+    // Begins a due drill (ModeDue) of exactly these questions, each in its own direction: the
+    // same drill as startExercise, its first pass in random order over the questions, where an
+    // entry's two directions stand next to each other in `questions` the second is asked right
+    // after the first. Grade, report and log record count questions, not lesson entries.
+    // Returns false and does nothing while an exercise runs or for an empty list; every entry
+    // must belong to the chain.
+    bool startPlanned(std::vector<PlannedQuestion> questions, std::int64_t startTime);
 
     // Ends the running exercise, asking first when `ask` is set. Returns false when nothing ran
     // or the user chose to go on. An exercise ended this way leaves no report and no record.
@@ -90,7 +105,13 @@ private:
     void firstPassQuestion(std::uint32_t draw);
     void endOfFirstPass();
     void repetitionQuestion();
+    void begin(QueryMode mode, std::int64_t startTime);
+    std::size_t partnerNotAsked(std::size_t index) const;
     void ask(std::size_t index);
+    void firstQuestion();
+    // The question's right and wrong answers in this drill.
+    std::uint32_t& rightOf(std::size_t index);
+    std::uint32_t& wrongOf(std::size_t index);
     void updateMarks(std::size_t index);
     void showGrade(std::uint32_t asked, std::uint32_t right);
     void finish();
@@ -124,4 +145,9 @@ private:
     PositionSet notAsked_;     // rightCount == 0 and wrongCount == 0
     PositionSet due_;          // wrongCount > 0 and rightCount < 2
     std::uint32_t entriesWithErrors_ = 0;
+    // A due drill: each question's direction, and its right and wrong answers (an entry may
+    // stand twice, so its own counters do not tell the two questions apart). Empty otherwise.
+    std::vector<char> plannedDirections_;
+    std::vector<std::uint32_t> plannedRight_;
+    std::vector<std::uint32_t> plannedWrong_;
 };

@@ -6,6 +6,7 @@ void assignDirection(strWort& entry, QueryMode mode, char& mixedToggle)
 {
     switch (mode) {
     case QueryMode::ModeEdit:
+    case QueryMode::ModeDue:
         return;
     case QueryMode::ModeNormal:
         entry.direction = kFirstTermShown;

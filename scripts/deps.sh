@@ -6,7 +6,8 @@ set -euo pipefail
 
 purpose=${1:-run}
 packages=(cmake g++ make pkg-config qt6-base-dev qt6-multimedia-dev qt6-translations-l10n
-          libgl-dev libfontconfig-dev fonts-liberation libsqlite3-dev)
+          libgl-dev libfontconfig-dev fonts-liberation libsqlite3-dev
+          qt6-charts-dev libqt6opengl6-dev)
 if [ "$purpose" = package ] || [ "$purpose" = test ]; then
     packages+=(dpkg-dev)
 fi

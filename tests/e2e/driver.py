@@ -310,11 +310,12 @@ class Trainer:
     """One run of the real executable in a working folder, found in the accessibility tree
     by its process id."""
 
-    def __init__(self, executable, folder, args=(), log=None):
+    def __init__(self, executable, folder, args=(), log=None, env=None):
         self.folder = folder
         self.log = open(log or os.path.join(folder, "..", "trainer.log"), "a")
         self.process = subprocess.Popen([executable, *args], cwd=folder, stdout=self.log,
-                                        stderr=subprocess.STDOUT)
+                                        stderr=subprocess.STDOUT,
+                                        env=None if env is None else os.environ | env)
         self.app = wait_until("the trainer in the accessibility tree", self._find_app,
                               alive=self.running)
         self.app.set_cache_mask(Atspi.Cache.NONE)

@@ -60,12 +60,13 @@ class Context:
         with open(self.path(name), "rb") as f:
             return f.read()
 
-    def start(self, *args):
+    def start(self, *args, env=None):
         if self.program is None:  # one copy: a second start shares it with a running trainer
             self.program = d.copy_program(self.build, os.path.join(self.root, "bin"),
                                           self.with_help)
         program = self.program
-        t = d.Trainer(program, self.folder, args, log=os.path.join(self.root, "trainer.log"))
+        t = d.Trainer(program, self.folder, args, log=os.path.join(self.root, "trainer.log"),
+                      env=env)
         self.trainers.append(t)
         return t
 
@@ -127,6 +128,9 @@ def answer_all(t, answers, wrong_first=False):
     def next_step():
         if len(reports(t)) > before:
             return "report"
+        if t.find_window("GLÜCKWUNSCH!"):  # all right at the first asking: before the report
+            t.answer_box("GLÜCKWUNSCH!", "OK")
+            return None
         return t.field("2. Begriff") == "" and t.field("1. Begriff")
 
     question = wait_until("the first question", lambda: t.field("1. Begriff"))
@@ -311,6 +315,63 @@ def reversed_and_mixed_queries(c):
     if text.count("\n") < 3 or "Z" not in text or "Notenschlüssel" not in text:
         raise Failure(f"results table: {text!r}")
     expect("the table's owner", d.transient_for(t.xid_of("Übungsprotokoll")), int(t.xid))
+    escape_closes(t)
+
+
+def due_drill_days_later(c):
+    """A normal drill with one wrong answer; a day later the due button counts the wrong entry
+    and every entry never asked the other way, and the due drill asks exactly those; two days
+    later the entries answered right come due."""
+    pairs = [("Apfel", "apple"), ("Birne", "pear"), ("Kirsche", "cherry"), ("Pflaume", "plum")]
+    lesson = c.write("Obst.lsn", lesson_bytes(pairs))
+    both_ways = dict(pairs) | {b: a for a, b in pairs}
+
+    def due_button(t, due):
+        return t.control(f"Fällige Abfrage: {due} fällig")
+
+    t = c.start(lesson)
+    due_button(t, 8)  # never asked: every entry in both directions
+    t.click("Normale Abfrage")
+    _, asked = answer_all(t, both_ways, wrong_first=True)
+    wrong = asked[0]
+    due_button(t, 4)  # today only the other direction, never asked, is due
+    escape_closes(t)
+
+    t = c.start(lesson, env={"KAZ_CLOCK_OFFSET_DAYS": "1"})
+    due_button(t, 5)
+    t.click("Fällige Abfrage: 5 fällig")
+    _, asked = answer_all(t, both_ways)
+    expect("the due questions", sorted(asked), sorted([wrong] + [b for _, b in pairs]))
+    due_button(t, 0)
+    t.click("Fällige Abfrage: 0 fällig")
+    t.answer_box("Fällige Abfrage", "OK")
+    escape_closes(t)
+
+    t = c.start(lesson, env={"KAZ_CLOCK_OFFSET_DAYS": "2"})
+    due_button(t, 3)
+    t.click("Fällige Abfrage: 3 fällig")
+    _, asked = answer_all(t, both_ways)
+    expect("the entries answered right two days ago", sorted(asked),
+           sorted(a for a, _ in pairs if a != wrong))
+    escape_closes(t)
+
+
+def damaged_learning_record(c):
+    """A learning record that is no database: one notice, the file kept aside, and the drill
+    runs as ever, its answers going into the new record."""
+    c.write("LERNSTAND.DB", b"kein Lernstand" * 300)
+    t = c.start(c.write("Z.lsn", lesson_bytes(NUMBERS)))
+    text = t.answer_box("Lernstand", "OK")
+    if "beschädigt" not in text or "LERNSTAND.DB.beschaedigt-" not in text:
+        raise Failure(f"notice: {text!r}")
+    aside = [n for n in os.listdir(c.folder) if n.startswith("LERNSTAND.DB.beschaedigt-")]
+    expect("the damaged file kept aside", [c.read(n) for n in aside], [b"kein Lernstand" * 300])
+    t.click("Normale Abfrage")
+    report, _ = answer_all(t, dict(NUMBERS), wrong_first=True)
+    expect("report title", d.name_of(report), "Ergebnis: Note 3")
+    t.control("Fällige Abfrage: 3 fällig")  # the other direction: the new record took the drill
+    if t.find_window("Lernstand"):
+        raise Failure("a second notice")
     escape_closes(t)
 
 
@@ -850,6 +911,7 @@ def accessibility_tree(c):
 
 
 SCENARIOS = [type_save_and_close, load_and_normal_query, drill_by_ear, reversed_and_mixed_queries,
+             due_drill_days_later, damaged_learning_record,
              results_notice_and_help, row_clicks, rows_of_equal_entries, keys,
              wheel_keeps_lists_in_line, options_after_dialogs, open_dialog_offers_the_lesson,
              buttons, close_box, two_trainers_one_lesson, session_end_keeps_work,

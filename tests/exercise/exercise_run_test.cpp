@@ -467,3 +467,67 @@ TEST(AnswerObserver, SeesEveryJudgedAnswerAndChangesNothingOfTheDrill)
     EXPECT_EQ(observed.window.calls, unobserved.window.calls);
     EXPECT_EQ(observed.log().bytes(), unobserved.log().bytes());
 }
+
+namespace {
+
+// A due drill of four questions over three entries, the middle entry due in both directions;
+// the answer to entry 1 asked with its second term shown is wrong at first. Every answer seen
+// as in ObservedDrill.
+struct PlannedDrill : Session {
+    Strings seen;
+    explicit PlannedDrill(std::uint32_t seed)
+    {
+        addNumbered(3);
+        run.setAnswerObserver([this](const AnswerEvent& e) {
+            seen.push_back(std::to_string(position.at(&e.entry)) + e.direction +
+                           (e.right ? '+' : '-') + (e.firstAsking ? '1' : 'r'));
+        });
+        strWort* e0 = chain.firstEntry();
+        strWort* e1 = e0->next;
+        strWort* e2 = e1->next;
+        window.seed = seed;
+        started = run.startPlanned({{e0, kFirstTermShown},
+                                    {e1, kFirstTermShown},
+                                    {e1, kSecondTermShown},
+                                    {e2, kSecondTermShown}},
+                                   kStart);
+        bool wrongGiven = false;
+        while (run.running() && seen.size() < 100) {
+            if (!wrongGiven && chain.currentEntry == e1 && e1->direction == kSecondTermShown) {
+                wrongGiven = true;
+                answerWrong();
+            } else {
+                answerRight();
+            }
+        }
+    }
+    bool started = false;
+};
+
+} // namespace
+
+TEST(PlannedExercise, AsksEachQuestionOnceInItsDirectionBothDirectionsTogether)
+{
+    for (const std::uint32_t seed : {kSeed, 1u, 77u, 4000u, 123457u}) {
+        SCOPED_TRACE(seed);
+        PlannedDrill drill(seed);
+        ASSERT_TRUE(drill.started);
+        ASSERT_EQ(drill.seen.size(), 6u) << "four first askings, the wrong one twice more";
+        Strings first(drill.seen.begin(), drill.seen.begin() + 4);
+        const auto e1 = std::find(first.begin(), first.end(), "1E+1");
+        ASSERT_NE(e1, first.end());
+        const auto partner = std::find(first.begin(), first.end(), "1D-1");
+        EXPECT_EQ(std::abs(e1 - partner), 1) << "an entry's two directions one after the other";
+        std::sort(first.begin(), first.end());
+        EXPECT_EQ(first, (Strings{"0E+1", "1D-1", "1E+1", "2D+1"}));
+        EXPECT_EQ(Strings(drill.seen.begin() + 4, drill.seen.end()), (Strings{"1D+r", "1D+r"}));
+        // Grade and log count the questions: 3 of 4 right at once.
+        EXPECT_EQ(drill.window.only("report"),
+                  Strings{"report Ergebnis: Note 3 | " GESAMT
+                          "4 Aufgaben mit 1 Fehlern. (Erfolgsquote = 75%)\r\r"
+                          "Schwerpunkt: 1 Aufgaben mit 0 Fehlern."});
+        EXPECT_EQ(drill.log().record(0).entryCount, 4u);
+        EXPECT_EQ(drill.log().record(0).wrongEntries, 1u);
+        EXPECT_FALSE(drill.run.startPlanned({}, kStart)) << "nothing due starts nothing";
+    }
+}

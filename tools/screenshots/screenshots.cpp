@@ -8,6 +8,7 @@
 #include "msg_win.h"
 #include "results_log.h"
 #include "rudarud_app.h"
+#include "learning_view.h"
 #include "rudarud_dia.h"
 
 #include <filesystem>
@@ -110,6 +111,25 @@ int main(int argc, char* argv[])
     saveMessageWindow(QStringLiteral("report.png"), anyMessage);
     dia->command(IdResultsLog);
     saveMessageWindow(QStringLiteral("results-table.png"), anyMessage);
+    // The progress picture after the drill, in the light palette and in a dark one.
+    for (const bool dark : {false, true}) {
+        if (dark) {
+            QPalette palette;
+            palette.setColor(QPalette::Window, QColor(0x30, 0x30, 0x30));
+            palette.setColor(QPalette::WindowText, Qt::white);
+            palette.setColor(QPalette::Base, QColor(0x20, 0x20, 0x20));
+            palette.setColor(QPalette::Text, Qt::white);
+            QApplication::setPalette(palette);
+        }
+        QWidget* chart = dia->learning().showChart();
+        QTest::qWait(0); // lets the charts lay out
+        chart->adjustSize();
+        save(chart, out,
+             dark ? QStringLiteral("learning-chart-dark.png")
+                  : QStringLiteral("learning-chart.png"));
+        chart->close();
+    }
+    QApplication::setPalette(QPalette());
 
     // A result the log cannot take: a folder has the log's name.
     std::filesystem::remove(kResultsLogFileName);

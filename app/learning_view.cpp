@@ -1,0 +1,111 @@
+#include "learning_view.h"
+
+#include "cp1252.h"
+#include "learning_chart.h"
+#include "results_log.h"
+#include "entry_chain.h"
+#include "exercise_run.h"
+#include "exercise_view.h"
+#include "platform.h"
+#include "query_mode.h"
+
+#include <QPushButton>
+#include <QTimer>
+#include <QWidget>
+
+LearningKeeper::LearningKeeper(QWidget& window, EntryChain& chain, ExerciseView& view)
+    : QObject(&window), window_(window), chain_(chain), dueDrill_(window, *this, chain, view.run())
+{
+    view.run().setAnswerObserver([this](const AnswerEvent& event) { answered(event); });
+    view.onResultsTable = [this](QWidget* table) { addChartButton(table); };
+}
+
+LearningKeeper::~LearningKeeper() = default;
+
+std::int64_t LearningKeeper::now()
+{
+    return Platform::instance().calendarTime();
+}
+
+void LearningKeeper::open()
+{
+    if (opened_) return;
+    opened_ = true;
+    record_.open(kLearningRecordFileName, now());
+    showNoticeLater();
+}
+
+LearningRecord& LearningKeeper::record()
+{
+    open();
+    return record_;
+}
+
+std::vector<TermPair> LearningKeeper::lessonTerms() const
+{
+    std::vector<TermPair> terms;
+    terms.reserve(chain_.entryCount());
+    for (const strWort* e = chain_.firstEntry(); e != nullptr; e = e->next)
+        terms.push_back(TermPair{e->term1, e->term2});
+    return terms;
+}
+
+void LearningKeeper::answered(const AnswerEvent& event)
+{
+    open();
+    const AskedDirection direction = event.direction == kSecondTermShown
+                                         ? AskedDirection::SecondTermShown
+                                         : AskedDirection::FirstTermShown;
+    record_.recordAnswer(TermPair{event.entry.term1, event.entry.term2}, direction, event.right,
+                         event.firstAsking, now());
+    showNoticeLater();
+}
+
+// The observer may not open a window (it runs inside the drill's step), so the notice waits
+// for the event loop. The record gives its notice once; later faults stay silent.
+void LearningKeeper::showNoticeLater()
+{
+    if (noticeQueued_) return;
+    std::string notice = record_.takeNotice();
+    if (notice.empty()) return;
+    noticeQueued_ = true;
+    QTimer::singleShot(0, this, [this, text = std::move(notice)] {
+        noticeQueued_ = false;
+        Platform::instance().messageBox(&window_, fromCp1252(text), QStringLiteral("Lernstand"),
+                                        Platform::Buttons::Ok, Platform::Icon::Exclamation);
+    });
+}
+
+void LearningKeeper::addChartButton(QWidget* resultsTable)
+{
+    auto* button = new QPushButton(QStringLiteral("Lernstand-Grafik"), resultsTable);
+    button->setAccessibleName(QStringLiteral("Lernstand-Grafik"));
+    const QSize hint = button->sizeHint();
+    constexpr int kMargin = 8; // px
+    const QSize grown(std::max(resultsTable->width(), hint.width() + 2 * kMargin),
+                      resultsTable->height() + hint.height() + kMargin);
+    if (resultsTable->minimumSize() == resultsTable->maximumSize())
+        resultsTable->setFixedSize(grown);
+    else
+        resultsTable->resize(grown);
+    button->setGeometry(grown.width() - hint.width() - kMargin,
+                        grown.height() - hint.height() - kMargin / 2, hint.width(), hint.height());
+    button->show();
+    connect(button, &QPushButton::clicked, this, [this] { showChart(); });
+}
+
+QWidget* LearningKeeper::showChart()
+{
+    const ResultsLog log = ResultsLog::load(kResultsLogFileName);
+    std::vector<GradePoint> grades;
+    for (std::size_t slot = 0; slot < log.usedSlots(); ++slot) {
+        const ResultRecord r = log.record(slot);
+        const std::tm day = Platform::instance().localTime(r.startTime);
+        grades.push_back(GradePoint{QStringLiteral("%1.%2.")
+                                        .arg(day.tm_mday, 2, 10, QLatin1Char('0'))
+                                        .arg(day.tm_mon + 1, 2, 10, QLatin1Char('0'))
+                                        .toStdString(),
+                                    r.grade});
+    }
+    return showLearningChart(&window_, record().boxCounts(lessonTerms()), grades);
+}
