@@ -4,6 +4,7 @@
 #include "config.h"
 #include "entry_chain.h"
 #include "fake_platform.h"
+#include "learning_view.h"
 #include "lesson_file.h"
 #include "rudarud_app.h"
 #include "rudarud_dia.h"
@@ -17,6 +18,7 @@
 #include <QListView>
 #include <QTest>
 
+#include <filesystem>
 #include <fstream>
 #include <memory>
 
@@ -131,10 +133,14 @@ BENCHMARK(BM_CloseLesson)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
+// Every answer also goes into the learning record, one flushed transaction: the record lies in
+// the window's temporary working folder and is opened before the drill, as the trainer opens it
+// after its first frame.
 void BM_AnswerLatency(benchmark::State& state)
 {
     Window w;
     w.load(lessonFile(w.dir, static_cast<int>(state.range(0))));
+    w.dia->learning().open();
     w.dia->command(IdNormalQuery);
     auto* answer = qobject_cast<QLineEdit*>(w.dia->control(IdTerm2));
     for (auto _ : state) {
@@ -145,6 +151,13 @@ void BM_AnswerLatency(benchmark::State& state)
         QTest::keyClick(answer, Qt::Key_Return);
         QApplication::processEvents(); // the next question is painted
     }
+    // A record fault would show a notice and keep the answers in memory: not what is measured.
+    const std::vector<TermPair> terms = w.dia->learning().lessonTerms();
+    if (!std::filesystem::exists(w.dir.file(kLearningRecordFileName)) ||
+        !w.platform.messages.empty() || w.dia->learning().record().pendingAnswers() != 0 ||
+        w.dia->learning().record().dueCount(terms, LearningKeeper::now()) !=
+            2 * terms.size() - static_cast<std::size_t>(state.iterations()))
+        state.SkipWithError("answers not recorded");
 }
 BENCHMARK(BM_AnswerLatency)
     ->Arg(100000)

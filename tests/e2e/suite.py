@@ -8,6 +8,7 @@ usage: suite.py BUILD_DIR WORK_DIR [SCENARIO ...]   (run through scripts/e2e.sh)
 import os
 import re
 import signal
+import sqlite3
 import struct
 import subprocess
 import sys
@@ -373,6 +374,34 @@ def damaged_learning_record(c):
     if t.find_window("Lernstand"):
         raise Failure("a second notice")
     escape_closes(t)
+
+
+def locked_learning_record(c):
+    """A learning record another program holds locked through a whole drill: one notice, the
+    drill runs to its report, and the answers it could not write go in once the lock is gone."""
+    t = c.start(c.write("Z.lsn", lesson_bytes(NUMBERS)))
+    t.control("Fällige Abfrage: 6 fällig")  # the record is open
+    holder = sqlite3.connect(c.path("LERNSTAND.DB"), isolation_level=None)
+    holder.execute("BEGIN EXCLUSIVE")
+    t.click("Normale Abfrage")
+    question = wait_until("the first question", lambda: t.field("1. Begriff"))
+    type_text(dict(NUMBERS)[question])
+    press("Return")
+    if "nicht geführt" not in t.answer_box("Lernstand", "OK"):
+        raise Failure("no notice that the record is not kept")
+    t.activate()
+    report, _ = answer_all(t, dict(NUMBERS))
+    expect("report title", d.name_of(report), "Ergebnis: Note 1")
+    if t.find_window("Lernstand"):
+        raise Failure("a second notice")
+    holder.execute("ROLLBACK")
+    holder.close()
+    escape_closes(t)
+    with sqlite3.connect(c.path("LERNSTAND.DB")) as db:
+        rows = db.execute("SELECT CAST(term1 AS TEXT), direction, box, right_count, wrong_count"
+                          " FROM card ORDER BY term1").fetchall()
+    expect("the answers given while locked", rows,
+           sorted((first, 0, 2, 1, 0) for first, _ in NUMBERS))
 
 
 def results_notice_and_help(c):
@@ -912,7 +941,7 @@ def accessibility_tree(c):
 
 
 SCENARIOS = [type_save_and_close, load_and_normal_query, drill_by_ear, reversed_and_mixed_queries,
-             due_drill_days_later, damaged_learning_record,
+             due_drill_days_later, damaged_learning_record, locked_learning_record,
              results_notice_and_help, row_clicks, rows_of_equal_entries, keys,
              wheel_keeps_lists_in_line, options_after_dialogs, open_dialog_offers_the_lesson,
              buttons, close_box, two_trainers_one_lesson, session_end_keeps_work,
