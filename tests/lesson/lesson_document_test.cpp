@@ -1,4 +1,5 @@
 #include "lesson_document.h"
+#include "file_bytes.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -17,19 +18,6 @@ const std::string kTwoPairs = "vtfile\0Bank\0bench\0Haus\0house\0"s;
 const std::string kChanged = kTwoPairs + "Tag\0day\0"s;       // the two pairs and one typed
 const std::string kTheirs = "vtfile\0theirs\0x\0"s;           // someone else's file
 const std::string kKept = "vtfile\0Bank\0bench\0Tag\0day\0"s; // a new lesson with two pairs
-
-std::string readBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-void writeFile(const std::string& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
 
 TEST(LessonDocument, LoadTellsWhatHappenedAndTakesTheFileOnlyWhenRead)
 {

@@ -1,5 +1,6 @@
 #include "entry_chain.h"
 #include "lesson_file.h"
+#include "file_bytes.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -36,14 +37,6 @@ Pairs pairsOf(const EntryChain& chain)
     for (const strWort* e = chain.firstEntry(); e != nullptr; e = e->next)
         out.emplace_back(e->term1, e->term2);
     return out;
-}
-
-std::string readBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
 }
 
 const std::string kTwoEntries =

@@ -1,5 +1,6 @@
 #include "recovery_file.h"
 #include "safe_file.h"
+#include "file_bytes.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -13,19 +14,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string readBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-void writeFile(const std::string& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
 
 // A name someone else holds stays as it was; only a free name is written.
 TEST(SafeFile, NewFileOnlyUnderAFreeName)

@@ -1,5 +1,6 @@
 #include "config.h"
 #include "fifo_guard.h"
+#include "file_bytes.h"
 #include "temp_dir.h"
 #include "threshold_text.h"
 #include "vok_trans_buf.h"
@@ -15,14 +16,6 @@ using namespace std::string_literals;
 
 const std::string kDefaultFile =
     "\x00\x00\x00\x5A\x00\x00\x00\x50\x00\x00\x00\x42\x00\x00\x00\x32\x00\x00\x00\x14\x00\x00\x00"s;
-
-std::string readBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
 
 void writeBytes(const std::string& path, const std::string& bytes)
 {

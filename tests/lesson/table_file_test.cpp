@@ -2,6 +2,7 @@
 #include "lesson_file.h"
 #include "table_convert.h"
 #include "table_file.h"
+#include "file_bytes.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -36,14 +37,6 @@ Refusals refusalsOf(const TableReadReport& report)
     for (const RefusedRow& r : report.refused)
         out.emplace_back(r.row, r.reason);
     return out;
-}
-
-std::string readBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
 }
 
 // UTF-16 of ASCII or BMP text given as UTF-16 code units.
