@@ -282,14 +282,8 @@ else
     cat "$tmp/uninstall.log" >&2
     fail "cmake --build $build --target uninstall"
 fi
-left=0
-while IFS= read -r f; do
-    if [ -e "$f" ] || [ -L "$f" ]; then
-        echo "left after uninstall: $f" >&2
-        left=$((left + 1))
-    fi
-done <"$build/install_manifest.txt"
-check "uninstall removes every installed file" test "$left" -eq 0
+check "uninstall removes every installed file" \
+    none_left "after uninstall" "$build/install_manifest.txt"
 check "uninstall removes our folders" \
     test -z "$(find "$prefix" -name kaz-trainer -type d)"
 check "no file under the prefix names the trainer, its help or the lesson type" \

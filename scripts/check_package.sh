@@ -197,14 +197,7 @@ else
 fi
 check "dpkg knows kaz-trainer no more" \
     test -z "$(dpkg-query -W -f='${db:Status-Status}' kaz-trainer 2>/dev/null | grep -v not-installed)"
-left=0
-while IFS= read -r path; do
-    if [ -e "$path" ] || [ -L "$path" ]; then
-        echo "left after purge: $path" >&2
-        left=$((left + 1))
-    fi
-done <"$tmp/ours"
-check "purge leaves none of the package's files and folders" test "$left" -eq 0
+check "purge leaves none of the package's files and folders" none_left "after purge" "$tmp/ours"
 check "the menu's type index names the trainer no more" \
     test -z "$(grep -lF kaz-trainer /usr/share/applications/mimeinfo.cache 2>/dev/null)"
 check "the MIME database knows the lesson type no more" \
