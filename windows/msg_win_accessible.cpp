@@ -130,10 +130,11 @@ public:
         if (textId_ != 0) QAccessible::deleteAccessibleInterface(textId_);
     }
 
-    int childCount() const override { return 1; }
+    // The text first, then the widgets a caller put into the window (a button, say).
+    int childCount() const override { return 1 + QAccessibleWidget::childCount(); }
     QAccessibleInterface* child(int index) const override
     {
-        if (index != 0) return nullptr;
+        if (index != 0) return QAccessibleWidget::child(index - 1);
         if (textId_ == 0)
             textId_ = QAccessible::registerAccessibleInterface(
                 new MsgTextAccessible(static_cast<MSGWin*>(widget())));
@@ -141,10 +142,13 @@ public:
     }
     int indexOfChild(const QAccessibleInterface* child) const override
     {
-        return textId_ != 0 && child == QAccessible::accessibleInterface(textId_) ? 0 : -1;
+        if (textId_ != 0 && child == QAccessible::accessibleInterface(textId_)) return 0;
+        const int index = QAccessibleWidget::indexOfChild(child);
+        return index < 0 ? -1 : index + 1;
     }
     QAccessibleInterface* childAt(int x, int y) const override
     {
+        if (QAccessibleInterface* widget = QAccessibleWidget::childAt(x, y)) return widget;
         return rect().contains(x, y) ? child(0) : nullptr;
     }
 

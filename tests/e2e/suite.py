@@ -293,7 +293,8 @@ def drill_by_ear(c):
 
 
 def reversed_and_mixed_queries(c):
-    """Reversed and mixed exercises, each with a wrong answer; the results table lists both."""
+    """Reversed and mixed exercises, each with a wrong answer; the results table lists both, and
+    its "Lernstand-Grafik" shows where the lesson stands."""
     lesson = c.write("Z.lsn", lesson_bytes(NUMBERS))
     t = c.start(lesson)
     both_ways = dict(NUMBERS) | {b: a for a, b in NUMBERS}
@@ -316,6 +317,14 @@ def reversed_and_mixed_queries(c):
     if text.count("\n") < 3 or "Z" not in text or "Notenschlüssel" not in text:
         raise Failure(f"results table: {text!r}")
     expect("the table's owner", d.transient_for(t.xid_of("Übungsprotokoll")), int(t.xid))
+    # The progress picture, from its own module: each entry counted once a direction, both
+    # grades, as text a screen reader reads.
+    t.click("Lernstand-Grafik", "push button", window=table)
+    numbers = d.text_of(t.control("Zahlen des Lernstands", window=t.window("Lernstand")))
+    boxes = re.findall(r"Begriff gezeigt: " + ", ".join([r"Fach \d: (\d+)"] * 5), numbers)
+    expect("entries a direction", [sum(map(int, b)) for b in boxes], [3, 3])
+    if numbers.count("3 (") != 2:
+        raise Failure(f"grades: {numbers!r}")
     escape_closes(t)
 
 
