@@ -131,3 +131,9 @@ QWidget* showLearningChart(QWidget* owner, const BoxCounts& boxes,
     window->show();
     return window;
 }
+
+extern "C" Q_DECL_EXPORT QWidget* kazShowLearningChart(QWidget* owner, const BoxCounts& boxes,
+                                                      const std::vector<GradePoint>& grades)
+{
+    return showLearningChart(owner, boxes, grades);
+}

@@ -7,6 +7,7 @@
 #include "exercise_run.h"
 #include "exercise_view.h"
 #include "platform.h"
+#include "qt_platform.h"
 #include "query_mode.h"
 
 #include <QPushButton>
@@ -107,5 +108,13 @@ QWidget* LearningKeeper::showChart()
                                         .toStdString(),
                                     r.grade});
     }
-    return showLearningChart(&window_, record().boxCounts(lessonTerms()), grades);
+    const auto show = reinterpret_cast<ShowLearningChart>(
+        QtPlatform::moduleFunction(kChartModuleName, kShowLearningChartSymbol));
+    if (show == nullptr) {
+        Platform::instance().messageBox(
+            &window_, QStringLiteral("Die Lernstand-Grafik ist nicht installiert."),
+            QStringLiteral("Lernstand"), Platform::Buttons::Ok, Platform::Icon::Exclamation);
+        return nullptr;
+    }
+    return show(&window_, record().boxCounts(lessonTerms()), grades);
 }

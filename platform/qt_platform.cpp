@@ -273,30 +273,29 @@ QString QtPlatform::installedSoundFolder()
                            QLatin1String(kDataFromExecutable) + QStringLiteral("/sounds"));
 }
 
+QFunctionPointer QtPlatform::moduleFunction(const char* moduleName, const char* symbol)
+{
+    const QString dir = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+    for (const QString& file : {dir + QLatin1String(moduleName),
+                                dir + QLatin1String(kModuleFromExecutable) + QLatin1Char('/') +
+                                    QLatin1String(moduleName)}) {
+        if (const QFunctionPointer function = QLibrary(file).resolve(symbol)) return function;
+    }
+    return nullptr;
+}
+
 SoundPlayer* QtPlatform::loadSoundPlayer()
 {
     if (soundObject_) return sound_;
     if (soundModuleTried_) return nullptr;
     soundModuleTried_ = true;
-    QStringList candidates;
-    if (!soundModule_.isEmpty()) {
-        candidates << soundModule_;
-    } else {
-        const QString dir = QCoreApplication::applicationDirPath();
-        candidates << dir + QLatin1Char('/') + QLatin1String(kSoundModuleName)
-                   << dir + QLatin1Char('/') + QLatin1String(kModuleFromExecutable) +
-                          QLatin1Char('/') + QLatin1String(kSoundModuleName);
-    }
-    for (const QString& file : candidates) {
-        QLibrary module(file);
-        const auto create =
-            reinterpret_cast<CreateSoundPlayer>(module.resolve(kCreateSoundPlayerSymbol));
-        if (create == nullptr) continue;
-        sound_ = create(QCoreApplication::instance());
-        soundObject_ = dynamic_cast<QObject*>(sound_);
-        return soundObject_ ? sound_ : nullptr;
-    }
-    return nullptr; // no module: the trainer stays silent
+    const auto create = reinterpret_cast<CreateSoundPlayer>(
+        soundModule_.isEmpty() ? moduleFunction(kSoundModuleName, kCreateSoundPlayerSymbol)
+                               : QLibrary(soundModule_).resolve(kCreateSoundPlayerSymbol));
+    if (create == nullptr) return nullptr; // no module: the trainer stays silent
+    sound_ = create(QCoreApplication::instance());
+    soundObject_ = dynamic_cast<QObject*>(sound_);
+    return soundObject_ ? sound_ : nullptr;
 }
 
 void QtPlatform::playSound(const QString& fileName)

@@ -30,7 +30,7 @@ fi
 
 # --- every file where it belongs --------------------------------------------------------------
 programs=(bin/kaz-trainer bin/kaz-help libexec/kaz-trainer/kaz-trainer-start)
-sound_module=libexec/kaz-trainer/libkaz-sound.so
+modules=(libexec/kaz-trainer/libkaz-sound.so libexec/kaz-trainer/libkaz-chart.so)
 lessons=(ENGLISCH.LSN FRANZOES.LSN LATEIN.LSN)
 sounds=(OK1.WAV OK2.WAV OK3.WAV NO1.WAV NO2.WAV NO3.WAV)
 icon_sizes=(16 32 48 64 128 256)
@@ -43,7 +43,9 @@ svg_icon=share/icons/hicolor/scalable/apps/kaz-trainer.svg
 for p in "${programs[@]}"; do
     check "$p is an executable file" test -f "$prefix/$p" -a -x "$prefix/$p"
 done
-check "$sound_module is a library (ELF)" cmp -s -n 4 "$prefix/$sound_module" <(printf '\177ELF')
+for m in "${modules[@]}"; do
+    check "$m is a library (ELF)" cmp -s -n 4 "$prefix/$m" <(printf '\177ELF')
+done
 check "bin/kaz-trainer is a program (ELF)" \
     cmp -s -n 4 "$prefix/bin/kaz-trainer" <(printf '\177ELF')
 check "bin/kaz-help is a program (ELF)" cmp -s -n 4 "$prefix/bin/kaz-help" <(printf '\177ELF')

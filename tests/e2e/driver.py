@@ -471,10 +471,12 @@ def _regex(text):
 
 
 def copy_program(build, into, with_help=False):
-    """The trainer alone in a folder (the help viewer, looked up beside it, is then absent and
-    never starts), or with its help viewer and help file."""
+    """The trainer with its chart module alone in a folder (the help viewer, looked up beside
+    it, is then absent and never starts; so is the sound module), or with its help viewer and
+    help file."""
     os.makedirs(into, exist_ok=True)
-    shutil.copy2(os.path.join(build, "app", "kaz-trainer"), into)
+    for name in ("kaz-trainer", "libkaz-chart.so"):
+        shutil.copy2(os.path.join(build, "app", name), into)
     if with_help:
         shutil.copy2(os.path.join(build, "app", "kaz-help"), into)
         shutil.copy2(os.path.join(build, "app", "DODADIZE.HLP"), into)
