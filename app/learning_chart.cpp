@@ -133,7 +133,7 @@ QWidget* showLearningChart(QWidget* owner, const BoxCounts& boxes,
 }
 
 extern "C" Q_DECL_EXPORT QWidget* kazShowLearningChart(QWidget* owner, const BoxCounts& boxes,
-                                                      const std::vector<GradePoint>& grades)
+                                                       const std::vector<GradePoint>& grades)
 {
     return showLearningChart(owner, boxes, grades);
 }

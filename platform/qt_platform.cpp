@@ -276,9 +276,9 @@ QString QtPlatform::installedSoundFolder()
 QFunctionPointer QtPlatform::moduleFunction(const char* moduleName, const char* symbol)
 {
     const QString dir = QCoreApplication::applicationDirPath() + QLatin1Char('/');
-    for (const QString& file : {dir + QLatin1String(moduleName),
-                                dir + QLatin1String(kModuleFromExecutable) + QLatin1Char('/') +
-                                    QLatin1String(moduleName)}) {
+    for (const QString& file :
+         {dir + QLatin1String(moduleName), dir + QLatin1String(kModuleFromExecutable) +
+                                               QLatin1Char('/') + QLatin1String(moduleName)}) {
         if (const QFunctionPointer function = QLibrary(file).resolve(symbol)) return function;
     }
     return nullptr;
