@@ -1,48 +1,21 @@
 #include "help_file.h"
 
 #include "help_html.h"
+#include "windows1252.h"
 
 #include <algorithm>
 #include <charconv>
-#include <limits>
 
 namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::string_view kTopicLinkPrefix = "topic:";
 
-// Length of the UTF-8 sequence at the start of s, or 0 when it is not well-formed (overlong
-// forms, surrogates and code points above U+10FFFF included).
-std::size_t utf8SequenceLength(std::string_view s)
-{
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
-    const auto continuation = [&](std::size_t i) {
-        return i < s.size() && (byte(i) & 0xC0) == 0x80;
-    };
-    const unsigned char lead = byte(0);
-    if (lead < 0x80) return 1;
-    if (lead >= 0xC2 && lead <= 0xDF) return continuation(1) ? 2 : 0;
-    if (lead >= 0xE0 && lead <= 0xEF) {
-        if (!continuation(1) || !continuation(2)) return 0;
-        if (lead == 0xE0 && byte(1) < 0xA0) return 0;  // overlong
-        if (lead == 0xED && byte(1) >= 0xA0) return 0; // surrogate
-        return 3;
-    }
-    if (lead >= 0xF0 && lead <= 0xF4) {
-        if (!continuation(1) || !continuation(2) || !continuation(3)) return 0;
-        if (lead == 0xF0 && byte(1) < 0x90) return 0;  // overlong
-        if (lead == 0xF4 && byte(1) >= 0x90) return 0; // above U+10FFFF
-        return 4;
-    }
-    return 0;
-}
-
 // Offset of the first byte that is not well-formed UTF-8, or npos.
 std::size_t firstInvalidUtf8(std::string_view text)
 {
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const std::size_t n = utf8SequenceLength(text.substr(i));
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t n = decodeUtf8(text, i).length;
         if (n == 0) return i;
         i += n;
     }
