@@ -36,17 +36,6 @@ std::string_view trim(std::string_view s)
     return s;
 }
 
-// A whole string of decimal digits that fits a topic number.
-std::optional<TopicNumber> parseNumber(std::string_view s)
-{
-    if (s.empty() || !std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; }))
-        return std::nullopt;
-    TopicNumber value = 0;
-    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
-    if (ec != std::errc() || end != s.data() + s.size()) return std::nullopt;
-    return value;
-}
-
 // Splits "word rest" at the first blank; rest is trimmed.
 std::pair<std::string_view, std::string_view> splitWord(std::string_view s)
 {
@@ -127,7 +116,7 @@ public:
             const auto [directive, argument] = splitWord(line);
             if (directive == "@topic") {
                 const auto [numberText, title] = splitWord(argument);
-                const auto number = parseNumber(numberText);
+                const auto number = parseTopicNumber(numberText);
                 if (!number)
                     return fail(lineNo_, "Die Themennummer „" + std::string(numberText) +
                                              "“ ist keine Zahl von 0 bis 4294967295.");
@@ -153,7 +142,7 @@ public:
                 doc.title = std::string(argument);
                 titleSeen = true;
             } else if (directive == "@contents" && !inTopic && !contentsLine) {
-                const auto number = parseNumber(argument);
+                const auto number = parseTopicNumber(argument);
                 if (!number) return fail(lineNo_, "„@contents“ braucht eine Themennummer.");
                 doc.contents = *number;
                 contentsLine = lineNo_;
@@ -225,6 +214,16 @@ private:
 
 } // namespace
 
+std::optional<TopicNumber> parseTopicNumber(std::string_view s)
+{
+    if (s.empty() || !std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return std::nullopt;
+    TopicNumber value = 0;
+    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
+    if (ec != std::errc() || end != s.data() + s.size()) return std::nullopt;
+    return value;
+}
+
 HelpParseResult parseHelpText(std::string_view text)
 {
     if (text.size() > kMaxHelpFileBytes) return {std::nullopt, kHelpFileTooLarge, 0};
@@ -247,7 +246,7 @@ const HelpTopic& topicOrContents(const HelpDocument& document, TopicNumber numbe
 std::optional<TopicNumber> topicFromLink(std::string_view href)
 {
     if (href.substr(0, kTopicLinkPrefix.size()) != kTopicLinkPrefix) return std::nullopt;
-    return parseNumber(href.substr(kTopicLinkPrefix.size()));
+    return parseTopicNumber(href.substr(kTopicLinkPrefix.size()));
 }
 
 std::vector<TopicNumber> topicLinks(std::string_view body)
@@ -264,9 +263,4 @@ std::vector<TopicNumber> topicLinks(std::string_view body)
         pos = end + 1;
     }
     return links;
-}
-
-std::optional<TopicNumber> parseTopicNumber(std::string_view text)
-{
-    return parseNumber(text);
 }
