@@ -105,31 +105,27 @@ void RudarudDia::showState(std::uint32_t count)
         show({IdAbort}, true);
     } else {
         lists_.setVisible(true);
-        QString text = QStringLiteral("Lektion enthält ");
+        const QString tasks =
+            count > 0 ? QStringLiteral("%1 Aufgaben").arg(count) : QStringLiteral("keine Aufgaben");
         if (count > 0) {
-            text += QStringLiteral("%1 Aufgaben").arg(count);
             learning_->dueDrill().refresh(button(IdDueQuery), toolTips_);
             show({IdLoad, IdAbort}, false);
             show({IdNormalQuery, IdReversedQuery, IdMixedQuery, IdDueQuery, IdPageForward,
                   IdPageBack, IdNewLesson},
                  true);
-            if (doc_.unsaved()) {
-                show({IdSave}, true);
+            show({IdSave}, doc_.unsaved());
+            if (doc_.unsaved())
                 button(IdSave)->StartBlink(kSaveBlinkPeriodMs);
-            } else {
-                show({IdSave}, false);
+            else
                 button(IdSave)->StopBlink();
-            }
         } else {
-            text += QStringLiteral("keine Aufgaben");
             show({IdPageForward, IdPageBack, IdNewLesson, IdSave}, false);
             button(IdSave)->StopBlink();
             show({IdNormalQuery, IdReversedQuery, IdMixedQuery, IdDueQuery, IdAbort}, false);
             show({IdLoad}, true);
         }
-        if (doc_.unsaved()) text += QStringLiteral(" (ungesichert)");
-        entryLine_->setAccessibleName(count > 0 ? QStringLiteral("%1 Aufgaben").arg(count)
-                                                : QStringLiteral("keine Aufgaben"));
-        status_->setText(text);
+        entryLine_->setAccessibleName(tasks);
+        status_->setText(QStringLiteral("Lektion enthält ") + tasks +
+                         (doc_.unsaved() ? QStringLiteral(" (ungesichert)") : QString()));
     }
 }

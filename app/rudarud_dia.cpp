@@ -314,7 +314,7 @@ std::array<QLineEdit*, kThresholdCount> RudarudDia::createFields(const Fonts& fo
 std::array<myBMPButton*, kOptionCount> RudarudDia::createButtons()
 {
     for (const ButtonSpec& b : kCommandButtons) {
-        auto* button = new myBMPButton(this, b.offFace, b.onFace, b.id);
+        auto* button = new myBMPButton(this, b.offFace, b.onFace);
         button->setGeometry(duRect(b.x, b.y, b.w, b.h));
         buttons_[b.id] = button;
         connect(button, &QAbstractButton::clicked, this, [this, id = b.id] { command(id); });
@@ -323,7 +323,7 @@ std::array<myBMPButton*, kOptionCount> RudarudDia::createButtons()
     std::array<myBMPButton*, kOptionCount> options{};
     for (std::size_t i = 0; i < std::size(kOptionButtons); ++i) {
         const OptionSpec& o = kOptionButtons[i];
-        auto* button = new myBMPButton(this, kOptionOffFace, kOptionOnFace, o.id,
+        auto* button = new myBMPButton(this, kOptionOffFace, kOptionOnFace,
                                        {.toggles = true,
                                         .samplePoint = kOptionSamplePoint,
                                         .label = QString::fromLatin1(o.label)});
@@ -339,8 +339,6 @@ std::array<myBMPButton*, kOptionCount> RudarudDia::createButtons()
         });
     }
     return options;
-    for (int id : {IdPageBack, IdPageForward, IdHelp})
-        buttons_[id]->hide();
 }
 
 void RudarudDia::createDisplays(const Fonts& fonts)

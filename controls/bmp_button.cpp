@@ -40,10 +40,8 @@ QList<QPoint> outline(const QRect& r)
 
 } // namespace
 
-myBMPButton::myBMPButton(QWidget* parent, int offBitmapId, int onBitmapId, int controlId,
-                         const Options& options)
-    : QAbstractButton(parent), controlId_(controlId), toggles_(options.toggles),
-      label_(options.label)
+myBMPButton::myBMPButton(QWidget* parent, int offBitmapId, int onBitmapId, const Options& options)
+    : QAbstractButton(parent), toggles_(options.toggles), label_(options.label)
 {
     const bool loadMapped = options.loadMapped;
     const QPoint samplePoint = options.samplePoint;

@@ -46,11 +46,9 @@ public:
 
     using Options = BmpButtonOptions;
 
-    // offBitmapId, onBitmapId: the face pictures. controlId: the command id the dialog knows the
-    // button by. The dialog places the button (setGeometry); the face is drawn at (0, 0),
-    // unscaled.
-    myBMPButton(QWidget* parent, int offBitmapId, int onBitmapId, int controlId,
-                const Options& options = {});
+    // offBitmapId, onBitmapId: the face pictures. The dialog places the button (setGeometry);
+    // the face is drawn at (0, 0), unscaled.
+    myBMPButton(QWidget* parent, int offBitmapId, int onBitmapId, const Options& options = {});
     ~myBMPButton() override;
 
     // Starts blinking with periodMs; nothing when already blinking (the first period stays).
@@ -69,7 +67,6 @@ public:
     bool Locked() const { return locked_; }
     void SetLocked(bool locked) { locked_ = locked; }
 
-    int ControlId() const { return controlId_; }
     // The label burnt into the faces; empty for none.
     const QString& Label() const { return label_; }
     bool Toggles() const { return toggles_; }
@@ -113,7 +110,6 @@ private:
     void recolour(FaceData& face, Rgb colour);
 
     std::array<FaceData, 2> faces_;
-    int controlId_;
     bool toggles_;
     QPoint samplePoint_;
     QRect flashArea_;

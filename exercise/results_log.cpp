@@ -1,10 +1,10 @@
 #include "results_log.h"
 
 #include "safe_file.h"
+#include "text_format.h"
 #include "windows1252.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace {
 
@@ -55,13 +55,6 @@ std::string_view nameTail(std::string_view name)
 const char* mark(bool on)
 {
     return on ? "x" : "-";
-}
-
-template <typename... Args> void appendFormat(std::string& out, const char* pattern, Args... args)
-{
-    char buffer[128]; // the widest piece (date, time and duration) needs 2+1+2+2+2+1+2+11+1+2
-    const int n = std::snprintf(buffer, sizeof buffer, pattern, args...);
-    if (n > 0) out.append(buffer, std::min(static_cast<std::size_t>(n), sizeof buffer - 1));
 }
 
 } // namespace
@@ -122,9 +115,7 @@ ResultRecord ResultsLog::record(std::size_t slot) const
 
 void ResultsLog::append(const ResultRecord& record)
 {
-    std::size_t slot = 0;
-    while (slot < kResultSlots && !slotEmpty(slot))
-        ++slot;
+    std::size_t slot = usedSlots();
     if (slot == kResultSlots) {
         std::copy(image_.begin() + kResultRecordBytes, image_.end(), image_.begin());
         slot = kResultSlots - 1;
@@ -166,16 +157,16 @@ std::string lessonNameFromPath(std::string_view path)
 std::string resultsTableRow(const ResultRecord& r, const std::tm& localStart)
 {
     std::string row;
-    appendFormat(row, "%2i.%2i. %2i:%02i%3i:%02i", localStart.tm_mday, localStart.tm_mon + 1,
-                 localStart.tm_hour, localStart.tm_min, r.duration / kSecondsPerMinute,
-                 r.duration % kSecondsPerMinute);
-    appendFormat(row, "%5u ", r.entryCount);
-    appendFormat(row, "%5u   ", r.wrongEntries);
-    appendFormat(row, "%1u   ", r.grade);
-    appendFormat(row, "%s  %s   %s ", mark(r.options.ignoreCase), mark(r.options.ignorePunctuation),
-                 mark(r.options.anyOrder));
+    row += format("%2i.%2i. %2i:%02i%3i:%02i", localStart.tm_mday, localStart.tm_mon + 1,
+                  localStart.tm_hour, localStart.tm_min, r.duration / kSecondsPerMinute,
+                  r.duration % kSecondsPerMinute);
+    row += format("%5u ", r.entryCount);
+    row += format("%5u   ", r.wrongEntries);
+    row += format("%1u   ", r.grade);
+    row += format("%s  %s   %s ", mark(r.options.ignoreCase), mark(r.options.ignorePunctuation),
+                  mark(r.options.anyOrder));
     for (const std::uint32_t threshold : r.thresholds)
-        appendFormat(row, "%3u", threshold);
+        row += format("%3u", threshold);
     row += ' ';
     row += windows1252ToUtf8(r.lessonName); // the record's bytes are Windows-1252
     row += '\r';

@@ -1,48 +1,21 @@
 #include "help_file.h"
 
 #include "help_html.h"
+#include "windows1252.h"
 
 #include <algorithm>
 #include <charconv>
-#include <limits>
 
 namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::string_view kTopicLinkPrefix = "topic:";
 
-// Length of the UTF-8 sequence at the start of s, or 0 when it is not well-formed (overlong
-// forms, surrogates and code points above U+10FFFF included).
-std::size_t utf8SequenceLength(std::string_view s)
-{
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
-    const auto continuation = [&](std::size_t i) {
-        return i < s.size() && (byte(i) & 0xC0) == 0x80;
-    };
-    const unsigned char lead = byte(0);
-    if (lead < 0x80) return 1;
-    if (lead >= 0xC2 && lead <= 0xDF) return continuation(1) ? 2 : 0;
-    if (lead >= 0xE0 && lead <= 0xEF) {
-        if (!continuation(1) || !continuation(2)) return 0;
-        if (lead == 0xE0 && byte(1) < 0xA0) return 0;  // overlong
-        if (lead == 0xED && byte(1) >= 0xA0) return 0; // surrogate
-        return 3;
-    }
-    if (lead >= 0xF0 && lead <= 0xF4) {
-        if (!continuation(1) || !continuation(2) || !continuation(3)) return 0;
-        if (lead == 0xF0 && byte(1) < 0x90) return 0;  // overlong
-        if (lead == 0xF4 && byte(1) >= 0x90) return 0; // above U+10FFFF
-        return 4;
-    }
-    return 0;
-}
-
 // Offset of the first byte that is not well-formed UTF-8, or npos.
 std::size_t firstInvalidUtf8(std::string_view text)
 {
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const std::size_t n = utf8SequenceLength(text.substr(i));
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t n = decodeUtf8(text, i).length;
         if (n == 0) return i;
         i += n;
     }
@@ -61,17 +34,6 @@ std::string_view trim(std::string_view s)
     while (!s.empty() && isBlank(s.back()))
         s.remove_suffix(1);
     return s;
-}
-
-// A whole string of decimal digits that fits a topic number.
-std::optional<TopicNumber> parseNumber(std::string_view s)
-{
-    if (s.empty() || !std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; }))
-        return std::nullopt;
-    TopicNumber value = 0;
-    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
-    if (ec != std::errc() || end != s.data() + s.size()) return std::nullopt;
-    return value;
 }
 
 // Splits "word rest" at the first blank; rest is trimmed.
@@ -154,7 +116,7 @@ public:
             const auto [directive, argument] = splitWord(line);
             if (directive == "@topic") {
                 const auto [numberText, title] = splitWord(argument);
-                const auto number = parseNumber(numberText);
+                const auto number = parseTopicNumber(numberText);
                 if (!number)
                     return fail(lineNo_, "Die Themennummer „" + std::string(numberText) +
                                              "“ ist keine Zahl von 0 bis 4294967295.");
@@ -180,7 +142,7 @@ public:
                 doc.title = std::string(argument);
                 titleSeen = true;
             } else if (directive == "@contents" && !inTopic && !contentsLine) {
-                const auto number = parseNumber(argument);
+                const auto number = parseTopicNumber(argument);
                 if (!number) return fail(lineNo_, "„@contents“ braucht eine Themennummer.");
                 doc.contents = *number;
                 contentsLine = lineNo_;
@@ -252,6 +214,16 @@ private:
 
 } // namespace
 
+std::optional<TopicNumber> parseTopicNumber(std::string_view s)
+{
+    if (s.empty() || !std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return std::nullopt;
+    TopicNumber value = 0;
+    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
+    if (ec != std::errc() || end != s.data() + s.size()) return std::nullopt;
+    return value;
+}
+
 HelpParseResult parseHelpText(std::string_view text)
 {
     if (text.size() > kMaxHelpFileBytes) return {std::nullopt, kHelpFileTooLarge, 0};
@@ -274,7 +246,7 @@ const HelpTopic& topicOrContents(const HelpDocument& document, TopicNumber numbe
 std::optional<TopicNumber> topicFromLink(std::string_view href)
 {
     if (href.substr(0, kTopicLinkPrefix.size()) != kTopicLinkPrefix) return std::nullopt;
-    return parseNumber(href.substr(kTopicLinkPrefix.size()));
+    return parseTopicNumber(href.substr(kTopicLinkPrefix.size()));
 }
 
 std::vector<TopicNumber> topicLinks(std::string_view body)
@@ -291,9 +263,4 @@ std::vector<TopicNumber> topicLinks(std::string_view body)
         pos = end + 1;
     }
     return links;
-}
-
-std::optional<TopicNumber> parseTopicNumber(std::string_view text)
-{
-    return parseNumber(text);
 }

@@ -37,10 +37,6 @@ int channel(double value)
     return std::clamp(static_cast<int>(std::lround(value)), 0, 255);
 }
 
-} // namespace
-
-namespace {
-
 // base tinted towards hue by up to t, less where text would no longer read on it; base itself
 // when text does not read even there (the desktop's choice, not ours to mend).
 Rgb tint(Rgb base, Rgb hue, double t, Rgb text)

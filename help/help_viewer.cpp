@@ -29,11 +29,6 @@ constexpr int kStatusNoteMs = 8000;
 // this much smaller than the free screen area, so that it fits with its frame.
 constexpr WindowSize kFrameAllowance{16, 48};
 
-QString fromUtf8(const std::string& text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 Rgb rgb(const QColor& colour)
 {
     return {colour.red(), colour.green(), colour.blue()};
@@ -139,13 +134,13 @@ void HelpViewer::load()
                                     ? loaded_.path.parent_path()
                                     : std::filesystem::path());
     if (loaded_.status != LoadedHelp::Status::Ok) {
-        showPage(fromUtf8(loaded_.messagePage));
+        showPage(QString::fromStdString(loaded_.messagePage));
         setWindowTitle(tr("KAZ-TRAINER – Hilfe"));
         updateNavigation();
         return;
     }
     for (const HelpTopic& topic : loaded_.document.topics) {
-        auto* item = new QListWidgetItem(fromUtf8(topic.title), topicList_);
+        auto* item = new QListWidgetItem(QString::fromStdString(topic.title), topicList_);
         item->setData(Qt::UserRole, topic.number);
     }
     display(loaded_.document.contents);
@@ -189,10 +184,11 @@ void HelpViewer::display(TopicNumber number)
 {
     const HelpTopic& topic = topicOrContents(loaded_.document, number);
     history_.visit(topic.number);
-    showPage(fromUtf8(topicPage(topic)));
-    const QString docTitle = loaded_.document.title.empty() ? tr("KAZ-TRAINER – Hilfe")
-                                                            : fromUtf8(loaded_.document.title);
-    setWindowTitle(docTitle + QStringLiteral(": ") + fromUtf8(topic.title));
+    showPage(QString::fromStdString(topicPage(topic)));
+    const QString docTitle = loaded_.document.title.empty()
+                                 ? tr("KAZ-TRAINER – Hilfe")
+                                 : QString::fromStdString(loaded_.document.title);
+    setWindowTitle(docTitle + QStringLiteral(": ") + QString::fromStdString(topic.title));
 
     const QSignalBlocker blocker(topicList_);
     for (int row = 0; row < topicList_->count(); ++row) {

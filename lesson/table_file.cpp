@@ -343,28 +343,24 @@ bool needsQuotes(std::string_view field)
            startsWithIgnoringCase(field, "sep=");
 }
 
-void appendField(std::string& out, std::string_view term)
+// open, then text with each quote doubled, then a closing quote.
+std::string quoted(std::string_view open, std::string_view text)
 {
-    std::string utf8 = windows1252ToUtf8(term);
-    if (!utf8.empty() && kFormulaStarts.find(utf8.front()) != std::string_view::npos) {
-        std::string formula(kFormulaTextOpen);
-        for (const char c : utf8) {
-            if (c == kQuote) formula.push_back(kQuote);
-            formula.push_back(c);
-        }
-        formula.push_back(kQuote);
-        utf8 = std::move(formula);
-    }
-    if (!needsQuotes(utf8)) {
-        out += utf8;
-        return;
-    }
-    out.push_back(kQuote);
-    for (const char c : utf8) {
+    std::string out(open);
+    for (const char c : text) {
         if (c == kQuote) out.push_back(kQuote);
         out.push_back(c);
     }
     out.push_back(kQuote);
+    return out;
+}
+
+void appendField(std::string& out, std::string_view term)
+{
+    std::string utf8 = windows1252ToUtf8(term);
+    if (!utf8.empty() && kFormulaStarts.find(utf8.front()) != std::string_view::npos)
+        utf8 = quoted(kFormulaTextOpen, utf8);
+    out += needsQuotes(utf8) ? quoted("\"", utf8) : utf8;
 }
 
 std::string rowCount(std::size_t n)

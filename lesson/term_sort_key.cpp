@@ -30,113 +30,86 @@ struct Folding {
     Accent accent;
 };
 
-// Letters of Windows-1252 beyond a-z and A-Z, and how they fold.
+// Letters of Windows-1252 beyond a-z and A-Z, and how they fold. A small letter folds as its
+// capital: 0x20 below it (0x10 in the row 0x9A..0x9E; the capital of 0xFF is 0x9F).
 Folding foldExtended(unsigned char c)
 {
+    if (c == 0xFF)
+        c = 0x9F;
+    else if (c >= 0xE0) // 0xF7 (division sign) becomes 0xD7 (multiplication sign): no letters
+        c -= 0x20;
+    else if (c == 0x9A || c == 0x9C || c == 0x9E)
+        c -= 0x10;
     switch (c) {
     case 0x83:
         return {"f", Hook};
     case 0x8A:
-    case 0x9A:
         return {"s", Caron};
     case 0x8C:
-    case 0x9C:
         return {"oe", Ligature};
     case 0x8E:
-    case 0x9E:
         return {"z", Caron};
     case 0x9F:
-    case 0xFF:
         return {"y", Diaeresis};
     case 0xC0:
-    case 0xE0:
         return {"a", Grave};
     case 0xC1:
-    case 0xE1:
         return {"a", Acute};
     case 0xC2:
-    case 0xE2:
         return {"a", Circumflex};
     case 0xC3:
-    case 0xE3:
         return {"a", Tilde};
     case 0xC4:
-    case 0xE4:
         return {"a", Diaeresis};
     case 0xC5:
-    case 0xE5:
         return {"a", Ring};
     case 0xC6:
-    case 0xE6:
         return {"ae", Ligature};
     case 0xC7:
-    case 0xE7:
         return {"c", Cedilla};
     case 0xC8:
-    case 0xE8:
         return {"e", Grave};
     case 0xC9:
-    case 0xE9:
         return {"e", Acute};
     case 0xCA:
-    case 0xEA:
         return {"e", Circumflex};
     case 0xCB:
-    case 0xEB:
         return {"e", Diaeresis};
     case 0xCC:
-    case 0xEC:
         return {"i", Grave};
     case 0xCD:
-    case 0xED:
         return {"i", Acute};
     case 0xCE:
-    case 0xEE:
         return {"i", Circumflex};
     case 0xCF:
-    case 0xEF:
         return {"i", Diaeresis};
     case 0xD0:
-    case 0xF0:
         return {"d", Stroke};
     case 0xD1:
-    case 0xF1:
         return {"n", Tilde};
     case 0xD2:
-    case 0xF2:
         return {"o", Grave};
     case 0xD3:
-    case 0xF3:
         return {"o", Acute};
     case 0xD4:
-    case 0xF4:
         return {"o", Circumflex};
     case 0xD5:
-    case 0xF5:
         return {"o", Tilde};
     case 0xD6:
-    case 0xF6:
         return {"o", Diaeresis};
     case 0xD8:
-    case 0xF8:
         return {"o", Stroke};
     case 0xD9:
-    case 0xF9:
         return {"u", Grave};
     case 0xDA:
-    case 0xFA:
         return {"u", Acute};
     case 0xDB:
-    case 0xFB:
         return {"u", Circumflex};
     case 0xDC:
-    case 0xFC:
         return {"u", Diaeresis};
     case 0xDD:
-    case 0xFD:
         return {"y", Acute};
     case 0xDE:
-    case 0xFE:
         return {"th", Ligature};
     case 0xDF:
         return {"ss", Ligature};

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QPalette>
+#include <QtEndian>
 
 namespace {
 
@@ -18,15 +19,12 @@ constexpr int kMaxSide = 32768; // px; larger pictures are refused rather than a
 
 std::uint32_t readU32(const QByteArray& data, qsizetype at)
 {
-    const auto* p = reinterpret_cast<const unsigned char*>(data.constData()) + at;
-    return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 |
-           std::uint32_t{p[3]} << 24;
+    return qFromLittleEndian<std::uint32_t>(data.constData() + at);
 }
 
 std::uint16_t readU16(const QByteArray& data, qsizetype at)
 {
-    const auto* p = reinterpret_cast<const unsigned char*>(data.constData()) + at;
-    return static_cast<std::uint16_t>(p[0] | p[1] << 8);
+    return qFromLittleEndian<std::uint16_t>(data.constData() + at);
 }
 
 qsizetype rowBytes(int width)

@@ -34,12 +34,3 @@ inline constexpr std::array<ToolTipRow, 21> kToolTipTable{{
     {121, u"Reihenfolge der durch Komma getrennten Begriffe ist egal"},
     {124, u"Anzeige der letzten 20 Prüfungsergebnisse"},
 }};
-
-// The text for a control id; empty for a control without a tooltip.
-constexpr std::u16string_view toolTipText(int controlId)
-{
-    for (const ToolTipRow& row : kToolTipTable) {
-        if (row.controlId == controlId) return row.text;
-    }
-    return {};
-}

@@ -43,13 +43,13 @@ protected:
     }
     RecordingButton* saveButton()
     {
-        auto* b = new RecordingButton(&parent, 5009, 5008, 108);
+        auto* b = new RecordingButton(&parent, 5009, 5008);
         b->show();
         return b;
     }
     RecordingButton* optionButton(const QString& label = QStringLiteral("ab = AB"))
     {
-        auto* b = new RecordingButton(&parent, 5037, 5036, 123,
+        auto* b = new RecordingButton(&parent, 5037, 5036,
                                       {.toggles = true, .samplePoint = {15, 15}, .label = label});
         b->move(50, 50);
         b->show();

@@ -66,11 +66,11 @@ protected:
     }
     myBMPButton* button(bool toggles)
     {
-        auto* b = toggles ? new myBMPButton(&parent, 5037, 5036, 123,
+        auto* b = toggles ? new myBMPButton(&parent, 5037, 5036,
                                             {.toggles = true,
                                              .samplePoint = {15, 15},
                                              .label = QStringLiteral("ab = AB")})
-                          : new myBMPButton(&parent, 5009, 5008, 108);
+                          : new myBMPButton(&parent, 5009, 5008);
         b->show();
         return b;
     }

@@ -106,30 +106,30 @@ int main(int argc, char** argv)
     myLEDLine column(&panel, 300, 10, 5033, 5, {.vertical = true});
     column.ShowSegment(1, 3, kYellow);
 
-    myBMPButton save(&panel, 5009, 5008, 108);
+    myBMPButton save(&panel, 5009, 5008);
     save.move(8, 10);
-    myBMPButton load(&panel, 5007, 5006, 107);
+    myBMPButton load(&panel, 5007, 5006);
     load.move(60, 10);
-    myBMPButton normal(&panel, 5017, 5016, 109);
+    myBMPButton normal(&panel, 5017, 5016);
     normal.move(180, 10);
     myBMPButton option1(
-        &panel, 5037, 5036, 123,
+        &panel, 5037, 5036,
         {.toggles = true, .samplePoint = {15, 15}, .label = QStringLiteral("ab = AB")});
     option1.move(8, 60);
     myBMPButton option2(
-        &panel, 5037, 5036, 122,
+        &panel, 5037, 5036,
         {.toggles = true, .samplePoint = {15, 15}, .label = QStringLiteral("a, b = a b")});
     option2.move(104, 60);
     option2.SetOn(true);
     myBMPButton option3(
-        &panel, 5037, 5036, 121,
+        &panel, 5037, 5036,
         {.toggles = true, .samplePoint = {15, 15}, .label = QStringLiteral("a, b = b, a")});
     option3.move(200, 60);
     option3.StartBlink(250);
     option3.BlinkStep(); // in the flash phase
-    myBMPButton back(&panel, 5001, 5000, 103);
+    myBMPButton back(&panel, 5001, 5000);
     back.move(300, 60);
-    myBMPButton forward(&panel, 5003, 5002, 104);
+    myBMPButton forward(&panel, 5003, 5002);
     forward.move(330, 60);
 
     const QFont vertical = logFont(QStringLiteral("Arial"), 12, 6);
