@@ -478,6 +478,32 @@ def killed_during_drills(c):
     print(f"  {kills} kills; the answer under way was kept {kept} times", flush=True)
 
 
+def two_trainers_drill_together(c):
+    """Two trainers in one folder drill the same lesson at once, answering in turn: the
+    learning record holds every answer of both."""
+    pairs = [(f"Wort{i}", f"word{i}") for i in range(5)]
+    lesson = c.write("W.lsn", lesson_bytes(pairs))
+    trainers, questions = [], []
+    for _ in range(2):  # the second opens over the first; the keyboard goes where X puts it
+        trainers.append(c.start(lesson))
+        trainers[-1].click("Normale Abfrage")
+        questions.append(next_question(trainers[-1]))
+    for _ in pairs[1:]:
+        for i, t in enumerate(trainers):
+            d.xdotool("windowfocus", "--sync", t.xid)
+            type_answer(t, dict(pairs)[questions[i]])
+            questions[i] = next_question(t, questions[i])
+    for t in trainers:
+        d.xdotool("windowfocus", "--sync", t.xid)
+        answer_all(t, dict(pairs))
+        if t.find_window("Lernstand"):
+            raise Failure("a notice")
+    expect("the answers of both", record_counts(c), Counter({(a, 0, True): 2 for a, _ in pairs}))
+    for t in trainers:
+        d.close_window(t.xid)
+        t.close()
+
+
 def results_notice_and_help(c):
     """The results button without results shows the notice; the help button the help viewer."""
     c.with_help = True
@@ -1016,7 +1042,7 @@ def accessibility_tree(c):
 
 SCENARIOS = [type_save_and_close, load_and_normal_query, drill_by_ear, reversed_and_mixed_queries,
              due_drill_days_later, damaged_learning_record, locked_learning_record,
-             killed_during_drills,
+             killed_during_drills, two_trainers_drill_together,
              results_notice_and_help, row_clicks, rows_of_equal_entries, keys,
              wheel_keeps_lists_in_line, options_after_dialogs, open_dialog_offers_the_lesson,
              buttons, close_box, two_trainers_one_lesson, session_end_keeps_work,
