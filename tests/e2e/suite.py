@@ -5,7 +5,9 @@ the files on disk.
 usage: suite.py BUILD_DIR WORK_DIR [SCENARIO ...]   (run through scripts/e2e.sh)
 """
 
+import contextlib
 import os
+import random
 import re
 import signal
 import sqlite3
@@ -14,6 +16,7 @@ import subprocess
 import sys
 import time
 import traceback
+from collections import Counter
 
 import driver as d
 from driver import Failure, press, type_text, wait_until
@@ -114,17 +117,45 @@ def add_entry(t, first, second, entries):
                lambda: t.status() == f"Lektion enthält {entries} Aufgaben (ungesichert)")
 
 
+def type_answer(t, text, wait=True):
+    """Types text into the answer field and presses Return; unless wait, returns at once with
+    the key's xdotool process under way."""
+    type_text(text)
+    wait_until(f"the answer {text!r} typed", lambda: t.field("2. Begriff") == text)
+    if wait:
+        return press("Return")
+    return subprocess.Popen(["xdotool", "key", "--delay", "0", "Return"])
+
+
+def next_question(t, previous=None):
+    """Waits for a question other than previous, the answer field empty; fails on a notice."""
+    def look():
+        question = t.field("1. Begriff")
+        return ("notice" if t.find_window("Lernstand") else
+                t.field("2. Begriff") == "" and question != previous and question)
+    question = wait_until("the next question", look)
+    if question == "notice":
+        raise Failure("a notice: " + t.answer_box("Lernstand", "OK"))
+    return question
+
+
+def record_counts(c):
+    """How often the learning record counts each (term1, direction, right), read-only."""
+    counts = Counter()
+    with contextlib.closing(sqlite3.connect(f"file:{c.path('LERNSTAND.DB')}?mode=ro",
+                                            uri=True)) as db:
+        for first, direction, right, wrong in db.execute(
+                "SELECT CAST(term1 AS TEXT), direction, right_count, wrong_count FROM card"):
+            counts.update({(first, direction, True): right, (first, direction, False): wrong})
+    return counts
+
+
 def answer_all(t, answers, wrong_first=False):
     """Answers every question from answers (question -> answer) until a new report shows; the
     first answer is wrong when wrong_first, and Enter then ends the flashing correction.
     Returns the report window and the questions asked."""
     before = len(reports(t))
     asked = []
-
-    def answer(text):
-        type_text(text)
-        wait_until(f"the answer {text!r} typed", lambda: t.field("2. Begriff") == text)
-        press("Return")
 
     def next_step():
         if len(reports(t)) > before:
@@ -137,7 +168,7 @@ def answer_all(t, answers, wrong_first=False):
     question = wait_until("the first question", lambda: t.field("1. Begriff"))
     if wrong_first:
         asked.append(question)
-        answer("falsch")
+        type_answer(t, "falsch")
         wait_until("the correction", lambda: t.field("2. Begriff") != "falsch")
         press("Return")
         question = wait_until("the next question", next_step)
@@ -145,7 +176,7 @@ def answer_all(t, answers, wrong_first=False):
         asked.append(question)
         if question not in answers:
             raise Failure(f"unexpected question {question!r}")
-        answer(answers[question])
+        type_answer(t, answers[question])
         question = wait_until("the next question or the report", next_step)
     return reports(t)[-1], asked
 
@@ -411,6 +442,75 @@ def locked_learning_record(c):
                           " FROM card ORDER BY term1").fetchall()
     expect("the answers given while locked", rows,
            sorted((first, 0, 2, 1, 0) for first, _ in NUMBERS))
+
+
+def killed_during_drills(c):
+    """The trainer killed (SIGKILL) in mixed drills, each time 0 to 8 ms after Return on a
+    random answer was sent off: every next start opens the record without a notice, moves
+    nothing aside, and finds every answer the trainer had taken, only the one under way may
+    be missing. E2E_SEED repeats a run, E2E_KILLS (50) sets how many kills."""
+    kills = int(os.environ.get("E2E_KILLS", 50))
+    seed = int(os.environ.get("E2E_SEED", random.randrange(10**6)))
+    print(f"  seed {seed}", flush=True)
+    rng = random.Random(seed)
+    pairs = [("Apfel", "apple"), ("Birne", "pear"), ("Kirsche", "cherry"), ("Pflaume", "plum")]
+    lesson = c.write("Obst.lsn", lesson_bytes(pairs))
+    answers = dict(pairs) | {b: a for a, b in pairs}
+    card = {a: (a, 0) for a, _ in pairs} | {b: (a, 1) for a, b in pairs}
+    taken, under_way, kept = Counter(), Counter(), 0
+    for start in range(kills + 1):
+        t = c.start(lesson)
+        wait_until("the record open", lambda: any(d.name_of(n).startswith("Fällige Abfrage: ")
+                                                  for n in d.walk(t.main)))
+        held = record_counts(c)
+        if held not in (taken, taken + under_way) or ".beschaedigt-" in str(os.listdir(c.folder)):
+            raise Failure(f"start {start + 1}: the record holds {held}, the trainer took {taken}, "
+                          f"then {under_way} was under way; files: {os.listdir(c.folder)}")
+        kept, taken = kept + (held != taken), held
+        t.click("Gemischte Abfrage")
+        question = next_question(t)
+        count = rng.randint(1, 3) if start < kills else 0  # fewer than the entries: no report
+        for i in range(count):
+            right = rng.random() < 0.7
+            under_way = Counter([card[question] + (right,)])
+            key = type_answer(t, answers[question] if right else "falsch", wait=i < count - 1)
+            if i == count - 1:
+                time.sleep(rng.uniform(0, 0.008))  # where the kill lands, not a wait
+                t.kill()
+                key.wait()
+                break
+            if not right:
+                wait_until("the correction", lambda: t.field("2. Begriff") != "falsch")
+                press("Return")
+            question = next_question(t, question)
+            taken += under_way
+    print(f"  {kills} kills; the answer under way was kept {kept} times", flush=True)
+
+
+def two_trainers_drill_together(c):
+    """Two trainers in one folder drill the same lesson at once, answering in turn: the
+    learning record holds every answer of both."""
+    pairs = [(f"Wort{i}", f"word{i}") for i in range(5)]
+    lesson = c.write("W.lsn", lesson_bytes(pairs))
+    trainers, questions = [], []
+    for _ in range(2):  # the second opens over the first; the keyboard goes where X puts it
+        trainers.append(c.start(lesson))
+        trainers[-1].click("Normale Abfrage")
+        questions.append(next_question(trainers[-1]))
+    for _ in pairs[1:]:
+        for i, t in enumerate(trainers):
+            d.xdotool("windowfocus", "--sync", t.xid)
+            type_answer(t, dict(pairs)[questions[i]])
+            questions[i] = next_question(t, questions[i])
+    for t in trainers:
+        d.xdotool("windowfocus", "--sync", t.xid)
+        answer_all(t, dict(pairs))
+        if t.find_window("Lernstand"):
+            raise Failure("a notice")
+    expect("the answers of both", record_counts(c), Counter({(a, 0, True): 2 for a, _ in pairs}))
+    for t in trainers:
+        d.close_window(t.xid)
+        t.close()
 
 
 def results_notice_and_help(c):
@@ -951,6 +1051,7 @@ def accessibility_tree(c):
 
 SCENARIOS = [type_save_and_close, load_and_normal_query, drill_by_ear, reversed_and_mixed_queries,
              due_drill_days_later, damaged_learning_record, locked_learning_record,
+             killed_during_drills, two_trainers_drill_together,
              results_notice_and_help, row_clicks, rows_of_equal_entries, keys,
              wheel_keeps_lists_in_line, options_after_dialogs, open_dialog_offers_the_lesson,
              buttons, close_box, two_trainers_one_lesson, session_end_keeps_work,
