@@ -67,6 +67,19 @@ QChartView* boxChart(const BoxCounts& boxes)
     return chartView(chart);
 }
 
+// An axis labelled 1 to last, half a step of room at either end, so that a point on the first
+// or last value is drawn whole.
+QValueAxis* wholeNumberAxis(int last)
+{
+    auto* axis = new QValueAxis;
+    axis->setRange(0.5, last + 0.5);
+    axis->setTickType(QValueAxis::TicksDynamic);
+    axis->setTickAnchor(1);
+    axis->setTickInterval(1);
+    axis->setLabelFormat(QStringLiteral("%d"));
+    return axis;
+}
+
 QChartView* gradeChart(const std::vector<GradePoint>& grades)
 {
     auto* series = new QLineSeries;
@@ -76,21 +89,14 @@ QChartView* gradeChart(const std::vector<GradePoint>& grades)
     for (std::size_t i = 0; i < grades.size(); ++i)
         series->append(static_cast<qreal>(i + 1), grades[i].grade);
     // Results numbered oldest first; their days are in the text below the charts.
-    auto* timeAxis = new QValueAxis;
-    const int count = std::max(static_cast<int>(grades.size()), 2);
-    timeAxis->setRange(1, count);
-    timeAxis->setTickCount(count);
-    timeAxis->setLabelFormat(QStringLiteral("%d"));
+    QValueAxis* timeAxis = wholeNumberAxis(std::max<int>(static_cast<int>(grades.size()), 1));
     timeAxis->setTitleText(QStringLiteral("Ergebnis (das älteste zuerst)"));
     auto* chart = new QChart;
     chart->setTitle(QStringLiteral("Noten der letzten Ergebnisse"));
     chart->addSeries(series);
     chart->addAxis(timeAxis, Qt::AlignBottom);
     series->attachAxis(timeAxis);
-    auto* gradeAxis = new QValueAxis;
-    gradeAxis->setRange(1, kWorstGrade);
-    gradeAxis->setTickCount(kWorstGrade);
-    gradeAxis->setLabelFormat(QStringLiteral("%d"));
+    QValueAxis* gradeAxis = wholeNumberAxis(kWorstGrade);
     gradeAxis->setReverse(true); // the best grade at the top
     chart->addAxis(gradeAxis, Qt::AlignLeft);
     series->attachAxis(gradeAxis);
