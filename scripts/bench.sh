@@ -37,7 +37,7 @@ target_memory_mb=64
 "$root/scripts/deps.sh" test
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKAZ_WITH_BENCH=ON >/dev/null
 cmake --build "$build" --parallel "$(nproc)" \
-    --target lesson_bench exercise_bench record_bench dialog_gui_bench kaz-trainer >/dev/null
+    --target lesson_bench exercise_bench record_bench dialog_gui_bench kaz-trainer kaz-help >/dev/null
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/kaz-bench.XXXXXX")"
 xvfb_pid=""
