@@ -89,7 +89,7 @@ QChartView* gradeChart(const std::vector<GradePoint>& grades)
     for (std::size_t i = 0; i < grades.size(); ++i)
         series->append(static_cast<qreal>(i + 1), grades[i].grade);
     // Results numbered oldest first; their days are in the text below the charts.
-    QValueAxis* timeAxis = wholeNumberAxis(std::max<int>(static_cast<int>(grades.size()), 1));
+    QValueAxis* timeAxis = wholeNumberAxis(std::max(static_cast<int>(grades.size()), 1));
     timeAxis->setTitleText(QStringLiteral("Ergebnis (das älteste zuerst)"));
     auto* chart = new QChart;
     chart->setTitle(QStringLiteral("Noten der letzten Ergebnisse"));
