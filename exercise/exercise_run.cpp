@@ -354,7 +354,7 @@ void ExerciseRun::reportResult()
     window_.showReport(report.title, report.text);
 
     ResultRecord record;
-    record.startTime = static_cast<std::int32_t>(startTime_);
+    record.startTime = static_cast<std::uint32_t>(startTime_); // the field's 32 bits
     record.duration = static_cast<std::int32_t>(window_.calendarTime() - startTime_);
     record.lessonName = lessonNameFromPath(window_.lessonPath());
     record.options = window_.optionStates();

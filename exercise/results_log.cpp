@@ -98,7 +98,7 @@ ResultRecord ResultsLog::record(std::size_t slot) const
     ResultRecord r;
     if (slot >= kResultSlots) return r;
     const unsigned char* p = &image_[slot * kResultRecordBytes];
-    r.startTime = static_cast<std::int32_t>(readU32(p + kStartTimeAt));
+    r.startTime = readU32(p + kStartTimeAt);
     r.duration = static_cast<std::int32_t>(readU32(p + kDurationAt));
     const char* name = reinterpret_cast<const char*>(p + kLessonNameAt);
     r.lessonName.assign(name, std::find(name, name + kLessonNameField, '\0'));
@@ -126,7 +126,7 @@ void ResultsLog::append(const ResultRecord& record)
 void ResultsLog::writeRecord(std::size_t slot, const ResultRecord& record)
 {
     unsigned char* p = &image_[slot * kResultRecordBytes];
-    writeU32(p + kStartTimeAt, static_cast<std::uint32_t>(record.startTime));
+    writeU32(p + kStartTimeAt, record.startTime);
     writeU32(p + kDurationAt, static_cast<std::uint32_t>(record.duration));
     const std::string_view name = nameTail(record.lessonName);
     std::fill_n(p + kLessonNameAt, kLessonNameField, 0);

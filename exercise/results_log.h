@@ -23,12 +23,14 @@ inline constexpr std::size_t kLessonNameChars = 24; // the name field is 25 byte
 inline constexpr const char* kNewLessonName = "<NEU>";
 
 // One record, decoded. Times are seconds; the thresholds keep the bits of the file's signed
-// 32-bit fields.
+// 32-bit fields. The start time is read as the unsigned count it was written as: no result is
+// older than 1970, so a value with the top bit set is a time after January 2038 (the field
+// holds times up to February 2106).
 struct ResultRecord {
-    std::int32_t startTime = 0; // seconds since 1970-01-01 00:00 UTC
-    std::int32_t duration = 0;  // end minus start, seconds
-    std::string lessonName;     // at most 24 characters
-    CompareOptions options;     // at the end of the exercise
+    std::uint32_t startTime = 0; // seconds since 1970-01-01 00:00 UTC
+    std::int32_t duration = 0;   // end minus start, seconds
+    std::string lessonName;      // at most 24 characters
+    CompareOptions options;      // at the end of the exercise
     std::array<std::uint32_t, kThresholdCount> thresholds{};
     std::uint32_t grade = 0;
     std::uint32_t entryCount = 0;   // 0 marks an empty slot

@@ -76,6 +76,42 @@ TEST(ResultsTable, EmptyLogShowsTheNotice)
     EXPECT_EQ(view.text, "Kein aktuelles Ergebnis verfügbar!");
 }
 
+// The start time field holds 32 bits written from the calendar time; a time after January 2038
+// has the top bit set and is read back as the unsigned count it was written as (until 2106).
+struct StartTimeCase {
+    const char* name;
+    std::uint32_t bits;
+    const char* row; // the row's date, time and duration, UTC
+};
+
+class ResultsTableStartTime : public ::testing::TestWithParam<StartTimeCase> {};
+
+TEST_P(ResultsTableStartTime, RowShowsTheDateTheBitsWereWrittenFor)
+{
+    ResultsLog written;
+    ResultRecord r = sample();
+    r.startTime = GetParam().bits;
+    written.append(r);
+    const ResultsLog log = ResultsLog::fromBytes(written.bytes());
+    EXPECT_EQ(written.bytes().substr(0, 4),
+              std::string({static_cast<char>(GetParam().bits & 0xFF),
+                           static_cast<char>((GetParam().bits >> 8) & 0xFF),
+                           static_cast<char>((GetParam().bits >> 16) & 0xFF),
+                           static_cast<char>(GetParam().bits >> 24)}));
+    const std::string text = resultsLogView(log, utc).text;
+    EXPECT_NE(text.find(std::string("\r") + GetParam().row + "   12 "), std::string::npos) << text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    AroundTwoToThe31, ResultsTableStartTime,
+    ::testing::Values(StartTimeCase{"last_signed_second", 0x7FFFFFFFu, "19. 1.  3:14  3:07"},
+                      StartTimeCase{"first_after_the_signed_range", 0x80000000u,
+                                    "19. 1.  3:14  3:07"},
+                      StartTimeCase{"a_result_of_2040", 2218960800u, "25. 4. 10:00  3:07"},
+                      StartTimeCase{"last_unsigned_second", 0xFFFFFFFFu, " 7. 2.  6:28  3:07"},
+                      StartTimeCase{"the_epoch", 0u, " 1. 1.  0:00  3:07"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST(ResultsLog, TwentyFirstRecordPushesOutTheOldest)
 {
     ResultsLog log;
@@ -92,7 +128,7 @@ TEST(ResultsLog, TwentyFirstRecordPushesOutTheOldest)
 TEST(ResultsLog, RecordLayout)
 {
     ResultRecord r = sample();
-    r.startTime = -5;
+    r.startTime = 0xFFFFFFFBu;
     r.duration = 0x01020304;
     ResultsLog log;
     log.append(r);
