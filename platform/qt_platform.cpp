@@ -1,8 +1,14 @@
 #include "qt_platform.h"
 
-#include <cstdlib>
+#include "safe_file.h"
+
+#include <cstdio>
 #include <ctime>
+#include <string>
 #include <utility>
+
+#include <dlfcn.h>
+#include <sys/stat.h>
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -16,7 +22,6 @@
 #include <QPointer>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QLibrary>
 
 namespace {
 
@@ -276,12 +281,34 @@ QString QtPlatform::installedSoundFolder()
 QFunctionPointer QtPlatform::moduleFunction(const char* moduleName, const char* symbol)
 {
     const QString dir = QCoreApplication::applicationDirPath() + QLatin1Char('/');
-    for (const QString& file :
-         {dir + QLatin1String(moduleName), dir + QLatin1String(kModuleFromExecutable) +
-                                               QLatin1Char('/') + QLatin1String(moduleName)}) {
-        if (const QFunctionPointer function = QLibrary(file).resolve(symbol)) return function;
+    // The file name the build gives a module: "kaz-sound" is "libkaz-sound.so".
+    const QString fileName = QStringLiteral("lib%1.so").arg(QLatin1String(moduleName));
+    for (const QString& file : {dir + fileName, dir + QLatin1String(kModuleFromExecutable) +
+                                                    QLatin1Char('/') + fileName}) {
+        if (const QFunctionPointer function = libraryFunction(file, symbol)) return function;
     }
     return nullptr;
+}
+
+// The module is opened first through the safe open, which never waits (a FIFO in a module's
+// place would block the loader's plain open for ever), and checked as opened to be a regular
+// file; only then does the loader open it by its name. (Not by /proc/self/fd/N: the loader
+// knows a loaded library by its name, and would hand out an earlier module for the same
+// number.)
+QFunctionPointer QtPlatform::libraryFunction(const QString& file, const char* symbol)
+{
+    // By its absolute name: the loader looks a bare name up in the library folders.
+    const std::string path = QFile::encodeName(QFileInfo(file).absoluteFilePath()).toStdString();
+    std::FILE* opened = openFileForReading(path);
+    if (opened == nullptr) return nullptr;
+    struct stat status {};
+    const bool regular = ::fstat(::fileno(opened), &status) == 0 && S_ISREG(status.st_mode);
+    std::fclose(opened);
+    if (!regular) return nullptr;
+    // A module once loaded stays loaded: its functions are handed out.
+    void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    return module == nullptr ? nullptr
+                             : reinterpret_cast<QFunctionPointer>(::dlsym(module, symbol));
 }
 
 SoundPlayer* QtPlatform::loadSoundPlayer()
@@ -291,7 +318,7 @@ SoundPlayer* QtPlatform::loadSoundPlayer()
     soundModuleTried_ = true;
     const auto create = reinterpret_cast<CreateSoundPlayer>(
         soundModule_.isEmpty() ? moduleFunction(kSoundModuleName, kCreateSoundPlayerSymbol)
-                               : QLibrary(soundModule_).resolve(kCreateSoundPlayerSymbol));
+                               : libraryFunction(soundModule_, kCreateSoundPlayerSymbol));
     if (create == nullptr) return nullptr; // no module: the trainer stays silent
     sound_ = create(QCoreApplication::instance());
     soundObject_ = dynamic_cast<QObject*>(sound_);
@@ -313,30 +340,9 @@ void QtPlatform::messageBeep()
     QApplication::beep();
 }
 
-namespace {
-
-// Test hook: KAZ_CLOCK_OFFSET_DAYS, a whole number of days (read once), moves the clock that
-// far on, so that a real-input test sees the learning record's due days come without waiting.
-// Unset or not a whole number: the real clock.
-std::int64_t clockOffsetSeconds()
-{
-    static const std::int64_t offset = [] {
-        const char* value = std::getenv("KAZ_CLOCK_OFFSET_DAYS");
-        if (value == nullptr || *value == '\0') return std::int64_t{0};
-        char* end = nullptr;
-        const long days = std::strtol(value, &end, 10);
-        constexpr long kMaxDays = 100000;
-        if (*end != '\0' || days < -kMaxDays || days > kMaxDays) return std::int64_t{0};
-        return static_cast<std::int64_t>(days) * 86400;
-    }();
-    return offset;
-}
-
-} // namespace
-
 std::int64_t QtPlatform::calendarTime()
 {
-    return static_cast<std::int64_t>(std::time(nullptr)) + clockOffsetSeconds();
+    return static_cast<std::int64_t>(std::time(nullptr));
 }
 
 std::tm QtPlatform::localTime(std::int64_t calendarSeconds)

@@ -48,11 +48,15 @@ public:
     static QStringList helpArguments(const QString& helpFile, HelpCommand command,
                                      std::uint32_t data);
 
-    // Loads the trainer's module moduleName ("kaz-sound"), beside the running executable or
-    // in the installed module folder (../libexec/kaz-trainer by default), and resolves symbol
-    // in it; null when neither has the module or the module lacks the symbol. A module once
-    // loaded stays loaded.
+    // Loads the trainer's module moduleName ("kaz-sound", the file "libkaz-sound.so", a regular
+    // file: see libraryFunction), beside the running executable or in the installed module
+    // folder (../libexec/kaz-trainer by default), and resolves symbol in it; null when neither
+    // has the module or the module lacks the symbol. A module once loaded stays loaded.
     static QFunctionPointer moduleFunction(const char* moduleName, const char* symbol);
+    // Loads the shared library file and resolves symbol in it; null when the file is no
+    // regular file (a FIFO or a device is refused without waiting), no library, or lacks the
+    // symbol.
+    static QFunctionPointer libraryFunction(const QString& file, const char* symbol);
 
     // Null until the first sound that exists is played (and when the module is missing).
     const SoundPlayer* soundPlayer() const { return soundObject_ ? sound_ : nullptr; }

@@ -1,13 +1,17 @@
 #include "qt_platform.h"
 #include "translations.h"
 
+#include "fifo_guard.h"
 #include "temp_dir.h"
 
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <memory>
 
 #include <gtest/gtest.h>
+
+#include <dlfcn.h>
 
 #include <QApplication>
 #include <QComboBox>
@@ -290,6 +294,79 @@ TEST(QtPlatformSound, WithoutTheModuleStaysSilent)
     QtPlatform platform({}, QString::fromStdString(dir.file("no-such-module.so")));
     platform.playSound("OK1.WAV");
     platform.playSound("OK1.WAV");
+    EXPECT_EQ(platform.soundPlayer(), nullptr);
+    QDir::setCurrent(before);
+}
+
+// A module is loaded only from a regular file: a FIFO in its place (which a plain open waits
+// on for a writer) is refused at once, as are a folder, a missing file and a file that is no
+// library.
+enum class ModuleFile { Fifo, Folder, Missing, NotALibrary, Library };
+
+struct ModuleCase {
+    const char* name;
+    ModuleFile file;
+    bool resolves;
+};
+
+class QtPlatformModule : public ::testing::TestWithParam<ModuleCase> {};
+
+TEST_P(QtPlatformModule, LoadsOnlyARegularLibrary)
+{
+    TempDir dir;
+    std::string path = dir.file("libkaz-probe.so");
+    const char* symbol = "qVersion";
+    std::unique_ptr<FifoGuard> fifo;
+    switch (GetParam().file) {
+    case ModuleFile::Fifo:
+        fifo = std::make_unique<FifoGuard>(path);
+        ASSERT_TRUE(fifo->made());
+        break;
+    case ModuleFile::Folder:
+        std::filesystem::create_directory(path);
+        break;
+    case ModuleFile::Missing:
+        break;
+    case ModuleFile::NotALibrary:
+        std::ofstream(path) << "qVersion\n";
+        break;
+    case ModuleFile::Library: {
+        Dl_info info{};
+        ASSERT_NE(dladdr(reinterpret_cast<void*>(&qVersion), &info), 0);
+        path = info.dli_fname; // Qt's core library, a regular shared library
+        break;
+    }
+    }
+    QFunctionPointer function = nullptr;
+    const auto load = [&] {
+        function = QtPlatform::libraryFunction(QString::fromStdString(path), symbol);
+    };
+    if (fifo)
+        EXPECT_TRUE(fifo->readsWithoutWaiting(load)) << "waited on the FIFO";
+    else
+        load();
+    EXPECT_EQ(function != nullptr, GetParam().resolves);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, QtPlatformModule,
+                         ::testing::Values(ModuleCase{"fifo", ModuleFile::Fifo, false},
+                                           ModuleCase{"folder", ModuleFile::Folder, false},
+                                           ModuleCase{"missing", ModuleFile::Missing, false},
+                                           ModuleCase{"not_a_library", ModuleFile::NotALibrary,
+                                                      false},
+                                           ModuleCase{"library", ModuleFile::Library, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(QtPlatformSound, AFifoInTheModulesPlaceStaysSilent)
+{
+    TempDir dir;
+    FifoGuard fifo(dir.file("libkaz-sound.so"));
+    ASSERT_TRUE(fifo.made());
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(QString::fromStdString(dir.path().string()));
+    writeWave(dir.file("OK1.WAV"));
+    QtPlatform platform({}, QString::fromStdString(fifo.path()));
+    EXPECT_TRUE(fifo.readsWithoutWaiting([&] { platform.playSound("OK1.WAV"); }));
     EXPECT_EQ(platform.soundPlayer(), nullptr);
     QDir::setCurrent(before);
 }
