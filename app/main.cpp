@@ -1,4 +1,5 @@
 // KAZ-TRAINER: the program's entry point.
+#include "command_line.h"
 #include "config.h"
 #include "font_warm_up.h"
 #include "rudarud_app.h"
@@ -56,7 +57,7 @@ std::string_view programVersion()
     std::_Exit(status);
 }
 
-bool fileExists(const char* path)
+bool fileExists(const std::string& path)
 {
     std::error_code error;
     return std::filesystem::exists(std::filesystem::path(path), error);
@@ -74,10 +75,9 @@ int main(int argc, char* argv[])
         }
         finish(std::cerr, convertLessonFile(argv[2], argv[3], std::cerr));
     }
-    for (int i = 1; i < argc; ++i) {
-        // A file may have a name like an option; one that exists is a file.
-        const std::string_view arg = argv[i];
-        if (!arg.starts_with("--") || fileExists(argv[i])) continue;
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (const std::size_t at = firstTrainerOption(args, fileExists); at < args.size()) {
+        const std::string_view arg = args[at];
         if (arg == "--help") {
             std::cout << kUsage << kHelpText;
             finish(std::cout, 0);

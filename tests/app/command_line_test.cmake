@@ -24,3 +24,7 @@ expect_run(0 "^KAZ-TRAINER ${version}\n$" "^$" --version)
 expect_run(0 "^KAZ-TRAINER ${version}\n$" "^$" liste.lsn --version)
 expect_run(2 "^$" "^kaz-trainer: unbekannte Option --HELP\n${usage}" --HELP)
 expect_run(2 "^$" "^kaz-trainer: unbekannte Option --neu\n${usage}" liste.lsn --neu)
+# Qt's own options, with one dash or two, are Qt's: passed on with their values, never refused.
+expect_run(2 "^$" "^kaz-trainer: unbekannte Option --neu\n${usage}" --platform offscreen --style Fusion --neu)
+expect_run(0 "^KAZ-TRAINER ${version}\n$" "^$" --style=Fusion -reverse --version)
+expect_run(2 "^$" "^kaz-trainer: unbekannte Option --style\n${usage}" liste.lsn --style)
