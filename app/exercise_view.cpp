@@ -339,9 +339,7 @@ void ExerciseView::showResultsLog()
     if (view.notice)
         new MSGWin(window_.window(), QString::fromUtf8(view.title), QString::fromUtf8(view.text),
                    fonts_.notice, Qt::red, static_cast<int>(kNoticeTimeoutMs));
-    else if (auto* table =
-                 new MSGWin(window_.window(), QString::fromUtf8(view.title),
-                            QString::fromUtf8(view.text), fonts_.table, Qt::black, kNoTimeout);
-             onResultsTable)
-        onResultsTable(table);
+    else
+        new MSGWin(window_.window(), QString::fromUtf8(view.title), QString::fromUtf8(view.text),
+                   fonts_.table, Qt::black, kNoTimeout);
 }

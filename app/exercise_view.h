@@ -6,7 +6,6 @@
 #include "led_window.h"
 
 #include <array>
-#include <functional>
 #include <string>
 
 #include <QColor>
@@ -77,8 +76,6 @@ public:
     void showExerciseDisplays(bool shown);
     // The results-log button: the table of the last results, or the notice.
     void showResultsLog();
-    // Called with the results table's window once it shows (the learning record adds to it).
-    std::function<void(QWidget* table)> onResultsTable;
 
     LEDWindow* clock() const { return clock_; }
     LEDWindow* gradeDigit() const { return gradeDigit_; }

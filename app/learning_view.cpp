@@ -10,7 +10,6 @@
 #include "qt_platform.h"
 #include "query_mode.h"
 
-#include <QPushButton>
 #include <QTimer>
 #include <QWidget>
 
@@ -18,7 +17,6 @@ LearningKeeper::LearningKeeper(QWidget& window, EntryChain& chain, ExerciseView&
     : QObject(&window), window_(window), chain_(chain), dueDrill_(window, *this, chain, view.run())
 {
     view.run().setAnswerObserver([this](const AnswerEvent& event) { answered(event); });
-    view.onResultsTable = [this](QWidget* table) { addChartButton(table); };
 }
 
 LearningKeeper::~LearningKeeper() = default;
@@ -75,24 +73,6 @@ void LearningKeeper::showNoticeLater()
         Platform::instance().messageBox(&window_, fromCp1252(text), QStringLiteral("Lernstand"),
                                         Platform::Buttons::Ok, Platform::Icon::Exclamation);
     });
-}
-
-void LearningKeeper::addChartButton(QWidget* resultsTable)
-{
-    auto* button = new QPushButton(QStringLiteral("Lernstand-Grafik"), resultsTable);
-    button->setAccessibleName(QStringLiteral("Lernstand-Grafik"));
-    const QSize hint = button->sizeHint();
-    constexpr int kMargin = 8; // px
-    const QSize grown(std::max(resultsTable->width(), hint.width() + 2 * kMargin),
-                      resultsTable->height() + hint.height() + kMargin);
-    if (resultsTable->minimumSize() == resultsTable->maximumSize())
-        resultsTable->setFixedSize(grown);
-    else
-        resultsTable->resize(grown);
-    button->setGeometry(grown.width() - hint.width() - kMargin,
-                        grown.height() - hint.height() - kMargin / 2, hint.width(), hint.height());
-    button->show();
-    connect(button, &QPushButton::clicked, this, [this] { showChart(); });
 }
 
 QWidget* LearningKeeper::showChart()

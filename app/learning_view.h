@@ -35,9 +35,8 @@ public:
 
     DueDrill& dueDrill() { return dueDrill_; }
 
-    // Adds the button that opens the progress picture to the results table's window.
-    void addChartButton(QWidget* resultsTable);
-    // The progress picture of the current lesson and the results log.
+    // The progress picture of the current lesson and the results log (the main window's
+    // "Lernstand-Grafik" button).
     QWidget* showChart();
 
     // Seconds since the epoch, UTC, by the platform's clock.

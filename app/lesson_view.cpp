@@ -92,7 +92,7 @@ void RudarudDia::showState(std::uint32_t count)
         for (int id : ids)
             button(id)->setVisible(visible);
     };
-    show({IdHelp, IdResultsLog}, true);
+    show({IdHelp, IdResultsLog, IdLearningChart}, true);
     window()->setWindowTitle(windowTitleText());
 
     const bool exercising = exercise().running();

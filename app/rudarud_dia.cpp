@@ -37,12 +37,19 @@ struct ButtonSpec {
     int x, y, w, h;
 };
 constexpr ButtonSpec kCommandButtons[] = {
-    {IdPageForward, 5003, 5002, 294, 96, 14, 14},  {IdPageBack, 5001, 5000, 279, 96, 14, 14},
-    {IdNewLesson, 5005, 5004, 8, 5, 58, 18},       {IdLoad, 5007, 5006, 8, 5, 58, 18},
-    {IdSave, 5009, 5008, 68, 5, 20, 18},           {IdNormalQuery, 5017, 5016, 162, 4, 45, 20},
-    {IdReversedQuery, 5015, 5014, 212, 4, 45, 20}, {IdMixedQuery, 5013, 5012, 262, 4, 45, 20},
-    {IdAbort, 5011, 5010, 8, 4, 50, 20},           {IdHelp, 5035, 5034, 185, 116, 20, 18},
-    {IdResultsLog, 5039, 5038, 185, 136, 20, 18},  {IdDueQuery, 5041, 5040, 112, 4, 45, 20},
+    {IdPageForward, 5003, 5002, 294, 96, 14, 14},
+    {IdPageBack, 5001, 5000, 279, 96, 14, 14},
+    {IdNewLesson, 5005, 5004, 8, 5, 58, 18},
+    {IdLoad, 5007, 5006, 8, 5, 58, 18},
+    {IdSave, 5009, 5008, 68, 5, 20, 18},
+    {IdNormalQuery, 5017, 5016, 162, 4, 45, 20},
+    {IdReversedQuery, 5015, 5014, 212, 4, 45, 20},
+    {IdMixedQuery, 5013, 5012, 262, 4, 45, 20},
+    {IdAbort, 5011, 5010, 8, 4, 50, 20},
+    {IdHelp, 5035, 5034, 185, 116, 20, 18},
+    {IdResultsLog, 5039, 5038, 185, 136, 20, 18},
+    {IdDueQuery, 5041, 5040, 112, 4, 45, 20},
+    {IdLearningChart, 5043, 5042, 208, 136, 20, 18},
 };
 struct OptionSpec {
     int id;
@@ -92,6 +99,7 @@ constexpr AccessibleName kAccessibleNames[] = {
     {IdPageForward, u"Vorwärtsblättern"},
     {IdHelp, u"Informationen + Hilfe"},
     {IdResultsLog, u"Prüfungsergebnisse"},
+    {IdLearningChart, u"Lernstand-Grafik"},
     {IdIgnoreCase, u"ab = AB"},
     {IdIgnorePunctuation, u"a, b = a b"},
     {IdAnyOrder, u"a, b = b, a"},
@@ -105,6 +113,10 @@ constexpr AccessibleName kAccessibleNames[] = {
     {IdList1, u"1. Begriffe"},
     {IdList2, u"2. Begriffe"},
 };
+
+// The progress picture's button, beside the results button: its tooltip and description.
+constexpr const char16_t* kLearningChartTip =
+    u"Lernstand-Grafik: Fächer der Lektion und letzte Noten";
 
 // Display controls, pixel places in the client.
 constexpr QPoint kEntryLinePos{17, 240};
@@ -212,6 +224,7 @@ RudarudDia::RudarudDia(Config& config, QWidget* parent) : QWidget(parent), setti
     toolTips_ = new ToolTips(this);
     toolTips_->setObjectName(QStringLiteral("toolTips"));
     toolTips_->addTools([this](int id) { return control(id); });
+    toolTips_->addTool(button(IdLearningChart), QString::fromUtf16(kLearningChartTip));
     // What assistive technology hears of each control.
     for (const AccessibleName& n : kAccessibleNames) {
         QWidget* w = control(n.id);
@@ -260,17 +273,29 @@ void RudarudDia::createControls(const Fonts& fonts)
     createDisplays(fonts);
 
     // Tab order of the dialog template.
-    const int tabOrder[] = {IdResultsLog,    IdSave,
-                            IdNewLesson,     IdNormalQuery,
-                            IdReversedQuery, IdMixedQuery,
-                            IdAbort,         IdLoad,
-                            IdTerm1,         IdTerm2,
-                            IdThreshold1,    IdThreshold2,
-                            IdThreshold3,    IdThreshold4,
-                            IdThreshold5,    IdList1,
-                            IdList2,         IdPageBack,
-                            IdPageForward,   IdHelp,
-                            IdIgnoreCase,    IdIgnorePunctuation,
+    const int tabOrder[] = {IdResultsLog,
+                            IdLearningChart,
+                            IdSave,
+                            IdNewLesson,
+                            IdNormalQuery,
+                            IdReversedQuery,
+                            IdMixedQuery,
+                            IdAbort,
+                            IdLoad,
+                            IdTerm1,
+                            IdTerm2,
+                            IdThreshold1,
+                            IdThreshold2,
+                            IdThreshold3,
+                            IdThreshold4,
+                            IdThreshold5,
+                            IdList1,
+                            IdList2,
+                            IdPageBack,
+                            IdPageForward,
+                            IdHelp,
+                            IdIgnoreCase,
+                            IdIgnorePunctuation,
                             IdAnyOrder};
     QWidget* previous = nullptr;
     for (int id : tabOrder) {
@@ -433,6 +458,9 @@ void RudarudDia::command(int id)
         break;
     case IdDueQuery:
         if (applyEdit()) learning_->dueDrill().start(Platform::instance().calendarTime());
+        break;
+    case IdLearningChart:
+        learning_->showChart();
         break;
     default:
         break;

@@ -57,6 +57,7 @@ enum ControlId : int {
     IdIgnoreCase = 123,
     IdResultsLog = 124,
     IdDueQuery = 125,
+    IdLearningChart = 126,
 };
 
 inline constexpr const char* kProgramCaption = " KAZ-TRAINER 1.0   ";

@@ -227,7 +227,9 @@ TEST_F(DialogTest, StatusLineAndTermFieldsShowColouredTextOnBlack)
 TEST_F(DialogTest, EveryControlHasItsTooltipButTheStatusLineAndLists)
 {
     ToolTips* tips = toolTips(dia);
-    EXPECT_EQ(tips->toolCount(), 21);
+    EXPECT_EQ(tips->toolCount(), 22); // the table's 21 and the progress picture's button
+    EXPECT_EQ(tips->text(dia->button(IdLearningChart)),
+              QStringLiteral("Lernstand-Grafik: Fächer der Lektion und letzte Noten"));
     EXPECT_EQ(tips->text(dia->button(IdSave)),
               QStringLiteral("Geänderte Begriffe in Datei schreiben"));
     EXPECT_EQ(tips->text(thresholdField(dia, 0)), QStringLiteral("Ab diesem %-Satz Note 1"));
@@ -238,6 +240,35 @@ TEST_F(DialogTest, EveryControlHasItsTooltipButTheStatusLineAndLists)
     EXPECT_TRUE(tips->text(statusLine(dia)).isEmpty());
     EXPECT_TRUE(tips->text(listBox(dia, IdList1)).isEmpty());
     EXPECT_TRUE(tips->text(listBox(dia, IdList2)).isEmpty());
+}
+
+// The progress picture's button stands beside the results button whenever that one does, and
+// opens the picture (here without its module: the trainer says so).
+TEST_F(DialogTest, LearningChartButtonBesideTheResultsButtonAtAllTimes)
+{
+    myBMPButton* chart = dia->button(IdLearningChart);
+    myBMPButton* results = dia->button(IdResultsLog);
+    ASSERT_NE(chart, nullptr);
+    EXPECT_EQ(chart->accessibleName(), QStringLiteral("Lernstand-Grafik"));
+    EXPECT_EQ(chart->geometry(), QRect(416, 289, 40, 38));
+    EXPECT_EQ(chart->geometry().top(), results->geometry().top());
+    EXPECT_GT(chart->geometry().left(), results->geometry().right());
+    const auto shownWithResults = [&] {
+        return chart->isVisibleTo(dia) && results->isVisibleTo(dia);
+    };
+    EXPECT_TRUE(shownWithResults()) << "empty lesson";
+    addEntry("Haus", "house");
+    EXPECT_TRUE(shownWithResults()) << "editing";
+    dia->command(IdNormalQuery);
+    ASSERT_TRUE(dia->exercise().running());
+    EXPECT_TRUE(shownWithResults()) << "exercise";
+    dia->exercise().endExercise(false);
+
+    const std::size_t before = platform.messages.size();
+    QTest::mouseClick(chart, Qt::LeftButton);
+    ASSERT_EQ(platform.messages.size(), before + 1);
+    EXPECT_EQ(platform.messages.back().text,
+              QStringLiteral("Die Lernstand-Grafik ist nicht installiert."));
 }
 
 TEST_F(DialogTest, DoubleClickOnAButtonIsTwoClicks)
@@ -271,7 +302,8 @@ TEST_F(DialogTest, EscapeAndTheCloseBoxAskAboutAnUnsavedLessonAndCancelKeepsRunn
     }
     EXPECT_TRUE(frame->isVisible());
     EXPECT_EQ(dia->document().chain().entryCount(), 1u);
-    EXPECT_EQ(toolTips(dia)->toolCount(), 22); // the due button's tip with the table's 21
+    // The table's 21, the progress picture's button and the due button.
+    EXPECT_EQ(toolTips(dia)->toolCount(), 23);
 
     platform.messageAnswers.push_back(Platform::IdNo);
     EXPECT_TRUE(frame->close());

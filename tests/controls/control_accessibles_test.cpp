@@ -1,10 +1,18 @@
 #include "control_accessibles.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include <QAccessible>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -229,6 +237,78 @@ TEST_F(ControlAccessiblesTest, ChangesAreReportedWhileAssistiveTechnologyListens
     EXPECT_EQ(count(QAccessible::StateChanged, option), 2);
     EXPECT_EQ(count(QAccessible::StateChanged, save), 0);
     EXPECT_EQ(count(QAccessible::NameChanged, &grade), 1);
+}
+
+// The interfaces that stand for a field: ours, and Qt's own line-edit interface that ours
+// hands the rest to (reached through the editable-text part, which ours passes on).
+std::vector<QAccessible::Id> fieldInterfaces(QLineEdit* field)
+{
+    QAccessibleInterface* ours = QAccessible::queryAccessibleInterface(field);
+    if (ours == nullptr) return {};
+    std::vector<QAccessible::Id> ids{QAccessible::uniqueId(ours)};
+    if (auto* qt = dynamic_cast<QAccessibleInterface*>(ours->editableTextInterface()))
+        ids.push_back(QAccessible::uniqueId(qt));
+    return ids;
+}
+
+std::size_t stillCached(const std::vector<QAccessible::Id>& ids)
+{
+    return static_cast<std::size_t>(std::count_if(ids.begin(), ids.end(), [](QAccessible::Id id) {
+        return QAccessible::accessibleInterface(id) != nullptr;
+    }));
+}
+
+// Peak resident memory of this process in KiB (VmHWM), 0 where unknown.
+long peakMemoryKiB()
+{
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmHWM:", 0) == 0) return std::atol(line.c_str() + 6);
+    return 0;
+}
+
+TEST_F(ControlAccessiblesTest, AFieldLeavesNoInterfaceBehindWhenItGoes)
+{
+    installControlAccessibles();
+    auto* field = new QLineEdit(&parent);
+    field->setText(QStringLiteral("zwei"));
+    const std::vector<QAccessible::Id> ids = fieldInterfaces(field);
+    ASSERT_EQ(ids.size(), 2u) << "a field's interface and Qt's behind it";
+    EXPECT_NE(ids[0], ids[1]);
+    int start = -1, end = -1;
+    accessible(field)->textInterface()->attributes(2, &start, &end);
+    EXPECT_EQ(std::pair(start, end), std::pair(0, 4)) << "one run over the whole text";
+    delete field;
+    EXPECT_EQ(stillCached(ids), 0u);
+}
+
+// The save dialog's fields, as a screen reader meets them, a thousand times over.
+TEST_F(ControlAccessiblesTest, SaveDialogOpenedAThousandTimesKeepsNoFieldInterface)
+{
+    installControlAccessibles();
+    constexpr int kOpenings = 1000;
+    std::vector<QAccessible::Id> ids;
+    const long before = peakMemoryKiB();
+    long halfway = 0;
+    for (int i = 0; i < kOpenings; ++i) {
+        auto* dialog = new QFileDialog(&parent, QStringLiteral("Speichern unter"));
+        dialog->setOption(QFileDialog::DontUseNativeDialog);
+        dialog->setAcceptMode(QFileDialog::AcceptSave);
+        dialog->show();
+        for (QLineEdit* field : dialog->findChildren<QLineEdit*>())
+            for (const QAccessible::Id id : fieldInterfaces(field))
+                ids.push_back(id);
+        dialog->close();
+        delete dialog;
+        if (i + 1 == kOpenings / 2) halfway = peakMemoryKiB();
+    }
+    const long after = peakMemoryKiB();
+    RecordProperty("peak_memory_before_kib", static_cast<int>(before));
+    RecordProperty("peak_memory_after_kib", static_cast<int>(after));
+    std::printf("peak memory: %ld KiB before, %ld KiB after %d, %ld KiB after %d save dialogs\n",
+                before, halfway, kOpenings / 2, after, kOpenings);
+    ASSERT_GE(ids.size(), 2u * kOpenings) << "the save dialog has its file name field";
+    EXPECT_EQ(stillCached(ids), 0u) << "of " << ids.size() << " field interfaces";
 }
 
 } // namespace

@@ -306,6 +306,18 @@ class Orca:
 
 # --- the trainer -----------------------------------------------------------------------------
 
+FAKETIME_LIBRARY = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1"
+
+
+def days_later(days):
+    """The environment that runs a program under libfaketime, its clock `days` days on (the
+    faketime package); the program itself is not told."""
+    if not os.path.exists(FAKETIME_LIBRARY):
+        raise Failure(f"no libfaketime at {FAKETIME_LIBRARY} (scripts/deps.sh test)")
+    return {"LD_PRELOAD": FAKETIME_LIBRARY, "FAKETIME": f"+{days}d",
+            "FAKETIME_DONT_FAKE_MONOTONIC": "1"}
+
+
 class Trainer:
     """One run of the real executable in a working folder, found in the accessibility tree
     by its process id."""
@@ -463,6 +475,17 @@ class Trainer:
             self.process.kill()
             self.process.wait()
         self.log.close()
+
+
+def geometry(window_id):
+    """(x, y, width, height) of an X window as the X server has it: its top-left on the
+    screen and the size of its inside."""
+    out = subprocess.run(["xwininfo", "-id", str(window_id)], capture_output=True, text=True,
+                         check=True).stdout
+    value = {k.strip(): v.strip() for k, _, v in
+             (line.partition(":") for line in out.splitlines()) if _}
+    return (int(value["Absolute upper-left X"]), int(value["Absolute upper-left Y"]),
+            int(value["Width"]), int(value["Height"]))
 
 
 def _regex(text):

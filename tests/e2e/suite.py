@@ -34,6 +34,16 @@ def lesson_bytes(pairs):
     return out
 
 
+def results_log_bytes(records):
+    """A results log "DODADIZE.KAZ" of (start time, lesson name, grade, entries, wrong) records,
+    3 min 7 s each, default thresholds, options off; the start time as its 32 bits."""
+    out = b""
+    for start, name, grade, entries, wrong in records:
+        out += struct.pack("<II25s3B5iIII", start & 0xFFFFFFFF, 187, name.encode("cp1252"),
+                           0, 0, 0, 90, 80, 66, 50, 20, grade, entries, wrong)
+    return out.ljust(1360, b"\0")
+
+
 def expect(what, actual, expected):
     if actual != expected:
         raise Failure(f"{what}: expected {expected!r}, got {actual!r}")
@@ -350,12 +360,92 @@ def reversed_and_mixed_queries(c):
     expect("the table's owner", d.transient_for(t.xid_of("Übungsprotokoll")), int(t.xid))
     # The progress picture, from its own module: each entry counted once a direction, both
     # grades, as text a screen reader reads.
-    t.click("Lernstand-Grafik", "push button", window=table)
+    t.click("Lernstand-Grafik", "push button")
     numbers = d.text_of(t.control("Zahlen des Lernstands", window=t.window("Lernstand")))
     boxes = re.findall(r"Begriff gezeigt: " + ", ".join([r"Fach \d: (\d+)"] * 5), numbers)
     expect("entries a direction", [sum(map(int, b)) for b in boxes], [3, 3])
     if numbers.count("3 (") != 2:
         raise Failure(f"grades: {numbers!r}")
+    escape_closes(t)
+
+
+def results_table_window(c):
+    """The results table is a message window: no button, sized to its text, centred over the
+    main window, as the X server places it; a result of 2040 shows its own date. The progress
+    picture opens from the main window's "Lernstand-Grafik" button, by mouse and by keyboard."""
+    later = 2218960800  # 2040-04-25 10:00 UTC, beyond 2^31
+    c.write("DODADIZE.KAZ", results_log_bytes([(1765026300, "Obst", 2, 12, 3),
+                                               (later, "Obst", 1, 12, 0)]))
+    t = c.start(c.write("Obst.lsn", lesson_bytes(NUMBERS)))
+    t.click("Prüfungsergebnisse")
+    table = t.window("Übungsprotokoll")
+    rows = report_text(table).split("\n")
+    day = time.localtime(later)
+    if not any(r.startswith(f"{day.tm_mday:2}.{day.tm_mon:2}. {day.tm_hour:2}:{day.tm_min:02}")
+               for r in rows):
+        raise Failure(f"the result of 2040 in the table: {rows!r}")
+    if any(d.role_of(n) == "push button" for n in d.walk(table)):
+        raise Failure("a button in the results table")
+    mx, my, mw, mh = d.geometry(t.xid)
+    tx, ty, tw, th = d.geometry(t.xid_of("Übungsprotokoll"))
+    # 3 header lines, 2 rows, the closing rule and the blank line after its carriage return;
+    # the widest line is the rule of 68 characters in a fixed-pitch font, and the window is an
+    # eighth wider than its widest line.
+    lines, widest = 3 + 2 + 1 + 1, 68
+    text_width = [w for w in range(5 * widest, 12 * widest) if w + (w >> 3) == tw]
+    if not text_width or (th - 10) % lines != 0:
+        raise Failure(f"the table window is {tw} x {th}, not sized to {lines} lines of "
+                      f"{widest} characters")
+    caption = 19  # the classic title bar the centring counts in
+    expect("the table window's top-left", (tx, ty),
+           (mx + (mw >> 1) - (tw >> 1), my + (mh >> 1) - ((caption + th) >> 1)))
+    d.close_window(t.xid_of("Übungsprotokoll"))
+    t.window_gone("Übungsprotokoll")
+
+    button = t.control("Lernstand-Grafik", "push button")
+    expect("the picture button's description", button.get_description(),
+           "Lernstand-Grafik: Fächer der Lektion und letzte Noten")
+    bx, by, bw, bh = d.extents(button)
+    rx, ry, rw, rh = d.extents(t.control("Prüfungsergebnisse", "push button"))
+    expect("the picture button beside the results button", (by, bh, bx > rx + rw), (ry, rh, True))
+    t.click("Lernstand-Grafik", "push button")
+    t.control("Zahlen des Lernstands", window=t.window("Lernstand"))
+    d.close_window(t.xid_of("Lernstand"))
+    t.window_gone("Lernstand")
+    # By keyboard: the results button, then Tab to the picture button, Space.
+    t.activate()
+    t.control("Prüfungsergebnisse", "push button").grab_focus()
+    wait_until("the focus on the results button", lambda: d.has_state(
+        t.control("Prüfungsergebnisse", "push button"), d.Atspi.StateType.FOCUSED))
+    press("Tab")
+    wait_until("the focus on the picture button", lambda: d.has_state(
+        t.control("Lernstand-Grafik", "push button"), d.Atspi.StateType.FOCUSED))
+    press("space")
+    t.window("Lernstand")
+    d.close_window(t.xid_of("Lernstand"))
+    t.window_gone("Lernstand")
+    escape_closes(t)
+
+
+def chart_module_that_is_a_fifo(c):
+    """The progress picture's module replaced by a FIFO: the button says the picture is not
+    installed, and the trainer goes on answering."""
+    t = c.start(c.write("Z.lsn", lesson_bytes(NUMBERS)))
+    t.click("Lernstand-Grafik", "push button")  # the module as built shows the picture
+    t.control("Zahlen des Lernstands", window=t.window("Lernstand"))
+    t.kill()
+    module = os.path.join(os.path.dirname(c.program), "libkaz-chart.so")
+    os.remove(module)
+    os.mkfifo(module)
+    t = c.start(c.path("Z.lsn"))
+    t.click("Lernstand-Grafik", "push button")
+    text = t.answer_box("Lernstand", "OK")
+    if "nicht installiert" not in text:
+        raise Failure(f"message: {text!r}")
+    t.click("Normale Abfrage")
+    wait_until("the first question", lambda: t.field("1. Begriff") != "")
+    t.click("Übung abbrechen")
+    t.answer_box(ABORT_CAPTION, "Ja")
     escape_closes(t)
 
 
@@ -378,7 +468,13 @@ def due_drill_days_later(c):
     due_button(t, 4)  # today only the other direction, never asked, is due
     escape_closes(t)
 
+    # The program keeps no clock of its own for tests: a variable that once moved it a day on
+    # moves nothing.
     t = c.start(lesson, env={"KAZ_CLOCK_OFFSET_DAYS": "1"})
+    due_button(t, 4)
+    escape_closes(t)
+
+    t = c.start(lesson, env=d.days_later(1))
     due_button(t, 5)
     t.click("Fällige Abfrage: 5 fällig")
     _, asked = answer_all(t, both_ways)
@@ -388,7 +484,7 @@ def due_drill_days_later(c):
     t.answer_box("Fällige Abfrage", "OK")
     escape_closes(t)
 
-    t = c.start(lesson, env={"KAZ_CLOCK_OFFSET_DAYS": "2"})
+    t = c.start(lesson, env=d.days_later(2))
     due_button(t, 3)
     t.click("Fällige Abfrage: 3 fällig")
     _, asked = answer_all(t, both_ways)
@@ -1050,7 +1146,7 @@ def accessibility_tree(c):
 
 
 SCENARIOS = [type_save_and_close, load_and_normal_query, drill_by_ear, reversed_and_mixed_queries,
-             due_drill_days_later, damaged_learning_record, locked_learning_record,
+             results_table_window, chart_module_that_is_a_fifo, due_drill_days_later, damaged_learning_record, locked_learning_record,
              killed_during_drills, two_trainers_drill_together,
              results_notice_and_help, row_clicks, rows_of_equal_entries, keys,
              wheel_keeps_lists_in_line, options_after_dialogs, open_dialog_offers_the_lesson,

@@ -239,6 +239,25 @@ QImage resultsFace(bool pressed)
     return image;
 }
 
+// The progress picture's button: a sheet with five bars on a base line, the learning record's
+// five boxes; the higher boxes in green, the lower in blue.
+QImage chartFace(bool pressed)
+{
+    QImage image = roundButton(pressed);
+    const QPoint s = pressed ? QPoint(1, 1) : QPoint(0, 0);
+    fillPixels(image, QRect(QPoint(8, 9) + s, QSize(19, 17)), kBlack);
+    fillPixels(image, QRect(QPoint(9, 10) + s, QSize(17, 15)), kWhite);
+    fillPixels(image, QRect(QPoint(10, 22) + s, QSize(15, 1)), kBlack); // base line
+    constexpr int kBarHeights[] = {9, 5, 7, 3, 10};                     // px above the base line
+    constexpr int kBarWidth = 2, kBarStep = 3;
+    for (int box = 0; box < 5; ++box) {
+        const int h = kBarHeights[box];
+        fillPixels(image, QRect(QPoint(11 + kBarStep * box, 22 - h) + s, QSize(kBarWidth, h)),
+                   box < 3 ? kBlue : kGreen);
+    }
+    return image;
+}
+
 // ---- wedges, 29 x 30 ----
 
 // A page-turning wedge pointing left or right; the last column stays background (the button
@@ -610,6 +629,8 @@ int main(int argc, char** argv)
         {5037, [] { return optionFace(false); }},
         {5038, [] { return resultsFace(true); }},
         {5039, [] { return resultsFace(false); }},
+        {5042, [] { return chartFace(true); }},
+        {5043, [] { return chartFace(false); }},
     };
     for (const auto& [id, draw] : pictures)
         saveBitmap(draw(), bitmaps, id);
