@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -250,5 +251,48 @@ TEST_F(ShippedHelpFile, EveryLinkLeadsToATopicAndEveryTopicCanBeReached)
         EXPECT_FALSE(topic.body.empty()) << "topic " << topic.number << " is empty";
     }
 }
+
+// The topics of what the trainer does beyond its first version: each is listed in the
+// contents and uses the program's own texts, so that a learner finds what the window shows.
+struct ShippedTopic {
+    TopicNumber number;
+    std::vector<std::string> texts;
+};
+
+class ShippedHelpTopic : public ShippedHelpFile,
+                         public ::testing::WithParamInterface<ShippedTopic> {};
+
+TEST_P(ShippedHelpTopic, IsInTheContentsAndNamesWhatTheTrainerShows)
+{
+    const HelpTopic* topic = findHelpTopic(doc(), GetParam().number);
+    ASSERT_NE(topic, nullptr) << "no topic " << GetParam().number;
+    const std::vector<TopicNumber> listed = topicLinks(findHelpTopic(doc(), doc().contents)->body);
+    EXPECT_NE(std::find(listed.begin(), listed.end(), GetParam().number), listed.end())
+        << "topic " << GetParam().number << " is not in the contents";
+    for (const std::string& text : GetParam().texts)
+        EXPECT_NE(topic->body.find(text), std::string::npos)
+            << "topic " << GetParam().number << " does not say \"" << text << "\"";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BeyondTheFirstVersion, ShippedHelpTopic,
+    ::testing::Values(
+        ShippedTopic{300,
+                     {"Fällige Abfrage: 12 fällig", "Heute ist nichts fällig.", "Fach 5",
+                      "LERNSTAND.DB", "Der Lernstand wird nicht geführt: …",
+                      "LERNSTAND.DB.beschaedigt-"}},
+        ShippedTopic{310,
+                     {"Lernstand-Grafik: Fächer der Lektion und letzte Noten", "„Lernstand“",
+                      "Die Lernstand-Grafik ist nicht installiert."}},
+        ShippedTopic{320,
+                     {"Tabelle (*.csv *.tsv *.txt)", "Tabelle (*.csv)",
+                      "ist zu groß für den Arbeitsspeicher!", "Lektion: NEU"}},
+        ShippedTopic{330, {"--convert", "--help", "--version", "unbekannte Option", "Status"}},
+        ShippedTopic{
+            340, {"DODADIZE.RCV", "DODADIZE.RC9", "Ungesicherte Lektion vom … wiederherstellen?"}},
+        ShippedTopic{350,
+                     {"Esc</span> beendet den Trainer <b>sofort</b>", "„Frage: …“", "„Richtig.“",
+                      "„Lösung: …“", "„Ergebnis: Note 3“", "Leertaste"}}),
+    [](const auto& info) { return "topic_" + std::to_string(info.param.number); });
 
 } // namespace
