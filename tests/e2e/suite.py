@@ -335,7 +335,7 @@ def drill_by_ear(c):
 
 def reversed_and_mixed_queries(c):
     """Reversed and mixed exercises, each with a wrong answer; the results table lists both, and
-    its "Lernstand-Grafik" shows where the lesson stands."""
+    the "Lernstand-Grafik" button beside it shows where the lesson stands."""
     lesson = c.write("Z.lsn", lesson_bytes(NUMBERS))
     t = c.start(lesson)
     both_ways = dict(NUMBERS) | {b: a for a, b in NUMBERS}
