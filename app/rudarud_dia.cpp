@@ -37,19 +37,12 @@ struct ButtonSpec {
     int x, y, w, h;
 };
 constexpr ButtonSpec kCommandButtons[] = {
-    {IdPageForward, 5003, 5002, 294, 96, 14, 14},
-    {IdPageBack, 5001, 5000, 279, 96, 14, 14},
-    {IdNewLesson, 5005, 5004, 8, 5, 58, 18},
-    {IdLoad, 5007, 5006, 8, 5, 58, 18},
-    {IdSave, 5009, 5008, 68, 5, 20, 18},
-    {IdNormalQuery, 5017, 5016, 162, 4, 45, 20},
-    {IdReversedQuery, 5015, 5014, 212, 4, 45, 20},
-    {IdMixedQuery, 5013, 5012, 262, 4, 45, 20},
-    {IdAbort, 5011, 5010, 8, 4, 50, 20},
-    {IdHelp, 5035, 5034, 185, 116, 20, 18},
-    {IdResultsLog, 5039, 5038, 185, 136, 20, 18},
-    {IdDueQuery, 5041, 5040, 112, 4, 45, 20},
-    {IdLearningChart, 5043, 5042, 208, 136, 20, 18},
+    {IdPageForward, 5003, 5002, 294, 96, 14, 14},  {IdPageBack, 5001, 5000, 279, 96, 14, 14},
+    {IdNewLesson, 5005, 5004, 8, 5, 58, 18},       {IdLoad, 5007, 5006, 8, 5, 58, 18},
+    {IdSave, 5009, 5008, 68, 5, 20, 18},           {IdNormalQuery, 5017, 5016, 162, 4, 45, 20},
+    {IdReversedQuery, 5015, 5014, 212, 4, 45, 20}, {IdMixedQuery, 5013, 5012, 262, 4, 45, 20},
+    {IdAbort, 5011, 5010, 8, 4, 50, 20},           {IdHelp, 5035, 5034, 185, 116, 20, 18},
+    {IdResultsLog, 5039, 5038, 185, 136, 20, 18},  {IdDueQuery, 5041, 5040, 112, 4, 45, 20},
 };
 struct OptionSpec {
     int id;
@@ -114,7 +107,9 @@ constexpr AccessibleName kAccessibleNames[] = {
     {IdList2, u"2. Begriffe"},
 };
 
-// The progress picture's button, beside the results button: its tooltip and description.
+// The progress picture's button, beside the results button (after it in the tab order): its
+// place and faces, its tooltip and description.
+constexpr ButtonSpec kLearningChartButton{IdLearningChart, 5043, 5042, 208, 136, 20, 18};
 constexpr const char16_t* kLearningChartTip =
     u"Lernstand-Grafik: Fächer der Lektion und letzte Noten";
 
@@ -273,29 +268,17 @@ void RudarudDia::createControls(const Fonts& fonts)
     createDisplays(fonts);
 
     // Tab order of the dialog template.
-    const int tabOrder[] = {IdResultsLog,
-                            IdLearningChart,
-                            IdSave,
-                            IdNewLesson,
-                            IdNormalQuery,
-                            IdReversedQuery,
-                            IdMixedQuery,
-                            IdAbort,
-                            IdLoad,
-                            IdTerm1,
-                            IdTerm2,
-                            IdThreshold1,
-                            IdThreshold2,
-                            IdThreshold3,
-                            IdThreshold4,
-                            IdThreshold5,
-                            IdList1,
-                            IdList2,
-                            IdPageBack,
-                            IdPageForward,
-                            IdHelp,
-                            IdIgnoreCase,
-                            IdIgnorePunctuation,
+    const int tabOrder[] = {IdResultsLog,    IdSave,
+                            IdNewLesson,     IdNormalQuery,
+                            IdReversedQuery, IdMixedQuery,
+                            IdAbort,         IdLoad,
+                            IdTerm1,         IdTerm2,
+                            IdThreshold1,    IdThreshold2,
+                            IdThreshold3,    IdThreshold4,
+                            IdThreshold5,    IdList1,
+                            IdList2,         IdPageBack,
+                            IdPageForward,   IdHelp,
+                            IdIgnoreCase,    IdIgnorePunctuation,
                             IdAnyOrder};
     QWidget* previous = nullptr;
     for (int id : tabOrder) {
@@ -303,6 +286,7 @@ void RudarudDia::createControls(const Fonts& fonts)
         if (previous && w) setTabOrder(previous, w);
         previous = w;
     }
+    setTabOrder(control(IdResultsLog), control(IdLearningChart));
 }
 
 std::array<QLineEdit*, kThresholdCount> RudarudDia::createFields(const Fonts& fonts)
@@ -338,12 +322,15 @@ std::array<QLineEdit*, kThresholdCount> RudarudDia::createFields(const Fonts& fo
 
 std::array<myBMPButton*, kOptionCount> RudarudDia::createButtons()
 {
-    for (const ButtonSpec& b : kCommandButtons) {
+    const auto makeCommandButton = [this](const ButtonSpec& b) {
         auto* button = new myBMPButton(this, b.offFace, b.onFace);
         button->setGeometry(duRect(b.x, b.y, b.w, b.h));
         buttons_[b.id] = button;
         connect(button, &QAbstractButton::clicked, this, [this, id = b.id] { command(id); });
-    }
+    };
+    for (const ButtonSpec& b : kCommandButtons)
+        makeCommandButton(b);
+    makeCommandButton(kLearningChartButton);
     const std::array<bool, kOptionCount> on = settings_.optionsOn();
     std::array<myBMPButton*, kOptionCount> options{};
     for (std::size_t i = 0; i < std::size(kOptionButtons); ++i) {

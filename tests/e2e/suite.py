@@ -449,6 +449,17 @@ def chart_module_that_is_a_fifo(c):
     escape_closes(t)
 
 
+def qt_options_on_the_command_line(c):
+    """Qt's own options before the lesson, with two dashes: Qt takes them, the trainer opens
+    with the lesson loaded."""
+    lesson = c.write("Z.lsn", lesson_bytes(NUMBERS))
+    t = c.start("--style", "Fusion", "--widgetcount", lesson)
+    wait_until("the lesson loaded", lambda: t.title() == TITLE + lesson.upper())
+    expect("the lesson's rows", [r[0] for r in t.rows("1. Begriffe")],
+           [" < NEU >", "drei", "eins", "zwei"])
+    escape_closes(t)
+
+
 def due_drill_days_later(c):
     """A normal drill with one wrong answer; a day later the due button counts the wrong entry
     and every entry never asked the other way, and the due drill asks exactly those; two days
@@ -1146,7 +1157,8 @@ def accessibility_tree(c):
 
 
 SCENARIOS = [type_save_and_close, load_and_normal_query, drill_by_ear, reversed_and_mixed_queries,
-             results_table_window, chart_module_that_is_a_fifo, due_drill_days_later, damaged_learning_record, locked_learning_record,
+             results_table_window, chart_module_that_is_a_fifo, qt_options_on_the_command_line,
+             due_drill_days_later, damaged_learning_record, locked_learning_record,
              killed_during_drills, two_trainers_drill_together,
              results_notice_and_help, row_clicks, rows_of_equal_entries, keys,
              wheel_keeps_lists_in_line, options_after_dialogs, open_dialog_offers_the_lesson,
