@@ -140,14 +140,26 @@ def next_question(t, previous=None):
 
 
 def record_counts(c):
-    """How often the learning record counts each (term1, direction, right), read-only."""
+    """How often the learning record holds each (term1, direction, right), read-only; a record
+    not made yet holds nothing."""
     counts = Counter()
+    if not os.path.exists(c.path("LERNSTAND.DB")):
+        return counts
     with contextlib.closing(sqlite3.connect(f"file:{c.path('LERNSTAND.DB')}?mode=ro",
                                             uri=True)) as db:
-        for first, direction, right, wrong in db.execute(
-                "SELECT CAST(term1 AS TEXT), direction, right_count, wrong_count FROM card"):
-            counts.update({(first, direction, True): right, (first, direction, False): wrong})
+        for first, direction, right, n in db.execute(
+                "SELECT CAST(term1 AS TEXT), direction, right, count(*) FROM answer"
+                " GROUP BY 1, 2, 3"):
+            counts[(first, direction, bool(right))] = n
     return counts
+
+
+def record_answers(c):
+    """The answers in the learning record: (term1, direction, right, first asking), sorted."""
+    with contextlib.closing(sqlite3.connect(f"file:{c.path('LERNSTAND.DB')}?mode=ro",
+                                            uri=True)) as db:
+        return sorted(db.execute("SELECT CAST(term1 AS TEXT), direction, right, first_asking"
+                                 " FROM answer"))
 
 
 def answer_all(t, answers, wrong_first=False):
@@ -437,11 +449,52 @@ def locked_learning_record(c):
     holder.execute("ROLLBACK")
     holder.close()
     escape_closes(t)
-    with sqlite3.connect(c.path("LERNSTAND.DB")) as db:
-        rows = db.execute("SELECT CAST(term1 AS TEXT), direction, box, right_count, wrong_count"
-                          " FROM card ORDER BY term1").fetchall()
-    expect("the answers given while locked", rows,
-           sorted((first, 0, 2, 1, 0) for first, _ in NUMBERS))
+    expect("the answers given while locked", record_answers(c),
+           sorted((first, 0, 1, 1) for first, _ in NUMBERS))
+
+
+def record_notice_when_it_matters(c):
+    """The record cannot be made (a folder stands where its file would be): no notice at the
+    start, one at the first answer it cannot keep, the drill runs to its report. Closing says
+    how many answers are lost; where the fault has gone by then, every answer goes in."""
+    os.mkdir(c.path("LERNSTAND.DB"))
+    lesson = c.write("Z.lsn", lesson_bytes(NUMBERS))
+    for fault_stays in (True, False):
+        t = c.start(lesson)
+        t.control("Fällige Abfrage: 6 fällig")  # the record was tried
+        t.click("Normale Abfrage")
+        question = wait_until("the first question", lambda: t.field("1. Begriff"))
+        if t.find_window("Lernstand"):
+            raise Failure("a notice before any answer: " + t.answer_box("Lernstand", "OK"))
+        type_text(dict(NUMBERS)[question])
+        press("Return")
+        if "nicht geführt" not in t.answer_box("Lernstand", "OK"):
+            raise Failure("no notice that the record is not kept")
+        t.activate()
+        report, _ = answer_all(t, dict(NUMBERS))
+        expect("report title", d.name_of(report), "Ergebnis: Note 1")
+        if t.find_window("Lernstand"):
+            raise Failure("a second notice")
+        t.activate()
+        press("Escape")
+        if fault_stays:
+            text = t.answer_box("Lernstand", "OK")
+            if not text.startswith("3 Antworten konnten nicht in den Lernstand geschrieben"):
+                raise Failure(f"what closing says: {text!r}")
+            t.close()
+        else:
+            os.rmdir(c.path("LERNSTAND.DB"))  # the fault is gone before the trainer closes
+            t.close()
+            expect("the answers kept at close", record_answers(c),
+                   sorted((first, 0, 1, 1) for first, _ in NUMBERS))
+
+
+def start_and_escape_leave_no_record(c):
+    """A start that asks nothing leaves no learning record, not even an empty one."""
+    t = c.start(c.write("Z.lsn", lesson_bytes(NUMBERS)))
+    t.control("Fällige Abfrage: 6 fällig")  # the record was opened
+    escape_closes(t)
+    expect("files left", sorted(n for n in os.listdir(c.folder) if n.startswith("LERNSTAND")), [])
 
 
 def killed_during_drills(c):
@@ -1051,6 +1104,7 @@ def accessibility_tree(c):
 
 SCENARIOS = [type_save_and_close, load_and_normal_query, drill_by_ear, reversed_and_mixed_queries,
              due_drill_days_later, damaged_learning_record, locked_learning_record,
+             record_notice_when_it_matters, start_and_escape_leave_no_record,
              killed_during_drills, two_trainers_drill_together,
              results_notice_and_help, row_clicks, rows_of_equal_entries, keys,
              wheel_keeps_lists_in_line, options_after_dialogs, open_dialog_offers_the_lesson,
