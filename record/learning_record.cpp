@@ -624,6 +624,12 @@ RecordStatus LearningRecord::checkAndPrepare(std::int64_t now, bool create, bool
     }
     }
     version_ = version;
+    // A trainer that ended without closing (killed, the power gone) left answers that only its
+    // side file holds, now known to belong here: they go into the main file at once, so that
+    // the file alone is whole again.
+    std::error_code ec;
+    if (kindOf(path_ + "-wal") == Kind::Regular && fs::file_size(path_ + "-wal", ec) > 0)
+        sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
 
     // With WAL (set at the first write: opening writes nothing), synchronous NORMAL keeps
     // every committed answer through a killed process and the file whole through a power

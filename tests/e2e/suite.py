@@ -139,14 +139,14 @@ def next_question(t, previous=None):
     return question
 
 
-def record_counts(c):
-    """How often the learning record holds each (term1, direction, right), read-only; a record
-    not made yet holds nothing."""
+def record_counts(c, path=None):
+    """How often the learning record (or the file at path) holds each (term1, direction,
+    right), read-only; a record not made yet holds nothing."""
     counts = Counter()
-    if not os.path.exists(c.path("LERNSTAND.DB")):
+    path = path or c.path("LERNSTAND.DB")
+    if not os.path.exists(path):
         return counts
-    with contextlib.closing(sqlite3.connect(f"file:{c.path('LERNSTAND.DB')}?mode=ro",
-                                            uri=True)) as db:
+    with contextlib.closing(sqlite3.connect(f"file:{path}?mode=ro", uri=True)) as db:
         for first, direction, right, n in db.execute(
                 "SELECT CAST(term1 AS TEXT), direction, right, count(*) FROM answer"
                 " GROUP BY 1, 2, 3"):
@@ -501,7 +501,8 @@ def killed_during_drills(c):
     """The trainer killed (SIGKILL) in mixed drills, each time 0 to 8 ms after Return on a
     random answer was sent off: every next start opens the record without a notice, moves
     nothing aside, and finds every answer the trainer had taken, only the one under way may
-    be missing. E2E_SEED repeats a run, E2E_KILLS (50) sets how many kills."""
+    be missing; a copy of the record's file alone (without its side files, as a sync tool may
+    take it) made then, the trainer waiting for its first drill, holds them too. E2E_SEED repeats a run, E2E_KILLS (50) sets how many kills."""
     kills = int(os.environ.get("E2E_KILLS", 50))
     seed = int(os.environ.get("E2E_SEED", random.randrange(10**6)))
     print(f"  seed {seed}", flush=True)
@@ -511,10 +512,20 @@ def killed_during_drills(c):
     answers = dict(pairs) | {b: a for a, b in pairs}
     card = {a: (a, 0) for a, _ in pairs} | {b: (a, 1) for a, b in pairs}
     taken, under_way, kept = Counter(), Counter(), 0
+    copies = os.path.join(c.root, "copy")
+    os.makedirs(copies)
     for start in range(kills + 1):
         t = c.start(lesson)
         wait_until("the record open", lambda: any(d.name_of(n).startswith("Fällige Abfrage: ")
                                                   for n in d.walk(t.main)))
+        if start > 0:  # what a sync tool or a backup takes now: the record's file alone
+            alone = os.path.join(copies, f"LERNSTAND-{start}.DB")
+            with open(c.path("LERNSTAND.DB"), "rb") as f, open(alone, "wb") as out:
+                out.write(f.read())
+            held = record_counts(c, alone)
+            if held not in (taken, taken + under_way):
+                raise Failure(f"start {start + 1}: the file alone holds {held}, the trainer "
+                              f"took {taken}, then {under_way} was under way")
         held = record_counts(c)
         if held not in (taken, taken + under_way) or ".beschaedigt-" in str(os.listdir(c.folder)):
             raise Failure(f"start {start + 1}: the record holds {held}, the trainer took {taken}, "
