@@ -88,7 +88,10 @@ TEST(RecordHistory, TakesOverTheEarlierSchemaLosingNothingAskingNothingTwice)
               std::make_tuple(4, 3u, askedDay + 8));
 
     ASSERT_EQ(record.recordAnswer(lesson[1], kFirst, true, true, dec5, 1), RecordStatus::Ok);
-    EXPECT_EQ(record.state(lesson[1], kFirst).box, 2) << "goes on from the box taken over";
+    // From box 1 (a day, difficulty of "Again"), right four days on: seven days, box 3.
+    const BoxState baum = record.state(lesson[1], kFirst);
+    EXPECT_EQ(std::make_tuple(baum.box, baum.dueDay), std::make_tuple(3, localDayNumber(dec5) + 7))
+        << "goes on from the box taken over";
     record.finish();
     EXPECT_EQ(sqlValue(path, "PRAGMA user_version"), 2);
     EXPECT_EQ(sqlValue(path, "SELECT count(*) FROM card"), 3) << "the boxes stay";
