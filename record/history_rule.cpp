@@ -10,7 +10,7 @@ int boxOfInterval(int days)
     return box;
 }
 
-HistoryState applyToHistory(HistoryState state, const HistoryAnswer& answer)
+HistoryState applyToHistory(HistoryState state, const HistoryAnswer& answer, double retention)
 {
     state.lastTime = std::max(state.lastTime, answer.time);
     if (answer.right)
@@ -31,7 +31,7 @@ HistoryState applyToHistory(HistoryState state, const HistoryAnswer& answer)
                          static_cast<double>(std::max<std::int64_t>(day - state.lastDay, 0)),
                          rating)
             : fsrs::initial(rating);
-    const int interval = fsrs::intervalDays(state.memory.stability);
+    const int interval = fsrs::intervalDays(state.memory.stability, retention);
     state.box.box = boxOfInterval(interval);
     state.box.asked = true;
     state.box.lastAsked = answer.time;

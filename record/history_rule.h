@@ -48,8 +48,12 @@ struct HistoryState {
 // The box that shows an interval of `days`.
 int boxOfInterval(int days);
 
-// The state after one more answer, no older than state.lastTime.
-HistoryState applyToHistory(HistoryState state, const HistoryAnswer& answer);
+inline constexpr double kDesiredRetention = 0.9;
+
+// The state after one more answer, no older than state.lastTime; intervals for recall of
+// `retention` (the record always uses 90 %; other values are for comparisons).
+HistoryState applyToHistory(HistoryState state, const HistoryAnswer& answer,
+                            double retention = kDesiredRetention);
 
 // The state of a whole history: `start` (a default state, or one taken over), then `answers`
 // in time order (ties in the order given).
