@@ -577,6 +577,171 @@ def two_trainers_drill_together(c):
         t.close()
 
 
+class SyncthingPair:
+    """Two Syncthing instances on this machine's loopback only, each sharing one folder with
+    the other: no discovery, no relays, no NAT traversal, no usage reports, started and stopped
+    by the scenario."""
+
+    def __init__(self, root, folders):
+        import socket
+        import xml.etree.ElementTree as ET
+        self.root, self.folders, self.processes = root, folders, [None, None]
+        ports = []
+        for _ in range(4):
+            with socket.socket() as s:
+                s.bind(("127.0.0.1", 0))
+                ports.append(s.getsockname()[1])
+        self.homes = [os.path.join(root, f"syncthing-{i}") for i in range(2)]
+        ids = []
+        for home in self.homes:
+            subprocess.run(["syncthing", "generate", f"--home={home}", "--no-default-folder",
+                            "--skip-port-probing"], check=True, capture_output=True)
+            ids.append(ET.parse(os.path.join(home, "config.xml")).find("device").get("id"))
+        for i, home in enumerate(self.homes):
+            path = os.path.join(home, "config.xml")
+            tree = ET.parse(path)
+            conf = tree.getroot()
+            for old in conf.findall("device") + conf.findall("folder"):
+                conf.remove(old)
+            folder = ET.SubElement(conf, "folder", id="kaz", label="kaz", path=folders[i],
+                                   type="sendreceive", rescanIntervalS="3600",
+                                   fsWatcherEnabled="true", fsWatcherDelayS="1")
+            for d in ids:
+                ET.SubElement(folder, "device", id=d)
+            for j, d in enumerate(ids):
+                device = ET.SubElement(conf, "device", id=d, name=f"computer-{j}",
+                                       compression="metadata")
+                ET.SubElement(device, "address").text = (
+                    "dynamic" if j == i else f"tcp://127.0.0.1:{ports[j]}")
+            gui = conf.find("gui")
+            gui.set("tls", "false")
+            gui.find("address").text = f"127.0.0.1:{ports[2 + i]}"
+            options = conf.find("options")
+            for name, value in (("listenAddress", f"tcp://127.0.0.1:{ports[i]}"),
+                                ("globalAnnounceEnabled", "false"),
+                                ("localAnnounceEnabled", "false"), ("relaysEnabled", "false"),
+                                ("natEnabled", "false"), ("urAccepted", "-1"),
+                                ("autoUpgradeIntervalH", "0"), ("startBrowser", "false"),
+                                ("crashReportingEnabled", "false")):
+                for old in options.findall(name):
+                    options.remove(old)
+                ET.SubElement(options, name).text = value
+            tree.write(path)
+            os.makedirs(os.path.join(folders[i], ".stfolder"), exist_ok=True)
+        for i in range(2):
+            self.start(i)
+
+    def start(self, i):
+        log = open(os.path.join(self.root, f"syncthing-{i}.log"), "a")
+        self.processes[i] = subprocess.Popen(
+            ["syncthing", "serve", f"--home={self.homes[i]}", "--no-browser", "--no-restart"],
+            stdout=log, stderr=subprocess.STDOUT, env=os.environ | {"STNOUPGRADE": "1"})
+
+    def stop(self, i):
+        if self.processes[i] is not None and self.processes[i].poll() is None:
+            self.processes[i].terminate()
+            self.processes[i].wait(timeout=30)
+        self.processes[i] = None
+
+    def close(self):
+        for i in range(2):
+            self.stop(i)
+
+    def wait_same(self, what, names, timeout=120):
+        """Waits until both folders hold the same files `names` and no side files."""
+        def look():
+            held = []
+            for folder in self.folders:
+                files = os.listdir(folder)
+                if any(n.endswith(("-wal", "-shm", "-journal")) or n.startswith(".syncthing.")
+                       for n in files):
+                    return False
+                try:
+                    held.append([open(os.path.join(folder, n), "rb").read() for n in names])
+                except OSError:
+                    return False
+            return held[0] == held[1]
+        wait_until(what, look, timeout=timeout)
+
+
+def two_computers_by_syncthing(c):
+    """A school and a home computer, each a trainer in its own working folder, the folders
+    kept in step by Syncthing over loopback: drills on both, one after the other, leave both
+    folders one record with every answer of both. Then both drill while the home computer's
+    Syncthing is stopped, and the home record is made a conflict copy as Syncthing names one:
+    once Syncthing has carried it to school, the next start there merges its answers, once,
+    and moves it aside, so that both folders hold every answer of all four drills, none
+    twice."""
+    pairs = [("Haus", "house"), ("Baum", "tree"), ("Hund", "dog")]
+    school, home = c.folder, os.path.join(c.root, "home")
+    os.makedirs(home)
+    c.write("Z.lsn", lesson_bytes(pairs))
+    sync = SyncthingPair(c.root, [school, home])
+
+    def drill(folder):
+        if folder == school:
+            t = c.start(c.path("Z.lsn"))  # the first start makes the program copy
+        else:
+            t = d.Trainer(c.program, home, [os.path.join(home, "Z.lsn")],
+                          log=os.path.join(c.root, "trainer.log"))
+            c.trainers.append(t)
+        t.click("Normale Abfrage")
+        answer_all(t, dict(pairs))
+        if t.find_window("Lernstand"):
+            raise Failure("a notice: " + t.answer_box("Lernstand", "OK"))
+        escape_closes(t)
+
+    def answers_in(folder):
+        return record_counts(c, os.path.join(folder, "LERNSTAND.DB"))
+
+    try:
+        sync.wait_same("the lesson at home", ["Z.lsn"])
+        drill(school)
+        sync.wait_same("the record at home", ["LERNSTAND.DB"])
+        drill(home)
+        sync.wait_same("the record back at school", ["LERNSTAND.DB"])
+        both = Counter({(a, 0, True): 2 for a, _ in pairs})
+        expect("answers at school", answers_in(school), both)
+        expect("answers at home", answers_in(home), both)
+
+        sync.stop(1)  # the home computer offline: both drill
+        drill(school)
+        drill(home)
+        # What Syncthing leaves when both changed the record: one of them as a conflict copy.
+        # Made here on purpose at home, so that the copy and the record travel by Syncthing.
+        copy = "LERNSTAND.sync-conflict-20261208-181500-HOMEPC1.DB"
+        os.rename(os.path.join(home, "LERNSTAND.DB"), os.path.join(home, copy))
+        sync.start(1)
+
+        def conflict_copies(folder):
+            return [n for n in os.listdir(folder)
+                    if n.startswith("LERNSTAND.sync-conflict-") and n.endswith(".DB")]
+        try:
+            wait_until("the conflict copy at school and the record at home",
+                       lambda: conflict_copies(school) and
+                       os.path.exists(os.path.join(home, "LERNSTAND.DB")), timeout=120)
+        except Failure as e:
+            logs = "".join(open(os.path.join(c.root, f"syncthing-{i}.log")).read()[-1500:]
+                           for i in range(2))
+            raise Failure(f"{e}; school: {sorted(os.listdir(school))}, "
+                          f"home: {sorted(os.listdir(home))}; {logs}")
+        sync.wait_same("the record and its conflict copy in both folders",
+                       ["LERNSTAND.DB", conflict_copies(school)[0]])
+        t = c.start(c.path("Z.lsn"))
+        text = t.answer_box("Lernstand", "OK")
+        if "Konfliktkopie" not in text or "3 Antworten" not in text:
+            raise Failure(f"the notice: {text!r}")
+        escape_closes(t)
+        wait_until("the conflict copy moved aside in both folders",
+                   lambda: not conflict_copies(school) and not conflict_copies(home), timeout=120)
+        sync.wait_same("the merged record in both folders", ["LERNSTAND.DB"])
+        all_four = Counter({(a, 0, True): 4 for a, _ in pairs})
+        expect("answers at school", answers_in(school), all_four)
+        expect("answers at home", answers_in(home), all_four)
+    finally:
+        sync.close()
+
+
 def results_notice_and_help(c):
     """The results button without results shows the notice; the help button the help viewer."""
     c.with_help = True
@@ -1116,6 +1281,7 @@ def accessibility_tree(c):
 SCENARIOS = [type_save_and_close, load_and_normal_query, drill_by_ear, reversed_and_mixed_queries,
              due_drill_days_later, damaged_learning_record, locked_learning_record,
              record_notice_when_it_matters, start_and_escape_leave_no_record,
+             two_computers_by_syncthing,
              killed_during_drills, two_trainers_drill_together,
              results_notice_and_help, row_clicks, rows_of_equal_entries, keys,
              wheel_keeps_lists_in_line, options_after_dialogs, open_dialog_offers_the_lesson,
