@@ -984,8 +984,8 @@ bool LearningRecord::refreshSummary()
             if (ownRowids_.erase(rowid) > 0) continue; // applied when written
             const int direction = sqlite3_column_int(s, 3);
             if (direction < 0 || direction >= kDirectionCount) continue;
-            const std::string first(blobOf(s, 1)), second(blobOf(s, 2));
-            applyToSummary({first, second}, static_cast<AskedDirection>(direction),
+            // The terms stay valid until the next step.
+            applyToSummary({blobOf(s, 1), blobOf(s, 2)}, static_cast<AskedDirection>(direction),
                            HistoryAnswer{sqlite3_column_int64(s, 4), sqlite3_column_int(s, 5) != 0,
                                          sqlite3_column_int(s, 6) != 0,
                                          static_cast<std::uint64_t>(sqlite3_column_int64(s, 7))});
