@@ -10,11 +10,15 @@
 #include "qt_platform.h"
 #include "query_mode.h"
 
+#include <iostream>
+#include <random>
+
 #include <QTimer>
 #include <QWidget>
 
 LearningKeeper::LearningKeeper(QWidget& window, EntryChain& chain, ExerciseView& view)
-    : QObject(&window), window_(window), chain_(chain), dueDrill_(window, *this, chain, view.run())
+    : QObject(&window), window_(window), chain_(chain), run_(view.run()),
+      dueDrill_(window, *this, chain, view.run())
 {
     view.run().setAnswerObserver([this](const AnswerEvent& event) { answered(event); });
 }
@@ -49,19 +53,38 @@ std::vector<TermPair> LearningKeeper::lessonTerms() const
     return terms;
 }
 
+void LearningKeeper::finish(bool window)
+{
+    if (!opened_) return;
+    if (record_.finish() == 0) return;
+    std::string text, next;
+    while (!(next = record_.takeNotice()).empty())
+        text = next; // the last one says what is lost
+    if (window)
+        Platform::instance().messageBox(&window_, fromCp1252(text), QStringLiteral("Lernstand"),
+                                        Platform::Buttons::Ok, Platform::Icon::Exclamation);
+    else
+        std::cerr << "KAZ-TRAINER: " << fromCp1252(text).toStdString() << '\n';
+}
+
 void LearningKeeper::answered(const AnswerEvent& event)
 {
     open();
+    // The first question of a drill: a new drill (a pair standing twice moves once a drill).
+    if (event.firstAsking && run_.asked() == 1) {
+        std::random_device random;
+        drill_ = (static_cast<DrillId>(random()) << 32) ^ random();
+    }
     const AskedDirection direction = event.direction == kSecondTermShown
                                          ? AskedDirection::SecondTermShown
                                          : AskedDirection::FirstTermShown;
     record_.recordAnswer(TermPair{event.entry.term1, event.entry.term2}, direction, event.right,
-                         event.firstAsking, now());
+                         event.firstAsking, now(), drill_);
     showNoticeLater();
 }
 
 // The observer may not open a window (it runs inside the drill's step), so the notice waits
-// for the event loop. The record gives its notice once; later faults stay silent.
+// for the event loop. The record gives a fault's notice once; later faults stay silent.
 void LearningKeeper::showNoticeLater()
 {
     if (noticeQueued_) return;
@@ -69,9 +92,10 @@ void LearningKeeper::showNoticeLater()
     if (notice.empty()) return;
     noticeQueued_ = true;
     QTimer::singleShot(0, this, [this, text = std::move(notice)] {
-        noticeQueued_ = false;
         Platform::instance().messageBox(&window_, fromCp1252(text), QStringLiteral("Lernstand"),
                                         Platform::Buttons::Ok, Platform::Icon::Exclamation);
+        noticeQueued_ = false;
+        showNoticeLater(); // the next one, if any
     });
 }
 

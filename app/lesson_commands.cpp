@@ -3,6 +3,7 @@
 #include "rudarud_dia.h"
 
 #include "cp1252.h"
+#include "learning_view.h"
 #include "safe_file.h"
 #include "led_line.h"
 #include "platform.h"
@@ -285,6 +286,7 @@ void RudarudDia::keepSessionState()
 {
     exercise().stopFeedback();
     settings_.take();
+    learning_->finish(false);
     // Nothing may wait for an answer now: what is lost is said where the session keeps it.
     if (!settings_.save())
         std::cerr << "KAZ-TRAINER: Die Einstellungen konnten nicht in " << settings_.config().path()
@@ -311,6 +313,8 @@ bool RudarudDia::closeQuery()
                     QString::fromUtf8(writeFailureText(error)),
                 kWriteErrorCaption, Platform::Buttons::Ok);
     }
+    // The answers a fault kept out get their last try, and a message says what is lost.
+    learning_->finish(true);
     toolTips_->removeAll();
     return true;
 }

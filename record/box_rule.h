@@ -2,11 +2,16 @@
 
 #include <cstdint>
 
-// The box rule of the learning record, without storage and without a clock: every time comes in
-// as a parameter. Five boxes; an entry never asked in a direction stands in box 1 and is due at
-// once. A right answer at an entry's first asking in a drill moves it up one box (at most 5), a
-// wrong one puts it back in box 1, and answers of the repetition pass move nothing. An entry
-// asked before is due 1, 2, 4, 8 or 16 days (box 1 to 5) after the day it was last asked.
+// Boxes and calendar days of the learning record, without storage and without a clock: every
+// time comes in as a parameter. Five boxes; an entry never asked in a direction stands in box 1
+// and is due at once.
+//
+// applyAnswer is the fixed table the trainer scheduled by before it kept every answer: a right
+// answer at an entry's first asking in a drill moves it up one box (at most 5), a wrong one puts
+// it back in box 1, answers of the repetition pass move nothing, and an entry is due 1, 2, 4, 8
+// or 16 days (box 1 to 5) after the day it was last asked. The record schedules by its history
+// now (history_rule.h); the table still gives a taken-over box its interval and the benchmark
+// its comparison, and the boxes name the intervals the progress picture shows.
 //
 // Days are whole days of the local calendar (the TZ in force), not spans of 86,400 seconds:
 // an entry asked late in the evening before a daylight-saving change is due the next calendar

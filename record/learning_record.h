@@ -1,6 +1,7 @@
 #pragma once
 
 #include "box_rule.h"
+#include "history_rule.h"
 
 #include <array>
 #include <cstdint>
@@ -9,27 +10,47 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
 
-// The learning record: for every entry of every lesson, known by its two terms' bytes, and for
-// each direction, the entry's box, when it was last asked, when it is due and how often it was
-// answered right and wrong. Kept in an SQLite file ("LERNSTAND.DB" in the working folder) so a
-// lesson that is renamed, moved or imported again keeps its history.
+// The learning record: every answer the learner gave, one row each (when, the entry's two
+// terms' bytes, the direction, right or wrong, first asking or repetition, a random answer id,
+// the drill and the computer), kept in an SQLite file ("LERNSTAND.DB" in the working folder) so
+// a lesson that is renamed, moved or imported again keeps its history. What the due drill and
+// the progress chart show (box, day due) is derived from that history (history_rule.h).
 //
 // The drill's window opens one LearningRecord after its first frame and hands it every answer
 // (recordAnswer); the due drill and the progress chart read from it. Nothing here ever stops a
 // drill: every fault comes back as a RecordStatus, the first one also as one notice
-// (takeNotice) for the window to show, and the caller goes on. Answers that could not be
-// written (record locked by a second trainer, disk full, not open) wait in memory and go in
-// with the next answer that can be written.
+// (takeNotice, German; SQLite's own words go to standard error) for the window to show, and the
+// caller goes on. Answers that could not be written (record locked by a second trainer, disk
+// full, folder not writable) wait in memory and go in with the next answer that can be
+// written, or at finish() when the trainer closes.
 //
-// Storage: WAL journal, one transaction per answer, prepared statements kept for the life of
-// the connection, a busy timeout so two trainers writing at once both keep every answer. A file
-// that is not a database or fails the quick integrity check is renamed to
-// "LERNSTAND.DB.beschaedigt-<local time>" (never deleted) and a new record started.
+// The file is created with the first answer to keep, never before. It is opened defensively:
+// never through a link, SQLite's defensive mode on, nothing of the schema trusted, triggers and
+// views off, and a file holding anything we did not create (a trigger, a view, a table of its
+// own) is moved aside like a damaged one. A file that is not a database or fails the quick
+// integrity check is renamed to "LERNSTAND.DB.beschaedigt-<local time>" (never deleted) and a
+// new record started.
+//
+// Storage: WAL journal while a trainer writes, one transaction per answer followed by a
+// checkpoint, so that the main file alone holds every answer whenever no answer is being
+// written (a sync tool or a backup that copies only LERNSTAND.DB misses nothing); the last
+// trainer to close leaves the file alone, without side files. A side file left by a trainer
+// that is no longer running is applied only when it belongs to the file (applying it keeps
+// every answer the file holds and the result passes the checks); any other is moved aside
+// ("LERNSTAND.DB-wal.fremd-<local time>"), never applied. Deleting or replacing the file while a
+// trainer runs loses nothing: the next answer finds the file changed, opens what is there now
+// and writes this session's answers into it again (an answer id goes in once).
+//
+// Two computers: a conflict copy a sync tool leaves beside the record ("LERNSTAND.sync-
+// conflict-....DB", "LERNSTAND (conflicted copy ...).DB", "LERNSTAND (... in Konflikt stehende
+// Kopie ...).DB" and the like) is merged into it at open, union by answer id, and moved aside
+// ("<name>.zusammengefuehrt-<local time>").
 //
 // One object per thread; no clock inside: every time is a parameter (seconds since the epoch,
 // UTC), and days are counted in local calendar days (box_rule.h).
@@ -66,10 +87,16 @@ using BoxCounts = std::array<std::array<std::uint32_t, kBoxCount>, kDirectionCou
 
 struct RecordOptions {
     int busyTimeoutMs = 1000; // how long an answer waits for a second trainer's transaction
-    // Test hook: the most pages the file may grow to (0: no limit); a write beyond reports
-    // DiskFull exactly as a full disk does.
+    // The most pages the file may grow to (0: no limit); a write beyond reports DiskFull
+    // exactly as a full disk does. Taken at the next connection (setOptions).
     int maxPageCount = 0;
+    // The computer's name written with every answer; empty: the host name.
+    std::string computer;
 };
+
+// The drill an answer belongs to: the same for every answer of one drill, different for the
+// next (a random number is fine). A pair that stands twice in a lesson is counted once a drill.
+using DrillId = std::uint64_t;
 
 class LearningRecord {
 public:
@@ -78,17 +105,31 @@ public:
     LearningRecord(const LearningRecord&) = delete;
     LearningRecord& operator=(const LearningRecord&) = delete;
 
-    // Opens or creates the record at `path`; `now` names a damaged file moved aside. A damaged
-    // file is moved aside and a new record started: the result is Ok then, with a notice.
+    // Opens the record at `path` if it is there (a missing file is an empty record; it is
+    // created with the first answer); `now` names a file moved aside. A damaged or foreign file
+    // is moved aside and a new record begun: the result is Ok then, with a notice. Conflict
+    // copies beside it are merged (a notice says so).
     RecordStatus open(const std::string& path, std::int64_t now, RecordOptions options = {});
 
-    // Records one answer given at `time`. On a fault the answer waits in memory and the next
-    // call tries again (reopening a record that was not open); the drill goes on either way.
+    // Records one answer given at `time` in drill `drill`. On a fault the answer waits in
+    // memory and the next call tries again (reopening a record that was not open); the drill
+    // goes on either way.
     RecordStatus recordAnswer(TermPair entry, AskedDirection direction, bool right,
-                              bool firstAsking, std::int64_t time);
+                              bool firstAsking, std::int64_t time, DrillId drill = 0);
+
+    // The trainer closes: one last try at the answers still waiting, with the full wait, then
+    // the connection is closed (the file left without side files when no other trainer has it
+    // open). Returns how many answers could not be kept; the notice then says so. The object
+    // can be opened again afterwards.
+    std::size_t finish();
+
+    // Options for the connection from now on (it is made again at the next use).
+    void setOptions(RecordOptions options);
 
     // The state of one entry in one direction (never asked: a default BoxState).
     BoxState state(TermPair entry, AskedDirection direction);
+    // Every answer of one entry in one direction, oldest first (for tests and tools).
+    std::vector<HistoryAnswer> history(TermPair entry, AskedDirection direction);
 
     // The due questions of a lesson on the local day of `now`, in lesson order, the first-term
     // direction before the second where both are due. Without a readable record every entry is
@@ -104,52 +145,85 @@ public:
     // Where a damaged file was moved on opening; empty when none was.
     const std::string& movedAsidePath() const { return movedAside_; }
 
-    // The first fault's notice, German, once; empty afterwards and while nothing went wrong.
+    // Answers this object has written into the file since it was opened.
+    std::size_t keptAnswers() const { return session_.size(); }
+
+    // The next notice, German, Windows-1252: the first fault's, once, and each of the things
+    // done to files at open (a file moved aside, a conflict copy merged); empty when there is
+    // none.
     std::string takeNotice();
 
 private:
+    using AnswerId = std::array<unsigned char, 16>;
     struct Answer {
+        AnswerId id;
         std::string first;
         std::string second;
         AskedDirection direction;
         bool right;
         bool firstAsking;
         std::int64_t time;
+        DrillId drill;
     };
     struct Statements;
 
-    int connect(); // an SQLite result code; lastError_ says why it failed
-    RecordStatus openConnection(std::int64_t now);
-    RecordStatus prepareSchema();
+    // SQLite's result code; lastError_ says why it failed. Without `create` a missing file
+    // gives SQLITE_CANTOPEN and no file.
+    int connect(bool create);
+    // Opens the file if it is there (or creates it with `create`), moving a damaged or foreign
+    // file and foreign side files aside first.
+    RecordStatus openConnection(std::int64_t now, bool create);
+    void prepareSideFiles(std::int64_t now);
+    RecordStatus checkAndPrepare(std::int64_t now, bool create, bool& movedAside);
+    RecordStatus prepareSchema(bool create);
+    RecordStatus migrate();
+    void moveAside(std::int64_t now, const std::string& why);
+    void mergeConflictCopies(std::int64_t now);
     void close();
-    RecordStatus flushPending();
+    bool fileChanged() const;
+    RecordStatus ensureWritable(std::int64_t now);
+    RecordStatus flushPending(std::int64_t now);
     RecordStatus writeAnswer(const Answer& answer);
-    // The box and due day of every entry in the file, by pair key, per direction: read whole
-    // on first use and again after a second trainer wrote (PRAGMA data_version), kept in step
-    // with this object's own answers. A different pair with the same 64-bit key would share
-    // a summary; at 200,000 rows the odds are about 1 in 10^9.
-    static constexpr std::int64_t kDueAtOnce = std::numeric_limits<std::int64_t>::min();
+    // What the due drill and the chart read, per entry (by pair key) and direction: the state
+    // derived from the history, read whole on first use and then only the answers added since
+    // (by rowid), also after a second trainer wrote (PRAGMA data_version). An answer older
+    // than the last one applied to its entry (a merge, a clock that was behind) has that
+    // entry's history read again. A different pair with the same 64-bit key would share a
+    // summary; at 200,000 rows the odds are about 1 in 10^9.
     struct Summary {
-        std::array<int, kDirectionCount> box{kFirstBox, kFirstBox};
-        std::array<std::int64_t, kDirectionCount> dueDay{kDueAtOnce, kDueAtOnce};
+        std::array<HistoryState, kDirectionCount> state{};
     };
     bool refreshSummary();
-    void updateSummary(TermPair entry, AskedDirection direction, const BoxState& state);
+    void applyToSummary(TermPair entry, AskedDirection direction, const HistoryAnswer& answer);
+    void recomputeEntry(TermPair entry, AskedDirection direction);
     const Summary* summaryOf(TermPair entry) const;
-    RecordStatus fail(RecordStatus status, const std::string& detail);
+    // Records the fault; the notice is made only when an answer waits (it matters then).
+    RecordStatus fail(RecordStatus status, const std::string& detail,
+                      const std::string& reason = {});
+    void addNotice(std::string text) { notices_.push_back(std::move(text)); }
 
     std::string path_;
     RecordOptions options_;
     sqlite3* db_ = nullptr;
+    int version_ = 0;      // the open file's schema version (1: no history yet, only boxes)
+    bool walMode_ = false; // this connection has set the WAL journal (it writes)
+    unsigned long long device_ = 0, inode_ = 0; // of the open file
     std::unique_ptr<Statements> statements_;
     std::vector<Answer> pending_;
+    std::vector<Answer> session_; // written since open, written again into a replaced file
     std::unordered_map<std::int64_t, Summary> summary_;
     bool summaryLoaded_ = false;
     std::int64_t summaryVersion_ = -1;
+    std::int64_t summaryRowid_ = 0;
+    std::unordered_set<std::int64_t> ownRowids_; // written here, in the summary already
+    RecordStatus lastStatus_ = RecordStatus::Ok;
     std::string lastError_;
+    std::string lastPrinted_;
     std::string movedAside_;
-    std::string notice_;
-    bool noticeGiven_ = false;
+    std::string reason_; // German words on the last fault, for the notice
+    std::vector<std::string> notices_;
+    bool faultNoticeGiven_ = false;
+    bool changeNoticeGiven_ = false;
     bool shortWaits_ = false; // an answer found the record locked; none went in since
 };
 

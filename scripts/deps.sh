@@ -17,7 +17,7 @@ if [ "$purpose" = test ]; then
                shared-mime-info desktop-file-utils libxml2-utils xdg-utils libfile-mimeinfo-perl appstream
                xvfb xdotool x11-utils libx11-dev libxdamage-dev libxfixes3
                dbus-daemon dbus-bin at-spi2-core python3-gi gir1.2-atspi-2.0 orca
-               libreoffice-calc-nogui imagemagick faketime)
+               libreoffice-calc-nogui imagemagick faketime syncthing)
 fi
 
 missing=()

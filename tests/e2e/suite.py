@@ -149,15 +149,27 @@ def next_question(t, previous=None):
     return question
 
 
-def record_counts(c):
-    """How often the learning record counts each (term1, direction, right), read-only."""
+def record_counts(c, path=None):
+    """How often the learning record (or the file at path) holds each (term1, direction,
+    right), read-only; a record not made yet holds nothing."""
     counts = Counter()
+    path = path or c.path("LERNSTAND.DB")
+    if not os.path.exists(path):
+        return counts
+    with contextlib.closing(sqlite3.connect(f"file:{path}?mode=ro", uri=True)) as db:
+        for first, direction, right, n in db.execute(
+                "SELECT CAST(term1 AS TEXT), direction, right, count(*) FROM answer"
+                " GROUP BY 1, 2, 3"):
+            counts[(first, direction, bool(right))] = n
+    return counts
+
+
+def record_answers(c):
+    """The answers in the learning record: (term1, direction, right, first asking), sorted."""
     with contextlib.closing(sqlite3.connect(f"file:{c.path('LERNSTAND.DB')}?mode=ro",
                                             uri=True)) as db:
-        for first, direction, right, wrong in db.execute(
-                "SELECT CAST(term1 AS TEXT), direction, right_count, wrong_count FROM card"):
-            counts.update({(first, direction, True): right, (first, direction, False): wrong})
-    return counts
+        return sorted(db.execute("SELECT CAST(term1 AS TEXT), direction, right, first_asking"
+                                 " FROM answer"))
 
 
 def answer_all(t, answers, wrong_first=False):
@@ -544,18 +556,60 @@ def locked_learning_record(c):
     holder.execute("ROLLBACK")
     holder.close()
     escape_closes(t)
-    with sqlite3.connect(c.path("LERNSTAND.DB")) as db:
-        rows = db.execute("SELECT CAST(term1 AS TEXT), direction, box, right_count, wrong_count"
-                          " FROM card ORDER BY term1").fetchall()
-    expect("the answers given while locked", rows,
-           sorted((first, 0, 2, 1, 0) for first, _ in NUMBERS))
+    expect("the answers given while locked", record_answers(c),
+           sorted((first, 0, 1, 1) for first, _ in NUMBERS))
+
+
+def record_notice_when_it_matters(c):
+    """The record cannot be made (a folder stands where its file would be): no notice at the
+    start, one at the first answer it cannot keep, the drill runs to its report. Closing says
+    how many answers are lost; where the fault has gone by then, every answer goes in."""
+    os.mkdir(c.path("LERNSTAND.DB"))
+    lesson = c.write("Z.lsn", lesson_bytes(NUMBERS))
+    for fault_stays in (True, False):
+        t = c.start(lesson)
+        t.control("Fällige Abfrage: 6 fällig")  # the record was tried
+        t.click("Normale Abfrage")
+        question = wait_until("the first question", lambda: t.field("1. Begriff"))
+        if t.find_window("Lernstand"):
+            raise Failure("a notice before any answer: " + t.answer_box("Lernstand", "OK"))
+        type_text(dict(NUMBERS)[question])
+        press("Return")
+        if "nicht geführt" not in t.answer_box("Lernstand", "OK"):
+            raise Failure("no notice that the record is not kept")
+        t.activate()
+        report, _ = answer_all(t, dict(NUMBERS))
+        expect("report title", d.name_of(report), "Ergebnis: Note 1")
+        if t.find_window("Lernstand"):
+            raise Failure("a second notice")
+        t.activate()
+        press("Escape")
+        if fault_stays:
+            text = t.answer_box("Lernstand", "OK")
+            if not text.startswith("3 Antworten konnten nicht in den Lernstand geschrieben"):
+                raise Failure(f"what closing says: {text!r}")
+            t.close()
+        else:
+            os.rmdir(c.path("LERNSTAND.DB"))  # the fault is gone before the trainer closes
+            t.close()
+            expect("the answers kept at close", record_answers(c),
+                   sorted((first, 0, 1, 1) for first, _ in NUMBERS))
+
+
+def start_and_escape_leave_no_record(c):
+    """A start that asks nothing leaves no learning record, not even an empty one."""
+    t = c.start(c.write("Z.lsn", lesson_bytes(NUMBERS)))
+    t.control("Fällige Abfrage: 6 fällig")  # the record was opened
+    escape_closes(t)
+    expect("files left", sorted(n for n in os.listdir(c.folder) if n.startswith("LERNSTAND")), [])
 
 
 def killed_during_drills(c):
     """The trainer killed (SIGKILL) in mixed drills, each time 0 to 8 ms after Return on a
     random answer was sent off: every next start opens the record without a notice, moves
     nothing aside, and finds every answer the trainer had taken, only the one under way may
-    be missing. E2E_SEED repeats a run, E2E_KILLS (50) sets how many kills."""
+    be missing; a copy of the record's file alone (without its side files, as a sync tool may
+    take it) made then, the trainer waiting for its first drill, holds them too. E2E_SEED repeats a run, E2E_KILLS (50) sets how many kills."""
     kills = int(os.environ.get("E2E_KILLS", 50))
     seed = int(os.environ.get("E2E_SEED", random.randrange(10**6)))
     print(f"  seed {seed}", flush=True)
@@ -565,10 +619,20 @@ def killed_during_drills(c):
     answers = dict(pairs) | {b: a for a, b in pairs}
     card = {a: (a, 0) for a, _ in pairs} | {b: (a, 1) for a, b in pairs}
     taken, under_way, kept = Counter(), Counter(), 0
+    copies = os.path.join(c.root, "copy")
+    os.makedirs(copies)
     for start in range(kills + 1):
         t = c.start(lesson)
         wait_until("the record open", lambda: any(d.name_of(n).startswith("Fällige Abfrage: ")
                                                   for n in d.walk(t.main)))
+        if start > 0:  # what a sync tool or a backup takes now: the record's file alone
+            alone = os.path.join(copies, f"LERNSTAND-{start}.DB")
+            with open(c.path("LERNSTAND.DB"), "rb") as f, open(alone, "wb") as out:
+                out.write(f.read())
+            held = record_counts(c, alone)
+            if held not in (taken, taken + under_way):
+                raise Failure(f"start {start + 1}: the file alone holds {held}, the trainer "
+                              f"took {taken}, then {under_way} was under way")
         held = record_counts(c)
         if held not in (taken, taken + under_way) or ".beschaedigt-" in str(os.listdir(c.folder)):
             raise Failure(f"start {start + 1}: the record holds {held}, the trainer took {taken}, "
@@ -618,6 +682,171 @@ def two_trainers_drill_together(c):
     for t in trainers:
         d.close_window(t.xid)
         t.close()
+
+
+class SyncthingPair:
+    """Two Syncthing instances on this machine's loopback only, each sharing one folder with
+    the other: no discovery, no relays, no NAT traversal, no usage reports, started and stopped
+    by the scenario."""
+
+    def __init__(self, root, folders):
+        import socket
+        import xml.etree.ElementTree as ET
+        self.root, self.folders, self.processes = root, folders, [None, None]
+        ports = []
+        for _ in range(4):
+            with socket.socket() as s:
+                s.bind(("127.0.0.1", 0))
+                ports.append(s.getsockname()[1])
+        self.homes = [os.path.join(root, f"syncthing-{i}") for i in range(2)]
+        ids = []
+        for home in self.homes:
+            subprocess.run(["syncthing", "generate", f"--home={home}", "--no-default-folder",
+                            "--skip-port-probing"], check=True, capture_output=True)
+            ids.append(ET.parse(os.path.join(home, "config.xml")).find("device").get("id"))
+        for i, home in enumerate(self.homes):
+            path = os.path.join(home, "config.xml")
+            tree = ET.parse(path)
+            conf = tree.getroot()
+            for old in conf.findall("device") + conf.findall("folder"):
+                conf.remove(old)
+            folder = ET.SubElement(conf, "folder", id="kaz", label="kaz", path=folders[i],
+                                   type="sendreceive", rescanIntervalS="3600",
+                                   fsWatcherEnabled="true", fsWatcherDelayS="1")
+            for d in ids:
+                ET.SubElement(folder, "device", id=d)
+            for j, d in enumerate(ids):
+                device = ET.SubElement(conf, "device", id=d, name=f"computer-{j}",
+                                       compression="metadata")
+                ET.SubElement(device, "address").text = (
+                    "dynamic" if j == i else f"tcp://127.0.0.1:{ports[j]}")
+            gui = conf.find("gui")
+            gui.set("tls", "false")
+            gui.find("address").text = f"127.0.0.1:{ports[2 + i]}"
+            options = conf.find("options")
+            for name, value in (("listenAddress", f"tcp://127.0.0.1:{ports[i]}"),
+                                ("globalAnnounceEnabled", "false"),
+                                ("localAnnounceEnabled", "false"), ("relaysEnabled", "false"),
+                                ("natEnabled", "false"), ("urAccepted", "-1"),
+                                ("autoUpgradeIntervalH", "0"), ("startBrowser", "false"),
+                                ("crashReportingEnabled", "false")):
+                for old in options.findall(name):
+                    options.remove(old)
+                ET.SubElement(options, name).text = value
+            tree.write(path)
+            os.makedirs(os.path.join(folders[i], ".stfolder"), exist_ok=True)
+        for i in range(2):
+            self.start(i)
+
+    def start(self, i):
+        log = open(os.path.join(self.root, f"syncthing-{i}.log"), "a")
+        self.processes[i] = subprocess.Popen(
+            ["syncthing", "serve", f"--home={self.homes[i]}", "--no-browser", "--no-restart"],
+            stdout=log, stderr=subprocess.STDOUT, env=os.environ | {"STNOUPGRADE": "1"})
+
+    def stop(self, i):
+        if self.processes[i] is not None and self.processes[i].poll() is None:
+            self.processes[i].terminate()
+            self.processes[i].wait(timeout=30)
+        self.processes[i] = None
+
+    def close(self):
+        for i in range(2):
+            self.stop(i)
+
+    def wait_same(self, what, names, timeout=120):
+        """Waits until both folders hold the same files `names` and no side files."""
+        def look():
+            held = []
+            for folder in self.folders:
+                files = os.listdir(folder)
+                if any(n.endswith(("-wal", "-shm", "-journal")) or n.startswith(".syncthing.")
+                       for n in files):
+                    return False
+                try:
+                    held.append([open(os.path.join(folder, n), "rb").read() for n in names])
+                except OSError:
+                    return False
+            return held[0] == held[1]
+        wait_until(what, look, timeout=timeout)
+
+
+def two_computers_by_syncthing(c):
+    """A school and a home computer, each a trainer in its own working folder, the folders
+    kept in step by Syncthing over loopback: drills on both, one after the other, leave both
+    folders one record with every answer of both. Then both drill while the home computer's
+    Syncthing is stopped, and the home record is made a conflict copy as Syncthing names one:
+    once Syncthing has carried it to school, the next start there merges its answers, once,
+    and moves it aside, so that both folders hold every answer of all four drills, none
+    twice."""
+    pairs = [("Haus", "house"), ("Baum", "tree"), ("Hund", "dog")]
+    school, home = c.folder, os.path.join(c.root, "home")
+    os.makedirs(home)
+    c.write("Z.lsn", lesson_bytes(pairs))
+    sync = SyncthingPair(c.root, [school, home])
+
+    def drill(folder):
+        if folder == school:
+            t = c.start(c.path("Z.lsn"))  # the first start makes the program copy
+        else:
+            t = d.Trainer(c.program, home, [os.path.join(home, "Z.lsn")],
+                          log=os.path.join(c.root, "trainer.log"))
+            c.trainers.append(t)
+        t.click("Normale Abfrage")
+        answer_all(t, dict(pairs))
+        if t.find_window("Lernstand"):
+            raise Failure("a notice: " + t.answer_box("Lernstand", "OK"))
+        escape_closes(t)
+
+    def answers_in(folder):
+        return record_counts(c, os.path.join(folder, "LERNSTAND.DB"))
+
+    try:
+        sync.wait_same("the lesson at home", ["Z.lsn"])
+        drill(school)
+        sync.wait_same("the record at home", ["LERNSTAND.DB"])
+        drill(home)
+        sync.wait_same("the record back at school", ["LERNSTAND.DB"])
+        both = Counter({(a, 0, True): 2 for a, _ in pairs})
+        expect("answers at school", answers_in(school), both)
+        expect("answers at home", answers_in(home), both)
+
+        sync.stop(1)  # the home computer offline: both drill
+        drill(school)
+        drill(home)
+        # What Syncthing leaves when both changed the record: one of them as a conflict copy.
+        # Made here on purpose at home, so that the copy and the record travel by Syncthing.
+        copy = "LERNSTAND.sync-conflict-20261208-181500-HOMEPC1.DB"
+        os.rename(os.path.join(home, "LERNSTAND.DB"), os.path.join(home, copy))
+        sync.start(1)
+
+        def conflict_copies(folder):
+            return [n for n in os.listdir(folder)
+                    if n.startswith("LERNSTAND.sync-conflict-") and n.endswith(".DB")]
+        try:
+            wait_until("the conflict copy at school and the record at home",
+                       lambda: conflict_copies(school) and
+                       os.path.exists(os.path.join(home, "LERNSTAND.DB")), timeout=120)
+        except Failure as e:
+            logs = "".join(open(os.path.join(c.root, f"syncthing-{i}.log")).read()[-1500:]
+                           for i in range(2))
+            raise Failure(f"{e}; school: {sorted(os.listdir(school))}, "
+                          f"home: {sorted(os.listdir(home))}; {logs}")
+        sync.wait_same("the record and its conflict copy in both folders",
+                       ["LERNSTAND.DB", conflict_copies(school)[0]])
+        t = c.start(c.path("Z.lsn"))
+        text = t.answer_box("Lernstand", "OK")
+        if "Konfliktkopie" not in text or "3 Antworten" not in text:
+            raise Failure(f"the notice: {text!r}")
+        escape_closes(t)
+        wait_until("the conflict copy moved aside in both folders",
+                   lambda: not conflict_copies(school) and not conflict_copies(home), timeout=120)
+        sync.wait_same("the merged record in both folders", ["LERNSTAND.DB"])
+        all_four = Counter({(a, 0, True): 4 for a, _ in pairs})
+        expect("answers at school", answers_in(school), all_four)
+        expect("answers at home", answers_in(home), all_four)
+    finally:
+        sync.close()
 
 
 def results_notice_and_help(c):
@@ -1159,6 +1388,8 @@ def accessibility_tree(c):
 SCENARIOS = [type_save_and_close, load_and_normal_query, drill_by_ear, reversed_and_mixed_queries,
              results_table_window, chart_module_that_is_a_fifo, qt_options_on_the_command_line,
              due_drill_days_later, damaged_learning_record, locked_learning_record,
+             record_notice_when_it_matters, start_and_escape_leave_no_record,
+             two_computers_by_syncthing,
              killed_during_drills, two_trainers_drill_together,
              results_notice_and_help, row_clicks, rows_of_equal_entries, keys,
              wheel_keeps_lists_in_line, options_after_dialogs, open_dialog_offers_the_lesson,

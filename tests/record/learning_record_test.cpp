@@ -109,7 +109,7 @@ void writeGarbage(const std::string& path, Release&)
     std::ofstream(path, std::ios::binary) << std::string(5000, 'x');
 }
 
-// A record with answers, then the table's root page overwritten.
+// A record with answers, then the answers' root page overwritten.
 void damagePage(const std::string& path, Release&)
 {
     {
@@ -119,7 +119,7 @@ void damagePage(const std::string& path, Release&)
             record.recordAnswer({"w" + std::to_string(i), "t"}, kFirst, true, true, 1000);
     }
     std::fstream f(path, std::ios::binary | std::ios::in | std::ios::out);
-    f.seekp(4096 + 10);
+    f.seekp(2 * 4096 + 10);
     f << std::string(200, '\x7F');
 }
 
@@ -142,16 +142,24 @@ void aFolder(const std::string& path, Release& release)
     release.push_back([path] { fs::remove(path); });
 }
 
+// A record with one answer (the file is made with the first answer to keep).
+void aRecord(const std::string& path)
+{
+    LearningRecord record;
+    record.open(path, 0);
+    record.recordAnswer({"Katze", "cat"}, kFirst, true, true, 1000);
+}
+
 // A second trainer's connection in the middle of a write transaction.
 void lockedByOther(const std::string& path, Release& release)
 {
-    LearningRecord().open(path, 0);
+    aRecord(path);
     sqlOnRecord(path, "BEGIN EXCLUSIVE; UPDATE card SET box = box;", release);
 }
 
 void newerSchema(const std::string& path, Release& release)
 {
-    sqlOnRecord(path, "CREATE TABLE card(x); PRAGMA user_version = 2;", release);
+    sqlOnRecord(path, "CREATE TABLE card(x); PRAGMA user_version = 3;", release);
 }
 
 class RecordFault : public ::testing::TestWithParam<Fault> {};
@@ -203,9 +211,17 @@ INSTANTIATE_TEST_SUITE_P(
         Fault{"not_a_database", writeGarbage, {}, S::Ok, S::Ok, true, true},
         Fault{"damaged_page", damagePage, {}, S::Ok, S::Ok, true, true},
         Fault{"a_folder_by_that_name", aFolder, {}, S::Unavailable, S::Unavailable, false, true},
-        Fault{"locked_by_another_trainer", lockedByOther, {50, 0}, S::Ok, S::Locked, false, true},
-        // The file may not grow past one page: the same fault as a full disk.
-        Fault{"disk_full", nothing, {1000, 1}, S::DiskFull, S::DiskFull, false, false},
+        // At rest the file has a rollback journal: a writer's lock keeps readers out too.
+        Fault{"locked_by_another_trainer",
+              lockedByOther,
+              {50, 0, {}},
+              S::Locked,
+              S::Locked,
+              false,
+              true},
+        // The file may not grow past one page: the same fault as a full disk. Opening a
+        // missing file creates nothing, so only the answers meet it.
+        Fault{"disk_full", nothing, {1000, 1, {}}, S::Ok, S::DiskFull, false, false},
         Fault{"written_by_a_newer_trainer", newerSchema, {}, S::Failed, S::Failed, false, false}),
     [](const auto& info) { return std::string(info.param.name); });
 

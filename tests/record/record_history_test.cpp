@@ -1,0 +1,175 @@
+// The answer history: a record of the earlier schema taken over without losing or re-asking
+// anything, and conflict copies of a sync tool merged by answer id.
+#include "learning_record.h"
+#include "temp_dir.h"
+#include "tz_guard.h"
+
+#include <gtest/gtest.h>
+
+#include <sqlite3.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+constexpr AskedDirection kFirst = AskedDirection::FirstTermShown;
+constexpr AskedDirection kSecond = AskedDirection::SecondTermShown;
+
+std::int64_t sqlValue(const std::string& path, const char* sql)
+{
+    sqlite3* db = nullptr;
+    std::int64_t value = -1;
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_stmt* s = nullptr;
+        if (sqlite3_prepare_v2(db, sql, -1, &s, nullptr) == SQLITE_OK &&
+            sqlite3_step(s) == SQLITE_ROW)
+            value = sqlite3_column_int64(s, 0);
+        sqlite3_finalize(s);
+    }
+    sqlite3_close(db);
+    return value;
+}
+
+void exec(const std::string& path, const std::string& sql)
+{
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
+        << sqlite3_errmsg(db);
+    sqlite3_close(db);
+}
+
+// The record as the earlier trainer wrote it: one row per entry and direction.
+const char* const kEarlierRecord = R"(PRAGMA journal_mode = WAL;
+CREATE TABLE card(
+    term1 BLOB NOT NULL,
+    term2 BLOB NOT NULL,
+    direction INTEGER NOT NULL CHECK (direction IN (0, 1)),
+    pair_key INTEGER NOT NULL,
+    box INTEGER NOT NULL CHECK (box BETWEEN 1 AND 5),
+    last_asked INTEGER,
+    due_day INTEGER,
+    right_count INTEGER NOT NULL DEFAULT 0,
+    wrong_count INTEGER NOT NULL DEFAULT 0,
+    PRIMARY KEY (term1, term2, direction)
+) WITHOUT ROWID;
+PRAGMA user_version = 1;
+)";
+
+TEST(RecordHistory, TakesOverTheEarlierSchemaLosingNothingAskingNothingTwice)
+{
+    TzGuard berlin("Europe/Berlin");
+    TempDir dir;
+    const std::string path = dir.file(kLearningRecordFileName);
+    const std::int64_t asked = localTime("2026-12-01 10:00:00");
+    const std::int64_t askedDay = localDayNumber(asked);
+    // Haus: box 4 (due in 8 days), Baum: box 1 (due the next day), Hund: asked the other way.
+    exec(path,
+         std::string(kEarlierRecord) +
+             "INSERT INTO card VALUES (CAST('Haus' AS BLOB), CAST('house' AS BLOB), 0, 1, 4, " +
+             std::to_string(asked) + ", " + std::to_string(askedDay + 8) +
+             ", 3, 0), (CAST('Baum' AS BLOB), CAST('tree' AS BLOB), 0, 2, 1, " +
+             std::to_string(asked) + ", " + std::to_string(askedDay + 1) +
+             ", 0, 2), (CAST('Hund' AS BLOB), CAST('dog' AS BLOB), 1, 3, 2, " +
+             std::to_string(asked) + ", " + std::to_string(askedDay + 2) + ", 1, 0);");
+    const std::vector<TermPair> lesson = {{"Haus", "house"}, {"Baum", "tree"}, {"Hund", "dog"}};
+    const std::int64_t dec5 = localTime("2026-12-05 12:00:00");
+    const std::vector<DueItem> dueOnDec5 = {
+        {0, kSecond}, {1, kFirst}, {1, kSecond}, {2, kFirst}, {2, kSecond}};
+
+    LearningRecord record;
+    ASSERT_EQ(record.open(path, dec5), RecordStatus::Ok);
+    EXPECT_EQ(record.dueItems(lesson, dec5), dueOnDec5) << "read as it was";
+    EXPECT_EQ(sqlValue(path, "PRAGMA user_version"), 1) << "opening writes nothing";
+    const BoxState haus = record.state(lesson[0], kFirst);
+    EXPECT_EQ(std::make_tuple(haus.box, haus.rightCount, haus.dueDay),
+              std::make_tuple(4, 3u, askedDay + 8));
+
+    ASSERT_EQ(record.recordAnswer(lesson[1], kFirst, true, true, dec5, 1), RecordStatus::Ok);
+    // From box 1 (a day, difficulty of "Again"), right four days on: seven days, box 3.
+    const BoxState baum = record.state(lesson[1], kFirst);
+    EXPECT_EQ(std::make_tuple(baum.box, baum.dueDay), std::make_tuple(3, localDayNumber(dec5) + 7))
+        << "goes on from the box taken over";
+    record.finish();
+    EXPECT_EQ(sqlValue(path, "PRAGMA user_version"), 2);
+    EXPECT_EQ(sqlValue(path, "SELECT count(*) FROM card"), 3) << "the boxes stay";
+    EXPECT_EQ(sqlValue(path, "SELECT count(*) FROM answer"), 1);
+
+    LearningRecord again;
+    ASSERT_EQ(again.open(path, dec5), RecordStatus::Ok);
+    EXPECT_EQ(again.dueItems(lesson, dec5),
+              (std::vector<DueItem>{{0, kSecond}, {1, kSecond}, {2, kFirst}, {2, kSecond}}));
+    EXPECT_EQ(again.takeNotice(), "");
+}
+
+// Two computers each drilled on their own copy; the sync tool left one as a conflict copy.
+struct CopyName {
+    const char* tool;
+    const char* name;
+    bool merged;
+};
+
+class ConflictCopy : public ::testing::TestWithParam<CopyName> {};
+
+TEST_P(ConflictCopy, IsMergedByAnswerIdOnce)
+{
+    TempDir dir, other;
+    const std::string path = dir.file(kLearningRecordFileName);
+    const std::string theirs = other.file(kLearningRecordFileName);
+    {
+        LearningRecord shared; // drilled before the two copies parted
+        shared.open(path, 0);
+        shared.recordAnswer({"Haus", "house"}, kFirst, true, true, 1000, 1);
+        shared.recordAnswer({"Baum", "tree"}, kFirst, false, true, 1001, 1);
+    }
+    fs::copy_file(path, theirs);
+    {
+        LearningRecord school;
+        school.open(path, 0);
+        school.recordAnswer({"Baum", "tree"}, kFirst, true, true, 90000, 2);
+    }
+    {
+        LearningRecord home;
+        home.open(theirs, 0);
+        home.recordAnswer({"Hund", "dog"}, kSecond, true, true, 90500, 3);
+        home.recordAnswer({"Baum", "tree"}, kSecond, true, true, 90501, 3);
+    }
+    const std::string copy = dir.file(GetParam().name);
+    fs::rename(theirs, copy);
+
+    LearningRecord record;
+    ASSERT_EQ(record.open(path, 100000), RecordStatus::Ok);
+    const std::string notice = record.takeNotice();
+    EXPECT_EQ(notice.find("Konfliktkopie") != std::string::npos, GetParam().merged) << notice;
+    EXPECT_EQ(record.takeNotice(), "") << "said once";
+    EXPECT_EQ(record.state({"Hund", "dog"}, kSecond).asked, GetParam().merged);
+    EXPECT_EQ(record.state({"Baum", "tree"}, kFirst).box, 2) << "wrong, then right: box 2";
+    record.finish();
+    EXPECT_EQ(sqlValue(path, "SELECT count(*) FROM answer"), GetParam().merged ? 5 : 3)
+        << "every answer of both, none twice";
+    EXPECT_EQ(fs::exists(copy), !GetParam().merged);
+    if (!GetParam().merged) return;
+    EXPECT_NE(notice.find("2 Antworten"), std::string::npos) << notice;
+    bool aside = false;
+    for (const auto& f : fs::directory_iterator(dir.path()))
+        aside = aside || f.path().filename().string().rfind(
+                             std::string(GetParam().name) + ".zusammengefuehrt-", 0) == 0;
+    EXPECT_TRUE(aside);
+    LearningRecord later; // the copy is not merged a second time
+    later.open(path, 100001);
+    EXPECT_EQ(later.takeNotice(), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Record, ConflictCopy,
+    ::testing::Values(
+        CopyName{"syncthing", "LERNSTAND.sync-conflict-20261208-101500-ABCDEFG.DB", true},
+        CopyName{"nextcloud", "LERNSTAND (conflicted copy 2026-12-08 101500).DB", true},
+        CopyName{"dropbox", "LERNSTAND (Anna's conflicted copy 2026-12-08).DB", true},
+        CopyName{"dropbox_de", "LERNSTAND (Annas in Konflikt stehende Kopie 2026-12-08).DB", true},
+        CopyName{"not_a_conflict", "LERNSTAND-alt.DB", false}),
+    [](const auto& info) { return std::string(info.param.tool); });
+
+} // namespace
