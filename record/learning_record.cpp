@@ -340,6 +340,8 @@ bool walBelongs(const std::string& path)
         ("kaz-lernstand-" + std::to_string(::getpid()) + "-" + std::to_string(std::time(nullptr)));
     fs::remove_all(dir, ec);
     if (!fs::create_directory(dir, ec)) return false;
+    // The copies hold the learner's answers: for this user's eyes only.
+    fs::permissions(dir, fs::perms::owner_all, fs::perm_options::replace, ec);
     const fs::path alone = dir / "alone.db", joined = dir / "joined.db";
     bool belongs = false;
     if (fs::copy_file(path, alone, ec) && fs::copy_file(path, joined, ec) &&
