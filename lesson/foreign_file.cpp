@@ -52,9 +52,11 @@ public:
     virtual ~XmlReader() = default;
 
     // False with reason set when the document is refused.
-    bool parse(std::string_view bytes, std::string& reason)
+    // encoding: null for the one the document declares, else the one to read it in whatever
+    // it declares.
+    bool parse(std::string_view bytes, std::string& reason, const char* encoding = nullptr)
     {
-        std::unique_ptr<XML_ParserStruct, void (*)(XML_Parser)> parser(XML_ParserCreate(nullptr),
+        std::unique_ptr<XML_ParserStruct, void (*)(XML_Parser)> parser(XML_ParserCreate(encoding),
                                                                        &XML_ParserFree);
         if (!parser) throw std::bad_alloc();
         parser_ = parser.get();
@@ -468,6 +470,18 @@ bool tagIs(std::string_view tag, std::string_view name)
            tag[name.size()] == '>' || tag[name.size()] == '\t';
 }
 
+// A reference left out leaves no blanks of its own: those before it go, those after it become
+// one where text follows. Returns where reading goes on.
+std::size_t leaveOut(std::string_view field, std::size_t after, std::string& out)
+{
+    while (!out.empty() && out.back() == ' ')
+        out.pop_back();
+    while (after < field.size() && field[after] == ' ')
+        ++after;
+    if (!out.empty() && after < field.size()) out.push_back(' ');
+    return after;
+}
+
 // A field as a term: sound references and (in HTML) pictures left out and counted; in HTML
 // the tags dropped, those that break lines a blank, and character references decoded.
 std::string fieldText(std::string_view field, bool html, std::size_t& media)
@@ -479,7 +493,7 @@ std::string fieldText(std::string_view field, bool html, std::size_t& media)
             const std::size_t close = field.find(']', i);
             if (close != std::string_view::npos) {
                 ++media;
-                i = close + 1;
+                i = leaveOut(field, close + 1, out);
                 continue;
             }
         }
@@ -487,10 +501,13 @@ std::string fieldText(std::string_view field, bool html, std::size_t& media)
             const std::size_t close = field.find('>', i);
             if (close != std::string_view::npos) {
                 const std::string_view tag = field.substr(i + 1, close - i - 1);
-                if (tagIs(tag, "img"))
+                if (tagIs(tag, "img")) {
                     ++media;
-                else if (tagIs(tag, "br") || tagIs(tag, "div") || tagIs(tag, "p") ||
-                         tagIs(tag, "li") || tagIs(tag, "tr") || tagIs(tag, "td"))
+                    i = leaveOut(field, close + 1, out);
+                    continue;
+                }
+                if (tagIs(tag, "br") || tagIs(tag, "div") || tagIs(tag, "p") || tagIs(tag, "li") ||
+                    tagIs(tag, "tr") || tagIs(tag, "td"))
                     out.push_back(' ');
                 i = close + 1;
                 continue;
@@ -596,7 +613,9 @@ std::vector<ImportedPair> textPairs(std::string_view bytes, ForeignReadReport& r
                 continue;
             pair.terms[side++] = fieldText(fields[column], header.html, report.mediaLeftOut);
         }
-        if (!pair.terms[0].empty() || !pair.terms[1].empty()) ++report.pairsInFile;
+        // A blank line is no note; a note whose fields hold nothing is refused as empty.
+        if (fields.size() == 1 && fields[0].find_first_not_of(" \t") == std::string::npos) continue;
+        ++report.pairsInFile;
         pairs.push_back(std::move(pair));
     }
     return pairs;
@@ -642,6 +661,19 @@ Unpacked gunzip(std::string_view packed, std::uint64_t maxBytes, std::string& ou
     }
 }
 
+// Whether an XML text is UTF-8 by its own word: no byte-order mark of UTF-16, and a
+// declaration that names UTF-8 or none.
+bool declaresUtf8(std::string_view bytes)
+{
+    if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) return false;
+    if (!bytes.starts_with("<?xml")) return true;
+    std::string declaration(bytes.substr(0, bytes.find("?>")));
+    for (char& c : declaration)
+        c = lowerAscii(c);
+    const std::size_t at = declaration.find("encoding");
+    return at == std::string::npos || declaration.find("utf-8", at) != std::string::npos;
+}
+
 ForeignReadReport readDecoded(std::string_view bytes, EntryChain& chain,
                               LessonReadListener* listener, const LessonReadLimits& limits)
 {
@@ -653,16 +685,23 @@ ForeignReadReport readDecoded(std::string_view bytes, EntryChain& chain,
         return report;
     };
     std::vector<ImportedPair> pairs;
+    // Some lists say UTF-8 and are written in the Windows code page (as some of Debian's KVTML
+    // files are); as with tables, text that is no UTF-8 is read as Windows-1252, and said so.
+    const char* encoding = nullptr;
+    if (report.format != ForeignFormat::Text && !isValidUtf8(bytes) && declaresUtf8(bytes)) {
+        encoding = "windows-1252";
+        report.readAsWindows1252 = true;
+    }
     try {
         if (report.format == ForeignFormat::Kvtml) {
             KvtmlReader reader;
-            if (!reader.parse(bytes, report.reason)) return refuse(report.reason);
+            if (!reader.parse(bytes, report.reason, encoding)) return refuse(report.reason);
             if (!reader.sawRoot) return refuse("kein KVTML-Wurzelelement <kvtml>");
             report.pairsInFile = reader.entries.size();
             pairs = kvtmlPairs(reader, report);
         } else if (report.format == ForeignFormat::Pauker) {
             PaukerReader reader;
-            if (!reader.parse(bytes, report.reason)) return refuse(report.reason);
+            if (!reader.parse(bytes, report.reason, encoding)) return refuse(report.reason);
             report.pairsInFile = reader.cards.size();
             pairs.reserve(reader.cards.size());
             for (std::size_t i = 0; i < reader.cards.size(); ++i)
@@ -827,6 +866,8 @@ std::string foreignReportText(const ForeignReadReport& report)
     if (report.moreTranslations > 0)
         text += "\n" + placeCount(report.moreTranslations, "Eintrag", "Einträge") +
                 " mit mehr als zwei Sprachen: die ersten beiden übernommen.";
+    if (report.readAsWindows1252)
+        text += "\nDie Datei ist kein gültiges UTF-8 und wurde als Windows-1252 gelesen.";
     if (report.mediaLeftOut > 0)
         text += "\n" +
                 placeCount(report.mediaLeftOut, "Ton- oder Bildverweis", "Ton- und Bildverweise") +

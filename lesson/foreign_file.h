@@ -48,6 +48,7 @@ struct ForeignReadReport {
     std::string reason;               // German, UTF-8; for WrongFormat
     std::size_t pairsInFile = 0;      // entries, cards or notes the file holds
     std::size_t moreTranslations = 0; // KVTML entries with more than two translations
+    bool readAsWindows1252 = false;   // the XML said UTF-8 but was none
     std::size_t mediaLeftOut = 0;     // sound and picture references left out of terms
 };
 

@@ -492,7 +492,13 @@ TableReadReport appendTermPairs(std::span<ImportedPair> pairs, EntryChain& chain
         const std::uint64_t room = chainRoom(chain);
         for (ImportedPair& pair : pairs) {
             record.terms = std::move(pair.terms);
-            const RowOutcome outcome = judge(record, true, reason, false);
+            RowOutcome outcome = judge(record, true, reason, false);
+            // An empty pair is one of the file's entries all the same, and is never left out
+            // without a word.
+            if (outcome == RowOutcome::Empty) {
+                outcome = RowOutcome::Refused;
+                reason = "beide Begriffe fehlen";
+            }
             if (!takeRecord(record, outcome, pair.place, reason, chain, listener, room, report)) {
                 report.result = LessonReadResult::TooLarge;
                 return;

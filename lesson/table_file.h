@@ -84,7 +84,7 @@ struct ImportedPair {
     std::array<std::string, 2> terms;
 };
 // Takes the pairs in order by the rules of a table's rows: tidied, judged, refused with a
-// reason or appended (the terms are moved out); a pair whose two terms are empty is skipped.
+// reason or appended (the terms are moved out); a pair whose two terms are empty is refused.
 // More pairs than tableEntryLimit, or memory running out, is TooLarge with nothing appended.
 // The report counts pairs as rows, each by its place.
 TableReadReport appendTermPairs(std::span<ImportedPair> pairs, EntryChain& chain,
