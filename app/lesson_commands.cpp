@@ -216,7 +216,7 @@ void RudarudDia::importForeignFile(const std::string& path)
         return;
     case LessonReadResult::TooLarge:
         exclaim(kTooLarge.arg(shownName) + QLatin1Char('\n') +
-                    QString::fromUtf8(tableLimitText(doc_.readLimits())),
+                    QString::fromUtf8(foreignLimitText(doc_.readLimits())),
                 kFileErrorCaption, Platform::Buttons::Ok);
         return;
     case LessonReadResult::Read:

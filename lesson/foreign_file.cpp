@@ -826,6 +826,20 @@ ForeignReadReport readForeignFile(const std::string& path, EntryChain& chain,
     }
 }
 
+std::string foreignLimitText(const LessonReadLimits& limits)
+{
+    // With the German thousands separator: 2.000.000.
+    const auto german = [](std::uint64_t n) {
+        std::string count = std::to_string(n);
+        for (std::size_t i = count.size(); i > 3; i -= 3)
+            count.insert(i - 3, 1, '.');
+        return count;
+    };
+    return "Eine Datei anderer Vokabelprogramme wird mit höchstens " +
+           german(tableEntryLimit(limits)) + " Einträgen und " +
+           german(foreignByteLimit(limits) / 1'000'000) + " MB (entpackt) eingelesen.";
+}
+
 bool opensAsForeign(const std::string& path)
 {
     const std::string_view name = path;

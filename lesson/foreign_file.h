@@ -65,6 +65,9 @@ ForeignReadReport readForeignFile(const std::string& path, EntryChain& chain,
 // The bytes such a file may have, unpacked, under the limits.
 std::uint64_t foreignByteLimit(const LessonReadLimits& limits = {});
 
+// Why such a file was refused as TooLarge, after the lessons' "zu groß" message: the limits.
+std::string foreignLimitText(const LessonReadLimits& limits = {});
+
 // Whether a name on the command line names such a file: .kvtml, .pau, .pau.gz (any case), or a
 // .txt file that begins with an Anki header line ("#separator:", "#html:", "#columns:", ...).
 bool opensAsForeign(const std::string& path);

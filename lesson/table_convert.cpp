@@ -65,7 +65,7 @@ bool readInput(const std::string& in, EntryChain& chain, std::ostream& err, bool
             err << "Datei " << in << " nicht im korrekten Format! " << report.reason << "\n";
             return false;
         case LessonReadResult::TooLarge:
-            err << "Datei " << in << " ist zu groß für den Arbeitsspeicher! " << tableLimitText()
+            err << "Datei " << in << " ist zu groß für den Arbeitsspeicher! " << foreignLimitText()
                 << "\n";
             return false;
         case LessonReadResult::Read:
