@@ -197,11 +197,11 @@ private:
             languages.push_back(idOf());
         } else if (depth == 3 && path_[1] == "entries" && name == "entry") {
             entries.push_back({idOf(), {}, false});
-        } else if (depth == 4 && path_[1] == "entries" && name == "translation" &&
-                   !entries.empty()) {
+        } else if (depth == 4 && path_[1] == "entries" && path_[2] == "entry" &&
+                   name == "translation") {
             entries.back().translations.emplace_back(idOf(), std::string());
-        } else if (depth == 5 && path_[1] == "entries" && path_[3] == "translation" &&
-                   name == "text") {
+        } else if (depth == 5 && path_[1] == "entries" && path_[2] == "entry" &&
+                   path_[3] == "translation" && name == "text") {
             inText_ = true;
             text().clear();
         } else if (depth >= 4 && path_[1] == "lessons" && name == "entry" &&

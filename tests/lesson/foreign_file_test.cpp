@@ -146,6 +146,15 @@ INSTANTIATE_TEST_SUITE_P(
                     {{"Haus, Hof", "house"}},
                     0,
                     "Eintrag 1: „\n  Haus ,  Hof\n“ → „Haus, Hof“"},
+        ForeignCase{"kvtml_translation_outside_an_entry_is_no_entry",
+                    kKvtmlHead +
+                        "<entries><entr0 id=\"0\"><translation id=\"0\"><text>x"
+                        "</text></translation></entr0>" +
+                        kvtmlEntry(1, "Baum", "tree") + "</entries></kvtml>",
+                    ForeignFormat::Kvtml,
+                    {{"Baum", "tree"}},
+                    0,
+                    "1 Eintrag übernommen."},
         ForeignCase{"kvtml_version_1",
                     "<?xml version=\"1.0\"?>\n<!DOCTYPE kvtml SYSTEM \"kvoctrain.dtd\">\n"
                     "<kvtml encoding=\"UTF-8\">\n<e><o>Hund</o><t>dog</t></e>\n"
