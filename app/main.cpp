@@ -30,8 +30,9 @@ constexpr std::string_view kUsage = "Aufruf: kaz-trainer [DATEI]\n"
                                     "       kaz-trainer --help | --version\n";
 constexpr std::string_view kHelpText =
     "\n"
-    "Vokabeltrainer. DATEI ist eine Lektion (.lsn) oder eine Tabelle (.csv, .tsv, .txt),\n"
-    "die beim Start geladen wird.\n"
+    "Vokabeltrainer. DATEI ist eine Lektion (.lsn), eine Tabelle (.csv, .tsv, .txt) oder\n"
+    "eine Datei anderer Vokabelprogramme (.kvtml, .pau.gz, .pau, Anki-Text), die beim\n"
+    "Start geladen wird.\n"
     "\n"
     "  --convert EINGABE AUSGABE  wandelt ohne Fenster eine Tabelle in eine Lektion oder eine\n"
     "                             Lektion in eine Tabelle (.csv) um; Status 0: alle Zeilen\n"

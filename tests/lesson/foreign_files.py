@@ -162,6 +162,22 @@ def check_pdf(trainer, work, failures):
         failures.append(f"pdf: {pages} pages of text, pdfinfo says {info!r}")
     if f"Seite {pages} von {pages}" not in text or "zweitausend" not in text.split("\n")[0]:
         failures.append("pdf: no page count or lesson name")
+    # Any input --convert reads goes to paper; what cannot be read or written writes nothing.
+    kvtml = os.path.join(work, "drei.kvtml")
+    open(kvtml, "w").write('<?xml version="1.0"?><kvtml version="2.0"><entries>'
+                           '<entry id="0"><translation id="0"><text>Tür</text></translation>'
+                           '<translation id="1"><text>door</text></translation></entry>'
+                           '</entries></kvtml>')
+    status, err = convert(trainer, kvtml, os.path.join(work, "drei.pdf"))
+    page = subprocess.run(["pdftotext", "-layout", os.path.join(work, "drei.pdf"), "-"],
+                          capture_output=True).stdout.decode()
+    if status != 0 or not re.search(r"^\s*Tür\s+door\s*$", page, re.M) or "drei" not in page:
+        failures.append(f"kvtml to pdf: status {status}, {err!r}, {page!r}")
+    for src, out, why in ((os.path.join(work, "fehlt.lsn"), os.path.join(work, "f.pdf"), "missing"),
+                          (src, os.path.join(work, "kein", "f.pdf"), "unwritable")):
+        status, err = convert(trainer, src, out)
+        if status != 2 or os.path.exists(out) or not err:
+            failures.append(f"pdf from {why}: status {status}, {err!r}")
     fonts = subprocess.run(["pdffonts", dst], capture_output=True, check=True).stdout.decode()
     if not all(line.split()[-5] == "yes" for line in fonts.splitlines()[2:]):
         failures.append(f"pdf: fonts not embedded: {fonts}")
