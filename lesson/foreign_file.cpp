@@ -843,12 +843,17 @@ std::string foreignLimitText(const LessonReadLimits& limits)
 bool opensAsForeign(const std::string& path)
 {
     const std::string_view name = path;
-    if (endsWithIgnoringCase(name, ".kvtml") || endsWithIgnoringCase(name, ".pau") ||
-        endsWithIgnoringCase(name, ".pau.gz"))
-        return true;
-    if (!endsWithIgnoringCase(name, ".txt")) return false;
+    const bool named = endsWithIgnoringCase(name, ".kvtml") || endsWithIgnoringCase(name, ".pau") ||
+                       endsWithIgnoringCase(name, ".pau.gz");
+    if (!named && !endsWithIgnoringCase(name, ".txt")) return false;
     std::string start;
-    if (!readFilePrefix(path, 64, start)) return false;
+    // Unreadable: the name decides, and reading it then says why it cannot be read.
+    if (!readFilePrefix(path, 64, start)) return named;
+    // A lesson is known by its magic field whatever its name.
+    if (start.size() > kLessonMagic.size() && start.starts_with(kLessonMagic) &&
+        start[kLessonMagic.size()] == '\0')
+        return false;
+    if (named) return true;
     if (start.starts_with("\xEF\xBB\xBF")) start.erase(0, 3);
     return isAnkiHeader(start.substr(0, start.find('\n')));
 }

@@ -350,6 +350,8 @@ TEST_F(ForeignFiles, CommandLineNamesOrAnkiHeadersTellAForeignFile)
     EXPECT_FALSE(opensAsForeign(write("table.txt", "Haus;house\n")));
     EXPECT_FALSE(opensAsForeign(write("comment.txt", "#Kommentar\n")));
     EXPECT_FALSE(opensAsForeign(write("l.lsn", "")));
+    EXPECT_FALSE(opensAsForeign(write("lektion.kvtml", "vtfile\0Haus\0house\0"s)));
+    EXPECT_TRUE(opensAsForeign((dir_ / "fehlt.kvtml").string()));
 }
 
 TEST_F(ForeignFiles, AFifoIsNotOpenedAndDoesNotBlock)
