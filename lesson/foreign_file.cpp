@@ -536,6 +536,7 @@ std::vector<std::string> splitNote(std::string_view text, std::size_t& pos, char
         const char c = text[pos];
         if (quoting && atFieldStart && c == '"') {
             const std::size_t open = pos++;
+            const std::size_t linesBefore = lines;
             bool closed = false;
             while (pos < text.size()) {
                 if (text[pos] == '"') {
@@ -553,7 +554,7 @@ std::vector<std::string> splitNote(std::string_view text, std::size_t& pos, char
             }
             if (!closed) { // a quote never closed is a character of the line it stands on
                 pos = open;
-                lines = 1;
+                lines = linesBefore;
                 fields.back().clear();
                 quoting = false;
             }
