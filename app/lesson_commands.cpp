@@ -6,7 +6,9 @@
 #include "learning_view.h"
 #include "safe_file.h"
 #include "led_line.h"
+#include "paper_lesson.h"
 #include "platform.h"
+#include "foreign_file.h"
 #include "table_file.h"
 #include "tool_tips.h"
 
@@ -17,6 +19,7 @@
 #include <iostream>
 
 #include <QApplication>
+#include <QDate>
 #include <QDir>
 #include <QFileInfo>
 #include <QEventLoop>
@@ -48,11 +51,19 @@ constexpr int kRunDownStepMs = 12;
 constexpr int kFeedbackEndPauseMs = 2000;
 
 const QString kImportCaption = QStringLiteral("Tabelle eingelesen");
+const QString kForeignImportCaption = QStringLiteral("Vokabeln eingelesen");
 
 const QString kLessonFilter = QStringLiteral("Lektion (*.lsn)");
 // The open dialog reads what spreadsheet programs write; the save dialog writes CSV only.
 const QString kOpenTableFilter = QStringLiteral("Tabelle (*.csv *.tsv *.txt)");
 const QString kSaveTableFilter = QStringLiteral("Tabelle (*.csv)");
+// Lessons on paper: a copy to print, as the table is one for spreadsheets.
+const QString kSaveWordListFilter = QStringLiteral("Wortliste (*.pdf)");
+const QString kSaveTestFilter = QStringLiteral("Test (*.pdf)");
+// Files of other trainers, told apart by their content: KVTML, Pauker (packed or not), and the
+// text that Anki and Quizlet export.
+const QString kOpenForeignFilter =
+    QStringLiteral("Andere Vokabelprogramme (*.kvtml *.pau.gz *.pau *.txt)");
 
 // The lesson's own filter comes first and is the one chosen when the dialog opens.
 Platform::FileDialogOptions lessonDialogOptions(const QString& fileName, const QString& tableFilter)
@@ -164,18 +175,60 @@ void RudarudDia::loadLesson()
     // the title name no file where names are case-sensitive.
     QString filter;
     const QString chosen = Platform::instance().openFileName(
-        this, lessonDialogOptions(systemName(doc_.path()), kOpenTableFilter), &filter);
+        this,
+        lessonDialogOptions(systemName(doc_.path()),
+                            kOpenTableFilter + QStringLiteral(";;") + kOpenForeignFilter),
+        &filter);
     if (chosen.isEmpty()) {
         updateStatus();
         return;
     }
     // A table's name typed while the lesson's type is chosen still names a table, unless the
     // file proves a lesson by its magic field.
+    // Another trainer's file is known by its name (an Anki text by its header) likewise.
     const std::string path = QFile::encodeName(chosen).toStdString();
-    if (filter == kOpenTableFilter || opensAsTable(path))
+    if (filter == kOpenTableFilter)
+        importTableFile(path);
+    else if (filter == kOpenForeignFilter || opensAsForeign(path))
+        importForeignFile(path);
+    else if (opensAsTable(path))
         importTableFile(path);
     else
         loadLessonFile(path);
+}
+
+void RudarudDia::importForeignFile(const std::string& path)
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    entryLine_->Reset(kLedOff);
+    // As a table, the lesson made from it has no file, and nothing writes over the original.
+    const ForeignReadReport report = doc_.importForeign(path, this);
+    showEntry(doc_.chain().currentEntry);
+    updateStatus();
+    QApplication::restoreOverrideCursor();
+    const QString shownName = upperAsciiLetters(displayedPath(path));
+    switch (report.table.result) {
+    case LessonReadResult::NotOpened:
+        exclaim(kNotFound.arg(shownName), kFileErrorCaption, Platform::Buttons::Ok);
+        return;
+    case LessonReadResult::WrongFormat:
+        exclaim(kWrongFormat.arg(shownName) + QLatin1Char('\n') + QString::fromUtf8(report.reason),
+                kFileErrorCaption, Platform::Buttons::Ok);
+        return;
+    case LessonReadResult::TooLarge:
+        exclaim(kTooLarge.arg(shownName) + QLatin1Char('\n') +
+                    QString::fromUtf8(foreignLimitText(doc_.readLimits())),
+                kFileErrorCaption, Platform::Buttons::Ok);
+        return;
+    case LessonReadResult::Read:
+        break;
+    }
+    const bool allTaken = report.table.refusedRows == 0 && report.table.tidiedCells == 0 &&
+                          report.moreTranslations == 0 && report.mediaLeftOut == 0;
+    Platform::instance().messageBox(this, QString::fromUtf8(foreignReportText(report)),
+                                    kForeignImportCaption, Platform::Buttons::Ok,
+                                    allTaken ? Platform::Icon::Information
+                                             : Platform::Icon::Exclamation);
 }
 
 void RudarudDia::importTableFile(const std::string& path)
@@ -264,20 +317,50 @@ bool RudarudDia::saveLesson()
     if (result.status == SaveStatus::NoName || result.status == SaveStatus::ChangedOnDisk) {
         QString filter;
         const QString chosen = Platform::instance().saveFileName(
-            this, lessonDialogOptions(systemName(doc_.path()), kSaveTableFilter), &filter);
+            this,
+            lessonDialogOptions(systemName(doc_.path()),
+                                kSaveTableFilter + QStringLiteral(";;") + kSaveWordListFilter +
+                                    QStringLiteral(";;") + kSaveTestFilter),
+            &filter);
         if (chosen.isEmpty()) return false; // nothing changed, nothing to show again
         const std::string path = QFile::encodeName(chosen).toStdString();
-        // A table is a copy for spreadsheet programs, not the lesson's file: the lesson keeps
-        // its own file name (none) and its unsaved state.
-        copied = filter == kSaveTableFilter;
-        result = copied ? doc_.exportTable(path)
-                        : doc_.saveAs(path, QDir::toNativeSeparators(chosen).toStdString());
+        // A table is a copy for spreadsheet programs and a PDF one to print, not the lesson's
+        // file: the lesson keeps its own file name (none) and its unsaved state.
+        copied = filter == kSaveTableFilter || filter == kSaveWordListFilter ||
+                 filter == kSaveTestFilter;
+        if (filter == kSaveWordListFilter || filter == kSaveTestFilter)
+            result =
+                printLesson(path, chosen,
+                            filter == kSaveTestFilter ? PaperKind::TestSheet : PaperKind::WordList);
+        else
+            result = copied ? doc_.exportTable(path)
+                            : doc_.saveAs(path, QDir::toNativeSeparators(chosen).toStdString());
     }
     if (result.status == SaveStatus::WriteFailed)
         exclaim(writeErrorText(result.error), kWriteErrorCaption, Platform::Buttons::Ok);
     showEntry(doc_.chain().currentEntry);
     updateStatus();
     return result.status == SaveStatus::Written && !copied;
+}
+
+SaveResult RudarudDia::printLesson(const std::string& path, const QString& chosen, PaperKind kind)
+{
+    // The pages name the lesson by its file; a lesson without one by the name chosen for the
+    // PDF. They are dated today, and a test's questions come in an order of this moment.
+    const QString ownName = systemName(doc_.path());
+    const PaperHeading heading{
+        QFileInfo(ownName.isEmpty() ? chosen : ownName).completeBaseName(), [] {
+            const std::tm local =
+                Platform::instance().localTime(Platform::instance().calendarTime());
+            return QDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
+        }()};
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool written =
+        writeLessonPdf(path, doc_.chain(), kind, heading,
+                       static_cast<std::uint64_t>(Platform::instance().calendarTime()));
+    const int error = errno;
+    QApplication::restoreOverrideCursor();
+    return written ? SaveResult{SaveStatus::Written} : SaveResult{SaveStatus::WriteFailed, error};
 }
 
 // --- the end of a session and the start after it ------------------------------------------

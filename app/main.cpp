@@ -2,6 +2,7 @@
 #include "command_line.h"
 #include "config.h"
 #include "font_warm_up.h"
+#include "paper_lesson.h"
 #include "rudarud_app.h"
 #include "rudarud_dia.h"
 #include "session_bus_warm_up.h"
@@ -18,6 +19,7 @@
 #include <vector>
 
 #include <QApplication>
+#include <QGuiApplication>
 
 namespace {
 
@@ -29,13 +31,16 @@ constexpr std::string_view kUsage = "Aufruf: kaz-trainer [DATEI]\n"
                                     "       kaz-trainer --help | --version\n";
 constexpr std::string_view kHelpText =
     "\n"
-    "Vokabeltrainer. DATEI ist eine Lektion (.lsn) oder eine Tabelle (.csv, .tsv, .txt),\n"
-    "die beim Start geladen wird.\n"
+    "Vokabeltrainer. DATEI ist eine Lektion (.lsn), eine Tabelle (.csv, .tsv, .txt) oder\n"
+    "eine Datei anderer Vokabelprogramme (.kvtml, .pau.gz, .pau, Anki-Text), die beim\n"
+    "Start geladen wird.\n"
     "\n"
     "  --convert EINGABE AUSGABE  wandelt ohne Fenster eine Tabelle in eine Lektion oder eine\n"
     "                             Lektion in eine Tabelle (.csv) um; Status 0: alle Zeilen\n"
     "                             übernommen, 1: Zeilen nicht übernommen,\n"
-    "                             2: nichts geschrieben\n"
+    "                             2: nichts geschrieben. EINGABE darf auch eine Datei\n"
+    "                             anderer Vokabelprogramme sein (.kvtml, .pau.gz, .pau,\n"
+    "                             Anki-Text .txt); AUSGABE .pdf schreibt eine Wortliste\n"
     "  --help                     zeigt diese Hilfe\n"
     "  --version                  zeigt die Version\n";
 constexpr int kUsageError = 2;
@@ -72,6 +77,13 @@ int main(int argc, char* argv[])
         if (argc != 4) {
             std::cerr << "Aufruf: kaz-trainer --convert EINGABE AUSGABE\n";
             finish(std::cerr, kConvertFailed);
+        }
+        if (isPdfFileName(argv[3])) {
+            // The PDF writer needs Qt's fonts, not a display: scripts run it without one.
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+            int qtArgc = 1;
+            const QGuiApplication fonts(qtArgc, argv);
+            finish(std::cerr, convertToPdf(argv[2], argv[3], std::cerr));
         }
         finish(std::cerr, convertLessonFile(argv[2], argv[3], std::cerr));
     }

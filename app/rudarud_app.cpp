@@ -5,6 +5,7 @@
 #include "platform.h"
 #include "rudarud_dia.h"
 #include "session_end.h"
+#include "foreign_file.h"
 #include "table_file.h"
 
 #include <cstdlib>
@@ -154,7 +155,9 @@ int RudarudApp::run()
     QTimer::singleShot(0, frame_, [this] {
         RudarudDia* dialog = frame_->dialog();
         if (!dialog->offerRecovery() && !endedBySession_ && !lessonArgument_.empty()) {
-            if (opensAsTable(lessonArgument_))
+            if (opensAsForeign(lessonArgument_))
+                dialog->importForeignFile(lessonArgument_);
+            else if (opensAsTable(lessonArgument_))
                 dialog->importTableFile(lessonArgument_);
             else
                 dialog->loadLessonFile(lessonArgument_);

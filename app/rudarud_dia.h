@@ -18,6 +18,8 @@
 #include <QString>
 #include <QWidget>
 
+enum class PaperKind; // paper_lesson.h
+
 class LEDWindow;
 class LearningKeeper;
 class QLabel;
@@ -110,7 +112,13 @@ public:
     // does: the lesson gets no file name and is unsaved; one message box tells which rows
     // were taken and which not.
     void importTableFile(const std::string& path);
+    // The same for another trainer's file (KVTML, Pauker, Anki or Quizlet text), as the open
+    // dialog's type "Andere Vokabelprogramme" reads it.
+    void importForeignFile(const std::string& path);
     bool saveLesson() override;
+    // The lesson as a PDF word list or test sheet under path (chosen: the name as the dialog
+    // gave it), a copy that leaves the lesson's file and unsaved state as they are.
+    SaveResult printLesson(const std::string& path, const QString& chosen, PaperKind kind);
 
     // The close request of the window (close box, system menu, Escape): true when the lesson
     // was closed and the window may go. Removes the tooltips then.

@@ -6,6 +6,7 @@
 #include "fake_platform.h"
 #include "learning_view.h"
 #include "lesson_file.h"
+#include "paper_lesson.h"
 #include "rudarud_app.h"
 #include "rudarud_dia.h"
 #include "temp_dir.h"
@@ -113,6 +114,67 @@ BENCHMARK(BM_ImportTableIntoWindow)
     ->Arg(100000)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
+
+// The same word list as KVTML 2, as KDE's trainers write it (about 3.6 MB for 20,000 entries),
+// the entries in one lesson in reverse order.
+std::string kvtmlFile(const TempDir& dir, int entries)
+{
+    const std::string path = dir.file("words" + std::to_string(entries) + ".kvtml");
+    std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE kvtml PUBLIC "
+                      "\"kvtml2.dtd\" \"http://edu.kde.org/kvtml/kvtml2.dtd\">\n<kvtml "
+                      "version=\"2.0\">\n<identifiers><identifier id=\"0\"><locale>de</locale>"
+                      "</identifier><identifier id=\"1\"><locale>en</locale></identifier>"
+                      "</identifiers>\n<entries>\n";
+    for (int i = 0; i < entries; ++i)
+        xml += "  <entry id=\"" + std::to_string(i) +
+               "\">\n    <inactive>false</inactive>\n    <translation id=\"0\">\n      "
+               "<text>Begriff " +
+               std::to_string((i * 7919) % entries) +
+               "</text>\n    </translation>\n    <translation id=\"1\">\n      <text>term " +
+               std::to_string(i) + "</text>\n    </translation>\n  </entry>\n";
+    xml += "</entries>\n<lessons><container><name>Alle</name>";
+    for (int i = entries; i-- > 0;)
+        xml += "<entry id=\"" + std::to_string(i) + "\"/>";
+    xml += "</container></lessons>\n</kvtml>\n";
+    std::ofstream(path, std::ios::binary) << xml;
+    return path;
+}
+
+void BM_ImportKvtmlIntoWindow(benchmark::State& state)
+{
+    TempDir files;
+    const std::string path = kvtmlFile(files, static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto w = std::make_unique<Window>();
+        state.ResumeTiming();
+        w->dia->importForeignFile(path);
+        QApplication::processEvents(); // the lists paint their first rows
+        state.PauseTiming();
+        if (w->dia->document().chain().entryCount() != state.range(0) ||
+            w->platform.messages.size() != 1)
+            state.SkipWithError("not imported");
+        w.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_ImportKvtmlIntoWindow)->Arg(20000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A word list of 2,000 entries as PDF, laid out, drawn and written to disk.
+void BM_WriteWordListPdf(benchmark::State& state)
+{
+    TempDir files;
+    EntryChain chain;
+    for (int i = 0; i < state.range(0); ++i)
+        chain.append("W\xF6rter " + std::to_string((i * 7919) % state.range(0)),
+                     "\xC4rger " + std::to_string(i));
+    const std::string path = files.file("liste.pdf");
+    for (auto _ : state) {
+        if (!writeLessonPdf(path, chain, PaperKind::WordList, {QStringLiteral("Liste"), {}}))
+            state.SkipWithError("not written");
+    }
+}
+BENCHMARK(BM_WriteWordListPdf)->Arg(2000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_CloseLesson(benchmark::State& state)
 {

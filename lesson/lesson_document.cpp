@@ -41,6 +41,15 @@ TableReadReport LessonDocument::importTable(const std::string& path, LessonReadL
     return report;
 }
 
+ForeignReadReport LessonDocument::importForeign(const std::string& path,
+                                                LessonReadListener* listener)
+{
+    forgetFile();
+    ForeignReadReport report = readForeignFile(path, chain_, listener, readLimits_);
+    if (report.table.rowsTaken > 0) unsaved_ = true;
+    return report;
+}
+
 SaveResult LessonDocument::save(bool overwriteChanges)
 {
     if (path_.empty()) return {SaveStatus::NoName};

@@ -2,6 +2,7 @@
 
 #include "entry_chain.h"
 #include "file_stamp.h"
+#include "foreign_file.h"
 #include "lesson_file.h"
 #include "recovery_file.h"
 #include "table_file.h"
@@ -52,6 +53,9 @@ public:
     // unsaved once a row was taken. Nothing is appended when the file could not be read or is
     // over the read limits (the report's result says which).
     TableReadReport importTable(const std::string& path, LessonReadListener* listener = nullptr);
+    // The same for another trainer's file (foreign_file.h).
+    ForeignReadReport importForeign(const std::string& path,
+                                    LessonReadListener* listener = nullptr);
     const LessonReadLimits& readLimits() const { return readLimits_; }
 
     // Writes the lesson to its own file, also when it has no entries. NoName without one;

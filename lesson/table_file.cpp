@@ -304,8 +304,9 @@ constexpr std::array<const char*, 2> kTermNames = {"erster Begriff", "zweiter Be
 
 enum class RowOutcome { Empty, Taken, Refused };
 
-// Makes the record's two terms what the lesson stores, or gives the reason it cannot.
-RowOutcome judge(Record& record, bool utf8, std::string& reason)
+// Makes the record's two terms what the lesson stores, or gives the reason it cannot. formulas:
+// a cell ="text" stands for its text, as in a table written by a spreadsheet program.
+RowOutcome judge(Record& record, bool utf8, std::string& reason, bool formulas = true)
 {
     const auto refused = [&](std::string why) {
         reason = std::move(why);
@@ -316,7 +317,7 @@ RowOutcome judge(Record& record, bool utf8, std::string& reason)
     for (std::size_t f = 0; f < 2; ++f)
         if (record.lineBreak[f]) return refused(std::string(kTermNames[f]) + " mit Zeilenumbruch");
     for (std::size_t f = 0; f < 2; ++f) {
-        takeFormulaText(terms[f]);
+        if (formulas) takeFormulaText(terms[f]);
         if (!toLessonBytes(terms[f], utf8, reason)) return RowOutcome::Refused;
         record.untidied[f].assign(terms[f]);
         normalizeTerm(terms[f]);
@@ -374,6 +375,44 @@ std::uint64_t tableByteLimit(const LessonReadLimits& limits)
     return tableEntryLimit(limits) * kTableBytesPerEntry;
 }
 
+// Records one judged record: counted, listed, and appended when taken. Returns false when the
+// chain can count no more entries (the table is then TooLarge).
+bool takeRecord(Record& record, RowOutcome outcome, std::size_t row, std::string& reason,
+                EntryChain& chain, LessonReadListener* listener, std::uint64_t room,
+                TableReadReport& report)
+{
+    switch (outcome) {
+    case RowOutcome::Empty:
+        break;
+    case RowOutcome::Refused:
+        if (report.refused.size() < kListedRefusals)
+            report.refused.push_back({row, std::move(reason)});
+        ++report.refusedRows;
+        break;
+    case RowOutcome::Taken: {
+        if (report.rowsTaken == room) return false;
+        for (std::size_t f = 0; f < 2; ++f) {
+            if (!record.tidied[f]) continue;
+            if (report.tidied.size() < kListedRefusals)
+                report.tidied.push_back({row, windows1252ToUtf8(record.untidied[f]),
+                                         windows1252ToUtf8(record.terms[f])});
+            ++report.tidiedCells;
+        }
+        strWort* entry = chain.append(record.terms[0], record.terms[1]);
+        ++report.rowsTaken;
+        if (listener) listener->pairRead(*entry);
+        break;
+    }
+    }
+    return true;
+}
+
+// What the chain can still count.
+std::uint64_t chainRoom(const EntryChain& chain)
+{
+    return std::numeric_limits<std::uint32_t>::max() - chain.entryCount();
+}
+
 // Reads the rows into the chain; throws std::bad_alloc when memory runs out.
 void readRows(const DecodedText& decoded, std::string_view text, EntryChain& chain,
               LessonReadListener* listener, const LessonReadLimits& limits, TableReadReport& report)
@@ -383,61 +422,27 @@ void readRows(const DecodedText& decoded, std::string_view text, EntryChain& cha
     std::string reason;
     // Every row counts, refused and empty ones too: it is the rows that take the time.
     const std::uint64_t maxRows = tableEntryLimit(limits);
-    // What the chain can still count.
-    const std::uint64_t room = std::numeric_limits<std::uint32_t>::max() - chain.entryCount();
+    const std::uint64_t room = chainRoom(chain);
     for (std::size_t row = 1; reader.next(record); ++row) {
-        if (row > maxRows) {
+        if (row > maxRows || !takeRecord(record, judge(record, decoded.utf8, reason), row, reason,
+                                         chain, listener, room, report)) {
             report.result = LessonReadResult::TooLarge;
             return;
-        }
-        switch (judge(record, decoded.utf8, reason)) {
-        case RowOutcome::Empty:
-            break;
-        case RowOutcome::Refused:
-            if (report.refused.size() < kListedRefusals)
-                report.refused.push_back({row, std::move(reason)});
-            ++report.refusedRows;
-            break;
-        case RowOutcome::Taken: {
-            if (report.rowsTaken == room) {
-                report.result = LessonReadResult::TooLarge;
-                return;
-            }
-            for (std::size_t f = 0; f < 2; ++f) {
-                if (!record.tidied[f]) continue;
-                if (report.tidied.size() < kListedRefusals)
-                    report.tidied.push_back({row, windows1252ToUtf8(record.untidied[f]),
-                                             windows1252ToUtf8(record.terms[f])});
-                ++report.tidiedCells;
-            }
-            strWort* entry = chain.append(record.terms[0], record.terms[1]);
-            ++report.rowsTaken;
-            if (listener) listener->pairRead(*entry);
-            break;
-        }
         }
     }
 }
 
-} // namespace
-
-TableReadReport readTableBytes(std::string_view bytes, EntryChain& chain,
-                               LessonReadListener* listener, const LessonReadLimits& limits)
+// Runs read (which appends to the chain and fills the report, throwing std::bad_alloc when
+// memory runs out) between the listener's calls; a read that proved too large leaves the chain
+// as it was.
+template <typename Read>
+TableReadReport readIntoChain(EntryChain& chain, LessonReadListener* listener, Read read)
 {
     TableReadReport report;
     if (listener) listener->beforePairs();
     strWort* const lastBefore = chain.lastEntry();
     try {
-        if (bytes.size() > tableByteLimit(limits)) {
-            report.result = LessonReadResult::TooLarge;
-        } else {
-            const DecodedText decoded = decode(bytes);
-            report.encoding = decoded.encoding;
-            std::string_view text = decoded.text;
-            const std::optional<char> named = takeSeparatorLine(text);
-            report.separator = named ? *named : detectSeparator(text);
-            readRows(decoded, text, chain, listener, limits, report);
-        }
+        read(report);
     } catch (const std::bad_alloc&) {
         report.result = LessonReadResult::TooLarge;
     }
@@ -453,6 +458,53 @@ TableReadReport readTableBytes(std::string_view bytes, EntryChain& chain,
     }
     if (listener) listener->afterPairs();
     return report;
+}
+
+} // namespace
+
+TableReadReport readTableBytes(std::string_view bytes, EntryChain& chain,
+                               LessonReadListener* listener, const LessonReadLimits& limits)
+{
+    return readIntoChain(chain, listener, [&](TableReadReport& report) {
+        if (bytes.size() > tableByteLimit(limits)) {
+            report.result = LessonReadResult::TooLarge;
+            return;
+        }
+        const DecodedText decoded = decode(bytes);
+        report.encoding = decoded.encoding;
+        std::string_view text = decoded.text;
+        const std::optional<char> named = takeSeparatorLine(text);
+        report.separator = named ? *named : detectSeparator(text);
+        readRows(decoded, text, chain, listener, limits, report);
+    });
+}
+
+TableReadReport appendTermPairs(std::span<ImportedPair> pairs, EntryChain& chain,
+                                LessonReadListener* listener, const LessonReadLimits& limits)
+{
+    return readIntoChain(chain, listener, [&](TableReadReport& report) {
+        if (pairs.size() > tableEntryLimit(limits)) {
+            report.result = LessonReadResult::TooLarge;
+            return;
+        }
+        Record record;
+        std::string reason;
+        const std::uint64_t room = chainRoom(chain);
+        for (ImportedPair& pair : pairs) {
+            record.terms = std::move(pair.terms);
+            RowOutcome outcome = judge(record, true, reason, false);
+            // An empty pair is one of the file's entries all the same, and is never left out
+            // without a word.
+            if (outcome == RowOutcome::Empty) {
+                outcome = RowOutcome::Refused;
+                reason = "beide Begriffe fehlen";
+            }
+            if (!takeRecord(record, outcome, pair.place, reason, chain, listener, room, report)) {
+                report.result = LessonReadResult::TooLarge;
+                return;
+            }
+        }
+    });
 }
 
 TableReadReport readTableFile(const std::string& path, EntryChain& chain,

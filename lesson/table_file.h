@@ -2,9 +2,11 @@
 
 #include "lesson_file.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -75,6 +77,19 @@ struct TableReadReport {
 TableReadReport readTableBytes(std::string_view bytes, EntryChain& chain,
                                LessonReadListener* listener = nullptr,
                                const LessonReadLimits& limits = {});
+// Two terms as another program's file held them (UTF-8), and where: the number its report
+// gives (an entry's, a card's or a line's).
+struct ImportedPair {
+    std::size_t place;
+    std::array<std::string, 2> terms;
+};
+// Takes the pairs in order by the rules of a table's rows: tidied, judged, refused with a
+// reason or appended (the terms are moved out); a pair whose two terms are empty is refused.
+// More pairs than tableEntryLimit, or memory running out, is TooLarge with nothing appended.
+// The report counts pairs as rows, each by its place.
+TableReadReport appendTermPairs(std::span<ImportedPair> pairs, EntryChain& chain,
+                                LessonReadListener* listener = nullptr,
+                                const LessonReadLimits& limits = {});
 // The rows one table may have under the limits: the lessons' entry limit, at most
 // kMaxTableEntries.
 std::uint64_t tableEntryLimit(const LessonReadLimits& limits);

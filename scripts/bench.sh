@@ -8,7 +8,7 @@
 #   recall                                           bench/learner_bench
 #   window: load and close of 1,000 / 20,000 / 100,000 entries, one answer at 100,000 (with
 #   recording it in the learning record),
-#   import of a 100,000-row table
+#   import of a 100,000-row table, of a 20,000-entry KVTML file; a 2,000-entry word list as PDF
 #                                                    bench/dialog_gui_bench (offscreen)
 #   start-up to the first painted frame: the trainer against a bare Qt dialog, without and
 #   with its help viewer starting beside it; with the viewer and a 2,000- and a 100,000-entry
@@ -31,6 +31,8 @@ target_startup_ratio=1.2
 target_lesson_ratio=1.8
 target_small_lesson_ratio=1.1
 target_load_ms=150
+target_kvtml_ms=200
+target_pdf_ms=1000
 target_close_ms=1000
 target_answer_ms=5
 target_due_count_ms=20
@@ -88,6 +90,8 @@ load_ms=$(bench_ms dialog_gui_bench BM_LoadLessonIntoWindow/100000/real_time_med
 import_ms=$(bench_ms dialog_gui_bench BM_ImportTableIntoWindow/100000/real_time_median)
 close_ms=$(bench_ms dialog_gui_bench BM_CloseLesson/100000/real_time_median)
 answer_ms=$(bench_ms dialog_gui_bench BM_AnswerLatency/100000/iterations:2000/real_time_median)
+kvtml_ms=$(bench_ms dialog_gui_bench BM_ImportKvtmlIntoWindow/20000/real_time_median)
+pdf_ms=$(bench_ms dialog_gui_bench BM_WriteWordListPdf/2000/real_time_median)
 
 # --- start-up and memory --------------------------------------------------------------------
 echo "== start-up to the first frame ($runs rounds; each round starts the four programs in turn)"
@@ -226,6 +230,8 @@ printf '   %-44s %10s   target %-8s %s\n' \
     "  (median of the ratios per round)" "${paired_lesson_ratio}x" "<= ${target_lesson_ratio}x" "$(verdict "$paired_lesson_ratio" "$target_lesson_ratio" 1)" \
     "load 100,000 entries into the window" "$load_ms ms" "< $target_load_ms ms" "$(verdict "$load_ms" "$target_load_ms")" \
     "import a 100,000-row table into the window" "$import_ms ms" "< $target_load_ms ms" "$(verdict "$import_ms" "$target_load_ms")" \
+    "import a 20,000-entry KVTML file into the window" "$kvtml_ms ms" "< $target_kvtml_ms ms" "$(verdict "$kvtml_ms" "$target_kvtml_ms")" \
+    "write a 2,000-entry word list as PDF" "$pdf_ms ms" "< $target_pdf_ms ms" "$(verdict "$pdf_ms" "$target_pdf_ms")" \
     "close a lesson of 100,000 entries" "$close_ms ms" "< $target_close_ms ms" "$(verdict "$close_ms" "$target_close_ms")" \
     "one answer at 100,000 entries, recorded" "$answer_ms ms" "< $target_answer_ms ms" "$(verdict "$answer_ms" "$target_answer_ms")" \
     "  of it: the answer into the learning record" "$record_answer_ms ms" "< $target_answer_ms ms" "$(verdict "$record_answer_ms" "$target_answer_ms")" \

@@ -7,7 +7,7 @@ set -euo pipefail
 purpose=${1:-run}
 packages=(cmake g++ make pkg-config qt6-base-dev qt6-multimedia-dev qt6-translations-l10n
           libgl-dev libfontconfig-dev fonts-liberation libsqlite3-dev
-          qt6-charts-dev libqt6opengl6-dev)
+          qt6-charts-dev libqt6opengl6-dev libexpat1-dev zlib1g-dev)
 if [ "$purpose" = package ] || [ "$purpose" = test ]; then
     packages+=(dpkg-dev)
 fi
@@ -17,7 +17,8 @@ if [ "$purpose" = test ]; then
                shared-mime-info desktop-file-utils libxml2-utils xdg-utils libfile-mimeinfo-perl appstream
                xvfb xdotool x11-utils libx11-dev libxdamage-dev libxfixes3
                dbus-daemon dbus-bin at-spi2-core python3-gi gir1.2-atspi-2.0 orca
-               libreoffice-calc-nogui imagemagick faketime syncthing)
+               libreoffice-calc-nogui imagemagick faketime syncthing
+               poppler-utils kwordquiz kdeedu-kvtml-data)
 fi
 
 missing=()

@@ -7,8 +7,9 @@ namespace {
 using namespace std::string_literals;
 using namespace std::string_view_literals;
 
-const QString kOpenFilters = "Lektion (*.lsn);;Tabelle (*.csv *.tsv *.txt)";
-const QString kSaveFilters = "Lektion (*.lsn);;Tabelle (*.csv)";
+const QString kOpenFilters = "Lektion (*.lsn);;Tabelle (*.csv *.tsv *.txt);;"
+                             "Andere Vokabelprogramme (*.kvtml *.pau.gz *.pau *.txt)";
+const QString kSaveFilters = "Lektion (*.lsn);;Tabelle (*.csv);;Wortliste (*.pdf);;Test (*.pdf)";
 const QString kNewTitle = " KAZ-TRAINER 1.0   Lektion: NEU";
 
 class TableImportTest : public DialogTest {

@@ -1124,6 +1124,60 @@ def import_and_export_table(c):
            ["Export.csv", "Liste.csv"])
 
 
+def other_trainers_file_and_lesson_on_paper(c):
+    """A KDE trainer's KVTML file read through the open dialog's type "Andere
+    Vokabelprogramme": the message with the entry it could not take, the lists in the file's
+    lesson order, a new unsaved lesson; then printed through the save dialog's types as a PDF
+    word list and a PDF test, read back with pdftotext, the lesson still unsaved and nameless."""
+    c.write("Wörter.kvtml", (
+        '<?xml version="1.0" encoding="UTF-8"?>\n<!DOCTYPE kvtml PUBLIC "kvtml2.dtd" '
+        '"http://edu.kde.org/kvtml/kvtml2.dtd">\n<kvtml version="2.0"><identifiers>'
+        '<identifier id="0"><locale>de</locale></identifier><identifier id="1"><locale>en'
+        '</locale></identifier></identifiers><entries>'
+        '<entry id="0"><translation id="0"><text>Mädchen</text></translation>'
+        '<translation id="1"><text>girl</text></translation></entry>'
+        '<entry id="1"><translation id="0"><text>Öl</text></translation></entry>'
+        '<entry id="2"><translation id="0"><text>Straße</text></translation>'
+        '<translation id="1"><text>street</text></translation></entry></entries>'
+        '<lessons><container><name>L1</name><entry id="2"/><entry id="0"/></container>'
+        '</lessons></kvtml>\n').encode())
+    t = c.start()
+    t.click("Lektion laden")
+    dialog = t.window("Öffnen")
+    choose_file_type(t, dialog, "Andere Vokabelprogramme (*.kvtml *.pau.gz *.pau *.txt)")
+    type_text("Wörter.kvtml")
+    press("Return")
+    t.window_gone("Öffnen")
+    expect("message", t.answer_box("Vokabeln eingelesen", "OK"),
+           "2 Einträge übernommen.\n1 Eintrag nicht übernommen:\nEintrag 2: zweiter Begriff fehlt")
+    expect("title", t.title(), TITLE + "NEU")
+    expect("status", t.status(), "Lektion enthält 2 Aufgaben (ungesichert)")
+    expect("first list", [r[0] for r in t.rows("1. Begriffe")], [" < NEU >", "Mädchen", "Straße"])
+
+    for file_type, name in (("Wortliste (*.pdf)", "Liste"), ("Test (*.pdf)", "Probe")):
+        t.click("Speichern")
+        dialog = t.window("Speichern unter")
+        choose_file_type(t, dialog, file_type)
+        type_text(name)
+        press("Return")
+        t.window_gone("Speichern unter")
+        wait_until(f"{name}.pdf", lambda: os.path.exists(c.path(f"{name}.pdf")) and
+                   os.path.getsize(c.path(f"{name}.pdf")) > 0)
+        expect("title after printing", t.title(), TITLE + "NEU")
+        expect("status after printing", t.status(), "Lektion enthält 2 Aufgaben (ungesichert)")
+    text = subprocess.run(["pdftotext", "-layout", c.path("Liste.pdf"), "-"], capture_output=True,
+                          check=True).stdout.decode()
+    rows = [line.split() for line in text.splitlines() if "girl" in line or "street" in line]
+    expect("word list rows", rows, [["Mädchen", "girl"], ["Straße", "street"]])
+    test = subprocess.run(["pdftotext", "-layout", c.path("Probe.pdf"), "-"], capture_output=True,
+                          check=True).stdout.decode()
+    pages = test.split("\f")
+    if not ("Mädchen" in pages[0] and "Straße" in pages[0] and "girl" not in pages[0] and
+            "Lösungen" in pages[1] and "girl" in pages[1] and "street" in pages[1]):
+        raise Failure(f"test sheet: {test!r}")
+    discard_and_close(t)
+
+
 def table_typed_with_the_lesson_type(c):
     """A word list's name typed into the open dialog while its type is still the lesson's: the
     file holds no lesson, so it is read as the table its name says, as on the command line."""
@@ -1397,7 +1451,8 @@ SCENARIOS = [type_save_and_close, load_and_normal_query, drill_by_ear, reversed_
              session_end_during_recovery_question, two_trainers_ended_by_the_session,
              thresholds_and_tooltips, accessibility_tree, import_and_export_table,
              table_that_never_ends,
-             table_typed_with_the_lesson_type, cancelled_save_dialog_changes_nothing]
+             table_typed_with_the_lesson_type, cancelled_save_dialog_changes_nothing,
+             other_trainers_file_and_lesson_on_paper]
 
 
 def main():
