@@ -51,6 +51,7 @@ class Context:
         self.with_help = False
         self.program = None
         self.orca = None
+        self.wm = None
 
     def path(self, name):
         return os.path.join(self.folder, name)
@@ -78,6 +79,10 @@ class Context:
         self.orca = d.Orca(self.root)
         return self.orca
 
+    def window_manager(self):
+        self.wm = d.WindowManager(self.root)
+        return self.wm
+
     def stop_all(self):
         """Ends the trainers and every program they started from this scenario's folder (the
         help viewer outlives the trainer that called it), and the screen reader."""
@@ -86,6 +91,8 @@ class Context:
         if self.orca is not None:
             self.orca.stop()
         d.stop_processes_under(self.root)
+        if self.wm is not None:
+            self.wm.stop()
 
 
 def escape_closes(t):
@@ -320,6 +327,74 @@ def drill_by_ear(c):
     if os.environ.get("E2E_SPEECH"):
         with open(os.environ["E2E_SPEECH"], "w") as f:
             f.write("\n".join(orca.said()) + "\n")
+    escape_closes(t)
+
+
+def heard_transcript(c, name):
+    """With E2E_SPEECH set to a folder, what Orca said in the scenario goes to NAME.txt there,
+    each utterance under the key it was credited to."""
+    folder = os.environ.get("E2E_SPEECH_DIR")
+    if folder and c.orca is not None:
+        with open(os.path.join(folder, name + ".txt"), "w") as f:
+            f.write("\n".join(c.orca.transcript()) + "\n")
+
+
+def by_ear(c, *args):
+    """A window manager, Orca and the trainer started with args, as a blind learner's desktop
+    has them; returns the trainer and Orca once the trainer's window is active and spoken."""
+    c.window_manager()
+    orca = c.screen_reader()
+    t = c.start(*args)
+    orca.hears(TITLE, key=0)
+    wait_until("the trainer's window to have the focus", lambda: d.focused_window() == t.xid)
+    return t, orca
+
+
+def focused_control(t, window=None):
+    """The name of the control in the window that reports the focused state (list rows left
+    out), or None."""
+    return next((d.name_of(n) for n in d.walk(window or t.main) if d.role_of(n) != "list item"
+                 and d.has_state(n, d.Atspi.StateType.FOCUSED)), None)
+
+
+def tab_to(t, orca, name, limit=30):
+    """Tabs until the control name has the focus; returns the key number of the last Tab."""
+    key = orca.key_count()
+    for _ in range(limit):
+        if focused_control(t) == name:
+            return key
+        before = focused_control(t)
+        key = orca.press("Tab")
+        wait_until("the focus to move on", lambda: focused_control(t) not in (None, before))
+    raise Failure(f"Tab never reached {name!r}")
+
+
+def open_by_typing_by_ear(c):
+    """Lektion laden by keyboard, the name typed, Enter: the trainer's window is active again
+    and Orca says so, the first field has the focus and Orca follows the keys there."""
+    c.write("drei.lsn", lesson_bytes(NUMBERS))
+    t, orca = by_ear(c)
+    key = tab_to(t, orca, "Lektion laden")
+    orca.hears("Lektion laden", key=key)
+    key = orca.press("space")
+    t.window("Öffnen")
+    orca.hears("Öffnen", key=key)
+    orca.type("drei.lsn")
+    key = orca.press("Return")
+    t.window_gone("Öffnen")
+    wait_until("the lesson loaded", lambda: t.title() == TITLE + c.path("drei.lsn").upper())
+    # The window is reported active with its title, and the field that has the keys.
+    orca.hears(TITLE + c.path("drei.lsn").upper(), key=key)
+    orca.hears("1. Begriff", key=key)
+    expect("the focused control", focused_control(t), "1. Begriff")
+    expect("the window with the keyboard", d.focused_window(), t.xid)
+    expect("windows left open", [d.name_of(w) for w in t.windows() if w != t.main], [])
+    key = orca.press("Tab")
+    orca.hears("2. Begriff", key=key)
+    key = orca.type("x")
+    wait_until("the letter typed", lambda: t.field("2. Begriff") == "x")
+    orca.hears("x", key=key)
+    heard_transcript(c, "open_by_typing")
     escape_closes(t)
 
 
@@ -1049,7 +1124,7 @@ def accessibility_tree(c):
                 f.write(f"## {title}\n\n```\n" + "\n".join(tree) + "\n```\n\n")
 
 
-SCENARIOS = [type_save_and_close, load_and_normal_query, drill_by_ear, reversed_and_mixed_queries,
+SCENARIOS = [type_save_and_close, load_and_normal_query, drill_by_ear, open_by_typing_by_ear, reversed_and_mixed_queries,
              due_drill_days_later, damaged_learning_record, locked_learning_record,
              killed_during_drills, two_trainers_drill_together,
              results_notice_and_help, row_clicks, rows_of_equal_entries, keys,
