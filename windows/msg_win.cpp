@@ -1,7 +1,9 @@
 #include "msg_win.h"
 
+#include <QCloseEvent>
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QTimerEvent>
@@ -56,7 +58,31 @@ MSGWin::MSGWin(QWidget* owner, const QString& title, const QString& text, const 
         resize(g.clientWidth, g.clientHeight);
     move(g.x, g.y);
     show();
-    if (countDown_.running()) timer_.start(kTickMs, this);
+    if (countDown_.running())
+        timer_.start(kTickMs, this);
+    else
+        activateWindow(); // also where no window manager gives a new window the keyboard
+}
+
+void MSGWin::keyPressEvent(QKeyEvent* event)
+{
+    const bool closing = event->key() == Qt::Key_Escape || event->key() == Qt::Key_Return ||
+                         event->key() == Qt::Key_Enter || event->key() == Qt::Key_Space;
+    if (closing && !countDown_.running() &&
+        (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void MSGWin::closeEvent(QCloseEvent* event)
+{
+    // The keyboard goes back to the owner's window, as a window manager does for a transient
+    // window; without one it would fall to no window.
+    if (isActiveWindow() && parentWidget() != nullptr && parentWidget()->window()->isVisible())
+        parentWidget()->window()->activateWindow();
+    QWidget::closeEvent(event);
 }
 
 void MSGWin::tick()

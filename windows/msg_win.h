@@ -13,7 +13,9 @@
 // window. The constructor shows it; the caller creates it with new and forgets it: it is
 // deleted when it closes, at the latest with its owner. With a time-out it has a title bar
 // but no close box or sizing border, counts the seconds down in its caption and closes
-// itself; without one it is an ordinary window that the user closes.
+// itself; without one it is an ordinary window that the user closes, with the close box or
+// with Escape, Enter or Space; it takes the keyboard when it shows, so that a screen reader
+// reads it at once, and hands it back to its owner's window when it closes.
 //
 // The window belongs to its owner's window: it is a dialog-type window whose transient parent
 // is the owner's window (WM_TRANSIENT_FOR under X11), so it stays in front of the owner and has
@@ -42,6 +44,8 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     static constexpr int kTickMs = 1000;

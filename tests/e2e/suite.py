@@ -398,6 +398,48 @@ def open_by_typing_by_ear(c):
     escape_closes(t)
 
 
+def report_and_table_by_ear(c):
+    """A drill by keyboard under a window manager: the report takes the keyboard and is read,
+    Escape closes it and the trainer's answer field has the keys again; the results table opens
+    from its button, is read, and Escape closes it too."""
+    lesson = c.write("Z.lsn", lesson_bytes([("eins", "one")]))
+    t, orca = by_ear(c, lesson)
+    key = tab_to(t, orca, "Normale Abfrage")
+    key = orca.press("space")
+    orca.hears("Frage: eins", key=key)
+    for answer in ("x", "one", "one"):
+        wait_until("the answer field to be empty", lambda: t.field("2. Begriff") == "")
+        orca.type(answer)
+        wait_until("the answer typed", lambda: t.field("2. Begriff") == answer)
+        key = orca.press("Return")
+        if answer == "x":
+            orca.hears("Lösung: one", key=key)
+            key = orca.press("Return")
+    report = t.window("Ergebnis: Note 6")
+    orca.hears("Ergebnis: Note 6", key=key)
+    orca.hears("1 Aufgaben mit 1 Fehlern", key=key)
+    wait_until("the report to have the keyboard",
+               lambda: d.focused_window() == t.xid_of("Ergebnis: Note 6"))
+    del report
+    key = orca.press("Escape")
+    t.window_gone("Ergebnis: Note 6")
+    orca.hears(TITLE, key=key)
+    wait_until("the trainer's window to have the keyboard", lambda: d.focused_window() == t.xid)
+    expect("the trainer", t.running(), True)
+    key = tab_to(t, orca, "Prüfungsergebnisse")
+    orca.hears("Prüfungsergebnisse", key=key)
+    key = orca.press("space")
+    t.window("Übungsprotokoll")
+    wait_until("the table to have the keyboard",
+               lambda: d.focused_window() == t.xid_of("Übungsprotokoll"))
+    key = orca.press("Escape")
+    t.window_gone("Übungsprotokoll")
+    orca.hears(TITLE, key=key)
+    expect("the trainer", t.running(), True)
+    heard_transcript(c, "report_and_table")
+    escape_closes(t)
+
+
 def reversed_and_mixed_queries(c):
     """Reversed and mixed exercises, each with a wrong answer; the results table lists both, and
     its "Lernstand-Grafik" shows where the lesson stands."""
@@ -1124,7 +1166,8 @@ def accessibility_tree(c):
                 f.write(f"## {title}\n\n```\n" + "\n".join(tree) + "\n```\n\n")
 
 
-SCENARIOS = [type_save_and_close, load_and_normal_query, drill_by_ear, open_by_typing_by_ear, reversed_and_mixed_queries,
+SCENARIOS = [type_save_and_close, load_and_normal_query, drill_by_ear, open_by_typing_by_ear,
+             report_and_table_by_ear, reversed_and_mixed_queries,
              due_drill_days_later, damaged_learning_record, locked_learning_record,
              killed_during_drills, two_trainers_drill_together,
              results_notice_and_help, row_clicks, rows_of_equal_entries, keys,

@@ -213,3 +213,46 @@ TEST_F(MSGWinTest, TheTextGoesWithItsWindow)
 }
 
 } // namespace
+
+struct KeyCase {
+    const char* name;
+    int timeoutMs;
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    bool closes;
+};
+
+class MSGWinKeys : public MSGWinTest, public ::testing::WithParamInterface<KeyCase> {};
+
+// A window the user closes goes with the keys that end a dialog; one that closes itself, and
+// other keys, leave it.
+TEST_P(MSGWinKeys, ClosesByKeyOnlyWithoutTimeOut)
+{
+    const KeyCase& c = GetParam();
+    QPointer<MSGWin> w = open("Ergebnis", c.timeoutMs);
+    QTest::keyClick(w.data(), c.key, c.modifiers);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w.isNull(), c.closes);
+    delete w;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, MSGWinKeys,
+    ::testing::Values(KeyCase{"escape", -1, Qt::Key_Escape, Qt::NoModifier, true},
+                      KeyCase{"enter", -1, Qt::Key_Return, Qt::NoModifier, true},
+                      KeyCase{"keypad_enter", -1, Qt::Key_Enter, Qt::KeypadModifier, true},
+                      KeyCase{"space", -1, Qt::Key_Space, Qt::NoModifier, true},
+                      KeyCase{"tab", -1, Qt::Key_Tab, Qt::NoModifier, false},
+                      KeyCase{"ctrl_escape", -1, Qt::Key_Escape, Qt::ControlModifier, false},
+                      KeyCase{"timed_escape", 5000, Qt::Key_Escape, Qt::NoModifier, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(MSGWinTest, ClosingHandsTheKeyboardBackToTheOwner)
+{
+    owner_.activateWindow();
+    QPointer<MSGWin> w = open("Ergebnis", -1);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.data(), kWaitMs)) << "takes the keyboard";
+    QTest::keyClick(w.data(), Qt::Key_Escape);
+    ASSERT_TRUE(closes(w));
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&owner_, kWaitMs));
+}
