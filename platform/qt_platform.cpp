@@ -249,6 +249,8 @@ QStringList QtPlatform::helpArguments(const QString& helpFile, HelpCommand comma
     switch (command) {
     case HelpCommand::ForceFile:
         return {QStringLiteral("--force-file"), helpFile};
+    case HelpCommand::ForceFileBeside:
+        return {QStringLiteral("--beside"), helpFile};
     case HelpCommand::Context:
         return {QStringLiteral("--context"), QString::number(data), helpFile};
     }

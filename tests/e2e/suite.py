@@ -440,6 +440,22 @@ def report_and_table_by_ear(c):
     escape_closes(t)
 
 
+def start_with_help_by_ear(c):
+    """The help viewer opens beside the trainer at the start, and the trainer keeps the
+    keyboard: the next key goes to its fields, and Orca follows it there, not to the help."""
+    c.with_help = True
+    lesson = c.write("Z.lsn", lesson_bytes(NUMBERS))
+    t, orca = by_ear(c, lesson)
+    wait_until("the help viewer's window", lambda: d.help_window_pid(c.root))
+    key = orca.press("Tab")
+    orca.hears("2. Begriff", key=key)
+    expect("the window with the keyboard", d.focused_window(), t.xid)
+    heard = [s for s in orca.said() if "Hilfe" in s]
+    expect("what Orca said of the help viewer", heard, [])
+    heard_transcript(c, "start_with_help")
+    escape_closes(t)
+
+
 def reversed_and_mixed_queries(c):
     """Reversed and mixed exercises, each with a wrong answer; the results table lists both, and
     its "Lernstand-Grafik" shows where the lesson stands."""
@@ -1167,7 +1183,7 @@ def accessibility_tree(c):
 
 
 SCENARIOS = [type_save_and_close, load_and_normal_query, drill_by_ear, open_by_typing_by_ear,
-             report_and_table_by_ear, reversed_and_mixed_queries,
+             report_and_table_by_ear, start_with_help_by_ear, reversed_and_mixed_queries,
              due_drill_days_later, damaged_learning_record, locked_learning_record,
              killed_during_drills, two_trainers_drill_together,
              results_notice_and_help, row_clicks, rows_of_equal_entries, keys,
