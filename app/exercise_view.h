@@ -77,6 +77,9 @@ public:
     void showExerciseDisplays(bool shown);
     // The results-log button: the table of the last results, or the notice.
     void showResultsLog();
+    // Tells a screen reader part, with whatever else the same step says (editing: the term
+    // paged to, the changed status line).
+    void announce(const QString& part) { speak(part); }
     // Called with the results table's window once it shows (the learning record adds to it).
     std::function<void(QWidget* table)> onResultsTable;
 

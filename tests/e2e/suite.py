@@ -456,6 +456,55 @@ def start_with_help_by_ear(c):
     escape_closes(t)
 
 
+def no_list_heard(orca, key, what):
+    """Fails when Orca spoke of a term list for the key numbered key or later: the keys are in
+    a field, so Orca must follow the field."""
+    lists = [s for s in orca.after(key) if "Begriffe" in s]
+    if lists:
+        raise Failure(f"{what}: Orca followed a list: {orca.after(key)!r}")
+
+
+def edit_by_ear(c):
+    """Paging, changing and adding entries by keyboard alone: Orca follows the first field,
+    says the term under the cursor and the caret keys, and tells the new entry and the status
+    line; it never takes a term list for the focus."""
+    lesson = c.write("Z.lsn", lesson_bytes(NUMBERS))
+    t, orca = by_ear(c, lesson)
+    wait_until("the focus in the first field", lambda: focused_control(t) == "1. Begriff")
+    key = orca.press("Down")
+    wait_until("the first entry", lambda: t.field("1. Begriff") == "eins")
+    orca.hears("eins", key=key)
+    no_list_heard(orca, key, "Down")
+    orca.press("End")
+    key = orca.press("Left")
+    orca.hears("s", key=key)
+    key = orca.press("Down")
+    wait_until("the second entry", lambda: t.field("1. Begriff") == "zwei")
+    orca.hears("zwei", key=key)
+    key = orca.press("Up")
+    wait_until("the first entry again", lambda: t.field("1. Begriff") == "eins")
+    orca.hears("eins", key=key)
+    no_list_heard(orca, 1, "paging")
+    key = orca.press("Up")
+    wait_until("the new entry", lambda: t.field("1. Begriff") == "")
+    orca.type("vierx")
+    key = orca.press("BackSpace")
+    wait_until("a letter deleted", lambda: t.field("1. Begriff") == "vier")
+    orca.hears("x", key=key)
+    key = orca.press("Return")
+    orca.hears("2. Begriff", key=key)
+    orca.type("four")
+    key = orca.press("Return")
+    wait_until("four entries",
+               lambda: t.status() == "Lektion enthält 4 Aufgaben (ungesichert)")
+    orca.hears("Lektion enthält 4 Aufgaben (ungesichert)", key=key)
+    orca.hears("1. Begriff", key=key)
+    expect("the focused control", focused_control(t), "1. Begriff")
+    no_list_heard(orca, 1, "building")
+    heard_transcript(c, "edit")
+    discard_and_close(t)
+
+
 def reversed_and_mixed_queries(c):
     """Reversed and mixed exercises, each with a wrong answer; the results table lists both, and
     its "Lernstand-Grafik" shows where the lesson stands."""
@@ -1183,7 +1232,7 @@ def accessibility_tree(c):
 
 
 SCENARIOS = [type_save_and_close, load_and_normal_query, drill_by_ear, open_by_typing_by_ear,
-             report_and_table_by_ear, start_with_help_by_ear, reversed_and_mixed_queries,
+             report_and_table_by_ear, start_with_help_by_ear, edit_by_ear, reversed_and_mixed_queries,
              due_drill_days_later, damaged_learning_record, locked_learning_record,
              killed_during_drills, two_trainers_drill_together,
              results_notice_and_help, row_clicks, rows_of_equal_entries, keys,
@@ -1212,6 +1261,8 @@ def main():
             print(f"FAIL {scenario.__name__}: {e}", flush=True)
             if not isinstance(e, Failure):
                 traceback.print_exc()
+            if c.orca is not None:  # what a blind learner heard, key by key
+                print("  heard:\n  " + "\n  ".join(c.orca.transcript()[-40:]))
             for t in c.trainers:
                 if t.running():  # what the window showed when the scenario gave up
                     print("  window:\n  " + "\n  ".join(d.dump(t.main)[:60]))
