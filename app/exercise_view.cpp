@@ -64,6 +64,7 @@ ExerciseView::ExerciseView(QWidget& window, ExerciseHost& host, EntryChain& chai
 ExerciseView::~ExerciseView()
 {
     feedbackTimer_.stop();
+    muteTextEvents(controls_.answer, false);
     spokenTimer_.stop();
     delete notice_;
     delete answerLine_;
@@ -283,6 +284,8 @@ void ExerciseView::startAnswerFeedback(const std::string& expected)
     feedbackExpected_ = expected;
     feedbackTyped_ = toCp1252(controls_.answer->text());
     controls_.answer->setReadOnly(true); // a read-only field shows no caret
+    // The verdict and the solution are told once, below; the flashing is for the eyes.
+    muteTextEvents(controls_.answer, true);
     feedbackPhase_ = 0;
     flashStep();
     speak(QStringLiteral("L\u00F6sung: ") + fromCp1252(expected));
@@ -303,6 +306,7 @@ void ExerciseView::stopAnswerFeedback()
     feedbackExpected_.clear();
     feedbackTyped_.clear();
     controls_.answer->setReadOnly(false);
+    muteTextEvents(controls_.answer, false);
     setAnswerColour(QColor(toQRgb(kRed)));
 }
 

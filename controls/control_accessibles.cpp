@@ -282,6 +282,66 @@ void currentRowOnlyWithFocus(QAbstractItemView* view)
     follower->dropCurrent();
 }
 
+namespace {
+
+QList<QObject*>& mutedFields()
+{
+    static QList<QObject*> fields;
+    return fields;
+}
+
+bool isTextEvent(QAccessible::Event type)
+{
+    switch (type) {
+    case QAccessible::TextInserted:
+    case QAccessible::TextRemoved:
+    case QAccessible::TextUpdated:
+    case QAccessible::TextCaretMoved:
+    case QAccessible::TextSelectionChanged:
+    case QAccessible::TextAttributeChanged:
+    case QAccessible::TextColumnChanged:
+    case QAccessible::ValueChanged:
+        return true;
+    default:
+        return false;
+    }
+}
+
+QAccessible::UpdateHandler& handlerBefore()
+{
+    static QAccessible::UpdateHandler handler = nullptr;
+    return handler;
+}
+
+// Installed while a field is muted. Every other event goes on to the handler that was there
+// before, or takes Qt's own way, which Qt goes only without a handler, so this one steps aside.
+void filterMutedFields(QAccessibleEvent* event)
+{
+    if (isTextEvent(event->type()) && mutedFields().contains(event->object())) return;
+    if (QAccessible::UpdateHandler before = handlerBefore()) {
+        before(event);
+        return;
+    }
+    QAccessible::installUpdateHandler(nullptr);
+    QAccessible::updateAccessibility(event);
+    QAccessible::installUpdateHandler(&filterMutedFields);
+}
+
+} // namespace
+
+void muteTextEvents(QObject* field, bool muted)
+{
+    QList<QObject*>& fields = mutedFields();
+    const bool wasEmpty = fields.isEmpty();
+    if (muted && !fields.contains(field))
+        fields.append(field);
+    else if (!muted)
+        fields.removeAll(field);
+    if (wasEmpty && !fields.isEmpty())
+        handlerBefore() = QAccessible::installUpdateHandler(&filterMutedFields);
+    if (!wasEmpty && fields.isEmpty()) QAccessible::installUpdateHandler(handlerBefore());
+}
+
 void installControlAccessibles()
 {
     static const bool installed = [] {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QAccessible>
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -229,6 +230,37 @@ TEST_F(ControlAccessiblesTest, ChangesAreReportedWhileAssistiveTechnologyListens
     EXPECT_EQ(count(QAccessible::StateChanged, option), 2);
     EXPECT_EQ(count(QAccessible::StateChanged, save), 0);
     EXPECT_EQ(count(QAccessible::NameChanged, &grade), 1);
+}
+
+// The text a muted field shows goes unreported, the other field's and the field's own focus
+// are reported, and after muting the field reports its text again.
+TEST_F(ControlAccessiblesTest, ChangesAreNotReportedForAMutedFieldsText)
+{
+    if (!listen())
+        GTEST_SKIP() << "no platform accessibility; runs in a session with the accessibility bus";
+    QLineEdit answer(&parent);
+    QLineEdit other(&parent);
+    answer.show();
+    other.show();
+    const auto textEvents = [](const QObject* field) {
+        return count(QAccessible::TextInserted, field) + count(QAccessible::TextRemoved, field) +
+               count(QAccessible::TextUpdated, field) + count(QAccessible::TextCaretMoved, field);
+    };
+    recorded.clear();
+    muteTextEvents(&answer, true);
+    muteTextEvents(&answer, true); // twice: still one mute, undone by one call
+    answer.setText(QStringLiteral("one"));
+    answer.setText(QStringLiteral("falsch"));
+    other.setText(QStringLiteral("eins"));
+    answer.setFocus();
+    EXPECT_EQ(textEvents(&answer), 0);
+    EXPECT_GT(textEvents(&other), 0);
+    EXPECT_EQ(count(QAccessible::Focus, &answer), 1);
+    muteTextEvents(&answer, false);
+    answer.setText(QStringLiteral("two"));
+    EXPECT_GT(textEvents(&answer), 0);
+    // The handler that was there before is back: nothing stands between it and the events.
+    EXPECT_EQ(QAccessible::installUpdateHandler(&record), &record);
 }
 
 } // namespace

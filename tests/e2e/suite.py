@@ -505,6 +505,40 @@ def edit_by_ear(c):
     discard_and_close(t)
 
 
+def flashing_by_ear(c):
+    """After a wrong answer Orca says the verdict and the solution once; the flashing of the
+    solution and the typed answer in the field says nothing more, before or after Enter."""
+    lesson = c.write("Z.lsn", lesson_bytes([("eins", "one")]))
+    t, orca = by_ear(c, lesson)
+    tab_to(t, orca, "Normale Abfrage")
+    key = orca.press("space")
+    orca.hears("Frage: eins", key=key)
+    orca.type("falsch")
+    wait_until("the answer typed", lambda: t.field("2. Begriff") == "falsch")
+    wrong = orca.press("Return")
+    orca.hears("Lösung: one", key=wrong)
+    shown = []
+
+    def flashed():  # the field's texts in turn: solution, answer, solution, answer, solution
+        text = t.field("2. Begriff")
+        if not shown or shown[-1] != text:
+            shown.append(text)
+        return len(shown) >= 5
+    wait_until("the flashing to go through two rounds", flashed)
+    field_texts = [s for s in orca.said_for(wrong) if s.strip() in ("one", "falsch")]
+    expect("the flashing field heard", field_texts, [])
+    on = orca.press("Return")
+    wait_until("the repetition question", lambda: t.field("2. Begriff") == "")
+    orca.hears("Frage: eins", key=on)
+    orca.type("one")
+    after = orca.press("Return")
+    orca.hears("Richtig.", key=after)
+    stale = [s for s in orca.after(on) if s.strip() in ("one", "falsch")]
+    expect("the flashing heard after Enter", stale, [])
+    heard_transcript(c, "flashing")
+    escape_closes(t)
+
+
 def reversed_and_mixed_queries(c):
     """Reversed and mixed exercises, each with a wrong answer; the results table lists both, and
     its "Lernstand-Grafik" shows where the lesson stands."""
@@ -1232,7 +1266,8 @@ def accessibility_tree(c):
 
 
 SCENARIOS = [type_save_and_close, load_and_normal_query, drill_by_ear, open_by_typing_by_ear,
-             report_and_table_by_ear, start_with_help_by_ear, edit_by_ear, reversed_and_mixed_queries,
+             report_and_table_by_ear, start_with_help_by_ear, edit_by_ear,
+             flashing_by_ear, reversed_and_mixed_queries,
              due_drill_days_later, damaged_learning_record, locked_learning_record,
              killed_during_drills, two_trainers_drill_together,
              results_notice_and_help, row_clicks, rows_of_equal_entries, keys,
