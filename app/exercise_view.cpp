@@ -345,7 +345,20 @@ void ExerciseView::showResultsLog()
                    fonts_.notice, Qt::red, static_cast<int>(kNoticeTimeoutMs));
     else if (auto* table =
                  new MSGWin(window_.window(), QString::fromUtf8(view.title),
-                            QString::fromUtf8(view.text), fonts_.table, Qt::black, kNoTimeout);
-             onResultsTable)
-        onResultsTable(table);
+                            QString::fromUtf8(view.text), fonts_.table, Qt::black, kNoTimeout)) {
+        // For screen readers also as a table with column names: the records begin below the
+        // two header lines and the rule.
+        QStringList columns;
+        for (const char* column : kResultsTableColumns)
+            columns << QString::fromUtf8(column);
+        QList<QStringList> rows;
+        for (const std::vector<std::string>& cells : view.rows) {
+            rows.append(QStringList());
+            for (const std::string& cell : cells)
+                rows.back() << QString::fromUtf8(cell);
+        }
+        constexpr int kFirstRecordLine = 3;
+        table->setTable(columns, rows, kFirstRecordLine);
+        if (onResultsTable) onResultsTable(table);
+    }
 }

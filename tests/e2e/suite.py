@@ -432,6 +432,12 @@ def report_and_table_by_ear(c):
     t.window("Übungsprotokoll")
     wait_until("the table to have the keyboard",
                lambda: d.focused_window() == t.xid_of("Übungsprotokoll"))
+    # Row by row, each cell with its column's name.
+    key = orca.press("Down")
+    orca.hears("table with 1 row 11 columns", key=key)
+    orca.hears("90 80 66 50 20", key=key)
+    key = orca.press("Right")
+    orca.hears("Zeit", key=key)
     key = orca.press("Escape")
     t.window_gone("Übungsprotokoll")
     orca.hears(TITLE, key=key)
