@@ -223,9 +223,10 @@ void ExerciseView::showQuestion(const std::string& question)
 {
     host_.showQuestion(question);
     QString part = QStringLiteral("Frage: ");
-    // A mixed or due drill names which term of the entry is shown.
+    // A reversed, mixed or due drill names which term of the entry is shown.
     const QueryMode mode = run_.queryMode();
-    if ((mode == QueryMode::ModeMixed || mode == QueryMode::ModeDue) &&
+    if ((mode == QueryMode::ModeReversed || mode == QueryMode::ModeMixed ||
+         mode == QueryMode::ModeDue) &&
         chain_.currentEntry != nullptr)
         part = chain_.currentEntry->direction == 'D' ? QStringLiteral("Frage, 2. Begriff: ")
                                                      : QStringLiteral("Frage, 1. Begriff: ");

@@ -223,6 +223,8 @@ RudarudDia::RudarudDia(Config& config, QWidget* parent) : QWidget(parent), setti
     updateStatus();
     entryLine_->Reset(kLedOff);
     entryLine_->StartRunning();
+    // The keyboard starts where a new lesson is typed, as it does after loading one.
+    term1_->setFocus();
 }
 
 RudarudDia::~RudarudDia()

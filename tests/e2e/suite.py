@@ -545,6 +545,22 @@ def flashing_by_ear(c):
     escape_closes(t)
 
 
+def reversed_and_empty_by_ear(c):
+    """An empty lesson starts with the keyboard in the first field, where a new lesson is typed;
+    a reversed drill says that the second term is shown."""
+    t, orca = by_ear(c)
+    wait_until("the focus in the first field", lambda: focused_control(t) == "1. Begriff")
+    orca.hears("1. Begriff", key=0)
+    t.kill()
+    lesson = c.write("Z.lsn", lesson_bytes([("eins", "one")]))
+    t = c.start(lesson)
+    wait_until("the trainer's window to have the focus", lambda: d.focused_window() == t.xid)
+    tab_to(t, orca, "Umgekehrte Abfrage")
+    key = orca.press("space")
+    orca.hears("Frage, 2. Begriff: one", key=key)
+    heard_transcript(c, "reversed_and_empty")
+
+
 def reversed_and_mixed_queries(c):
     """Reversed and mixed exercises, each with a wrong answer; the results table lists both, and
     its "Lernstand-Grafik" shows where the lesson stands."""
@@ -1273,7 +1289,7 @@ def accessibility_tree(c):
 
 SCENARIOS = [type_save_and_close, load_and_normal_query, drill_by_ear, open_by_typing_by_ear,
              report_and_table_by_ear, start_with_help_by_ear, edit_by_ear,
-             flashing_by_ear, reversed_and_mixed_queries,
+             flashing_by_ear, reversed_and_empty_by_ear, reversed_and_mixed_queries,
              due_drill_days_later, damaged_learning_record, locked_learning_record,
              killed_during_drills, two_trainers_drill_together,
              results_notice_and_help, row_clicks, rows_of_equal_entries, keys,
