@@ -251,6 +251,7 @@ void RudarudDia::createControls(const Fonts& fonts)
         lists_.view(column)->setGeometry(placeOf(id));
     }
     status_ = new QLabel(this);
+    presentAsStatusLine(status_); // before anything makes its interface
     status_->setObjectName(QStringLiteral("status%1").arg(IdStatus));
     status_->setGeometry(placeOf(IdStatus));
     status_->setAlignment(Qt::AlignCenter);

@@ -204,6 +204,19 @@ QAccessibleInterface* wholeRunLineEdit(QObject* object)
     return new WholeRunLineEdit(qt);
 }
 
+constexpr const char* kStatusLineProperty = "kazStatusLine";
+
+class StatusLineAccessible : public QAccessibleWidget {
+public:
+    explicit StatusLineAccessible(QWidget* label) : QAccessibleWidget(label, QAccessible::StatusBar)
+    {}
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name) return widget()->property("text").toString();
+        return QAccessibleWidget::text(t);
+    }
+};
+
 // Asked with each class name of the object's class chain, most derived first.
 QAccessibleInterface* controlAccessible(const QString& className, QObject* object)
 {
@@ -218,6 +231,9 @@ QAccessibleInterface* controlAccessible(const QString& className, QObject* objec
     } else if (className == QLatin1String("SpokenNotice")) {
         if (auto* notice = qobject_cast<SpokenNotice*>(object))
             return new QAccessibleWidget(notice, QAccessible::Notification);
+    } else if (className == QLatin1String("QLabel")) {
+        if (object->isWidgetType() && object->property(kStatusLineProperty).toBool())
+            return new StatusLineAccessible(static_cast<QWidget*>(object));
     } else if (className == QLatin1String("QLineEdit")) {
         return wholeRunLineEdit(object);
     } else if (className == QLatin1String("QWidget")) {
@@ -340,6 +356,12 @@ void muteTextEvents(QObject* field, bool muted)
     if (wasEmpty && !fields.isEmpty())
         handlerBefore() = QAccessible::installUpdateHandler(&filterMutedFields);
     if (!wasEmpty && fields.isEmpty()) QAccessible::installUpdateHandler(handlerBefore());
+}
+
+void presentAsStatusLine(QWidget* label)
+{
+    installControlAccessibles();
+    label->setProperty(kStatusLineProperty, true);
 }
 
 void installControlAccessibles()

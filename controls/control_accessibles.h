@@ -34,6 +34,10 @@ void currentRowOnlyWithFocus(QAbstractItemView* view);
 // else of the field, and every other control, is told as before.
 void muteTextEvents(QObject* field, bool muted);
 
+// The label is the window's status line to assistive technology (role StatusBar, named by
+// its text), which a screen reader's command for the status bar reads out.
+void presentAsStatusLine(QWidget* label);
+
 // A message for screen readers alone: a zero-sized child that draws nothing and takes no focus,
 // which assistive technology sees as a notification (role Notification, name = the message).
 // say() makes the text its name and announces it as appearing: Orca speaks a notification that

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QAccessible>
+#include <QLabel>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
@@ -209,6 +210,19 @@ TEST_F(ControlAccessiblesTest, LabelsReadTheirTextOrTheNameTheOwnerGives)
     line.setAccessibleName(QStringLiteral("3 von 10"));
     EXPECT_EQ(accessible(&line)->role(), QAccessible::StaticText);
     EXPECT_EQ(accessible(&line)->text(QAccessible::Name), QStringLiteral("3 von 10"));
+}
+
+TEST_F(ControlAccessiblesTest, StatusLineIsAStatusBarNamedByItsText)
+{
+    QLabel status(&parent);
+    QLabel other(&parent);
+    presentAsStatusLine(&status);
+    status.setText(QStringLiteral("Lektion enthält 3 Aufgaben"));
+    other.setText(QStringLiteral("Uhr"));
+    EXPECT_EQ(accessible(&status)->role(), QAccessible::StatusBar);
+    EXPECT_EQ(accessible(&other)->role(), QAccessible::StaticText);
+    status.setText(QStringLiteral("ÜBUNG: 1. Aufgabe"));
+    EXPECT_EQ(accessible(&status)->text(QAccessible::Name), QStringLiteral("ÜBUNG: 1. Aufgabe"));
 }
 
 // Offscreen nobody listens and the test is skipped; it runs in a session with the

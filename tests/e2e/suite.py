@@ -558,6 +558,11 @@ def reversed_and_empty_by_ear(c):
     tab_to(t, orca, "Umgekehrte Abfrage")
     key = orca.press("space")
     orca.hears("Frage, 2. Begriff: one", key=key)
+    # Orca's command for the status bar (Orca+Enter on the keypad, twice) reads the status line.
+    before = orca.key_count()
+    d.xdotool("key", "--delay", "40", "KP_Insert+KP_Enter", "KP_Insert+KP_Enter")
+    wait_until("Orca to take up the command", lambda: orca.key_count() > before)
+    orca.hears("ÜBUNG: 1. Aufgabe", key=before + 1)
     heard_transcript(c, "reversed_and_empty")
 
 
