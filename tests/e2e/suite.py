@@ -331,7 +331,7 @@ def drill_by_ear(c):
 
 
 def heard_transcript(c, name):
-    """With E2E_SPEECH set to a folder, what Orca said in the scenario goes to NAME.txt there,
+    """With E2E_SPEECH_DIR set to a folder, what Orca said in the scenario goes to NAME.txt there,
     each utterance under the key it was credited to."""
     folder = os.environ.get("E2E_SPEECH_DIR")
     if folder and c.orca is not None:
