@@ -458,6 +458,15 @@ def start_with_help_by_ear(c):
     expect("the window with the keyboard", d.focused_window(), t.xid)
     heard = [s for s in orca.said() if "Hilfe" in s]
     expect("what Orca said of the help viewer", heard, [])
+    # In the help viewer, Escape closes it and the trainer has the keyboard again.
+    viewer = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid",
+                             str(d.help_window_pid(c.root)), "--name", "Hilfe"],
+                            capture_output=True, text=True).stdout.split()[0]
+    d.xdotool("windowactivate", viewer)
+    wait_until("the help viewer to have the keyboard", lambda: d.focused_window() == viewer)
+    press("Escape")
+    wait_until("the help viewer to close", lambda: not d.help_window_pid(c.root))
+    wait_until("the trainer to have the keyboard", lambda: d.focused_window() == t.xid)
     heard_transcript(c, "start_with_help")
     escape_closes(t)
 
