@@ -330,15 +330,6 @@ def drill_by_ear(c):
     escape_closes(t)
 
 
-def heard_transcript(c, name):
-    """With E2E_SPEECH_DIR set to a folder, what Orca said in the scenario goes to NAME.txt there,
-    each utterance under the key it was credited to."""
-    folder = os.environ.get("E2E_SPEECH_DIR")
-    if folder and c.orca is not None:
-        with open(os.path.join(folder, name + ".txt"), "w") as f:
-            f.write("\n".join(c.orca.transcript()) + "\n")
-
-
 def by_ear(c, *args):
     """A window manager, Orca and the trainer started with args, as a blind learner's desktop
     has them; returns the trainer and Orca once the trainer's window is active and spoken."""
@@ -394,7 +385,6 @@ def open_by_typing_by_ear(c):
     key = orca.type("x")
     wait_until("the letter typed", lambda: t.field("2. Begriff") == "x")
     orca.hears("x", key=key)
-    heard_transcript(c, "open_by_typing")
     escape_closes(t)
 
 
@@ -442,7 +432,6 @@ def report_and_table_by_ear(c):
     t.window_gone("Übungsprotokoll")
     orca.hears(TITLE, key=key)
     expect("the trainer", t.running(), True)
-    heard_transcript(c, "report_and_table")
     escape_closes(t)
 
 
@@ -467,7 +456,6 @@ def start_with_help_by_ear(c):
     press("Escape")
     wait_until("the help viewer to close", lambda: not d.help_window_pid(c.root))
     wait_until("the trainer to have the keyboard", lambda: d.focused_window() == t.xid)
-    heard_transcript(c, "start_with_help")
     escape_closes(t)
 
 
@@ -516,7 +504,6 @@ def edit_by_ear(c):
     orca.hears("1. Begriff", key=key)
     expect("the focused control", focused_control(t), "1. Begriff")
     no_list_heard(orca, 1, "building")
-    heard_transcript(c, "edit")
     discard_and_close(t)
 
 
@@ -550,7 +537,6 @@ def flashing_by_ear(c):
     orca.hears("Richtig.", key=after)
     stale = [s for s in orca.after(on) if s.strip() in ("one", "falsch")]
     expect("the flashing heard after Enter", stale, [])
-    heard_transcript(c, "flashing")
     escape_closes(t)
 
 
@@ -572,7 +558,6 @@ def reversed_and_empty_by_ear(c):
     d.xdotool("key", "--delay", "40", "KP_Insert+KP_Enter", "KP_Insert+KP_Enter")
     wait_until("Orca to take up the command", lambda: orca.key_count() > before)
     orca.hears("ÜBUNG: 1. Aufgabe", key=before + 1)
-    heard_transcript(c, "reversed_and_empty")
 
 
 def reversed_and_mixed_queries(c):
@@ -1342,6 +1327,12 @@ def main():
                 print("  trainer output:\n  " + open(log, errors="replace").read()[-2000:]
                       .replace("\n", "\n  "))
         finally:
+            # With E2E_SPEECH_DIR set to a folder, what Orca said goes to SCENARIO.txt there,
+            # each utterance under the key it was credited to (also when the scenario failed).
+            if os.environ.get("E2E_SPEECH_DIR") and c.orca is not None:
+                with open(os.path.join(os.environ["E2E_SPEECH_DIR"],
+                                       scenario.__name__ + ".txt"), "w") as f:
+                    f.write("\n".join(c.orca.transcript()) + "\n")
             c.stop_all()
     if failed:
         print(f"{len(failed)} scenario(s) failed: {' '.join(failed)}")
