@@ -560,6 +560,33 @@ def reversed_and_empty_by_ear(c):
     orca.hears("ÜBUNG: 1. Aufgabe", key=before + 1)
 
 
+def save_by_ear(c):
+    """A new lesson typed and saved by keyboard alone: the status line is heard after the entry,
+    the save dialog takes the typed name, and Orca is back in the trainer's window after it."""
+    t, orca = by_ear(c)
+    wait_until("the focus in the first field", lambda: focused_control(t) == "1. Begriff")
+    orca.type("Haus")
+    orca.press("Return")
+    orca.type("house")
+    key = orca.press("Return")
+    orca.hears("Lektion enthält 1 Aufgaben (ungesichert)", key=key)
+    key = tab_to(t, orca, "Speichern")
+    orca.hears("Speichern", key=key)
+    key = orca.press("space")
+    t.window("Speichern unter")
+    orca.hears("Speichern unter", key=key)
+    orca.type("haus.lsn")
+    key = orca.press("Return")
+    t.window_gone("Speichern unter")
+    wait_until("the lesson file", lambda: os.path.exists(c.path("haus.lsn")) and
+               c.read("haus.lsn") == lesson_bytes([("Haus", "house")]))
+    orca.hears(TITLE, key=key)
+    orca.hears("Lektion enthält 1 Aufgaben", key=key)
+    wait_until("the trainer's window to have the keyboard", lambda: d.focused_window() == t.xid)
+    expect("the trainer has a focused control", focused_control(t) is not None, True)
+    escape_closes(t)
+
+
 def reversed_and_mixed_queries(c):
     """Reversed and mixed exercises, each with a wrong answer; the results table lists both, and
     its "Lernstand-Grafik" shows where the lesson stands."""
@@ -1288,7 +1315,7 @@ def accessibility_tree(c):
 
 SCENARIOS = [type_save_and_close, load_and_normal_query, drill_by_ear, open_by_typing_by_ear,
              report_and_table_by_ear, start_with_help_by_ear, edit_by_ear,
-             flashing_by_ear, reversed_and_empty_by_ear, reversed_and_mixed_queries,
+             flashing_by_ear, reversed_and_empty_by_ear, save_by_ear, reversed_and_mixed_queries,
              due_drill_days_later, damaged_learning_record, locked_learning_record,
              killed_during_drills, two_trainers_drill_together,
              results_notice_and_help, row_clicks, rows_of_equal_entries, keys,
