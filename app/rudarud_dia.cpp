@@ -309,6 +309,7 @@ std::array<QLineEdit*, kThresholdCount> RudarudDia::createFields(const Fonts& fo
         e->setTextMargins(0, 0, 0, 0);
         e->setStyle(noInset);
         guardCp1252Input(e, static_cast<int>(kThresholdTextChars));
+        quietDeselectOnFocusOut(e);
         thresholds[i] = e;
     }
     return thresholds;

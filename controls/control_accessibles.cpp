@@ -358,6 +358,30 @@ void muteTextEvents(QObject* field, bool muted)
     if (!wasEmpty && fields.isEmpty()) QAccessible::installUpdateHandler(handlerBefore());
 }
 
+namespace {
+
+class QuietFocusOut : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::FocusOut) {
+            // Muted while the field handles the event, which drops the selection.
+            muteTextEvents(watched, true);
+            QMetaObject::invokeMethod(
+                this, [watched] { muteTextEvents(watched, false); }, Qt::QueuedConnection);
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+void quietDeselectOnFocusOut(QWidget* field)
+{
+    field->installEventFilter(new QuietFocusOut(field));
+}
+
 void presentAsStatusLine(QWidget* label)
 {
     installControlAccessibles();

@@ -34,6 +34,10 @@ void currentRowOnlyWithFocus(QAbstractItemView* view);
 // else of the field, and every other control, is told as before.
 void muteTextEvents(QObject* field, bool muted);
 
+// The field's selection, dropped as the field loses the focus, is not told: a screen reader
+// would say "Text unselected" for the field the user has just left.
+void quietDeselectOnFocusOut(QWidget* field);
+
 // The label is the window's status line to assistive technology (role StatusBar, named by
 // its text), which a screen reader's command for the status bar reads out.
 void presentAsStatusLine(QWidget* label);

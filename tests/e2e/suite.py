@@ -290,6 +290,8 @@ def drill_by_ear(c):
         if focused("Note 1 ab Prozent"):  # a field says its whole text
             orca.hears("90 selected.", mark)
     orca.hears("Normale Abfrage", heard)
+    expect("a field left said unselected",
+           [s for s in orca.said()[heard:] if "unselected" in s], [])
     mark = orca.mark()
     press("space")
     answers = dict(NUMBERS)
