@@ -137,8 +137,10 @@ void RudarudDia::showState(std::uint32_t count)
         entryLine_->setAccessibleName(tasks);
         const QString status = QStringLiteral("Lektion enthält ") + tasks +
                                (doc_.unsaved() ? QStringLiteral(" (ungesichert)") : QString());
-        // A change is told to a screen reader: the status line shows what an edit did.
-        if (status != status_->text()) exerciseView_->announce(status);
+        // A change is told to a screen reader: the status line shows what an edit did. (Its
+        // first text, as the window is made, is no change.)
+        if (status != status_->text() && !status_->text().isEmpty())
+            exerciseView_->announce(status);
         status_->setText(status);
     }
 }
