@@ -64,6 +64,7 @@ ExerciseView::ExerciseView(QWidget& window, ExerciseHost& host, EntryChain& chai
 ExerciseView::~ExerciseView()
 {
     feedbackTimer_.stop();
+    muteTextEvents(controls_.answer, false);
     spokenTimer_.stop();
     delete notice_;
     delete answerLine_;
@@ -222,9 +223,10 @@ void ExerciseView::showQuestion(const std::string& question)
 {
     host_.showQuestion(question);
     QString part = QStringLiteral("Frage: ");
-    // A mixed or due drill names which term of the entry is shown.
+    // A reversed, mixed or due drill names which term of the entry is shown.
     const QueryMode mode = run_.queryMode();
-    if ((mode == QueryMode::ModeMixed || mode == QueryMode::ModeDue) &&
+    if ((mode == QueryMode::ModeReversed || mode == QueryMode::ModeMixed ||
+         mode == QueryMode::ModeDue) &&
         chain_.currentEntry != nullptr)
         part = chain_.currentEntry->direction == 'D' ? QStringLiteral("Frage, 2. Begriff: ")
                                                      : QStringLiteral("Frage, 1. Begriff: ");
@@ -283,6 +285,8 @@ void ExerciseView::startAnswerFeedback(const std::string& expected)
     feedbackExpected_ = expected;
     feedbackTyped_ = toCp1252(controls_.answer->text());
     controls_.answer->setReadOnly(true); // a read-only field shows no caret
+    // The verdict and the solution are told once, below; the flashing is for the eyes.
+    muteTextEvents(controls_.answer, true);
     feedbackPhase_ = 0;
     flashStep();
     speak(QStringLiteral("L\u00F6sung: ") + fromCp1252(expected));
@@ -303,6 +307,7 @@ void ExerciseView::stopAnswerFeedback()
     feedbackExpected_.clear();
     feedbackTyped_.clear();
     controls_.answer->setReadOnly(false);
+    muteTextEvents(controls_.answer, false);
     setAnswerColour(QColor(toQRgb(kRed)));
 }
 
@@ -339,7 +344,21 @@ void ExerciseView::showResultsLog()
     if (view.notice)
         new MSGWin(window_.window(), QString::fromUtf8(view.title), QString::fromUtf8(view.text),
                    fonts_.notice, Qt::red, static_cast<int>(kNoticeTimeoutMs));
-    else
-        new MSGWin(window_.window(), QString::fromUtf8(view.title), QString::fromUtf8(view.text),
-                   fonts_.table, Qt::black, kNoTimeout);
+    else if (auto* table =
+                 new MSGWin(window_.window(), QString::fromUtf8(view.title),
+                            QString::fromUtf8(view.text), fonts_.table, Qt::black, kNoTimeout)) {
+        // For screen readers also as a table with column names: the records begin below the
+        // two header lines and the rule.
+        QStringList columns;
+        for (const char* column : kResultsTableColumns)
+            columns << QString::fromUtf8(column);
+        QList<QStringList> rows;
+        for (const std::vector<std::string>& cells : view.rows) {
+            rows.append(QStringList());
+            for (const std::string& cell : cells)
+                rows.back() << QString::fromUtf8(cell);
+        }
+        constexpr int kFirstRecordLine = 3;
+        table->setTable(columns, rows, kFirstRecordLine);
+    }
 }

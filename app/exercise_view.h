@@ -76,6 +76,9 @@ public:
     void showExerciseDisplays(bool shown);
     // The results-log button: the table of the last results, or the notice.
     void showResultsLog();
+    // Tells a screen reader part, with whatever else the same step says (editing: the term
+    // paged to, the changed status line).
+    void announce(const QString& part) { speak(part); }
 
     LEDWindow* clock() const { return clock_; }
     LEDWindow* gradeDigit() const { return gradeDigit_; }

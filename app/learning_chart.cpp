@@ -10,6 +10,7 @@
 #include <QPalette>
 #include <QPlainTextEdit>
 #include <QStringList>
+#include <QShortcut>
 #include <QVBoxLayout>
 #include <QValueAxis>
 
@@ -113,6 +114,9 @@ QWidget* showLearningChart(QWidget* owner, const BoxCounts& boxes,
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setObjectName(QStringLiteral("learningChart"));
     window->setWindowTitle(QStringLiteral("Lernstand"));
+    // Closed by Escape too, as the report and the results table are.
+    QObject::connect(new QShortcut(QKeySequence(Qt::Key_Escape), window), &QShortcut::activated,
+                     window, &QWidget::close);
     auto* layout = new QVBoxLayout(window);
 
     QStringList lines;

@@ -79,7 +79,13 @@ void LessonLists::select(int row)
             continue;
         }
         const QModelIndex index = l->model()->index(row, 0);
-        l->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+        // Only the view with the focus gets a current row: a view tells assistive technology
+        // its new current row as focused, focus or not, and a screen reader would then follow
+        // the list while the keys go to a field.
+        if (l->hasFocus())
+            l->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+        else
+            l->selectionModel()->select(index, QItemSelectionModel::ClearAndSelect);
         if (row >= kRowsAboveSelection)
             l->scrollTo(l->model()->index(row - kRowsAboveSelection, 0),
                         QAbstractItemView::PositionAtTop);

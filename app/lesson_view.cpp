@@ -64,6 +64,7 @@ void RudarudDia::pageForward()
     EntryChain& chain = doc_.chain();
     chain.currentEntry = chain.currentEntry ? chain.currentEntry->next : chain.firstEntry();
     showEntry(chain.currentEntry);
+    announceEntry();
 }
 
 void RudarudDia::pageBack()
@@ -72,6 +73,15 @@ void RudarudDia::pageBack()
     EntryChain& chain = doc_.chain();
     chain.currentEntry = chain.currentEntry ? chain.currentEntry->prev : chain.lastEntry();
     showEntry(chain.currentEntry);
+    announceEntry();
+}
+
+// A screen reader reads a field's new text only where its caret moves, which it does not when
+// the new term is as long as the old one: the term paged to is told in any case.
+void RudarudDia::announceEntry()
+{
+    const strWort* entry = doc_.chain().currentEntry;
+    exerciseView_->announce(entry ? fromCp1252(entry->term1) : QStringLiteral("< NEU >"));
 }
 
 QString RudarudDia::windowTitleText() const
@@ -125,7 +135,12 @@ void RudarudDia::showState(std::uint32_t count)
             show({IdLoad}, true);
         }
         entryLine_->setAccessibleName(tasks);
-        status_->setText(QStringLiteral("Lektion enthält ") + tasks +
-                         (doc_.unsaved() ? QStringLiteral(" (ungesichert)") : QString()));
+        const QString status = QStringLiteral("Lektion enthält ") + tasks +
+                               (doc_.unsaved() ? QStringLiteral(" (ungesichert)") : QString());
+        // A change is told to a screen reader: the status line shows what an edit did. (Its
+        // first text, as the window is made, is no change.)
+        if (status != status_->text() && !status_->text().isEmpty())
+            exerciseView_->announce(status);
+        status_->setText(status);
     }
 }

@@ -144,7 +144,7 @@ void RudarudApp::openHelp()
 {
     if (helpOpened_) return;
     helpOpened_ = true;
-    help(Platform::HelpCommand::ForceFile, 0);
+    help(Platform::HelpCommand::ForceFileBeside, 0); // the trainer keeps the keyboard
 }
 
 int RudarudApp::run()

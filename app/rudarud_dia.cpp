@@ -231,6 +231,8 @@ RudarudDia::RudarudDia(Config& config, QWidget* parent) : QWidget(parent), setti
     updateStatus();
     entryLine_->Reset(kLedOff);
     entryLine_->StartRunning();
+    // The keyboard starts where a new lesson is typed, as it does after loading one.
+    term1_->setFocus();
 }
 
 RudarudDia::~RudarudDia()
@@ -257,6 +259,7 @@ void RudarudDia::createControls(const Fonts& fonts)
         lists_.view(column)->setGeometry(placeOf(id));
     }
     status_ = new QLabel(this);
+    presentAsStatusLine(status_); // before anything makes its interface
     status_->setObjectName(QStringLiteral("status%1").arg(IdStatus));
     status_->setGeometry(placeOf(IdStatus));
     status_->setAlignment(Qt::AlignCenter);
@@ -315,6 +318,7 @@ std::array<QLineEdit*, kThresholdCount> RudarudDia::createFields(const Fonts& fo
         e->setTextMargins(0, 0, 0, 0);
         e->setStyle(noInset);
         guardCp1252Input(e, static_cast<int>(kThresholdTextChars));
+        quietDeselectOnFocusOut(e);
         thresholds[i] = e;
     }
     return thresholds;

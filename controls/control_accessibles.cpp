@@ -204,6 +204,19 @@ QAccessibleInterface* wholeRunLineEdit(QObject* object)
     return new WholeRunLineEdit(qt);
 }
 
+constexpr const char* kStatusLineProperty = "kazStatusLine";
+
+class StatusLineAccessible : public QAccessibleWidget {
+public:
+    explicit StatusLineAccessible(QWidget* label) : QAccessibleWidget(label, QAccessible::StatusBar)
+    {}
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name) return widget()->property("text").toString();
+        return QAccessibleWidget::text(t);
+    }
+};
+
 // Asked with each class name of the object's class chain, most derived first.
 QAccessibleInterface* controlAccessible(const QString& className, QObject* object)
 {
@@ -218,6 +231,9 @@ QAccessibleInterface* controlAccessible(const QString& className, QObject* objec
     } else if (className == QLatin1String("SpokenNotice")) {
         if (auto* notice = qobject_cast<SpokenNotice*>(object))
             return new QAccessibleWidget(notice, QAccessible::Notification);
+    } else if (className == QLatin1String("QLabel")) {
+        if (object->isWidgetType() && object->property(kStatusLineProperty).toBool())
+            return new StatusLineAccessible(static_cast<QWidget*>(object));
     } else if (className == QLatin1String("QLineEdit")) {
         return wholeRunLineEdit(object);
     } else if (className == QLatin1String("QWidget")) {
@@ -280,6 +296,96 @@ void currentRowOnlyWithFocus(QAbstractItemView* view)
     QObject::connect(view->selectionModel(), &QItemSelectionModel::currentChanged, follower,
                      [follower] { follower->dropCurrent(); });
     follower->dropCurrent();
+}
+
+namespace {
+
+QList<QObject*>& mutedFields()
+{
+    static QList<QObject*> fields;
+    return fields;
+}
+
+bool isTextEvent(QAccessible::Event type)
+{
+    switch (type) {
+    case QAccessible::TextInserted:
+    case QAccessible::TextRemoved:
+    case QAccessible::TextUpdated:
+    case QAccessible::TextCaretMoved:
+    case QAccessible::TextSelectionChanged:
+    case QAccessible::TextAttributeChanged:
+    case QAccessible::TextColumnChanged:
+    case QAccessible::ValueChanged:
+        return true;
+    default:
+        return false;
+    }
+}
+
+QAccessible::UpdateHandler& handlerBefore()
+{
+    static QAccessible::UpdateHandler handler = nullptr;
+    return handler;
+}
+
+// Installed while a field is muted. Every other event goes on to the handler that was there
+// before, or takes Qt's own way, which Qt goes only without a handler, so this one steps aside.
+void filterMutedFields(QAccessibleEvent* event)
+{
+    if (isTextEvent(event->type()) && mutedFields().contains(event->object())) return;
+    if (QAccessible::UpdateHandler before = handlerBefore()) {
+        before(event);
+        return;
+    }
+    QAccessible::installUpdateHandler(nullptr);
+    QAccessible::updateAccessibility(event);
+    QAccessible::installUpdateHandler(&filterMutedFields);
+}
+
+} // namespace
+
+void muteTextEvents(QObject* field, bool muted)
+{
+    QList<QObject*>& fields = mutedFields();
+    const bool wasEmpty = fields.isEmpty();
+    if (muted && !fields.contains(field))
+        fields.append(field);
+    else if (!muted)
+        fields.removeAll(field);
+    if (wasEmpty && !fields.isEmpty())
+        handlerBefore() = QAccessible::installUpdateHandler(&filterMutedFields);
+    if (!wasEmpty && fields.isEmpty()) QAccessible::installUpdateHandler(handlerBefore());
+}
+
+namespace {
+
+class QuietFocusOut : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::FocusOut) {
+            // Muted while the field handles the event, which drops the selection.
+            muteTextEvents(watched, true);
+            QMetaObject::invokeMethod(
+                this, [watched] { muteTextEvents(watched, false); }, Qt::QueuedConnection);
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+void quietDeselectOnFocusOut(QWidget* field)
+{
+    field->installEventFilter(new QuietFocusOut(field));
+}
+
+void presentAsStatusLine(QWidget* label)
+{
+    installControlAccessibles();
+    label->setProperty(kStatusLineProperty, true);
 }
 
 void installControlAccessibles()

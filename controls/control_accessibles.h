@@ -28,6 +28,20 @@ class QAbstractItemView;
 // frame); on getting the focus the selected row becomes current again and is announced.
 void currentRowOnlyWithFocus(QAbstractItemView* view);
 
+// While muted, the text events of a field (text changed, caret moved, selection changed) are
+// not handed on to assistive technology: the field changes what it shows for the eyes alone (the
+// wrong-answer flashing), which a screen reader would otherwise read at every change. Everything
+// else of the field, and every other control, is told as before.
+void muteTextEvents(QObject* field, bool muted);
+
+// The field's selection, dropped as the field loses the focus, is not told: a screen reader
+// would say "Text unselected" for the field the user has just left.
+void quietDeselectOnFocusOut(QWidget* field);
+
+// The label is the window's status line to assistive technology (role StatusBar, named by
+// its text), which a screen reader's command for the status bar reads out.
+void presentAsStatusLine(QWidget* label);
+
 // A message for screen readers alone: a zero-sized child that draws nothing and takes no focus,
 // which assistive technology sees as a notification (role Notification, name = the message).
 // say() makes the text its name and announces it as appearing: Orca speaks a notification that

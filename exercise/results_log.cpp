@@ -173,6 +173,25 @@ std::string resultsTableRow(const ResultRecord& r, const std::tm& localStart)
     return row;
 }
 
+std::vector<std::string> resultsTableCells(const ResultRecord& r, const std::tm& localStart)
+{
+    const auto yesNo = [](bool on) { return std::string(on ? "ja" : "nein"); };
+    std::string thresholds;
+    for (const std::uint32_t threshold : r.thresholds)
+        thresholds += (thresholds.empty() ? "" : " ") + std::to_string(threshold);
+    return {format("%i.%i.", localStart.tm_mday, localStart.tm_mon + 1),
+            format("%i:%02i", localStart.tm_hour, localStart.tm_min),
+            format("%i:%02i", r.duration / kSecondsPerMinute, r.duration % kSecondsPerMinute),
+            std::to_string(r.entryCount),
+            std::to_string(r.wrongEntries),
+            std::to_string(r.grade),
+            yesNo(r.options.ignoreCase),
+            yesNo(r.options.ignorePunctuation),
+            yesNo(r.options.anyOrder),
+            thresholds,
+            windows1252ToUtf8(r.lessonName)};
+}
+
 ResultsLogView resultsLogView(const ResultsLog& log, const LocalTimeOf& localTime)
 {
     ResultsLogView view;
@@ -189,7 +208,9 @@ ResultsLogView resultsLogView(const ResultsLog& log, const LocalTimeOf& localTim
     view.text += rule;
     for (std::size_t slot = 0, used = log.usedSlots(); slot < used; ++slot) {
         const ResultRecord r = log.record(slot);
-        view.text += resultsTableRow(r, localTime(r.startTime));
+        const std::tm start = localTime(r.startTime);
+        view.text += resultsTableRow(r, start);
+        view.rows.push_back(resultsTableCells(r, start));
     }
     view.text += rule;
     return view;

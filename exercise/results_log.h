@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The results log "DODADIZE.KAZ": the last 20 completed exercises as 20 records of 68 bytes,
 // 1360 bytes without header, little-endian. Slots fill from slot 0 (the oldest) upwards; an
@@ -83,11 +84,21 @@ using LocalTimeOf = std::function<std::tm(std::int64_t calendarSeconds)>;
 // ended by a carriage return.
 std::string resultsTableRow(const ResultRecord& record, const std::tm& localStart);
 
+// The same record as the cells of a table for assistive technology, one per column of
+// kResultsTableColumns, each as a screen reader says it (UTF-8): "6.12.", "14:05", "3:07",
+// "12", "3", "2", "ja", "nein", "ja", "90 80 66 50 20", "Rudarudn1".
+std::vector<std::string> resultsTableCells(const ResultRecord& record, const std::tm& localStart);
+// The columns' names, as the two header lines of the table mean them.
+inline constexpr const char* kResultsTableColumns[] = {
+    "Datum",   "Zeit",       "Dauer",       "Begriffe",       "Fehler", "Note",
+    "ab = AB", "a, b = a b", "a, b = b, a", "Notenschlüssel", "Lektion"};
+
 // What the results-log button shows: the table, or the notice for an empty log.
 struct ResultsLogView {
     bool notice = false; // true: big font, red text, closes after kNoticeTimeoutMs
     std::string title;   // UTF-8
     std::string text;    // UTF-8, lines separated by single carriage returns
+    std::vector<std::vector<std::string>> rows; // the records as cells, in the order of the text
 };
 inline constexpr std::uint32_t kNoticeTimeoutMs = 2000;
 ResultsLogView resultsLogView(const ResultsLog& log, const LocalTimeOf& localTime);

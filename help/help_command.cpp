@@ -14,12 +14,12 @@ HelpArguments parseHelpArguments(const std::vector<std::string>& arguments)
         return result;
     }
     const std::string& command = arguments[0];
-    if (command == "--force-file") {
+    if (command == "--force-file" || command == "--beside") {
         if (arguments.size() != 2 || arguments[1].empty()) {
-            result.error = "--force-file takes exactly one file";
+            result.error = command + " takes exactly one file";
             return result;
         }
-        result.request = HelpRequest{HelpAction::ForceFile, 0, arguments[1]};
+        result.request = HelpRequest{HelpAction::ForceFile, 0, arguments[1], command == "--beside"};
         return result;
     }
     if (command == "--context") {
@@ -42,7 +42,8 @@ HelpArguments parseHelpArguments(const std::vector<std::string>& arguments)
 std::string helpUsage(std::string_view programName)
 {
     const std::string name(programName);
-    return "usage: " + name + " --force-file <file>\n" + "       " + name +
+    return "usage: " + name + " --force-file <file>\n" + "       " + name + " --beside <file>\n" +
+           "       " + name +
            " --context <topic> <file>\n"
            "Shows a KAZ-TRAINER help file. A viewer already showing the file takes the request.\n";
 }

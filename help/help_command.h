@@ -12,6 +12,8 @@
 //
 // Command line (arguments after the program name):
 //   --force-file <file>        show the file; nothing happens when it is shown already
+//   --beside <file>            the same, but a viewer that starts leaves the keyboard with the
+//                              window that has it (the trainer starting, with its viewer beside)
 //   --context <n> <file>       show topic n of the file and bring the window to the front
 //   --help                     print the usage
 //
@@ -27,6 +29,7 @@ struct HelpRequest {
     HelpAction action = HelpAction::ForceFile;
     TopicNumber topic = 0; // Context only
     std::string file;      // as given on the command line; empty in a forwarded request
+    bool beside = false;   // ForceFile only: a viewer that starts does not take the keyboard
 
     friend bool operator==(const HelpRequest&, const HelpRequest&) = default;
 };

@@ -11,6 +11,7 @@
 #include <QListWidget>
 #include <QScreen>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
@@ -69,6 +70,9 @@ HelpViewer::HelpViewer(std::filesystem::path workingDir, std::filesystem::path e
     connect(contents_, &QAction::triggered, this, &HelpViewer::showContents);
     connect(back_, &QAction::triggered, this, &HelpViewer::goBack);
     connect(forward_, &QAction::triggered, this, &HelpViewer::goForward);
+    // Escape closes the viewer, as it closes the trainer's other windows.
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
+            &QWidget::close);
 
     auto* splitter = new QSplitter(this);
     topicList_ = new QListWidget(splitter);

@@ -59,7 +59,11 @@ int main(int argc, char** argv)
     const auto becomeViewer = [&] {
         viewer = std::make_unique<HelpViewer>(workingDir, executableDir);
         viewer->start(request);
+        // Started beside the trainer: shown without taking the keyboard from it. Later shows
+        // (a topic asked for) activate the window as usual.
+        viewer->setAttribute(Qt::WA_ShowWithoutActivating, request.beside);
         viewer->show();
+        viewer->setAttribute(Qt::WA_ShowWithoutActivating, false);
     };
     HelpServer server;
     const ChannelFolder folder =

@@ -42,8 +42,9 @@ public:
                                  QString* chosenFilter = nullptr) = 0;
 
     // The help viewer: ForceFile shows the file (nothing if it already does), Context shows
-    // topic `data` of it. Failures go unnoticed.
-    enum class HelpCommand { ForceFile, Context };
+    // topic `data` of it. ForceFileBeside is ForceFile for a viewer that starts beside the
+    // trainer: it leaves the keyboard where it is. Failures go unnoticed.
+    enum class HelpCommand { ForceFile, ForceFileBeside, Context };
     virtual void winHelp(const QString& helpFile, HelpCommand command, std::uint32_t data) = 0;
 
     // Plays a wave file by name, asynchronously; a new sound stops the one playing; a missing

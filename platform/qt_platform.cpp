@@ -22,6 +22,8 @@
 #include <QPointer>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTimer>
+#include <QWindow>
 
 namespace {
 
@@ -131,9 +133,24 @@ int answerWithoutButton(Platform::Buttons buttons)
 // A modal window that closes hands the keyboard back to its owner's window, as a window
 // manager does on closing a transient: without one (a bare X server, some kiosk sessions)
 // the focus would fall to the root window, and the owner's next click would only activate it.
+//
+// Once the events of the closing have been handled, the owner's window must also be the active
+// one in the widgets' view, which assistive technology is told: when a file dialog closes
+// while its name-completion popup goes, the owner's window gets the keyboard (Qt's focus
+// window) but Qt leaves no widget window active, and a screen reader hears no focus at all
+// while the keys reach the owner's fields.
 void reactivateOwner(QWidget* owner)
 {
-    if (owner != nullptr && owner->window()->isVisible()) owner->window()->activateWindow();
+    if (owner == nullptr || !owner->window()->isVisible()) return;
+    owner->window()->activateWindow();
+    QTimer::singleShot(0, owner, [owner] {
+        QWidget* window = owner->window();
+        if (QApplication::activePopupWidget() != nullptr || QApplication::activeModalWidget())
+            return; // another window of ours has the keyboard meanwhile
+        if (window->isVisible() && !window->isActiveWindow() &&
+            QGuiApplication::focusWindow() == window->windowHandle())
+            QApplication::setActiveWindow(window);
+    });
 }
 
 // The first extension of a name filter ("Tabelle (*.csv *.tsv)" -> "csv"); empty for "*".
@@ -237,6 +254,8 @@ QStringList QtPlatform::helpArguments(const QString& helpFile, HelpCommand comma
     switch (command) {
     case HelpCommand::ForceFile:
         return {QStringLiteral("--force-file"), helpFile};
+    case HelpCommand::ForceFileBeside:
+        return {QStringLiteral("--beside"), helpFile};
     case HelpCommand::Context:
         return {QStringLiteral("--context"), QString::number(data), helpFile};
     }

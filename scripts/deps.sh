@@ -16,7 +16,7 @@ if [ "$purpose" = test ]; then
                lintian man-db groff-base
                shared-mime-info desktop-file-utils libxml2-utils xdg-utils libfile-mimeinfo-perl appstream
                xvfb xdotool x11-utils libx11-dev libxdamage-dev libxfixes3
-               dbus-daemon dbus-bin at-spi2-core python3-gi gir1.2-atspi-2.0 orca
+               dbus-daemon dbus-bin at-spi2-core python3-gi gir1.2-atspi-2.0 orca metacity
                libreoffice-calc-nogui imagemagick faketime syncthing
                poppler-utils kwordquiz kdeedu-kvtml-data)
 fi

@@ -18,7 +18,7 @@ if ! command -v Xvfb >/dev/null; then
     echo "SKIP: Xvfb is not installed (scripts/deps.sh test installs it)"
     exit 77
 fi
-for tool in xdotool xdpyinfo xprop dbus-daemon /usr/libexec/at-spi-bus-launcher; do
+for tool in xdotool xdpyinfo xprop metacity dbus-daemon /usr/libexec/at-spi-bus-launcher; do
     command -v "$tool" >/dev/null || { echo "FAIL: $tool is not installed (scripts/deps.sh test)"; exit 1; }
 done
 /usr/bin/python3 -c 'import gi; gi.require_version("Atspi", "2.0"); from gi.repository import Atspi' ||

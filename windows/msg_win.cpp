@@ -1,7 +1,11 @@
 #include "msg_win.h"
 
+#include <algorithm>
+
+#include <QCloseEvent>
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QTimerEvent>
@@ -56,7 +60,99 @@ MSGWin::MSGWin(QWidget* owner, const QString& title, const QString& text, const 
         resize(g.clientWidth, g.clientHeight);
     move(g.x, g.y);
     show();
-    if (countDown_.running()) timer_.start(kTickMs, this);
+    if (countDown_.running())
+        timer_.start(kTickMs, this);
+    else
+        activateWindow(); // also where no window manager gives a new window the keyboard
+}
+
+void MSGWin::setTable(const QStringList& columns, const QList<QStringList>& rows, int firstLine)
+{
+    columns_ = columns;
+    rows_ = rows;
+    firstTableLine_ = firstLine;
+}
+
+namespace {
+
+bool movesInTable(int key)
+{
+    return key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_Left ||
+           key == Qt::Key_Right || key == Qt::Key_Home || key == Qt::Key_End;
+}
+
+} // namespace
+
+void MSGWin::childEvent(QChildEvent* event)
+{
+    if (event->added() && event->child()->isWidgetType()) event->child()->installEventFilter(this);
+    QWidget::childEvent(event);
+}
+
+bool MSGWin::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress && !columns_.isEmpty() &&
+        movesInTable(static_cast<QKeyEvent*>(event)->key())) {
+        keyPressEvent(static_cast<QKeyEvent*>(event));
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void MSGWin::keyPressEvent(QKeyEvent* event)
+{
+    const bool closing = event->key() == Qt::Key_Escape || event->key() == Qt::Key_Return ||
+                         event->key() == Qt::Key_Enter || event->key() == Qt::Key_Space;
+    const int lastRow = static_cast<int>(rows_.size()) - 1;
+    const int lastColumn = static_cast<int>(columns_.size()) - 1;
+    if (lastRow >= 0 && lastColumn >= 0) {
+        int row = currentRow_, column = currentColumn_;
+        switch (event->key()) {
+        case Qt::Key_Down:
+            row = std::min(row + 1, lastRow);
+            break;
+        case Qt::Key_Up:
+            row = std::max(row - 1, 0);
+            break;
+        case Qt::Key_Right:
+            column = std::min(column + 1, lastColumn);
+            row = std::max(row, 0);
+            break;
+        case Qt::Key_Left:
+            column = std::max(column - 1, 0);
+            row = std::max(row, 0);
+            break;
+        case Qt::Key_Home:
+            row = 0;
+            break;
+        case Qt::Key_End:
+            row = lastRow;
+            break;
+        default:
+            break;
+        }
+        if (row != currentRow_ || column != currentColumn_) {
+            currentRow_ = row;
+            currentColumn_ = column;
+            tellCurrentCell(this);
+            return;
+        }
+    }
+    if (closing && !countDown_.running() &&
+        (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void MSGWin::closeEvent(QCloseEvent* event)
+{
+    // The keyboard goes back to the owner's window, as a window manager does for a transient
+    // window; without one it would fall to no window.
+    if (isActiveWindow() && parentWidget() != nullptr && parentWidget()->window()->isVisible())
+        parentWidget()->window()->activateWindow();
+    QWidget::closeEvent(event);
 }
 
 void MSGWin::tick()

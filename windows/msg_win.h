@@ -13,7 +13,9 @@
 // window. The constructor shows it; the caller creates it with new and forgets it: it is
 // deleted when it closes, at the latest with its owner. With a time-out it has a title bar
 // but no close box or sizing border, counts the seconds down in its caption and closes
-// itself; without one it is an ordinary window that the user closes.
+// itself; without one it is an ordinary window that the user closes, with the close box or
+// with Escape, Enter or Space; it takes the keyboard when it shows, so that a screen reader
+// reads it at once, and hands it back to its owner's window when it closes.
 //
 // The window belongs to its owner's window: it is a dialog-type window whose transient parent
 // is the owner's window (WM_TRANSIENT_FOR under X11), so it stays in front of the owner and has
@@ -39,9 +41,27 @@ public:
     int widestLine() const { return widestLine_; } // px
     int lineHeight() const { return lineHeight_; } // px
 
+    // The text is also a table: assistive technology then finds, after the text, a table with
+    // these column names and one row of cells per record, whose row r is drawn on the line
+    // firstLine + r. What the window shows stays as it is.
+    void setTable(const QStringList& columns, const QList<QStringList>& rows, int firstLine);
+    const QStringList& tableColumns() const { return columns_; }
+    const QList<QStringList>& tableRows() const { return rows_; }
+    int tableFirstLine() const { return firstTableLine_; }
+    // The cell the arrow keys have reached (Up and Down between the rows, Left and Right
+    // between the columns, Home and End to the first and last row), which assistive technology
+    // is told as focused; the row is -1 until the first key.
+    int currentRow() const { return currentRow_; }
+    int currentColumn() const { return currentColumn_; }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    // The arrow keys move in the table also while a button the caller added has the focus.
+    void childEvent(QChildEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     static constexpr int kTickMs = 1000;
@@ -53,4 +73,9 @@ private:
     int widestLine_ = 0;
     int lineHeight_ = 0;
     QBasicTimer timer_;
+    QStringList columns_;
+    QList<QStringList> rows_;
+    int firstTableLine_ = 0;
+    int currentRow_ = -1;
+    int currentColumn_ = 0;
 };

@@ -8,3 +8,7 @@
 //
 // MSGWin's constructor calls this; the first call registers the interface factory.
 void installMsgWinAccessible();
+
+class MSGWin;
+// Tells assistive technology that the window's current table cell has the focus.
+void tellCurrentCell(MSGWin* window);

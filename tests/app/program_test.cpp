@@ -67,7 +67,7 @@ TEST_F(ProgramTest, OpensTheHelpFileAtStartAndTwiceAtExit)
     EXPECT_TRUE(platform.helpCalls[0].windowExposed);
     for (const auto& call : platform.helpCalls)
         EXPECT_EQ(call.file, "DODADIZE.HLP");
-    EXPECT_EQ(platform.helpCalls[0].command, Platform::HelpCommand::ForceFile);
+    EXPECT_EQ(platform.helpCalls[0].command, Platform::HelpCommand::ForceFileBeside);
     EXPECT_EQ(platform.helpCalls[1].command, Platform::HelpCommand::ForceFile);
     EXPECT_EQ(platform.helpCalls[2].command, Platform::HelpCommand::Context);
     EXPECT_EQ(platform.helpCalls[2].data, 259u);

@@ -12,6 +12,7 @@
 
 #include <QAccessible>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
@@ -218,6 +219,19 @@ TEST_F(ControlAccessiblesTest, LabelsReadTheirTextOrTheNameTheOwnerGives)
     EXPECT_EQ(accessible(&line)->text(QAccessible::Name), QStringLiteral("3 von 10"));
 }
 
+TEST_F(ControlAccessiblesTest, StatusLineIsAStatusBarNamedByItsText)
+{
+    QLabel status(&parent);
+    QLabel other(&parent);
+    presentAsStatusLine(&status);
+    status.setText(QStringLiteral("Lektion enthält 3 Aufgaben"));
+    other.setText(QStringLiteral("Uhr"));
+    EXPECT_EQ(accessible(&status)->role(), QAccessible::StatusBar);
+    EXPECT_EQ(accessible(&other)->role(), QAccessible::StaticText);
+    status.setText(QStringLiteral("ÜBUNG: 1. Aufgabe"));
+    EXPECT_EQ(accessible(&status)->text(QAccessible::Name), QStringLiteral("ÜBUNG: 1. Aufgabe"));
+}
+
 // Offscreen nobody listens and the test is skipped; it runs in a session with the
 // accessibility bus (QT_QPA_PLATFORM=xcb, QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1).
 TEST_F(ControlAccessiblesTest, ChangesAreReportedWhileAssistiveTechnologyListens)
@@ -309,6 +323,37 @@ TEST_F(ControlAccessiblesTest, SaveDialogOpenedAThousandTimesKeepsNoFieldInterfa
                 before, halfway, kOpenings / 2, after, kOpenings);
     ASSERT_GE(ids.size(), 2u * kOpenings) << "the save dialog has its file name field";
     EXPECT_EQ(stillCached(ids), 0u) << "of " << ids.size() << " field interfaces";
+}
+
+// The text a muted field shows goes unreported, the other field's and the field's own focus
+// are reported, and after muting the field reports its text again.
+TEST_F(ControlAccessiblesTest, ChangesAreNotReportedForAMutedFieldsText)
+{
+    if (!listen())
+        GTEST_SKIP() << "no platform accessibility; runs in a session with the accessibility bus";
+    QLineEdit answer(&parent);
+    QLineEdit other(&parent);
+    answer.show();
+    other.show();
+    const auto textEvents = [](const QObject* field) {
+        return count(QAccessible::TextInserted, field) + count(QAccessible::TextRemoved, field) +
+               count(QAccessible::TextUpdated, field) + count(QAccessible::TextCaretMoved, field);
+    };
+    recorded.clear();
+    muteTextEvents(&answer, true);
+    muteTextEvents(&answer, true); // twice: still one mute, undone by one call
+    answer.setText(QStringLiteral("one"));
+    answer.setText(QStringLiteral("falsch"));
+    other.setText(QStringLiteral("eins"));
+    answer.setFocus();
+    EXPECT_EQ(textEvents(&answer), 0);
+    EXPECT_GT(textEvents(&other), 0);
+    EXPECT_EQ(count(QAccessible::Focus, &answer), 1);
+    muteTextEvents(&answer, false);
+    answer.setText(QStringLiteral("two"));
+    EXPECT_GT(textEvents(&answer), 0);
+    // The handler that was there before is back: nothing stands between it and the events.
+    EXPECT_EQ(QAccessible::installUpdateHandler(&record), &record);
 }
 
 } // namespace

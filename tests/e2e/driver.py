@@ -241,12 +241,21 @@ sys.path.insert(0, manager.getPrefsDir())
 sys.exit(orca.main())
 """
 _SPOKEN = re.compile(r" - SPEECH OUTPUT: '(.*)'\s*[\[{]")
+# Orca takes up each key press it is told of with this line, before anything it says for it.
+_KEY = re.compile(r"^vvvvv PROCESS ATSPI_KEY_PRESSED_EVENT: '(.*)' \(\d+\) vvvvv")
 
 
 class Orca:
     """The Orca screen reader on the session's accessibility bus. What it would say is read from
     its debug output ("SPEECH OUTPUT: '...'" lines); no speech server is started (SPEECHD_CMD
-    names a program that refuses), so nothing is heard and nothing outlives the scenario."""
+    names a program that refuses), so nothing is heard and nothing outlives the scenario.
+
+    Only this Orca is ever ended: it is started here as a child (not through /usr/bin/orca,
+    whose --replace would end another user's or run's Orca), and stop() kills this child alone.
+
+    Every utterance is credited to the key Orca had taken up last before it, as its debug file
+    orders them, not to the key the scenario pressed last: a line Orca writes late still belongs
+    to the key that caused it. Key number 0 is the time before the first key."""
 
     def __init__(self, folder):
         self.log_path = os.path.join(folder, "orca-debug.log")
@@ -258,43 +267,98 @@ class Orca:
             stderr=open(os.path.join(folder, "orca.log"), "w"))
         self._read_to = 0
         self._partial = b""
-        self.spoken = []
+        self.spoken = []  # what was said, one string for each utterance
+        self.credited = []  # the key number of each utterance
+        self.keys = [None]  # the keys Orca took up, by number
         wait_until("Orca to start", lambda: "Screen reader on." in self.said(),
                    alive=lambda: self.process.poll() is None)
 
-    def said(self):
-        """Everything Orca said so far, one string for each utterance."""
+    def _read(self):
         try:
             with open(self.log_path, "rb") as f:
                 f.seek(self._read_to)
                 data = self._partial + f.read()
         except FileNotFoundError:
-            return self.spoken
+            return
         self._read_to += len(data) - len(self._partial)
         lines = data.split(b"\n")
         self._partial = lines.pop()
         for line in lines:
-            m = _SPOKEN.search(line.decode("utf-8", "replace"))
+            text = line.decode("utf-8", "replace")
+            m = _KEY.match(text)
+            if m:
+                self.keys.append(m.group(1))
+                continue
+            m = _SPOKEN.search(text)
             if m:
                 self.spoken.append(m.group(1))
+                self.credited.append(len(self.keys) - 1)
+
+    def said(self):
+        """Everything Orca said so far, one string for each utterance."""
+        self._read()
         return self.spoken
 
     def mark(self):
         return len(self.said())
 
-    def hears(self, text, since):
-        """Waits until Orca has said text (a part of one utterance) after the mark since;
-        returns the index of that utterance."""
+    def key_count(self):
+        self._read()
+        return len(self.keys) - 1
+
+    def press(self, *keys):
+        """Presses keys one after the other, each once Orca has taken up the one before;
+        returns the number of the last one."""
+        for key in keys:
+            before = self.key_count()
+            xdotool("key", "--delay", "0", key)
+            wait_until(f"Orca to take up the key {key}", lambda: self.key_count() > before,
+                       alive=lambda: self.process.poll() is None)
+        return self.key_count()
+
+    def type(self, text):
+        """Types text key by key as press does; returns the number of the last key."""
+        for char in text:
+            self.press(_KEYSYMS.get(char, char))
+        return self.key_count()
+
+    def after(self, key):
+        """What was said for the key numbered key and later, one string per utterance."""
+        self._read()
+        return [s for s, k in zip(self.spoken, self.credited) if k >= key]
+
+    def said_for(self, key):
+        """What was said for that key alone, until Orca took up the next one."""
+        self._read()
+        return [s for s, k in zip(self.spoken, self.credited) if k == key]
+
+    def hears(self, text, since=None, key=None):
+        """Waits until Orca has said text (a part of one utterance) after the mark since, or
+        for the key numbered key or a later one; returns the index of that utterance."""
         def look():
-            for i, s in enumerate(self.said()[since:]):
-                if text in s:
-                    return since + i + 1
+            self._read()
+            for i, s in enumerate(self.spoken):
+                if text in s and (since is None or i >= since) and (
+                        key is None or self.credited[i] >= key):
+                    return i + 1
             return None
         try:
             return wait_until(f"Orca to say {text!r}", look,
                               alive=lambda: self.process.poll() is None) - 1
         except Failure as e:
-            raise Failure(f"{e}; it said {self.said()[since:]!r}") from None
+            heard = self.after(key) if key is not None else self.said()[since or 0:]
+            raise Failure(f"{e}; it said {heard!r}") from None
+
+    def transcript(self):
+        """What was said, each line under the key it was credited to."""
+        self._read()
+        out = []
+        for i, key in enumerate(self.keys):
+            lines = self.said_for(i)
+            if i > 0:
+                out.append(f"[{key}]")
+            out.extend("  " + s for s in lines)
+        return out
 
     def stop(self):
         if self.process.poll() is None:
@@ -302,6 +366,47 @@ class Orca:
         self.process.wait()
         if os.environ.get("E2E_ORCA_LOG"):  # its whole account of the events, to look into
             shutil.copyfile(self.log_path, os.environ["E2E_ORCA_LOG"])
+
+
+_KEYSYMS = {" ": "space", ".": "period", ",": "comma", "-": "minus", "/": "slash"}
+
+
+class WindowManager:
+    """A window manager (metacity) on the suite's own X server, as a learner's desktop has one:
+    it gives new windows the focus, and Alt+Tab and closing a window move it on. Started and
+    ended here; no other window manager can be running on this private display."""
+
+    def __init__(self, folder):
+        self.process = subprocess.Popen(
+            ["metacity", "--sm-disable", "--no-composite"], stdout=subprocess.DEVNULL,
+            stderr=open(os.path.join(folder, "metacity.log"), "w"))
+        wait_until("the window manager", self._running, alive=lambda: self.process.poll() is None)
+
+    @staticmethod
+    def _running():
+        out = subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"],
+                             capture_output=True, text=True).stdout
+        return "window id" in out
+
+    def stop(self):
+        """Ends it and leaves the X server as it started: a window manager killed leaves its
+        marks on the root window, by which programs started later believe one runs (they would
+        ask it for the focus instead of taking it), and the focus on no window."""
+        if self.process.poll() is None:
+            self.process.kill()
+        self.process.wait()
+        for mark in ("_NET_SUPPORTING_WM_CHECK", "_NET_SUPPORTED", "_NET_ACTIVE_WINDOW"):
+            subprocess.run(["xprop", "-root", "-remove", mark], check=True)
+        x11 = ctypes.CDLL("libX11.so.6")
+        x11.XOpenDisplay.restype = ctypes.c_void_p
+        x11.XSetInputFocus.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int,
+                                       ctypes.c_ulong]
+        x11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+        x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        display = x11.XOpenDisplay(None)
+        x11.XSetInputFocus(display, 1, 1, 0)  # PointerRoot, RevertToPointerRoot, CurrentTime
+        x11.XSync(display, 0)
+        x11.XCloseDisplay(display)
 
 
 # --- the trainer -----------------------------------------------------------------------------
@@ -428,7 +533,7 @@ class Trainer:
                 return
             except Failure:
                 pass
-        raise Failure("the main window does not take the focus")
+        raise Failure(f"the main window does not take the focus: {focused_window()} not {self.xid}")
 
     def answer_box(self, caption, button):
         """Waits for the message box with caption and clicks its button; returns its text."""

@@ -61,6 +61,7 @@ class Context:
         self.with_help = False
         self.program = None
         self.orca = None
+        self.wm = None
 
     def path(self, name):
         return os.path.join(self.folder, name)
@@ -88,6 +89,10 @@ class Context:
         self.orca = d.Orca(self.root)
         return self.orca
 
+    def window_manager(self):
+        self.wm = d.WindowManager(self.root)
+        return self.wm
+
     def stop_all(self):
         """Ends the trainers and every program they started from this scenario's folder (the
         help viewer outlives the trainer that called it), and the screen reader."""
@@ -96,6 +101,8 @@ class Context:
         if self.orca is not None:
             self.orca.stop()
         d.stop_processes_under(self.root)
+        if self.wm is not None:
+            self.wm.stop()
 
 
 def escape_closes(t):
@@ -305,6 +312,8 @@ def drill_by_ear(c):
         if focused("Note 1 ab Prozent"):  # a field says its whole text
             orca.hears("90 selected.", mark)
     orca.hears("Normale Abfrage", heard)
+    expect("a field left said unselected",
+           [s for s in orca.said()[heard:] if "unselected" in s], [])
     mark = orca.mark()
     press("space")
     answers = dict(NUMBERS)
@@ -342,6 +351,263 @@ def drill_by_ear(c):
     if os.environ.get("E2E_SPEECH"):
         with open(os.environ["E2E_SPEECH"], "w") as f:
             f.write("\n".join(orca.said()) + "\n")
+    escape_closes(t)
+
+
+def by_ear(c, *args):
+    """A window manager, Orca and the trainer started with args, as a blind learner's desktop
+    has them; returns the trainer and Orca once the trainer's window is active and spoken."""
+    c.window_manager()
+    orca = c.screen_reader()
+    t = c.start(*args)
+    orca.hears(TITLE, key=0)
+    wait_until("the trainer's window to have the focus", lambda: d.focused_window() == t.xid)
+    return t, orca
+
+
+def focused_control(t, window=None):
+    """The name of the control in the window that reports the focused state (list rows left
+    out), or None."""
+    return next((d.name_of(n) for n in d.walk(window or t.main) if d.role_of(n) != "list item"
+                 and d.has_state(n, d.Atspi.StateType.FOCUSED)), None)
+
+
+def tab_to(t, orca, name, limit=30):
+    """Tabs until the control name has the focus; returns the key number of the last Tab."""
+    key = orca.key_count()
+    for _ in range(limit):
+        if focused_control(t) == name:
+            return key
+        before = focused_control(t)
+        key = orca.press("Tab")
+        wait_until("the focus to move on", lambda: focused_control(t) not in (None, before))
+    raise Failure(f"Tab never reached {name!r}")
+
+
+def open_by_typing_by_ear(c):
+    """Lektion laden by keyboard, the name typed, Enter: the trainer's window is active again
+    and Orca says so, the first field has the focus and Orca follows the keys there."""
+    c.write("drei.lsn", lesson_bytes(NUMBERS))
+    t, orca = by_ear(c)
+    key = tab_to(t, orca, "Lektion laden")
+    orca.hears("Lektion laden", key=key)
+    key = orca.press("space")
+    t.window("Öffnen")
+    orca.hears("Öffnen", key=key)
+    orca.type("drei.lsn")
+    key = orca.press("Return")
+    t.window_gone("Öffnen")
+    wait_until("the lesson loaded", lambda: t.title() == TITLE + c.path("drei.lsn").upper())
+    # The window is reported active with its title, and the field that has the keys.
+    orca.hears(TITLE + c.path("drei.lsn").upper(), key=key)
+    orca.hears("1. Begriff", key=key)
+    expect("the focused control", focused_control(t), "1. Begriff")
+    expect("the window with the keyboard", d.focused_window(), t.xid)
+    expect("windows left open", [d.name_of(w) for w in t.windows() if w != t.main], [])
+    key = orca.press("Tab")
+    orca.hears("2. Begriff", key=key)
+    key = orca.type("x")
+    wait_until("the letter typed", lambda: t.field("2. Begriff") == "x")
+    orca.hears("x", key=key)
+    escape_closes(t)
+
+
+def report_and_table_by_ear(c):
+    """A drill by keyboard under a window manager: the report takes the keyboard and is read,
+    Escape closes it and the trainer's answer field has the keys again; the results table opens
+    from its button, is read, and Escape closes it too."""
+    lesson = c.write("Z.lsn", lesson_bytes([("eins", "one")]))
+    t, orca = by_ear(c, lesson)
+    key = tab_to(t, orca, "Normale Abfrage")
+    key = orca.press("space")
+    orca.hears("Frage: eins", key=key)
+    for answer in ("x", "one", "one"):
+        wait_until("the answer field to be empty", lambda: t.field("2. Begriff") == "")
+        orca.type(answer)
+        wait_until("the answer typed", lambda: t.field("2. Begriff") == answer)
+        key = orca.press("Return")
+        if answer == "x":
+            orca.hears("Lösung: one", key=key)
+            key = orca.press("Return")
+    report = t.window("Ergebnis: Note 6")
+    orca.hears("Ergebnis: Note 6", key=key)
+    orca.hears("1 Aufgaben mit 1 Fehlern", key=key)
+    wait_until("the report to have the keyboard",
+               lambda: d.focused_window() == t.xid_of("Ergebnis: Note 6"))
+    del report
+    key = orca.press("Escape")
+    t.window_gone("Ergebnis: Note 6")
+    orca.hears(TITLE, key=key)
+    wait_until("the trainer's window to have the keyboard", lambda: d.focused_window() == t.xid)
+    expect("the trainer", t.running(), True)
+    key = tab_to(t, orca, "Prüfungsergebnisse")
+    orca.hears("Prüfungsergebnisse", key=key)
+    key = orca.press("space")
+    t.window("Übungsprotokoll")
+    wait_until("the table to have the keyboard",
+               lambda: d.focused_window() == t.xid_of("Übungsprotokoll"))
+    # Row by row, each cell with its column's name.
+    key = orca.press("Down")
+    orca.hears("table with 1 row 11 columns", key=key)
+    orca.hears("90 80 66 50 20", key=key)
+    key = orca.press("Right")
+    orca.hears("Zeit", key=key)
+    key = orca.press("Escape")
+    t.window_gone("Übungsprotokoll")
+    orca.hears(TITLE, key=key)
+    expect("the trainer", t.running(), True)
+    escape_closes(t)
+
+
+def start_with_help_by_ear(c):
+    """The help viewer opens beside the trainer at the start, and the trainer keeps the
+    keyboard: the next key goes to its fields, and Orca follows it there, not to the help."""
+    c.with_help = True
+    lesson = c.write("Z.lsn", lesson_bytes(NUMBERS))
+    t, orca = by_ear(c, lesson)
+    wait_until("the help viewer's window", lambda: d.help_window_pid(c.root))
+    key = orca.press("Tab")
+    orca.hears("2. Begriff", key=key)
+    expect("the window with the keyboard", d.focused_window(), t.xid)
+    heard = [s for s in orca.said() if "Hilfe" in s]
+    expect("what Orca said of the help viewer", heard, [])
+    # In the help viewer, Escape closes it and the trainer has the keyboard again.
+    viewer = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid",
+                             str(d.help_window_pid(c.root)), "--name", "Hilfe"],
+                            capture_output=True, text=True).stdout.split()[0]
+    d.xdotool("windowactivate", viewer)
+    wait_until("the help viewer to have the keyboard", lambda: d.focused_window() == viewer)
+    press("Escape")
+    wait_until("the help viewer to close", lambda: not d.help_window_pid(c.root))
+    wait_until("the trainer to have the keyboard", lambda: d.focused_window() == t.xid)
+    escape_closes(t)
+
+
+def no_list_heard(orca, key, what):
+    """Fails when Orca spoke of a term list for the key numbered key or later: the keys are in
+    a field, so Orca must follow the field."""
+    lists = [s for s in orca.after(key) if "Begriffe" in s]
+    if lists:
+        raise Failure(f"{what}: Orca followed a list: {orca.after(key)!r}")
+
+
+def edit_by_ear(c):
+    """Paging, changing and adding entries by keyboard alone: Orca follows the first field,
+    says the term under the cursor and the caret keys, and tells the new entry and the status
+    line; it never takes a term list for the focus."""
+    lesson = c.write("Z.lsn", lesson_bytes(NUMBERS))
+    t, orca = by_ear(c, lesson)
+    wait_until("the focus in the first field", lambda: focused_control(t) == "1. Begriff")
+    key = orca.press("Down")
+    wait_until("the first entry", lambda: t.field("1. Begriff") == "eins")
+    orca.hears("eins", key=key)
+    no_list_heard(orca, key, "Down")
+    orca.press("End")
+    key = orca.press("Left")
+    orca.hears("s", key=key)
+    key = orca.press("Down")
+    wait_until("the second entry", lambda: t.field("1. Begriff") == "zwei")
+    orca.hears("zwei", key=key)
+    key = orca.press("Up")
+    wait_until("the first entry again", lambda: t.field("1. Begriff") == "eins")
+    orca.hears("eins", key=key)
+    no_list_heard(orca, 1, "paging")
+    key = orca.press("Up")
+    wait_until("the new entry", lambda: t.field("1. Begriff") == "")
+    orca.type("vierx")
+    key = orca.press("BackSpace")
+    wait_until("a letter deleted", lambda: t.field("1. Begriff") == "vier")
+    orca.hears("x", key=key)
+    key = orca.press("Return")
+    orca.hears("2. Begriff", key=key)
+    orca.type("four")
+    key = orca.press("Return")
+    wait_until("four entries",
+               lambda: t.status() == "Lektion enthält 4 Aufgaben (ungesichert)")
+    orca.hears("Lektion enthält 4 Aufgaben (ungesichert)", key=key)
+    orca.hears("1. Begriff", key=key)
+    expect("the focused control", focused_control(t), "1. Begriff")
+    no_list_heard(orca, 1, "building")
+    discard_and_close(t)
+
+
+def flashing_by_ear(c):
+    """After a wrong answer Orca says the verdict and the solution once; the flashing of the
+    solution and the typed answer in the field says nothing more, before or after Enter."""
+    lesson = c.write("Z.lsn", lesson_bytes([("eins", "one")]))
+    t, orca = by_ear(c, lesson)
+    tab_to(t, orca, "Normale Abfrage")
+    key = orca.press("space")
+    orca.hears("Frage: eins", key=key)
+    orca.type("falsch")
+    wait_until("the answer typed", lambda: t.field("2. Begriff") == "falsch")
+    wrong = orca.press("Return")
+    orca.hears("Lösung: one", key=wrong)
+    shown = []
+
+    def flashed():  # the field's texts in turn: solution, answer, solution, answer, solution
+        text = t.field("2. Begriff")
+        if not shown or shown[-1] != text:
+            shown.append(text)
+        return len(shown) >= 5
+    wait_until("the flashing to go through two rounds", flashed)
+    field_texts = [s for s in orca.said_for(wrong) if s.strip() in ("one", "falsch")]
+    expect("the flashing field heard", field_texts, [])
+    on = orca.press("Return")
+    wait_until("the repetition question", lambda: t.field("2. Begriff") == "")
+    orca.hears("Frage: eins", key=on)
+    orca.type("one")
+    after = orca.press("Return")
+    orca.hears("Richtig.", key=after)
+    stale = [s for s in orca.after(on) if s.strip() in ("one", "falsch")]
+    expect("the flashing heard after Enter", stale, [])
+    escape_closes(t)
+
+
+def reversed_and_empty_by_ear(c):
+    """An empty lesson starts with the keyboard in the first field, where a new lesson is typed;
+    a reversed drill says that the second term is shown."""
+    t, orca = by_ear(c)
+    wait_until("the focus in the first field", lambda: focused_control(t) == "1. Begriff")
+    orca.hears("1. Begriff", key=0)
+    t.kill()
+    lesson = c.write("Z.lsn", lesson_bytes([("eins", "one")]))
+    t = c.start(lesson)
+    wait_until("the trainer's window to have the focus", lambda: d.focused_window() == t.xid)
+    tab_to(t, orca, "Umgekehrte Abfrage")
+    key = orca.press("space")
+    orca.hears("Frage, 2. Begriff: one", key=key)
+    # Orca's command for the status bar (Orca+Enter on the keypad, twice) reads the status line.
+    before = orca.key_count()
+    d.xdotool("key", "--delay", "40", "KP_Insert+KP_Enter", "KP_Insert+KP_Enter")
+    wait_until("Orca to take up the command", lambda: orca.key_count() > before)
+    orca.hears("ÜBUNG: 1. Aufgabe", key=before + 1)
+
+
+def save_by_ear(c):
+    """A new lesson typed and saved by keyboard alone: the status line is heard after the entry,
+    the save dialog takes the typed name, and Orca is back in the trainer's window after it."""
+    t, orca = by_ear(c)
+    wait_until("the focus in the first field", lambda: focused_control(t) == "1. Begriff")
+    orca.type("Haus")
+    orca.press("Return")
+    orca.type("house")
+    key = orca.press("Return")
+    orca.hears("Lektion enthält 1 Aufgaben (ungesichert)", key=key)
+    key = tab_to(t, orca, "Speichern")
+    orca.hears("Speichern", key=key)
+    key = orca.press("space")
+    t.window("Speichern unter")
+    orca.hears("Speichern unter", key=key)
+    orca.type("haus.lsn")
+    key = orca.press("Return")
+    t.window_gone("Speichern unter")
+    wait_until("the lesson file", lambda: os.path.exists(c.path("haus.lsn")) and
+               c.read("haus.lsn") == lesson_bytes([("Haus", "house")]))
+    orca.hears(TITLE, key=key)
+    orca.hears("Lektion enthält 1 Aufgaben", key=key)
+    wait_until("the trainer's window to have the keyboard", lambda: d.focused_window() == t.xid)
+    expect("the trainer has a focused control", focused_control(t) is not None, True)
     escape_closes(t)
 
 
@@ -1439,7 +1705,9 @@ def accessibility_tree(c):
                 f.write(f"## {title}\n\n```\n" + "\n".join(tree) + "\n```\n\n")
 
 
-SCENARIOS = [type_save_and_close, load_and_normal_query, drill_by_ear, reversed_and_mixed_queries,
+SCENARIOS = [type_save_and_close, load_and_normal_query, drill_by_ear, open_by_typing_by_ear,
+             report_and_table_by_ear, start_with_help_by_ear, edit_by_ear,
+             flashing_by_ear, reversed_and_empty_by_ear, save_by_ear, reversed_and_mixed_queries,
              results_table_window, chart_module_that_is_a_fifo, qt_options_on_the_command_line,
              due_drill_days_later, damaged_learning_record, locked_learning_record,
              record_notice_when_it_matters, start_and_escape_leave_no_record,
@@ -1472,6 +1740,8 @@ def main():
             print(f"FAIL {scenario.__name__}: {e}", flush=True)
             if not isinstance(e, Failure):
                 traceback.print_exc()
+            if c.orca is not None:  # what a blind learner heard, key by key
+                print("  heard:\n  " + "\n  ".join(c.orca.transcript()[-40:]))
             for t in c.trainers:
                 if t.running():  # what the window showed when the scenario gave up
                     print("  window:\n  " + "\n  ".join(d.dump(t.main)[:60]))
@@ -1480,6 +1750,12 @@ def main():
                 print("  trainer output:\n  " + open(log, errors="replace").read()[-2000:]
                       .replace("\n", "\n  "))
         finally:
+            # With E2E_SPEECH_DIR set to a folder, what Orca said goes to SCENARIO.txt there,
+            # each utterance under the key it was credited to (also when the scenario failed).
+            if os.environ.get("E2E_SPEECH_DIR") and c.orca is not None:
+                with open(os.path.join(os.environ["E2E_SPEECH_DIR"],
+                                       scenario.__name__ + ".txt"), "w") as f:
+                    f.write("\n".join(c.orca.transcript()) + "\n")
             c.stop_all()
     if failed:
         print(f"{len(failed)} scenario(s) failed: {' '.join(failed)}")

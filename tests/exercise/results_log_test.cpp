@@ -60,6 +60,51 @@ TEST(ResultsTable, LongExerciseWidensTheMinutesAndThresholdsPrintUnsigned)
               " 6.12. 13:051000:05   12     3   2   x  -   x 4294967291 80 66 50 20 Rudarudn1\r");
 }
 
+struct CellsCase {
+    const char* name;
+    std::uint32_t duration;
+    CompareOptions options;
+    std::vector<std::string> cells;
+};
+
+class ResultsCells : public ::testing::TestWithParam<CellsCase> {};
+
+// One cell per column, without the padding the text table has.
+TEST_P(ResultsCells, OnePerColumnAsSpoken)
+{
+    ResultRecord r = sample();
+    r.duration = GetParam().duration;
+    r.options = GetParam().options;
+    const std::vector<std::string> cells = resultsTableCells(r, utc(r.startTime));
+    EXPECT_EQ(cells.size(), std::size(kResultsTableColumns));
+    EXPECT_EQ(cells, GetParam().cells);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ResultsCells,
+    ::testing::Values(CellsCase{"sample",
+                                187,
+                                {true, false, true},
+                                {"6.12.", "13:05", "3:07", "12", "3", "2", "ja", "nein", "ja",
+                                 "90 80 66 50 20", "Rudarudn1"}},
+                      CellsCase{"long_all_off",
+                                60005,
+                                {false, false, false},
+                                {"6.12.", "13:05", "1000:05", "12", "3", "2", "nein", "nein",
+                                 "nein", "90 80 66 50 20", "Rudarudn1"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ResultsTable, ViewHoldsTheCellsOfEachRecordOldestFirst)
+{
+    ResultsLog log;
+    log.append(sample(12, "A"));
+    log.append(sample(7, "B"));
+    const ResultsLogView view = resultsLogView(log, utc);
+    ASSERT_EQ(view.rows.size(), 2u);
+    EXPECT_EQ(view.rows[0].back(), "A");
+    EXPECT_EQ(view.rows[1][3], "7");
+}
+
 // The record keeps the lesson name's Windows-1252 bytes; the table shows their letters.
 TEST(ResultsTable, LessonNameBytesShowAsTheirLetters)
 {

@@ -390,6 +390,8 @@ TEST(QtPlatformHelp, StartsTheViewerWithTheCommandsArguments)
     };
     platform.winHelp("DODADIZE.HLP", Platform::HelpCommand::ForceFile, 0);
     EXPECT_EQ(recorded(), QStringLiteral("--force-file|DODADIZE.HLP|"));
+    platform.winHelp("DODADIZE.HLP", Platform::HelpCommand::ForceFileBeside, 0);
+    EXPECT_EQ(recorded(), QStringLiteral("--beside|DODADIZE.HLP|"));
     platform.winHelp("DODADIZE.HLP", Platform::HelpCommand::Context, 259);
     EXPECT_EQ(recorded(), QStringLiteral("--context|259|DODADIZE.HLP|"));
 }

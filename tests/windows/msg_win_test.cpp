@@ -213,3 +213,98 @@ TEST_F(MSGWinTest, TheTextGoesWithItsWindow)
 }
 
 } // namespace
+
+// A table for assistive technology after the text: named by the title, its headers and cells
+// each on the line it is drawn on.
+TEST_F(MSGWinTest, TextAsATableWithColumnHeaders)
+{
+    QPointer<MSGWin> w = open("Kopf\r\rzeile 1\rzeile 2", -1);
+    w->setTable({"Datum", "Note"}, {{"6.12.", "2"}, {"7.12.", "5"}}, 2);
+    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(w.data());
+    ASSERT_EQ(window->childCount(), 2);
+    EXPECT_EQ(window->child(0)->role(), QAccessible::StaticText) << "the text stays first";
+    QAccessibleInterface* table = window->child(1);
+    EXPECT_EQ(table->role(), QAccessible::Table);
+    EXPECT_EQ(table->text(QAccessible::Name), "Titel");
+    EXPECT_EQ(window->indexOfChild(table), 1);
+    QAccessibleTableInterface* cells = table->tableInterface();
+    ASSERT_NE(cells, nullptr);
+    EXPECT_EQ(cells->rowCount(), 2);
+    EXPECT_EQ(cells->columnCount(), 2);
+    EXPECT_EQ(cells->columnDescription(1), "Note");
+    EXPECT_EQ(table->childCount(), 6) << "headers and cells";
+    struct Cell {
+        int row, column;
+        const char* text;
+    };
+    for (const Cell c : {Cell{0, 0, "6.12."}, Cell{0, 1, "2"}, Cell{1, 1, "5"}}) {
+        QAccessibleInterface* cell = cells->cellAt(c.row, c.column);
+        ASSERT_NE(cell, nullptr);
+        EXPECT_EQ(cell->role(), QAccessible::Cell);
+        EXPECT_EQ(cell->text(QAccessible::Name), c.text);
+        EXPECT_EQ(cell->parent(), table);
+        EXPECT_EQ(table->indexOfChild(cell), (c.row + 1) * 2 + c.column);
+        QAccessibleTableCellInterface* place = cell->tableCellInterface();
+        ASSERT_NE(place, nullptr);
+        EXPECT_EQ(place->rowIndex(), c.row);
+        EXPECT_EQ(place->columnIndex(), c.column);
+        const QList<QAccessibleInterface*> headers = place->columnHeaderCells();
+        ASSERT_EQ(headers.size(), 1);
+        EXPECT_EQ(headers[0]->role(), QAccessible::ColumnHeader);
+        EXPECT_EQ(headers[0]->text(QAccessible::Name), c.column == 0 ? "Datum" : "Note");
+        EXPECT_EQ(cell->rect().top(), w->mapToGlobal(QPoint(0, (2 + c.row) * w->lineHeight())).y());
+    }
+    EXPECT_EQ(cells->cellAt(2, 0), nullptr);
+    EXPECT_EQ(cells->cellAt(0, 2), nullptr);
+    delete w;
+}
+
+TEST_F(MSGWinTest, WithoutATableOnlyTheText)
+{
+    QPointer<MSGWin> w = open("Ergebnis", -1);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(w.data())->childCount(), 1);
+    delete w;
+}
+
+struct KeyCase {
+    const char* name;
+    int timeoutMs;
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    bool closes;
+};
+
+class MSGWinKeys : public MSGWinTest, public ::testing::WithParamInterface<KeyCase> {};
+
+// A window the user closes goes with the keys that end a dialog; one that closes itself, and
+// other keys, leave it.
+TEST_P(MSGWinKeys, ClosesByKeyOnlyWithoutTimeOut)
+{
+    const KeyCase& c = GetParam();
+    QPointer<MSGWin> w = open("Ergebnis", c.timeoutMs);
+    QTest::keyClick(w.data(), c.key, c.modifiers);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w.isNull(), c.closes);
+    delete w;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, MSGWinKeys,
+    ::testing::Values(KeyCase{"escape", -1, Qt::Key_Escape, Qt::NoModifier, true},
+                      KeyCase{"enter", -1, Qt::Key_Return, Qt::NoModifier, true},
+                      KeyCase{"keypad_enter", -1, Qt::Key_Enter, Qt::KeypadModifier, true},
+                      KeyCase{"space", -1, Qt::Key_Space, Qt::NoModifier, true},
+                      KeyCase{"tab", -1, Qt::Key_Tab, Qt::NoModifier, false},
+                      KeyCase{"ctrl_escape", -1, Qt::Key_Escape, Qt::ControlModifier, false},
+                      KeyCase{"timed_escape", 5000, Qt::Key_Escape, Qt::NoModifier, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(MSGWinTest, ClosingHandsTheKeyboardBackToTheOwner)
+{
+    owner_.activateWindow();
+    QPointer<MSGWin> w = open("Ergebnis", -1);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.data(), kWaitMs)) << "takes the keyboard";
+    QTest::keyClick(w.data(), Qt::Key_Escape);
+    ASSERT_TRUE(closes(w));
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&owner_, kWaitMs));
+}
