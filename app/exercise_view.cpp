@@ -12,6 +12,7 @@
 #include "qt_rgb.h"
 #include "question_order.h"
 #include "results_log.h"
+#include "spoken_term.h"
 #include "spoken_text.h"
 
 #include <QLabel>
@@ -65,6 +66,7 @@ ExerciseView::~ExerciseView()
 {
     feedbackTimer_.stop();
     spokenTimer_.stop();
+    shownTerms_.clear();
     delete notice_;
     delete answerLine_;
     delete clock_;
@@ -228,7 +230,9 @@ void ExerciseView::showQuestion(const std::string& question)
         chain_.currentEntry != nullptr)
         part = chain_.currentEntry->direction == 'D' ? QStringLiteral("Frage, 2. Begriff: ")
                                                      : QStringLiteral("Frage, 1. Begriff: ");
-    speak(part + fromCp1252(question));
+    const bool aloud = termsReadAloud && termsReadAloud() && chain_.currentEntry != nullptr;
+    if (aloud) shownTerms_.emplace_back(question, questionSide(*chain_.currentEntry));
+    speak(aloud ? part.trimmed() : part + fromCp1252(question));
 }
 
 void ExerciseView::showEntry(strWort* entry)
@@ -274,6 +278,8 @@ void ExerciseView::speakStep()
 {
     notice_->say(spoken_.join(QLatin1Char(' ')));
     spoken_.clear();
+    for (const auto& [term, side] : std::exchange(shownTerms_, {}))
+        if (onTermShown) onTermShown(term, side);
 }
 
 // --- the wrong-answer flashing -------------------------------------------------------------
@@ -285,7 +291,10 @@ void ExerciseView::startAnswerFeedback(const std::string& expected)
     controls_.answer->setReadOnly(true); // a read-only field shows no caret
     feedbackPhase_ = 0;
     flashStep();
-    speak(QStringLiteral("L\u00F6sung: ") + fromCp1252(expected));
+    const bool aloud = termsReadAloud && termsReadAloud() && chain_.currentEntry != nullptr;
+    if (aloud) shownTerms_.emplace_back(expected, answerSide(*chain_.currentEntry));
+    speak(aloud ? QStringLiteral("L\u00F6sung:")
+                : QStringLiteral("L\u00F6sung: ") + fromCp1252(expected));
 }
 
 void ExerciseView::flashStep()

@@ -23,6 +23,7 @@ class LearningKeeper;
 class QLabel;
 class QLineEdit;
 class QListView;
+class ReadAloud;
 class ToolTips;
 class my3DText;
 class myBMPButton;
@@ -57,6 +58,8 @@ enum ControlId : int {
     IdIgnoreCase = 123,
     IdResultsLog = 124,
     IdDueQuery = 125,
+    IdSpeak = 126,     // "Vorlesen"
+    IdReadAloud = 127, // the option "Fragen vorlesen"
 };
 
 inline constexpr const char* kProgramCaption = " KAZ-TRAINER 1.0   ";
@@ -139,6 +142,7 @@ public:
     QWidget* control(int id) const;
     ExerciseView& exerciseView() { return *exerciseView_; }
     LearningKeeper& learning() { return *learning_; }
+    ReadAloud& readAloud() { return *readAloud_; }
     LessonListModel& listModel() { return lists_.model(); }
     bool unsaved() const override { return doc_.unsaved(); }
     std::string lessonName() const override;
@@ -189,4 +193,5 @@ private:
 
     std::unique_ptr<ExerciseView> exerciseView_; // made with the controls
     LearningKeeper* learning_ = nullptr;         // a child, made with the exercise view
+    ReadAloud* readAloud_ = nullptr;             // a child, made with the exercise view
 };

@@ -227,7 +227,7 @@ TEST_F(DialogTest, StatusLineAndTermFieldsShowColouredTextOnBlack)
 TEST_F(DialogTest, EveryControlHasItsTooltipButTheStatusLineAndLists)
 {
     ToolTips* tips = toolTips(dia);
-    EXPECT_EQ(tips->toolCount(), 21);
+    EXPECT_EQ(tips->toolCount(), 23); // the table's 21 and the two reading-aloud buttons
     EXPECT_EQ(tips->text(dia->button(IdSave)),
               QStringLiteral("Geänderte Begriffe in Datei schreiben"));
     EXPECT_EQ(tips->text(thresholdField(dia, 0)), QStringLiteral("Ab diesem %-Satz Note 1"));
@@ -271,7 +271,8 @@ TEST_F(DialogTest, EscapeAndTheCloseBoxAskAboutAnUnsavedLessonAndCancelKeepsRunn
     }
     EXPECT_TRUE(frame->isVisible());
     EXPECT_EQ(dia->document().chain().entryCount(), 1u);
-    EXPECT_EQ(toolTips(dia)->toolCount(), 22); // the due button's tip with the table's 21
+    EXPECT_EQ(toolTips(dia)->toolCount(),
+              24); // the due button's, the reading-aloud buttons' and the table's 21
 
     platform.messageAnswers.push_back(Platform::IdNo);
     EXPECT_TRUE(frame->close());
