@@ -1049,7 +1049,139 @@ def accessibility_tree(c):
                 f.write(f"## {title}\n\n```\n" + "\n".join(tree) + "\n```\n\n")
 
 
-SCENARIOS = [type_save_and_close, load_and_normal_query, drill_by_ear, reversed_and_mixed_queries,
+# --- reading aloud through a real speech service -----------------------------------------------
+
+SOURCE = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+
+
+class SpeechRecorder:
+    """A private speech-dispatcher whose only output module (sd_generic) writes each text it is
+    asked to speak, with its language, as one line into a file: "<language> <text>"."""
+
+    VOICES = ("de", "en", "fr", "la")
+
+    def __init__(self, root):
+        conf = os.path.join(root, "speechd")
+        os.makedirs(os.path.join(conf, "modules"), exist_ok=True)
+        self.out = os.path.join(root, "spoken.txt")
+        self.socket = os.path.join(root, "speechd.sock")
+        with open(os.path.join(conf, "speechd.conf"), "w") as f:
+            f.write(f'CommunicationMethod "unix_socket"\nSocketPath "{self.socket}"\n'
+                    f'Timeout 0\nLogDir "{root}"\nAudioOutputMethod "alsa"\n'
+                    'AudioALSADevice "null"\nAddModule "record" "sd_generic" "record.conf"\n'
+                    'DefaultModule record\nDefaultLanguage "de"\n')
+        with open(os.path.join(conf, "modules", "record.conf"), "w") as f:
+            f.write(f'GenericExecuteSynth "echo \\\'$LANGUAGE\\\' \\\'$DATA\\\' >> {self.out}"\n')
+            for v in self.VOICES:
+                f.write(f'AddVoice "{v}" "male1" "{v}"\nGenericLanguage "{v}" "{v}" "utf-8"\n')
+        self.process = subprocess.Popen(
+            ["speech-dispatcher", "-s", "-C", conf, "-m", "/usr/lib/speech-dispatcher-modules",
+             "-t", "0", "-S", self.socket, "-P", os.path.join(root, "speechd.pid")],
+            stdout=subprocess.DEVNULL, stderr=open(os.path.join(root, "speechd.log"), "w"))
+        wait_until("the speech service", lambda: os.path.exists(self.socket),
+                   alive=lambda: self.process.poll() is None)
+        self.env = {"SPEECHD_ADDRESS": f"unix_socket:{self.socket}"}
+
+    def lines(self):
+        try:
+            with open(self.out, encoding="utf-8") as f:
+                return [tuple(line.rstrip("\n").split(" ", 1)) for line in f if " " in line]
+        except FileNotFoundError:
+            return []
+
+    def hears(self, language, text, since):
+        """Waits for the line (language, text) after the first since lines; returns the count."""
+        def look():
+            got = self.lines()
+            return len(got) if (language, text) in got[since:] else None
+        try:
+            return wait_until(f"the speech service to get {language} {text!r}", look)
+        except Failure as e:
+            raise Failure(f"{e}; it got {self.lines()[since:]!r}") from None
+
+    def stop(self):
+        self.process.kill()
+        self.process.wait()
+
+
+def read_aloud_through_speech_dispatcher(c):
+    """ENGLISCH.LSN with a real speech service: "Vorlesen" after the cursor was in each field
+    speaks the first term in German and the second in English; a drill with "Fragen vorlesen"
+    on gives every question in German and the correct term after a wrong answer in English; a
+    reversed drill the questions in English. Prints the time from the key to the service."""
+    speech = SpeechRecorder(c.root)
+    try:
+        with open(os.path.join(SOURCE, "resources", "lessons", "ENGLISCH.LSN"), "rb") as f:
+            lesson = c.write("ENGLISCH.LSN", f.read())
+        c.program = d.copy_program(c.build, os.path.join(c.root, "bin"))
+        subprocess.run(["cp", os.path.join(c.build, "app", "libkaz-speech.so"),
+                        os.path.dirname(c.program)], check=True)
+        t = c.start(lesson, env=speech.env)
+        t.click("Vorwärtsblättern")
+        first = wait_until("the first entry", lambda: t.field("1. Begriff"))
+        second = t.field("2. Begriff")
+        t.click("1. Begriff")
+        began = time.monotonic()
+        press("ctrl+l")
+        heard = speech.hears("de", first, 0)
+        print(f"  first word: {1000 * (time.monotonic() - began):.0f} ms from the key to the "
+              "speech service (the module connecting included)", flush=True)
+        t.click("2. Begriff")
+        began = time.monotonic()
+        t.click("Vorlesen")
+        heard = speech.hears("en", second, heard)
+        print(f"  next word: {1000 * (time.monotonic() - began):.0f} ms from the click",
+              flush=True)
+
+        # A normal drill read aloud: the questions in German, the correct term in English.
+        t.click("Fragen vorlesen")
+        wait_until("the option on", lambda: d.has_state(t.control("Fragen vorlesen"),
+                                                       d.Atspi.StateType.CHECKED))
+        t.click("Normale Abfrage")
+        question = next_question(t)
+        heard = speech.hears("de", question, heard)
+        entry = {fromp: to for fromp, to in lesson_pairs(c.read("ENGLISCH.LSN"))}
+        type_answer(t, "falsch")
+        heard = speech.hears("en", entry[question], heard)
+        press("Return")
+        for _ in range(3):
+            question = next_question(t, question)
+            began = time.monotonic()
+            heard = speech.hears("de", question, heard)
+            type_answer(t, entry[question])
+        spoken = speech.lines()
+        expect("each question heard once", Counter(spoken)[("de", question)], 1)
+        t.click("Übung abbrechen")
+        t.answer_box(ABORT_CAPTION, "Ja")
+        wait_until("editing again", lambda: d.find_in(t.main, "Umgekehrte Abfrage"))
+
+        # A reversed drill: the questions in English.
+        reverse = {to: fromp for fromp, to in entry.items()}
+        t.click("Umgekehrte Abfrage")
+        question = None
+        for _ in range(2):
+            question = next_question(t, question)
+            heard = speech.hears("en", question, heard)
+            type_answer(t, reverse[question])
+        t.click("Übung abbrechen")
+        t.answer_box(ABORT_CAPTION, "Ja")
+        if t.find_window("Vorlesen"):
+            raise Failure("a notice: " + t.answer_box("Vorlesen", "OK"))
+        with open(os.path.join(c.folder, "SPRACHEN.TXT"), encoding="utf-8") as f:
+            expect("the option kept", "vorlesen\t1" in f.read(), True)
+    finally:
+        speech.stop()
+
+
+def lesson_pairs(data):
+    """The (first, second) terms of a lesson file's bytes, as text."""
+    terms = data[len(b"vtfile\0"):].split(b"\0")
+    return [(terms[i].decode("cp1252"), terms[i + 1].decode("cp1252"))
+            for i in range(0, len(terms) - 1, 2)]
+
+
+SCENARIOS = [type_save_and_close, load_and_normal_query, drill_by_ear,
+             read_aloud_through_speech_dispatcher, reversed_and_mixed_queries,
              due_drill_days_later, damaged_learning_record, locked_learning_record,
              killed_during_drills, two_trainers_drill_together,
              results_notice_and_help, row_clicks, rows_of_equal_entries, keys,
