@@ -1173,6 +1173,65 @@ def read_aloud_through_speech_dispatcher(c):
         speech.stop()
 
 
+def read_aloud_with_orca(c):
+    """A drill read aloud with Orca listening, both on one speech service: Orca says "Frage:"
+    (and "Lösung:") without the term, the trainer the term in its language right after it, so
+    each question is heard once. E2E_SPEECH=FILE writes what Orca said and what the service got."""
+    speech = SpeechRecorder(c.root)
+    try:
+        c.write("ENGLISCH.LSN", lesson_bytes(NUMBERS))
+        c.program = d.copy_program(c.build, os.path.join(c.root, "bin"))
+        subprocess.run(["cp", os.path.join(c.build, "app", "libkaz-speech.so"),
+                        os.path.dirname(c.program)], check=True)
+        os.environ.update(speech.env)  # Orca speaks through the same service
+        try:
+            orca = c.screen_reader()
+        finally:
+            del os.environ["SPEECHD_ADDRESS"]
+        t = c.start(c.path("ENGLISCH.LSN"), env=speech.env)
+        t.click("Fragen vorlesen")
+        wait_until("the option on", lambda: d.has_state(t.control("Fragen vorlesen"),
+                                                       d.Atspi.StateType.CHECKED))
+        mark, heard = orca.mark(), len(speech.lines())
+        t.click("Normale Abfrage")
+        answers = dict(NUMBERS)
+        question = next_question(t)
+        mark = orca.hears("Frage:", mark)
+        heard = speech.hears("de", question, heard)
+        type_answer(t, "falsch")
+        mark = orca.hears("L\u00f6sung:", mark)
+        heard = speech.hears("en", answers[question], heard)
+        press("Return")
+        while True:
+            question = wait_until("the next question or the report", lambda: "report" if
+                                  reports(t) else t.field("2. Begriff") == "" and
+                                  t.field("1. Begriff"))
+            if question == "report":
+                break
+            mark = orca.hears("Frage:", mark)
+            heard = speech.hears("de", question, heard)
+            type_answer(t, answers[question])
+        said = orca.said()
+        for text in said:
+            if text.startswith(("Frage", "L\u00f6sung")) and any(
+                    term in text.split("\u00dcBUNG")[0] for pair in NUMBERS for term in pair):
+                raise Failure(f"Orca said a term itself: {text!r}")
+        got = speech.lines()
+        if os.environ.get("E2E_SPEECH"):
+            with open(os.environ["E2E_SPEECH"], "w") as f:
+                f.write("\n".join(f"{lang} {text}" for lang, text in got) + "\n")
+        terms = [g for g in got if any(g[1] == term for pair in NUMBERS for term in pair)]
+        # First pass: three questions, then the wrong one twice in the repetition pass; each
+        # asking heard once, in German, and the correct term in English. (Orca itself reads
+        # the correct term again as the answer field's text changes.)
+        wrong = terms[0][1]
+        expect("questions the service got", Counter(g for g in terms if g[0] == "de"),
+               Counter({("de", q): 1 for q, _ in NUMBERS}) + Counter({("de", wrong): 2}))
+        expect("the correct term in English", ("en", answers[wrong]) in terms, True)
+    finally:
+        speech.stop()
+
+
 def lesson_pairs(data):
     """The (first, second) terms of a lesson file's bytes, as text."""
     terms = data[len(b"vtfile\0"):].split(b"\0")
@@ -1181,7 +1240,7 @@ def lesson_pairs(data):
 
 
 SCENARIOS = [type_save_and_close, load_and_normal_query, drill_by_ear,
-             read_aloud_through_speech_dispatcher, reversed_and_mixed_queries,
+             read_aloud_through_speech_dispatcher, read_aloud_with_orca, reversed_and_mixed_queries,
              due_drill_days_later, damaged_learning_record, locked_learning_record,
              killed_during_drills, two_trainers_drill_together,
              results_notice_and_help, row_clicks, rows_of_equal_entries, keys,
