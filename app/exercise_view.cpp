@@ -12,6 +12,7 @@
 #include "qt_rgb.h"
 #include "question_order.h"
 #include "results_log.h"
+#include "spoken_term.h"
 #include "spoken_text.h"
 
 #include <QLabel>
@@ -66,6 +67,7 @@ ExerciseView::~ExerciseView()
     feedbackTimer_.stop();
     muteTextEvents(controls_.answer, false);
     spokenTimer_.stop();
+    shownTerms_.clear();
     delete notice_;
     delete answerLine_;
     delete clock_;
@@ -230,7 +232,9 @@ void ExerciseView::showQuestion(const std::string& question)
         chain_.currentEntry != nullptr)
         part = chain_.currentEntry->direction == 'D' ? QStringLiteral("Frage, 2. Begriff: ")
                                                      : QStringLiteral("Frage, 1. Begriff: ");
-    speak(part + fromCp1252(question));
+    const bool aloud = termsReadAloud && termsReadAloud() && chain_.currentEntry != nullptr;
+    if (aloud) shownTerms_.emplace_back(question, questionSide(*chain_.currentEntry));
+    speak(aloud ? part.trimmed() : part + fromCp1252(question));
 }
 
 void ExerciseView::showEntry(strWort* entry)
@@ -276,6 +280,8 @@ void ExerciseView::speakStep()
 {
     notice_->say(spoken_.join(QLatin1Char(' ')));
     spoken_.clear();
+    for (const auto& [term, side] : std::exchange(shownTerms_, {}))
+        if (onTermShown) onTermShown(term, side);
 }
 
 // --- the wrong-answer flashing -------------------------------------------------------------
@@ -289,7 +295,10 @@ void ExerciseView::startAnswerFeedback(const std::string& expected)
     muteTextEvents(controls_.answer, true);
     feedbackPhase_ = 0;
     flashStep();
-    speak(QStringLiteral("L\u00F6sung: ") + fromCp1252(expected));
+    const bool aloud = termsReadAloud && termsReadAloud() && chain_.currentEntry != nullptr;
+    if (aloud) shownTerms_.emplace_back(expected, answerSide(*chain_.currentEntry));
+    speak(aloud ? QStringLiteral("L\u00F6sung:")
+                : QStringLiteral("L\u00F6sung: ") + fromCp1252(expected));
 }
 
 void ExerciseView::flashStep()

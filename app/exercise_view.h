@@ -7,6 +7,8 @@
 
 #include <array>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <QColor>
 #include <QFont>
@@ -79,6 +81,13 @@ public:
     // Tells a screen reader part, with whatever else the same step says (editing: the term
     // paged to, the changed status line).
     void announce(const QString& part) { speak(part); }
+    // Each term a drill shows for the learner to hear, with its side of the lesson (0 first,
+    // 1 second): the question, and the correct term after a wrong answer. Called right after
+    // the step's spoken notice went out, so that speech follows the notice.
+    std::function<void(const std::string& term, std::size_t side)> onTermShown;
+    // True while those terms are read aloud: the notice then says "Frage:" or "Lösung:" alone
+    // and the term follows in its own language, heard once.
+    std::function<bool()> termsReadAloud;
 
     LEDWindow* clock() const { return clock_; }
     LEDWindow* gradeDigit() const { return gradeDigit_; }
@@ -146,6 +155,7 @@ private:
     // message cuts off the one before.
     EntryChain& chain_;
     QStringList spoken_;
+    std::vector<std::pair<std::string, std::size_t>> shownTerms_; // for onTermShown, in order
     QTimer spokenTimer_;
     SpokenNotice* notice_ = nullptr;
 

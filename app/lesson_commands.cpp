@@ -1,6 +1,7 @@
 // The commands on the lesson as a whole: close it (the new-lesson button, and before loading
 // or exiting), load one through the open dialog, save it.
 #include "rudarud_dia.h"
+#include "read_aloud.h"
 
 #include "cp1252.h"
 #include "learning_view.h"
@@ -162,6 +163,7 @@ bool RudarudDia::closeLesson()
     lists_.clear();
     lists_.add(nullptr);
     doc_.close();
+    readAloud_->lessonClosed();
     entryLine_->StartRunning();
     showEntry(chain.firstEntry());
     updateStatus();
@@ -238,6 +240,7 @@ void RudarudDia::importTableFile(const std::string& path)
     // The lesson made from a table has no file: the next save asks for a lesson file's name,
     // and nothing ever writes over the table.
     const TableReadReport report = doc_.importTable(path, this);
+    if (report.result == LessonReadResult::Read) readAloud_->tableRead(path);
     showEntry(doc_.chain().currentEntry);
     updateStatus();
     QApplication::restoreOverrideCursor();
@@ -267,6 +270,7 @@ void RudarudDia::loadLessonFile(const std::string& path)
     // The message names the file as it was asked for; the window already shows what is left.
     const QString shownName = upperAsciiLetters(displayedPath(path));
     const LessonReadResult result = doc_.load(path, shownName.toStdString(), this);
+    if (result == LessonReadResult::Read) readAloud_->lessonOpened(path);
     if (result != LessonReadResult::NotOpened) showEntry(doc_.chain().currentEntry);
     updateStatus();
     QApplication::restoreOverrideCursor(); // a message box shows the arrow, not the hourglass
@@ -335,6 +339,7 @@ bool RudarudDia::saveLesson()
         else
             result = copied ? doc_.exportTable(path)
                             : doc_.saveAs(path, QDir::toNativeSeparators(chosen).toStdString());
+        if (!copied && result.status == SaveStatus::Written) readAloud_->lessonSavedAs(path);
     }
     if (result.status == SaveStatus::WriteFailed)
         exclaim(writeErrorText(result.error), kWriteErrorCaption, Platform::Buttons::Ok);

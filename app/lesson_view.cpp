@@ -2,6 +2,8 @@
 // and the title, status line and control visibility that follow the state.
 #include "rudarud_dia.h"
 
+#include "read_aloud.h"
+
 #include "learning_view.h"
 
 #include "bmp_button.h"
@@ -103,6 +105,7 @@ void RudarudDia::showState(std::uint32_t count)
             button(id)->setVisible(visible);
     };
     show({IdHelp, IdResultsLog, IdLearningChart}, true);
+    readAloud_->refresh();
     window()->setWindowTitle(windowTitleText());
 
     const bool exercising = exercise().running();

@@ -12,6 +12,7 @@
 #include "log_font.h"
 #include "no_inset_style.h"
 #include "platform.h"
+#include "read_aloud.h"
 #include "text_3d.h"
 #include "threshold_text.h"
 #include "tool_tips.h"
@@ -226,6 +227,7 @@ RudarudDia::RudarudDia(Config& config, QWidget* parent) : QWidget(parent), setti
         w->setAccessibleName(QString::fromUtf16(n.name));
         w->setAccessibleDescription(toolTips_->text(w));
     }
+    readAloud_->describe(*toolTips_);
     status_->setAccessibleDescription(QStringLiteral("Status"));
     entryLine_->setAccessibleDescription(QStringLiteral("Aufgaben"));
     updateStatus();
@@ -373,6 +375,9 @@ void RudarudDia::createDisplays(const Fonts& fonts)
         *this, *this, doc_.chain(), exerciseControls,
         ExerciseFonts{.notice = fonts.big, .report = fonts.medium, .table = fonts.fixed});
     learning_ = new LearningKeeper(*this, doc_.chain(), *exerciseView_);
+    readAloud_ = new ReadAloud(*this, doc_.chain(), *exerciseView_, term1_, term2_);
+    buttons_[IdSpeak] = readAloud_->speakButton();
+    buttons_[IdReadAloud] = readAloud_->optionButton();
     label_ = new my3DText(this, kLabelPos.x(), kLabelPos.y(), QString::fromLatin1(kProgramCaption),
                           fonts.vertical, {.vertical = true, .transparent = true});
 }

@@ -25,6 +25,7 @@ class LearningKeeper;
 class QLabel;
 class QLineEdit;
 class QListView;
+class ReadAloud;
 class ToolTips;
 class my3DText;
 class myBMPButton;
@@ -60,6 +61,8 @@ enum ControlId : int {
     IdResultsLog = 124,
     IdDueQuery = 125,
     IdLearningChart = 126,
+    IdSpeak = 127,     // "Vorlesen"
+    IdReadAloud = 128, // the option "Fragen vorlesen"
 };
 
 inline constexpr const char* kProgramCaption = " KAZ-TRAINER 1.0   ";
@@ -149,6 +152,7 @@ public:
     QWidget* control(int id) const;
     ExerciseView& exerciseView() { return *exerciseView_; }
     LearningKeeper& learning() { return *learning_; }
+    ReadAloud& readAloud() { return *readAloud_; }
     LessonListModel& listModel() { return lists_.model(); }
     bool unsaved() const override { return doc_.unsaved(); }
     std::string lessonName() const override;
@@ -199,4 +203,5 @@ private:
 
     std::unique_ptr<ExerciseView> exerciseView_; // made with the controls
     LearningKeeper* learning_ = nullptr;         // a child, made with the exercise view
+    ReadAloud* readAloud_ = nullptr;             // a child, made with the exercise view
 };

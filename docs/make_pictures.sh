@@ -16,7 +16,7 @@ cp "$shots/lesson-entry-shown.png" "$root/docs/main-window.png"
 # name:face
 faces=(load:5007 new-lesson:5005 save:5009 due-query:5041 normal-query:5017 reversed-query:5015
        mixed-query:5013 abort:5011 page-back:5001 page-forward:5003 help:5035
-       results-log:5039 learning-chart:5043)
+       results-log:5039 learning-chart:5043 speak:5047 read-aloud:5045)
 for entry in "${faces[@]}"; do
     convert "$root/resources/bitmaps/${entry#*:}.bmp" -strip "PNG24:$root/docs/buttons/${entry%%:*}.png"
 done

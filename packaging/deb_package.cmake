@@ -41,8 +41,11 @@ und die Klänge.")
 # The libraries come from the programs and the sound module (dpkg-shlibdeps). Beside them the
 # trainer needs the Liberation fonts it draws with and Qt's German texts for its message boxes;
 # the sound module plays through a PulseAudio server (PipeWire's counts), which a desktop has.
+# The speech module speaks through Qt TextToSpeech's speech-dispatcher engine, with the
+# espeak-ng voices (a hundred languages, no network).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, qt6-translations-l10n")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "fonts-liberation, qt6-translations-l10n, qt6-speech-speechd-plugin, speech-dispatcher, speech-dispatcher-espeak-ng")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pulseaudio | pipewire-pulse")
 # The MIME database, the menu's type index, the icon cache and the manual page index are
 # refreshed by the triggers of shared-mime-info, desktop-file-utils, hicolor-icon-theme and

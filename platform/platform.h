@@ -2,13 +2,15 @@
 
 #include <cstdint>
 #include <ctime>
+#include <functional>
 
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
 // Everything the program asks of the desktop that a test must answer or observe: message
-// boxes, file dialogs, the help viewer, sounds and the clock. The program reaches it only
+// boxes, file dialogs, the help viewer, sounds, speech and the clock. The program reaches it only
 // through Platform::instance(); production installs the Qt implementation, tests a scripted
 // fake. Nothing else calls QMessageBox, QFileDialog or QSoundEffect or reads the clock.
 class Platform {
@@ -52,6 +54,22 @@ public:
     virtual void playSound(const QString& fileName) = 0;
     // The simple system beep.
     virtual void messageBeep() = 0;
+
+    // A choice from a list in a modal dialog owned by owner: the index chosen, or -1 when the
+    // user cancelled. preselected is the item chosen at the start.
+    virtual int chooseItem(QWidget* owner, const QString& caption, const QString& label,
+                           const QStringList& items, int preselected) = 0;
+
+    // Speaks text in language (an ISO 639-1 code: "de", "en", "la") through the desktop's
+    // speech service, with the user's voice and rate. Returns at once; a new text cuts off the
+    // one still spoken. The first call connects to the service. What goes wrong (no service,
+    // no voice for the language, a service that does not answer) goes to the fault handler.
+    virtual void speak(const QString& text, const QString& language) = 0;
+    // The languages the speech service has voices for, as it names them ("en", "en-GB");
+    // connects first if need be, and waits for the service waitMs at most (empty then).
+    virtual QStringList speechLanguages(int waitMs) = 0;
+    // Called on the GUI thread with a reason (German, one sentence) whenever speech failed.
+    virtual void setSpeechFaultHandler(std::function<void(const QString& reason)> handler) = 0;
 
     // Calendar time in seconds since 1970 (UTC) and its local broken-down time.
     virtual std::int64_t calendarTime() = 0;

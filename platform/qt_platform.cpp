@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPointer>
@@ -210,6 +211,7 @@ QtPlatform::~QtPlatform()
 {
     // The player is a child of the application; if the application is gone, so is it.
     delete soundObject_.data();
+    delete speechObject_.data();
 }
 
 int QtPlatform::messageBox(QWidget* owner, const QString& text, const QString& caption,
@@ -357,6 +359,56 @@ void QtPlatform::playSound(const QString& fileName)
 void QtPlatform::messageBeep()
 {
     QApplication::beep();
+}
+
+int QtPlatform::chooseItem(QWidget* owner, const QString& caption, const QString& label,
+                           const QStringList& items, int preselected)
+{
+    const QPointer<QWidget> guardedOwner = owner;
+    bool ok = false;
+    const QString chosen =
+        QInputDialog::getItem(owner, caption, label, items, preselected, false, &ok);
+    reactivateOwner(guardedOwner);
+    return ok ? static_cast<int>(items.indexOf(chosen)) : -1;
+}
+
+void QtPlatform::speechFailed(const QString& reason)
+{
+    if (speechFault_) speechFault_(reason);
+}
+
+SpeechEngine* QtPlatform::loadSpeechEngine()
+{
+    if (speechObject_) return speech_;
+    if (speechModuleTried_) return nullptr;
+    speechModuleTried_ = true;
+    const auto create = reinterpret_cast<CreateSpeechEngine>(
+        moduleFunction(kSpeechModuleName, kCreateSpeechEngineSymbol));
+    if (create == nullptr) return nullptr;
+    speech_ = create(QCoreApplication::instance(),
+                     [this](const QString& reason) { speechFailed(reason); });
+    speechObject_ = dynamic_cast<QObject*>(speech_);
+    return speechObject_ ? speech_ : nullptr;
+}
+
+void QtPlatform::speak(const QString& text, const QString& language)
+{
+    if (SpeechEngine* engine = loadSpeechEngine())
+        engine->say(text, language);
+    else
+        speechFailed(QStringLiteral("Das Sprachmodul des Trainers fehlt."));
+}
+
+QStringList QtPlatform::speechLanguages(int waitMs)
+{
+    if (SpeechEngine* engine = loadSpeechEngine()) return engine->languages(waitMs);
+    speechFailed(QStringLiteral("Das Sprachmodul des Trainers fehlt."));
+    return {};
+}
+
+void QtPlatform::setSpeechFaultHandler(std::function<void(const QString& reason)> handler)
+{
+    speechFault_ = std::move(handler);
 }
 
 std::int64_t QtPlatform::calendarTime()

@@ -2,6 +2,7 @@
 
 #include "platform.h"
 #include "sound_player.h"
+#include "speech_engine.h"
 
 #include <QPointer>
 #include <QString>
@@ -11,7 +12,8 @@
 // The production Platform on Qt widgets. Message boxes and file dialogs are modal Qt dialogs
 // (never the desktop's native ones, so Qt's German translation applies and tests can reach
 // them); sounds play through the sound module, loaded only once the first sound is asked for,
-// so the sound system stays off the path to the first window.
+// so the sound system stays off the path to the first window; speech likewise through the speech
+// module on the first word.
 class QtPlatform : public Platform {
 public:
     // helpViewer: the program that shows help files; empty means "kaz-help" beside the
@@ -33,6 +35,11 @@ public:
     void winHelp(const QString& helpFile, HelpCommand command, std::uint32_t data) override;
     void playSound(const QString& fileName) override;
     void messageBeep() override;
+    int chooseItem(QWidget* owner, const QString& caption, const QString& label,
+                   const QStringList& items, int preselected) override;
+    void speak(const QString& text, const QString& language) override;
+    QStringList speechLanguages(int waitMs) override;
+    void setSpeechFaultHandler(std::function<void(const QString& reason)> handler) override;
     std::int64_t calendarTime() override;
     std::tm localTime(std::int64_t calendarSeconds) override;
 
@@ -63,6 +70,8 @@ public:
 
 private:
     SoundPlayer* loadSoundPlayer();
+    SpeechEngine* loadSpeechEngine();
+    void speechFailed(const QString& reason);
 
     QString helpViewer_;
     QString soundModule_;
@@ -71,4 +80,9 @@ private:
     // Owned by the application object, so it never outlives the sound system.
     SoundPlayer* sound_ = nullptr;
     QPointer<QObject> soundObject_;
+    // The speech module, likewise loaded on the first word and owned by the application.
+    bool speechModuleTried_ = false;
+    SpeechEngine* speech_ = nullptr;
+    QPointer<QObject> speechObject_;
+    std::function<void(const QString&)> speechFault_;
 };

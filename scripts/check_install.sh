@@ -30,7 +30,8 @@ fi
 
 # --- every file where it belongs --------------------------------------------------------------
 programs=(bin/kaz-trainer bin/kaz-help libexec/kaz-trainer/kaz-trainer-start)
-modules=(libexec/kaz-trainer/libkaz-sound.so libexec/kaz-trainer/libkaz-chart.so)
+modules=(libexec/kaz-trainer/libkaz-sound.so libexec/kaz-trainer/libkaz-chart.so
+         libexec/kaz-trainer/libkaz-speech.so)
 lessons=(ENGLISCH.LSN FRANZOES.LSN LATEIN.LSN)
 sounds=(OK1.WAV OK2.WAV OK3.WAV NO1.WAV NO2.WAV NO3.WAV)
 icon_sizes=(16 32 48 64 128 256)

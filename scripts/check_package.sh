@@ -87,7 +87,7 @@ dpkg-deb --contents "$deb" | awk '$1 !~ /^d/ { sub(/^\.\//, "", $6); print $6 }'
 {
     printf '%s\n' usr/bin/kaz-trainer usr/bin/kaz-help \
         usr/libexec/kaz-trainer/kaz-trainer-start usr/libexec/kaz-trainer/libkaz-sound.so \
-        usr/libexec/kaz-trainer/libkaz-chart.so \
+        usr/libexec/kaz-trainer/libkaz-chart.so usr/libexec/kaz-trainer/libkaz-speech.so \
         usr/share/kaz-trainer/DODADIZE.HLP \
         usr/share/applications/kaz-trainer.desktop usr/share/applications/kaz-help.desktop \
         usr/share/mime/packages/kaz-trainer.xml usr/share/metainfo/kaz-trainer.metainfo.xml \

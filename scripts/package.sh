@@ -8,7 +8,7 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build=${1:-$root/build}
 "$root/scripts/deps.sh" package
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" --target kaz-trainer kaz-help kaz-sound kaz-chart --parallel "$(nproc)"
+cmake --build "$build" --target kaz-trainer kaz-help kaz-sound kaz-chart kaz-speech --parallel "$(nproc)"
 (cd "$build" && cpack -G DEB >cpack.log 2>&1) || {
     cat "$build/cpack.log" >&2
     exit 1

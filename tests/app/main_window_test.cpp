@@ -227,7 +227,8 @@ TEST_F(DialogTest, StatusLineAndTermFieldsShowColouredTextOnBlack)
 TEST_F(DialogTest, EveryControlHasItsTooltipButTheStatusLineAndLists)
 {
     ToolTips* tips = toolTips(dia);
-    EXPECT_EQ(tips->toolCount(), 22); // the table's 21 and the progress picture's button
+    // The table's 21, the progress picture's button and the two reading-aloud buttons.
+    EXPECT_EQ(tips->toolCount(), 24);
     EXPECT_EQ(tips->text(dia->button(IdLearningChart)),
               QStringLiteral("Lernstand-Grafik: Fächer der Lektion und letzte Noten"));
     EXPECT_EQ(tips->text(dia->button(IdSave)),
@@ -302,8 +303,9 @@ TEST_F(DialogTest, EscapeAndTheCloseBoxAskAboutAnUnsavedLessonAndCancelKeepsRunn
     }
     EXPECT_TRUE(frame->isVisible());
     EXPECT_EQ(dia->document().chain().entryCount(), 1u);
-    // The table's 21, the progress picture's button and the due button.
-    EXPECT_EQ(toolTips(dia)->toolCount(), 23);
+    // The table's 21, the progress picture's button, the due button and the reading-aloud
+    // buttons.
+    EXPECT_EQ(toolTips(dia)->toolCount(), 25);
 
     platform.messageAnswers.push_back(Platform::IdNo);
     EXPECT_TRUE(frame->close());

@@ -1705,7 +1705,198 @@ def accessibility_tree(c):
                 f.write(f"## {title}\n\n```\n" + "\n".join(tree) + "\n```\n\n")
 
 
-SCENARIOS = [type_save_and_close, load_and_normal_query, drill_by_ear, open_by_typing_by_ear,
+# --- reading aloud through a real speech service -----------------------------------------------
+
+SOURCE = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+
+
+class SpeechRecorder:
+    """A private speech-dispatcher whose only output module (sd_generic) writes each text it is
+    asked to speak, with its language, as one line into a file: "<language> <text>"."""
+
+    VOICES = ("de", "en", "fr", "la")
+
+    def __init__(self, root):
+        conf = os.path.join(root, "speechd")
+        os.makedirs(os.path.join(conf, "modules"), exist_ok=True)
+        self.out = os.path.join(root, "spoken.txt")
+        self.socket = os.path.join(root, "speechd.sock")
+        with open(os.path.join(conf, "speechd.conf"), "w") as f:
+            f.write(f'CommunicationMethod "unix_socket"\nSocketPath "{self.socket}"\n'
+                    f'Timeout 0\nLogDir "{root}"\nAudioOutputMethod "alsa"\n'
+                    'AudioALSADevice "null"\nAddModule "record" "sd_generic" "record.conf"\n'
+                    'DefaultModule record\nDefaultLanguage "de"\n')
+        with open(os.path.join(conf, "modules", "record.conf"), "w") as f:
+            f.write(f'GenericExecuteSynth "echo \\\'$LANGUAGE\\\' \\\'$DATA\\\' >> {self.out}"\n')
+            for v in self.VOICES:
+                f.write(f'AddVoice "{v}" "male1" "{v}"\nGenericLanguage "{v}" "{v}" "utf-8"\n')
+        self.process = subprocess.Popen(
+            ["speech-dispatcher", "-s", "-C", conf, "-m", "/usr/lib/speech-dispatcher-modules",
+             "-t", "0", "-S", self.socket, "-P", os.path.join(root, "speechd.pid")],
+            stdout=subprocess.DEVNULL, stderr=open(os.path.join(root, "speechd.log"), "w"))
+        wait_until("the speech service", lambda: os.path.exists(self.socket),
+                   alive=lambda: self.process.poll() is None)
+        self.env = {"SPEECHD_ADDRESS": f"unix_socket:{self.socket}"}
+
+    def lines(self):
+        try:
+            with open(self.out, encoding="utf-8") as f:
+                return [tuple(line.rstrip("\n").split(" ", 1)) for line in f if " " in line]
+        except FileNotFoundError:
+            return []
+
+    def hears(self, language, text, since):
+        """Waits for the line (language, text) after the first since lines; returns the count."""
+        def look():
+            got = self.lines()
+            return len(got) if (language, text) in got[since:] else None
+        try:
+            return wait_until(f"the speech service to get {language} {text!r}", look)
+        except Failure as e:
+            raise Failure(f"{e}; it got {self.lines()[since:]!r}") from None
+
+    def stop(self):
+        self.process.kill()
+        self.process.wait()
+
+
+def read_aloud_through_speech_dispatcher(c):
+    """ENGLISCH.LSN with a real speech service: "Vorlesen" after the cursor was in each field
+    speaks the first term in German and the second in English; a drill with "Fragen vorlesen"
+    on gives every question in German and the correct term after a wrong answer in English; a
+    reversed drill the questions in English. Prints the time from the key to the service."""
+    speech = SpeechRecorder(c.root)
+    try:
+        with open(os.path.join(SOURCE, "resources", "lessons", "ENGLISCH.LSN"), "rb") as f:
+            lesson = c.write("ENGLISCH.LSN", f.read())
+        c.program = d.copy_program(c.build, os.path.join(c.root, "bin"))
+        subprocess.run(["cp", os.path.join(c.build, "app", "libkaz-speech.so"),
+                        os.path.dirname(c.program)], check=True)
+        t = c.start(lesson, env=speech.env)
+        t.click("Vorwärtsblättern")
+        first = wait_until("the first entry", lambda: t.field("1. Begriff"))
+        second = t.field("2. Begriff")
+        t.click("1. Begriff")
+        began = time.monotonic()
+        press("ctrl+l")
+        heard = speech.hears("de", first, 0)
+        print(f"  first word: {1000 * (time.monotonic() - began):.0f} ms from the key to the "
+              "speech service (the module connecting included)", flush=True)
+        t.click("2. Begriff")
+        began = time.monotonic()
+        t.click("Vorlesen")
+        heard = speech.hears("en", second, heard)
+        print(f"  next word: {1000 * (time.monotonic() - began):.0f} ms from the click",
+              flush=True)
+
+        # A normal drill read aloud: the questions in German, the correct term in English.
+        t.click("Fragen vorlesen")
+        wait_until("the option on", lambda: d.has_state(t.control("Fragen vorlesen"),
+                                                       d.Atspi.StateType.CHECKED))
+        t.click("Normale Abfrage")
+        question = next_question(t)
+        heard = speech.hears("de", question, heard)
+        entry = {fromp: to for fromp, to in lesson_pairs(c.read("ENGLISCH.LSN"))}
+        type_answer(t, "falsch")
+        heard = speech.hears("en", entry[question], heard)
+        press("Return")
+        for _ in range(3):
+            question = next_question(t, question)
+            began = time.monotonic()
+            heard = speech.hears("de", question, heard)
+            type_answer(t, entry[question])
+        spoken = speech.lines()
+        expect("each question heard once", Counter(spoken)[("de", question)], 1)
+        t.click("Übung abbrechen")
+        t.answer_box(ABORT_CAPTION, "Ja")
+        wait_until("editing again", lambda: d.find_in(t.main, "Umgekehrte Abfrage"))
+
+        # A reversed drill: the questions in English.
+        reverse = {to: fromp for fromp, to in entry.items()}
+        t.click("Umgekehrte Abfrage")
+        question = None
+        for _ in range(2):
+            question = next_question(t, question)
+            heard = speech.hears("en", question, heard)
+            type_answer(t, reverse[question])
+        t.click("Übung abbrechen")
+        t.answer_box(ABORT_CAPTION, "Ja")
+        if t.find_window("Vorlesen"):
+            raise Failure("a notice: " + t.answer_box("Vorlesen", "OK"))
+        with open(os.path.join(c.folder, "SPRACHEN.TXT"), encoding="utf-8") as f:
+            expect("the option kept", "vorlesen\t1" in f.read(), True)
+    finally:
+        speech.stop()
+
+
+def read_aloud_with_orca(c):
+    """A drill read aloud with Orca listening, both on one speech service: Orca says "Frage:"
+    (and "Lösung:") without the term, the trainer the term in its language right after it, so
+    each question is heard once. E2E_SPEECH=FILE writes what Orca said and what the service got."""
+    speech = SpeechRecorder(c.root)
+    try:
+        c.write("ENGLISCH.LSN", lesson_bytes(NUMBERS))
+        c.program = d.copy_program(c.build, os.path.join(c.root, "bin"))
+        subprocess.run(["cp", os.path.join(c.build, "app", "libkaz-speech.so"),
+                        os.path.dirname(c.program)], check=True)
+        os.environ.update(speech.env)  # Orca speaks through the same service
+        try:
+            orca = c.screen_reader()
+        finally:
+            del os.environ["SPEECHD_ADDRESS"]
+        t = c.start(c.path("ENGLISCH.LSN"), env=speech.env)
+        t.click("Fragen vorlesen")
+        wait_until("the option on", lambda: d.has_state(t.control("Fragen vorlesen"),
+                                                       d.Atspi.StateType.CHECKED))
+        mark, heard = orca.mark(), len(speech.lines())
+        t.click("Normale Abfrage")
+        answers = dict(NUMBERS)
+        question = next_question(t)
+        mark = orca.hears("Frage:", mark)
+        heard = speech.hears("de", question, heard)
+        type_answer(t, "falsch")
+        mark = orca.hears("L\u00f6sung:", mark)
+        heard = speech.hears("en", answers[question], heard)
+        press("Return")
+        while True:
+            question = wait_until("the next question or the report", lambda: "report" if
+                                  reports(t) else t.field("2. Begriff") == "" and
+                                  t.field("1. Begriff"))
+            if question == "report":
+                break
+            mark = orca.hears("Frage:", mark)
+            heard = speech.hears("de", question, heard)
+            type_answer(t, answers[question])
+        said = orca.said()
+        for text in said:
+            if text.startswith(("Frage", "L\u00f6sung")) and any(
+                    term in text.split("\u00dcBUNG")[0] for pair in NUMBERS for term in pair):
+                raise Failure(f"Orca said a term itself: {text!r}")
+        got = speech.lines()
+        if os.environ.get("E2E_SPEECH"):
+            with open(os.environ["E2E_SPEECH"], "w") as f:
+                f.write("\n".join(f"{lang} {text}" for lang, text in got) + "\n")
+        terms = [g for g in got if any(g[1] == term for pair in NUMBERS for term in pair)]
+        # First pass: three questions, then the wrong one twice in the repetition pass; each
+        # asking heard once, in German, and the correct term in English. (Orca itself reads
+        # the correct term again as the answer field's text changes.)
+        wrong = terms[0][1]
+        expect("questions the service got", Counter(g for g in terms if g[0] == "de"),
+               Counter({("de", q): 1 for q, _ in NUMBERS}) + Counter({("de", wrong): 2}))
+        expect("the correct term in English", ("en", answers[wrong]) in terms, True)
+    finally:
+        speech.stop()
+
+
+def lesson_pairs(data):
+    """The (first, second) terms of a lesson file's bytes, as text."""
+    terms = data[len(b"vtfile\0"):].split(b"\0")
+    return [(terms[i].decode("cp1252"), terms[i + 1].decode("cp1252"))
+            for i in range(0, len(terms) - 1, 2)]
+
+
+SCENARIOS = [type_save_and_close, load_and_normal_query, drill_by_ear,
+             read_aloud_through_speech_dispatcher, read_aloud_with_orca, open_by_typing_by_ear,
              report_and_table_by_ear, start_with_help_by_ear, edit_by_ear,
              flashing_by_ear, reversed_and_empty_by_ear, save_by_ear, reversed_and_mixed_queries,
              results_table_window, chart_module_that_is_a_fifo, qt_options_on_the_command_line,

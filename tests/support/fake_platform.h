@@ -9,6 +9,7 @@
 
 #include <QGuiApplication>
 #include <QString>
+#include <QStringList>
 #include <QWindow>
 
 // A scripted Platform for tests: answers come from queues the test fills, every call is
@@ -42,11 +43,13 @@ public:
     // The filter chosen with the next confirmed file dialog; an empty queue: the first one.
     std::deque<QString> openFilterAnswers;
     std::deque<QString> saveFilterAnswers;
+    // The index chosen in the next list choice; an empty queue takes the preselected item.
+    std::deque<int> choiceAnswers;
     // Answers queued but never asked for: a test that leaves any did not run the path it meant.
     std::size_t unusedAnswers() const
     {
         return messageAnswers.size() + openAnswers.size() + saveAnswers.size() +
-               openFilterAnswers.size() + saveFilterAnswers.size();
+               openFilterAnswers.size() + saveFilterAnswers.size() + choiceAnswers.size();
     }
 
     // Runs while a message box is open, before it is answered: where a real box would run the
@@ -59,6 +62,30 @@ public:
     std::vector<HelpCall> helpCalls;
     std::vector<QString> sounds;
     int beeps = 0;
+
+    struct ChoiceCall {
+        QString caption;
+        QString label;
+        QStringList items;
+        int preselected;
+    };
+    std::vector<ChoiceCall> choices;
+    // Speech: what was said in which language; the languages the "service" has voices for.
+    struct Utterance {
+        QString text;
+        QString language;
+        bool operator==(const Utterance&) const = default;
+    };
+    std::vector<Utterance> spoken;
+    QStringList voices{QStringLiteral("de"), QStringLiteral("en-GB"), QStringLiteral("fr-FR"),
+                       QStringLiteral("la"), QStringLiteral("es")};
+    int languageQueries = 0;
+    std::function<void(const QString&)> speechFault;
+    // Reports a fault as the speech service would.
+    void failSpeech(const QString& reason)
+    {
+        if (speechFault) speechFault(reason);
+    }
 
     // The clock: calendar seconds, and local time as UTC plus a fixed offset.
     std::int64_t now = 1733493900; // 2024-12-06 14:05:00 UTC
@@ -106,6 +133,28 @@ public:
     }
     void playSound(const QString& fileName) override { sounds.push_back(fileName); }
     void messageBeep() override { ++beeps; }
+    int chooseItem(QWidget*, const QString& caption, const QString& label, const QStringList& items,
+                   int preselected) override
+    {
+        choices.push_back({caption, label, items, preselected});
+        if (choiceAnswers.empty()) return preselected;
+        const int answer = choiceAnswers.front();
+        choiceAnswers.pop_front();
+        return answer;
+    }
+    void speak(const QString& text, const QString& language) override
+    {
+        spoken.push_back({text, language});
+    }
+    QStringList speechLanguages(int) override
+    {
+        ++languageQueries;
+        return voices;
+    }
+    void setSpeechFaultHandler(std::function<void(const QString&)> handler) override
+    {
+        speechFault = std::move(handler);
+    }
     std::int64_t calendarTime() override { return now; }
     std::tm localTime(std::int64_t seconds) override
     {

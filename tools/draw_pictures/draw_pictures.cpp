@@ -258,6 +258,40 @@ QImage chartFace(bool pressed)
     return image;
 }
 
+// A loudspeaker with one or two sound waves, the reading-aloud buttons' sign, shifted by s.
+void drawSpeaker(QImage& image, QPoint s, QRgb waves, int waveCount = 2)
+{
+    fillPolygon(image,
+                QPolygon({QPoint(8, 14) + s, QPoint(12, 14) + s, QPoint(17, 9) + s,
+                          QPoint(17, 25) + s, QPoint(12, 20) + s, QPoint(8, 20) + s}),
+                kNavy, kBlack);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setPen(QPen(QColor(waves), 2, Qt::SolidLine, Qt::FlatCap));
+    p.setBrush(Qt::NoBrush);
+    p.drawArc(QRect(QPoint(14, 12) + s, QSize(7, 10)), -60 * 16, 120 * 16);
+    if (waveCount > 1) p.drawArc(QRect(QPoint(14, 8) + s, QSize(12, 18)), -60 * 16, 120 * 16);
+}
+
+// "Vorlesen": the loudspeaker, its waves red while held.
+QImage speakFace(bool pressed)
+{
+    QImage image = roundButton(pressed);
+    drawSpeaker(image, pressed ? QPoint(1, 1) : QPoint(0, 0), pressed ? kRed : kBlue);
+    return image;
+}
+
+// The option "Fragen vorlesen": a smaller loudspeaker with a question mark, and a lamp at the
+// lower right, dark red off, green on.
+QImage readAloudFace(bool on)
+{
+    QImage image = roundButton(false);
+    drawSpeaker(image, QPoint(-2, -1), kBlue, 1);
+    drawCentredText(image, QRect(20, 8, 9, 14), {QStringLiteral("?")}, 13, kNavy);
+    drawDisc(image, 3.0, on ? kGreen : kDarkRed, 23.0, 24.0);
+    return image;
+}
+
 // ---- wedges, 29 x 30 ----
 
 // A page-turning wedge pointing left or right; the last column stays background (the button
@@ -631,6 +665,10 @@ int main(int argc, char** argv)
         {5039, [] { return resultsFace(false); }},
         {5042, [] { return chartFace(true); }},
         {5043, [] { return chartFace(false); }},
+        {5046, [] { return speakFace(true); }},
+        {5047, [] { return speakFace(false); }},
+        {5044, [] { return readAloudFace(true); }},
+        {5045, [] { return readAloudFace(false); }},
     };
     for (const auto& [id, draw] : pictures)
         saveBitmap(draw(), bitmaps, id);

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <functional>
+
+#include <QString>
+#include <QStringList>
+
+// Speech through the desktop's speech service. The implementation lives in a module of its own
+// (the "kaz-speech" library, built on Qt TextToSpeech over speech-dispatcher) that is loaded
+// on the first word, so the speech service and its libraries stay off the path to the first
+// window. The engine talks to the service on a thread of its own: a service that hangs never
+// holds up the window or a drill.
+class SpeechEngine {
+public:
+    virtual ~SpeechEngine() = default;
+    // Speaks text in language (an ISO 639-1 code), cutting off what is still spoken. Returns at
+    // once; while the service has not taken the text before, only the newest one waits.
+    virtual void say(const QString& text, const QString& language) = 0;
+    // The languages of the service's voices as it names them; waits at most waitMs for the
+    // service to answer (ms), empty when it did not (yet).
+    virtual QStringList languages(int waitMs) = 0;
+};
+
+class QObject;
+
+// Called on the GUI thread with a German sentence whenever speech failed.
+using SpeechFault = std::function<void(const QString& reason)>;
+// The module's one entry point: an engine owned by owner (the application object). Resolved by
+// this name.
+using CreateSpeechEngine = SpeechEngine* (*)(QObject* owner, SpeechFault fault);
+inline constexpr const char* kCreateSpeechEngineSymbol = "kazCreateSpeechEngine";
+inline constexpr const char* kSpeechModuleName = "kaz-speech";
+// How long the service may take to take a text before it counts as not answering (ms).
+inline constexpr int kSpeechAnswerMs = 2000;

@@ -1,0 +1,190 @@
+// The speech module: SpeechEngine on Qt TextToSpeech with its speech-dispatcher engine, so the
+// voices, rate and language settings of the desktop apply and a screen reader shares the service.
+#include "speech_engine.h"
+
+#include <QMetaObject>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QPointer>
+#include <QTextToSpeech>
+#include <QThread>
+#include <QTimer>
+#include <QWaitCondition>
+
+namespace {
+
+class Front;
+
+// Lives on the speech thread and owns the QTextToSpeech there: every call into the service,
+// which may block, happens on that thread.
+class Worker : public QObject {
+public:
+    explicit Worker(Front& front) : front_(front) {}
+    void start();
+    void speakPending();
+
+private:
+    Front& front_;
+    QTextToSpeech* tts_ = nullptr;
+};
+
+// The engine as the GUI thread sees it.
+class Front : public QObject, public SpeechEngine {
+public:
+    Front(QObject* owner, SpeechFault fault) : QObject(owner), fault_(std::move(fault))
+    {
+        thread_ = new QThread; // not a child: it may have to outlive us, blocked in the service
+        thread_->setObjectName(QStringLiteral("kaz-speech"));
+        worker_ = new Worker(*this);
+        worker_->moveToThread(thread_);
+        thread_->start();
+        watchdog_.setSingleShot(true);
+        connect(&watchdog_, &QTimer::timeout, this,
+                [this] { report(QStringLiteral("Der Sprachdienst antwortet nicht.")); });
+    }
+    ~Front() override
+    {
+        watchdog_.stop();
+        QMetaObject::invokeMethod(
+            worker_, [w = worker_] { delete w; }, Qt::QueuedConnection);
+        thread_->quit();
+        // A thread blocked in the service is left to the end of the process.
+        if (thread_->wait(kSpeechAnswerMs)) delete thread_;
+    }
+
+    void say(const QString& text, const QString& language) override
+    {
+        ensureStarted();
+        bool post = false;
+        {
+            const QMutexLocker lock(&mutex_);
+            pending_ = {text, language, ++lastSent_};
+            post = !posted_;
+            posted_ = true;
+        }
+        if (post) QMetaObject::invokeMethod(worker_, [w = worker_] { w->speakPending(); });
+        if (!watchdog_.isActive()) watchdog_.start(kSpeechAnswerMs);
+    }
+
+    QStringList languages(int waitMs) override
+    {
+        ensureStarted();
+        QMutexLocker lock(&mutex_);
+        if (!ready_) readyChanged_.wait(&mutex_, static_cast<unsigned long>(waitMs));
+        if (!ready_) return {};
+        return languages_;
+    }
+
+    // --- from the speech thread ---
+    struct Request {
+        QString text;
+        QString language;
+        quint64 serial = 0;
+    };
+    Request takePending()
+    {
+        const QMutexLocker lock(&mutex_);
+        posted_ = false;
+        return std::exchange(pending_, {});
+    }
+    void publishLanguages(const QStringList& languages)
+    {
+        const QMutexLocker lock(&mutex_);
+        languages_ = languages;
+        ready_ = true;
+        readyChanged_.wakeAll();
+    }
+    // The service took request serial (or failed it): the watchdog is content once the newest did.
+    void taken(quint64 serial)
+    {
+        QMetaObject::invokeMethod(this, [this, serial] {
+            const QMutexLocker lock(&mutex_);
+            if (serial >= lastSent_) watchdog_.stop();
+        });
+    }
+    void fail(const QString& reason)
+    {
+        QMetaObject::invokeMethod(this, [this, reason] { report(reason); });
+    }
+
+private:
+    void ensureStarted()
+    {
+        if (started_) return;
+        started_ = true;
+        QMetaObject::invokeMethod(worker_, [w = worker_] { w->start(); });
+    }
+    void report(const QString& reason)
+    {
+        if (fault_) fault_(reason);
+    }
+
+    SpeechFault fault_;
+    QThread* thread_ = nullptr;
+    Worker* worker_ = nullptr;
+    QTimer watchdog_;
+    bool started_ = false;
+
+    QMutex mutex_; // guards what follows, shared with the speech thread
+    QWaitCondition readyChanged_;
+    Request pending_;
+    bool posted_ = false;
+    quint64 lastSent_ = 0;
+    bool ready_ = false;
+    QStringList languages_;
+};
+
+void Worker::start()
+{
+    if (tts_ != nullptr) return;
+    tts_ = new QTextToSpeech(QStringLiteral("speechd"), this);
+    // The engine may report an error for the default voice of the system's locale and still
+    // speak every language it lists; only a service without voices is a fault here.
+    QStringList languages;
+    for (const QLocale& locale : tts_->availableLocales())
+        if (!languages.contains(locale.bcp47Name())) languages << locale.bcp47Name();
+    if (languages.isEmpty()) {
+        const QString why = tts_->errorString();
+        front_.fail(
+            why.isEmpty() || tts_->engine().isEmpty()
+                ? QStringLiteral("Der Sprachdienst (speech-dispatcher) ist nicht erreichbar.")
+                : QStringLiteral("Der Sprachdienst (speech-dispatcher) ist nicht erreichbar: ") +
+                      why);
+    }
+    QObject::connect(tts_, &QTextToSpeech::errorOccurred, this,
+                     [this](QTextToSpeech::ErrorReason reason, const QString& why) {
+                         if (reason == QTextToSpeech::ErrorReason::Input ||
+                             reason == QTextToSpeech::ErrorReason::Playback)
+                             front_.fail(why);
+                     });
+    front_.publishLanguages(languages);
+}
+
+void Worker::speakPending()
+{
+    start();
+    const Front::Request request = front_.takePending();
+    if (request.serial == 0) return;
+    if (tts_->availableLocales().isEmpty()) {
+        front_.taken(request.serial); // told once by start()
+        return;
+    }
+    const QLocale wanted(request.language);
+    QLocale chosen = wanted;
+    for (const QLocale& locale : tts_->availableLocales()) {
+        if (locale.language() == wanted.language()) {
+            chosen = locale;
+            break;
+        }
+    }
+    if (tts_->locale() != chosen) tts_->setLocale(chosen);
+    tts_->say(request.text); // cuts off what is still spoken
+    front_.taken(request.serial);
+}
+
+} // namespace
+
+extern "C" Q_DECL_EXPORT SpeechEngine* kazCreateSpeechEngine(QObject* owner, SpeechFault fault)
+{
+    return new Front(owner, std::move(fault));
+}
