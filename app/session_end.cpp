@@ -1,6 +1,5 @@
 #include "session_end.h"
 
-#ifndef _WIN32
 #include <QSocketNotifier>
 
 #include <cerrno>
@@ -57,7 +56,3 @@ SessionEndWatch::~SessionEndWatch()
     ::close(pipeEnds[1]);
     pipeEnds[0] = pipeEnds[1] = -1;
 }
-#else
-SessionEndWatch::SessionEndWatch(std::function<void()> onEnd) : onEnd_(std::move(onEnd)) {}
-SessionEndWatch::~SessionEndWatch() = default;
-#endif

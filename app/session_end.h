@@ -10,7 +10,7 @@ class QSocketNotifier;
 // logout), SIGHUP (the terminal or the session went). The handler only writes a byte into a
 // pipe; `onEnd` runs later from the event loop, where it may use every part of the program.
 // While a watch lives it owns both signals' handlers; destroying it restores the defaults.
-// Elsewhere than on POSIX systems it does nothing.
+// POSIX signals: another system would need a watch of its own.
 class SessionEndWatch : public QObject {
 public:
     explicit SessionEndWatch(std::function<void()> onEnd);

@@ -7,13 +7,8 @@
 #include <cstring>
 #include <string_view>
 
-#ifdef _WIN32
-#include <chrono>
-#include <filesystem>
-#else
 #include <sys/stat.h>
 #include <unistd.h>
-#endif
 
 namespace {
 
@@ -56,29 +51,6 @@ private:
     std::uint64_t size_ = 0;
 };
 
-#ifdef _WIN32
-namespace fs = std::filesystem;
-
-// Size and time from the file system; Windows has no inode to compare.
-bool statInto(const std::string& path, FileStamp& stamp)
-{
-    std::error_code ec;
-    if (!fs::is_regular_file(path, ec)) return false;
-    stamp.size = fs::file_size(path, ec);
-    stamp.modifiedNs =
-        static_cast<std::int64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(
-                                      fs::last_write_time(path, ec).time_since_epoch())
-                                      .count());
-    return !ec;
-}
-
-// Links are rare on Windows and need privileges to make: a name counts as no link.
-bool linkInto(const std::string& path, FileStamp&)
-{
-    std::error_code ec;
-    return fs::exists(fs::symlink_status(path, ec));
-}
-#else
 // Whether the name itself is a symbolic link, and what it names; false when nothing has it.
 bool linkInto(const std::string& path, FileStamp& stamp)
 {
@@ -107,7 +79,6 @@ bool statInto(const std::string& path, FileStamp& stamp)
     stamp.inode = static_cast<std::uint64_t>(st.st_ino);
     return true;
 }
-#endif
 
 // Reads the file through piece by piece; a large lesson's content is never held whole.
 bool hashContent(const std::string& path, ContentHash& hash)

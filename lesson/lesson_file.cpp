@@ -11,10 +11,8 @@
 #include <new>
 #include <vector>
 
-#ifndef _WIN32
 #include <sys/resource.h>
 #include <unistd.h>
-#endif
 
 namespace {
 
@@ -139,7 +137,6 @@ LessonReadResult readFrom(ByteSource& source, EntryChain& chain, LessonReadListe
 std::uint64_t obtainableMemoryBytes()
 {
     std::uint64_t bytes = std::numeric_limits<std::uint64_t>::max();
-#ifndef _WIN32
     const long pages = ::sysconf(_SC_PHYS_PAGES);
     const long pageBytes = ::sysconf(_SC_PAGESIZE);
     if (pages > 0 && pageBytes > 0)
@@ -149,7 +146,6 @@ std::uint64_t obtainableMemoryBytes()
         if (::getrlimit(resource, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY)
             bytes = std::min<std::uint64_t>(bytes, limit.rlim_cur);
     }
-#endif
     return bytes;
 }
 

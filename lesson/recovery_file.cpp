@@ -5,31 +5,22 @@
 #include <cerrno>
 #include <cstdio>
 
-#ifdef _WIN32
-#include <filesystem>
-#else
 #include <sys/stat.h>
-#endif
 
 namespace {
 
 // True when name is a regular file, not a link; sets what tells it from another file of the
 // same name later: its number and device (which a removed file's successor may get again),
-// size and time of writing, where the system has them.
+// size and time of writing.
 bool regularFile(const std::string& name, RecoveryFile::Identity& identity)
 {
     identity = {};
-#ifdef _WIN32
-    std::error_code ec;
-    return std::filesystem::is_regular_file(std::filesystem::symlink_status(name, ec));
-#else
     struct stat st {};
     if (::lstat(name.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
     identity = {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
                 static_cast<std::uint64_t>(st.st_size),
                 static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
     return true;
-#endif
 }
 
 } // namespace

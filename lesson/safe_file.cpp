@@ -6,14 +6,10 @@
 #include <filesystem>
 #include <system_error>
 
-#ifdef _WIN32
-#include <fstream>
-#else
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#endif
 
 namespace fs = std::filesystem;
 
@@ -31,7 +27,6 @@ fs::path resolveTarget(const std::string& path)
     return target;
 }
 
-#ifndef _WIN32
 bool writeAll(int fd, std::string_view bytes)
 {
     const char* p = bytes.data();
@@ -120,12 +115,6 @@ void syncFolder(const fs::path& folder)
         ::close(dfd);
     }
 }
-#endif
-
-} // namespace
-
-#ifndef _WIN32
-namespace {
 
 // The permission bits a new file gets: what the umask leaves of rw-rw-rw-.
 mode_t newFileMode()
@@ -238,49 +227,6 @@ bool createFileContents(const std::string& path, std::string_view bytes)
         return false;
     });
 }
-#else
-// Links are rare on Windows and need privileges to make: both kinds of target are followed.
-bool replaceFileContents(const std::string& path, std::string_view bytes, LinkTarget)
-{
-    if (path.empty()) return false;
-    const fs::path target = resolveTarget(path);
-    std::error_code ec;
-    if (fs::exists(target, ec) &&
-        (fs::status(target, ec).permissions() & fs::perms::owner_write) == fs::perms::none) {
-        errno = EACCES;
-        return false;
-    }
-    fs::path temp = target;
-    temp += ".tmp~";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.flush();
-        if (!out) {
-            out.close();
-            fs::remove(temp, ec);
-            return false;
-        }
-    }
-    fs::rename(temp, target, ec);
-    if (ec) {
-        fs::remove(temp, ec);
-        return false;
-    }
-    return true;
-}
-
-bool createFileContents(const std::string& path, std::string_view bytes)
-{
-    std::error_code ec;
-    if (fs::exists(fs::symlink_status(path, ec))) {
-        errno = EEXIST;
-        return false;
-    }
-    return replaceFileContents(path, bytes, LinkTarget::Replace);
-}
-#endif
 
 std::string writeFailureText(int error)
 {
@@ -314,7 +260,6 @@ std::string writeFailureText(int error)
     }
 }
 
-#ifndef _WIN32
 std::FILE* openFileForReading(const std::string& path)
 {
     // O_NONBLOCK makes opening a FIFO return at once; for a regular file it is cleared again
@@ -334,14 +279,6 @@ std::FILE* openFileForReading(const std::string& path)
     if (file == nullptr) ::close(fd);
     return file;
 }
-#else
-std::FILE* openFileForReading(const std::string& path)
-{
-    std::error_code ec;
-    if (fs::is_directory(fs::path(path), ec)) return nullptr;
-    return std::fopen(path.c_str(), "rb");
-}
-#endif
 
 bool readFilePrefix(const std::string& path, std::size_t maxBytes, std::string& out)
 {

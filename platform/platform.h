@@ -13,6 +13,12 @@ class QWidget;
 // boxes, file dialogs, the help viewer, sounds, speech and the clock. The program reaches it only
 // through Platform::instance(); production installs the Qt implementation, tests a scripted
 // fake. Nothing else calls QMessageBox, QFileDialog or QSoundEffect or reads the clock.
+//
+// The program is built and tested on POSIX systems only, and holds no code for another one.
+// This is where another system would plug in: an implementation of this class, and beside it
+// the few files that call POSIX directly (the safe open and atomic replace in
+// lesson/safe_file.cpp, the file stamps, the recovery files' identity, the memory limit of the
+// lesson reader, and app/session_end.cpp).
 class Platform {
 public:
     virtual ~Platform() = default;

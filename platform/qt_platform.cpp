@@ -420,10 +420,6 @@ std::tm QtPlatform::localTime(std::int64_t calendarSeconds)
 {
     const auto t = static_cast<std::time_t>(calendarSeconds);
     std::tm out{};
-#ifdef _WIN32
-    localtime_s(&out, &t);
-#else
     localtime_r(&t, &out);
-#endif
     return out;
 }

@@ -5,6 +5,7 @@
 #include "cp1252.h"
 #include "entry_chain.h"
 #include "fake_platform.h"
+#include "file_bytes.h"
 #include "led_line.h"
 #include "qt_printers.h"
 #include "rudarud_app.h"
@@ -23,7 +24,6 @@
 
 #include <fstream>
 #include <memory>
-#include <sstream>
 
 // A main window of its own in a fresh working folder, with the scripted platform and a fixed
 // clock, for every test.
@@ -109,13 +109,6 @@ protected:
         const std::string path = dir.file(name);
         std::ofstream(path, std::ios::binary) << bytes;
         return path;
-    }
-    static std::string readBytes(const std::string& path)
-    {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
     }
     // Loads a file through the load button and the (scripted) open dialog.
     void load(const std::string& path)

@@ -9,6 +9,7 @@
 // the target.
 #include "config.h"
 #include "entry_chain.h"
+#include "file_bytes.h"
 #include "lesson_file.h"
 #include "results_log.h"
 #include "kill_child.h"
@@ -24,7 +25,6 @@
 #include <functional>
 #include <iostream>
 #include <random>
-#include <sstream>
 #include <vector>
 
 #include <fcntl.h>
@@ -45,14 +45,6 @@ constexpr int kCalibrationSaves = 5;
 // Kills fall anywhere within this many first-save durations after a writer has started, so
 // they hit every phase: building the bytes, writing, flushing, renaming, and the next saves.
 constexpr int kKillWindowSaves = 2;
-
-std::string readBytes(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
 
 struct KillStats {
     int kills = 0;

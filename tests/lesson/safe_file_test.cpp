@@ -1,3 +1,4 @@
+#include "file_bytes.h"
 #include "safe_file.h"
 #include "temp_dir.h"
 
@@ -5,7 +6,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include <csignal>
 
@@ -19,14 +19,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string readBytes(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
 
 std::size_t filesIn(const fs::path& folder)
 {

@@ -1,6 +1,7 @@
 // The learning record on disk: the box rule through a lesson across sessions, counts that
 // follow a second trainer, and every fault reported as a value with one notice, the answers
 // kept where the file allows.
+#include "file_bytes.h"
 #include "learning_record.h"
 #include "temp_dir.h"
 #include "tz_guard.h"
@@ -12,21 +13,12 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <sstream>
 
 namespace {
 
 namespace fs = std::filesystem;
 constexpr AskedDirection kFirst = AskedDirection::FirstTermShown;
 constexpr AskedDirection kSecond = AskedDirection::SecondTermShown;
-
-std::string readBytes(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
 
 // A lesson of four entries, a normal drill with one wrong answer; then one and two days on.
 TEST(LearningRecord, KeepsBoxesAndDueDaysOfALessonAcrossSessions)

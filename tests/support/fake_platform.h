@@ -160,11 +160,7 @@ public:
     {
         const std::time_t t = static_cast<std::time_t>(seconds + utcOffsetSeconds);
         std::tm out{};
-#ifdef _WIN32
-        gmtime_s(&out, &t);
-#else
         gmtime_r(&t, &out);
-#endif
         return out;
     }
 
