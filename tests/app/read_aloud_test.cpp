@@ -217,6 +217,7 @@ TEST_F(ReadAloudTest, WithTheOptionADrillSpeaksEveryQuestionAndTheCorrectTermOnc
     load(writeLesson("ENGLISCH.LSN", "vtfile\0das Haus\0the house\0der Baum\0the tree\0"s));
     QTest::mouseClick(dia->button(IdReadAloud), Qt::LeftButton);
     ASSERT_TRUE(aloud().questionsReadAloud());
+    QApplication::processEvents(); // the loaded lesson's status line is told first
     start(IdNormalQuery);
     const QString firstQuestion = question(), expected = rightAnswer();
     EXPECT_EQ(platform.spoken, (std::vector<Utterance>{{firstQuestion, "de"}}));
