@@ -240,6 +240,8 @@ RudarudDia::RudarudDia(Config& config, QWidget* parent) : QWidget(parent), setti
 RudarudDia::~RudarudDia()
 {
     qApp->removeEventFilter(this);
+    delete readAloud_; // it unhooks itself from the exercise view, so it goes first
+    readAloud_ = nullptr;
     exerciseView_.reset();
     lists_.clear(); // its rows are the entries
     while (!doc_.chain().empty())
