@@ -20,7 +20,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kSchemaVersion = 2;
+constexpr int kSchemaVersion = 3;
 constexpr int kShortBusyTimeoutMs = 100;
 
 // Version 1 kept only each entry's box; its rows stay as the state the history goes on from.
@@ -55,6 +55,15 @@ constexpr const char* kAnswerTable = R"(CREATE TABLE answer(
     computer TEXT NOT NULL
 );
 CREATE INDEX answer_by_entry ON answer(term1, term2, direction, time);)";
+
+// Version 3: the lesson files answers were given in (the path's bytes, absolute) and the time
+// of the latest, so that with no lesson loaded the trainer can name the lessons with entries
+// due. A lesson is read from its file again to count: the file, not this table, says what it
+// holds now.
+constexpr const char* kLessonTable = R"(CREATE TABLE lesson(
+    path BLOB PRIMARY KEY,
+    last_answer INTEGER NOT NULL
+) WITHOUT ROWID;)";
 
 // FNV-1a over "first\0second" (terms hold no zero byte, so the pair is unambiguous).
 std::int64_t pairKey(std::string_view first, std::string_view second)
@@ -243,6 +252,7 @@ const std::set<SchemaRow>& expectedSchema(int version)
             sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE, nullptr);
             sqlite3_exec(db, kCardTable, nullptr, nullptr, nullptr);
             if (v >= 2) sqlite3_exec(db, kAnswerTable, nullptr, nullptr, nullptr);
+            if (v >= 3) sqlite3_exec(db, kLessonTable, nullptr, nullptr, nullptr);
             schemaOf(db, result[static_cast<std::size_t>(v)]);
             sqlite3_close(db);
         }
@@ -398,11 +408,12 @@ struct LearningRecord::Statements {
     sqlite3_stmt* since = nullptr;
     sqlite3_stmt* entryHistory = nullptr;
     sqlite3_stmt* dataVersion = nullptr;
+    sqlite3_stmt* lesson = nullptr;
 
     ~Statements()
     {
-        for (sqlite3_stmt* s :
-             {begin, commit, rollback, insert, cards, card, since, entryHistory, dataVersion})
+        for (sqlite3_stmt* s : {begin, commit, rollback, insert, cards, card, since, entryHistory,
+                                dataVersion, lesson})
             sqlite3_finalize(s);
     }
     int prepare(sqlite3* db, int version)
@@ -428,6 +439,10 @@ struct LearningRecord::Statements {
                                       "ORDER BY time, rowid"
                                     : nullptr},
             {&dataVersion, "PRAGMA data_version"},
+            {&lesson, version >= 3 ? "INSERT INTO lesson (path, last_answer) VALUES (?1, ?2) "
+                                     "ON CONFLICT (path) DO UPDATE SET last_answer = "
+                                     "max(last_answer, excluded.last_answer)"
+                                   : nullptr},
         };
         for (const auto& [target, sql] : texts) {
             if (sql == nullptr) continue;
@@ -674,6 +689,8 @@ RecordStatus LearningRecord::migrate()
         rc = sqlite3_exec(db_, kCardTable, nullptr, nullptr, nullptr);
     if (rc == SQLITE_OK && version < 2)
         rc = sqlite3_exec(db_, kAnswerTable, nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK && version < 3)
+        rc = sqlite3_exec(db_, kLessonTable, nullptr, nullptr, nullptr);
     if (rc == SQLITE_OK && version < kSchemaVersion)
         rc = sqlite3_exec(db_, ("PRAGMA user_version = " + std::to_string(kSchemaVersion)).c_str(),
                           nullptr, nullptr, nullptr);
@@ -751,7 +768,8 @@ RecordStatus LearningRecord::recordAnswer(TermPair entry, AskedDirection directi
              right,
              firstAsking,
              time,
-             drill};
+             drill,
+             lesson_};
     sqlite3_randomness(static_cast<int>(a.id.size()), a.id.data());
     pending_.push_back(std::move(a));
     return flushPending(time);
@@ -773,6 +791,20 @@ RecordStatus LearningRecord::flushPending(std::int64_t now)
     return status;
 }
 
+void LearningRecord::bindAnswer(sqlite3_stmt* insert, const Answer& a, std::string_view computer)
+{
+    sqlite3_bind_blob(insert, 1, a.id.data(), static_cast<int>(a.id.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_int64(insert, 2, a.time);
+    bindBlob(insert, 3, a.first);
+    bindBlob(insert, 4, a.second);
+    sqlite3_bind_int(insert, 5, static_cast<int>(a.direction));
+    sqlite3_bind_int(insert, 6, a.right ? 1 : 0);
+    sqlite3_bind_int(insert, 7, a.firstAsking ? 1 : 0);
+    sqlite3_bind_int64(insert, 8, static_cast<std::int64_t>(a.drill));
+    sqlite3_bind_text(insert, 9, computer.empty() ? "" : computer.data(),
+                      static_cast<int>(computer.size()), SQLITE_TRANSIENT);
+}
+
 RecordStatus LearningRecord::writeAnswer(const Answer& a)
 {
     Statements& st = *statements_;
@@ -780,23 +812,18 @@ RecordStatus LearningRecord::writeAnswer(const Answer& a)
     sqlite3_reset(st.begin);
     if (rc == SQLITE_DONE) {
         StatementUse use{st.insert};
-        sqlite3_bind_blob(st.insert, 1, a.id.data(), static_cast<int>(a.id.size()),
-                          SQLITE_TRANSIENT);
-        sqlite3_bind_int64(st.insert, 2, a.time);
-        bindBlob(st.insert, 3, a.first);
-        bindBlob(st.insert, 4, a.second);
-        sqlite3_bind_int(st.insert, 5, static_cast<int>(a.direction));
-        sqlite3_bind_int(st.insert, 6, a.right ? 1 : 0);
-        sqlite3_bind_int(st.insert, 7, a.firstAsking ? 1 : 0);
-        sqlite3_bind_int64(st.insert, 8, static_cast<std::int64_t>(a.drill));
         static const std::string host = hostName();
-        const std::string& computer = options_.computer.empty() ? host : options_.computer;
-        sqlite3_bind_text(st.insert, 9, computer.c_str(), static_cast<int>(computer.size()),
-                          SQLITE_TRANSIENT);
+        bindAnswer(st.insert, a, options_.computer.empty() ? host : options_.computer);
         rc = sqlite3_step(st.insert);
     }
     const bool added = rc == SQLITE_DONE && sqlite3_changes(db_) == 1;
     const std::int64_t rowid = sqlite3_last_insert_rowid(db_);
+    if (rc == SQLITE_DONE && !a.lesson.empty()) {
+        StatementUse use{st.lesson};
+        bindBlob(st.lesson, 1, a.lesson);
+        sqlite3_bind_int64(st.lesson, 2, a.time);
+        rc = sqlite3_step(st.lesson);
+    }
     if (rc == SQLITE_DONE) {
         rc = sqlite3_step(st.commit);
         sqlite3_reset(st.commit);
@@ -835,6 +862,7 @@ void LearningRecord::mergeConflictCopies(std::int64_t now)
         std::vector<std::tuple<std::string, std::string, int, int, bool, std::int64_t, std::int64_t,
                                std::int64_t, std::int64_t>>
             cards;
+        std::vector<std::pair<std::string, std::int64_t>> lessons;
         {
             ForeignFile other(copy);
             if (!other.ok) {
@@ -868,6 +896,11 @@ void LearningRecord::mergeConflictCopies(std::int64_t now)
                                    sqlite3_column_type(c.s, 4) == SQLITE_NULL,
                                    sqlite3_column_int64(c.s, 4), sqlite3_column_int64(c.s, 5),
                                    sqlite3_column_int64(c.s, 6), sqlite3_column_int64(c.s, 7));
+            if (other.version >= 3) {
+                Statement l(other.db, "SELECT path, last_answer FROM lesson");
+                while (l.s != nullptr && sqlite3_step(l.s) == SQLITE_ROW)
+                    lessons.emplace_back(std::string(blobOf(l.s, 0)), sqlite3_column_int64(l.s, 1));
+            }
         }
         if (ensureWritable(now) != RecordStatus::Ok) return; // tried again at the next start
         int rc = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
@@ -876,16 +909,7 @@ void LearningRecord::mergeConflictCopies(std::int64_t now)
             if (rc != SQLITE_OK) break;
             Statements& st = *statements_;
             StatementUse use{st.insert};
-            sqlite3_bind_blob(st.insert, 1, a.id.data(), static_cast<int>(a.id.size()),
-                              SQLITE_TRANSIENT);
-            sqlite3_bind_int64(st.insert, 2, a.time);
-            bindBlob(st.insert, 3, a.first);
-            bindBlob(st.insert, 4, a.second);
-            sqlite3_bind_int(st.insert, 5, static_cast<int>(a.direction));
-            sqlite3_bind_int(st.insert, 6, a.right ? 1 : 0);
-            sqlite3_bind_int(st.insert, 7, a.firstAsking ? 1 : 0);
-            sqlite3_bind_int64(st.insert, 8, static_cast<std::int64_t>(a.drill));
-            sqlite3_bind_text(st.insert, 9, "", 0, SQLITE_STATIC);
+            bindAnswer(st.insert, a, {}); // the computer is not known
             rc = sqlite3_step(st.insert) == SQLITE_DONE ? SQLITE_OK : sqlite3_errcode(db_);
             added += static_cast<std::size_t>(sqlite3_changes(db_));
         }
@@ -911,6 +935,14 @@ void LearningRecord::mergeConflictCopies(std::int64_t now)
                 sqlite3_clear_bindings(put.s);
             }
         }
+        for (const auto& [lesson, time] : lessons) {
+            if (rc != SQLITE_OK) break;
+            sqlite3_stmt* put = statements_->lesson;
+            StatementUse use{put};
+            bindBlob(put, 1, lesson);
+            sqlite3_bind_int64(put, 2, time);
+            rc = sqlite3_step(put) == SQLITE_DONE ? SQLITE_OK : sqlite3_errcode(db_);
+        }
         if (rc == SQLITE_OK) rc = sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
         if (rc != SQLITE_OK) {
             fail(statusOf(rc), sqlite3_errmsg(db_));
@@ -930,19 +962,18 @@ void LearningRecord::mergeConflictCopies(std::int64_t now)
     }
 }
 
-bool LearningRecord::refreshSummary()
+bool LearningRecord::readable()
 {
     if (path_.empty()) return false;
-    if (db_ == nullptr) {
-        if (kindOf(path_) == Kind::Missing) { // no file yet: an empty record
-            summary_.clear();
-            return true;
-        }
-        // Made since by a second trainer, or the fault has gone.
-        if (openConnection(std::time(nullptr), false) != RecordStatus::Ok || db_ == nullptr)
-            return false;
-    }
-    if (statements_ == nullptr) { // an empty file
+    if (db_ != nullptr || kindOf(path_) == Kind::Missing) return true; // no file: empty
+    // Made since by a second trainer, or the fault has gone.
+    return openConnection(std::time(nullptr), false) == RecordStatus::Ok && db_ != nullptr;
+}
+
+bool LearningRecord::refreshSummary()
+{
+    if (!readable()) return false;
+    if (db_ == nullptr || statements_ == nullptr) { // no file yet, or an empty file
         summary_.clear();
         return true;
     }
@@ -1098,6 +1129,16 @@ std::size_t LearningRecord::dueCount(const std::vector<TermPair>& lesson, std::i
             due += summary == nullptr || isDueOnDay(summary->state[d].box, today) ? 1 : 0;
     }
     return due;
+}
+
+std::vector<std::string> LearningRecord::lessonFiles()
+{
+    std::vector<std::string> files;
+    if (!readable() || db_ == nullptr || version_ < 3) return files;
+    Statement s(db_, "SELECT path FROM lesson ORDER BY last_answer DESC, path");
+    while (s.s != nullptr && sqlite3_step(s.s) == SQLITE_ROW)
+        files.emplace_back(blobOf(s.s, 0));
+    return files;
 }
 
 BoxCounts LearningRecord::boxCounts(const std::vector<TermPair>& lesson)

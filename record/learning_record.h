@@ -123,6 +123,13 @@ public:
     // can be opened again afterwards.
     std::size_t finish();
 
+    // The lesson file the answers recorded from now on were given in (its path's bytes,
+    // absolute; empty: a lesson of no file).
+    void setLesson(std::string path) { lesson_ = std::move(path); }
+    // The lesson files answers were given in, the latest answered first (they may no longer
+    // exist).
+    std::vector<std::string> lessonFiles();
+
     // Options for the connection from now on (it is made again at the next use).
     void setOptions(RecordOptions options);
 
@@ -164,8 +171,10 @@ private:
         bool firstAsking;
         std::int64_t time;
         DrillId drill;
+        std::string lesson; // the lesson file's path; empty: none
     };
     struct Statements;
+    static void bindAnswer(sqlite3_stmt* insert, const Answer& answer, std::string_view computer);
 
     // SQLite's result code; lastError_ says why it failed. Without `create` a missing file
     // gives SQLITE_CANTOPEN and no file.
@@ -193,6 +202,8 @@ private:
     struct Summary {
         std::array<HistoryState, kDirectionCount> state{};
     };
+    // Connected, or no file there (an empty record); false when the file cannot be read.
+    bool readable();
     bool refreshSummary();
     void applyToSummary(TermPair entry, AskedDirection direction, const HistoryAnswer& answer);
     void recomputeEntry(TermPair entry, AskedDirection direction);
@@ -203,6 +214,7 @@ private:
     void addNotice(std::string text) { notices_.push_back(std::move(text)); }
 
     std::string path_;
+    std::string lesson_; // of the answers from now on
     RecordOptions options_;
     sqlite3* db_ = nullptr;
     int version_ = 0;      // the open file's schema version (1: no history yet, only boxes)

@@ -93,7 +93,7 @@ TEST(RecordHistory, TakesOverTheEarlierSchemaLosingNothingAskingNothingTwice)
     EXPECT_EQ(std::make_tuple(baum.box, baum.dueDay), std::make_tuple(3, localDayNumber(dec5) + 7))
         << "goes on from the box taken over";
     record.finish();
-    EXPECT_EQ(sqlValue(path, "PRAGMA user_version"), 2);
+    EXPECT_EQ(sqlValue(path, "PRAGMA user_version"), 3);
     EXPECT_EQ(sqlValue(path, "SELECT count(*) FROM card"), 3) << "the boxes stay";
     EXPECT_EQ(sqlValue(path, "SELECT count(*) FROM answer"), 1);
 
@@ -102,6 +102,64 @@ TEST(RecordHistory, TakesOverTheEarlierSchemaLosingNothingAskingNothingTwice)
     EXPECT_EQ(again.dueItems(lesson, dec5),
               (std::vector<DueItem>{{0, kSecond}, {1, kSecond}, {2, kFirst}, {2, kSecond}}));
     EXPECT_EQ(again.takeNotice(), "");
+}
+
+// The answer table of version 2, as that trainer created it.
+const char* const kVersion2Answers = R"(CREATE TABLE answer(
+    id BLOB NOT NULL UNIQUE,
+    time INTEGER NOT NULL,
+    term1 BLOB NOT NULL,
+    term2 BLOB NOT NULL,
+    direction INTEGER NOT NULL CHECK (direction IN (0, 1)),
+    right INTEGER NOT NULL CHECK (right IN (0, 1)),
+    first_asking INTEGER NOT NULL CHECK (first_asking IN (0, 1)),
+    drill INTEGER NOT NULL,
+    computer TEXT NOT NULL
+);
+CREATE INDEX answer_by_entry ON answer(term1, term2, direction, time);
+INSERT INTO answer VALUES (x'00112233445566778899aabbccddeeff', 50, CAST('Haus' AS BLOB),
+    CAST('house' AS BLOB), 0, 1, 1, 7, 'schule');
+PRAGMA user_version = 2;
+)";
+
+TEST(RecordHistory, KeepsTheLessonFilesOfItsAnswersTakenOverAndMerged)
+{
+    TempDir dir, other;
+    const std::string path = dir.file(kLearningRecordFileName);
+    exec(path, std::string(kEarlierRecord) + kVersion2Answers);
+    const std::string theirs = other.file(kLearningRecordFileName);
+    {
+        LearningRecord home; // the other computer's copy, of today's schema
+        home.open(theirs, 0);
+        home.setLesson("/lektionen/C.lsn");
+        home.recordAnswer({"Hund", "dog"}, kFirst, true, true, 400, 3);
+        home.setLesson("/lektionen/A.lsn");
+        home.recordAnswer({"Baum", "tree"}, kFirst, true, true, 500, 3);
+    }
+
+    LearningRecord record;
+    ASSERT_EQ(record.open(path, 100), RecordStatus::Ok) << "version 2 is taken over";
+    EXPECT_EQ(record.lessonFiles(), std::vector<std::string>{}) << "it named no lessons";
+    record.setLesson("/lektionen/A.lsn");
+    record.recordAnswer({"Haus", "house"}, kFirst, true, true, 100, 1);
+    record.setLesson("/lektionen/B.lsn");
+    record.recordAnswer({"Haus", "house"}, kSecond, true, true, 200, 1);
+    record.setLesson({}); // a lesson of no file (a table read in)
+    record.recordAnswer({"Haus", "house"}, kSecond, true, false, 300, 1);
+    EXPECT_EQ(record.lessonFiles(),
+              (std::vector<std::string>{"/lektionen/B.lsn", "/lektionen/A.lsn"}))
+        << "the latest answered first";
+    record.finish();
+    EXPECT_EQ(sqlValue(path, "PRAGMA user_version"), 3);
+    EXPECT_EQ(sqlValue(path, "SELECT count(*) FROM answer"), 4) << "the earlier answer stays";
+
+    fs::rename(theirs, dir.file("LERNSTAND.sync-conflict-20261208-101500-ABCDEFG.DB"));
+    LearningRecord merged;
+    ASSERT_EQ(merged.open(path, 1000), RecordStatus::Ok);
+    EXPECT_EQ(
+        merged.lessonFiles(),
+        (std::vector<std::string>{"/lektionen/A.lsn", "/lektionen/C.lsn", "/lektionen/B.lsn"}))
+        << "the copy's lessons, each at its latest answer of both";
 }
 
 // Two computers each drilled on their own copy; the sync tool left one as a conflict copy.
