@@ -1888,6 +1888,52 @@ def read_aloud_with_orca(c):
         speech.stop()
 
 
+def due_lessons_with_none_loaded(c):
+    """Two lessons drilled before, each with something due (the direction never asked), and one
+    whose file is gone: started with no lesson, the due button names two lessons; its list
+    names them by file with their due counts, and the one chosen is loaded and its due drill
+    begins."""
+    fruit = [("Apfel", "apple"), ("Birne", "pear")]
+    lessons = {"Obst.lsn": fruit, "Zahlen.lsn": NUMBERS, "Weg.lsn": [("weg", "gone")]}
+    for name, pairs in lessons.items():
+        t = c.start(c.write(name, lesson_bytes(pairs)))
+        t.control(f"Fällige Abfrage: {2 * len(pairs)} fällig")  # the record is open
+        t.click("Normale Abfrage")
+        answer_all(t, dict(pairs))
+        escape_closes(t)
+    os.remove(c.path("Weg.lsn"))
+
+    t = c.start()
+    t.click("Fällige Abfrage: 2 Lektionen fällig")
+    dialog = t.window("Fällige Abfrage")
+    box = wait_until("the list of lessons", lambda: next(
+        (n for n in d.walk(dialog) if d.role_of(n) == "combo box" and d.showing(n)), None),
+        alive=t.running)
+    d.click_at(*d.centre(box))
+    items = {}
+
+    def listed():
+        for w in d._children(t.app):
+            for n in d.walk(w):
+                name = d.name_of(n)
+                if d.role_of(n) != "combo box" and d.showing(n) and " fällig (in " in name:
+                    items[name] = n
+        return len(items) == 2
+    wait_until("both lessons in the list", listed, alive=t.running)
+    wanted = f"Obst.lsn: 2 fällig (in {c.folder})"
+    expect("the lessons listed", sorted(items),
+           sorted([wanted, f"Zahlen.lsn: 3 fällig (in {c.folder})"]))
+    d.click_at(*d.centre(items[wanted]))
+    wait_until("Obst.lsn chosen", lambda: wanted in d.name_of(box) + (d.text_of(box) or ""),
+               alive=t.running)
+    t.click("OK", "push button", window=dialog)
+    wait_until("Obst.lsn loaded", lambda: t.title() == TITLE + c.path("Obst.lsn").upper(),
+               alive=t.running)
+    _, asked = answer_all(t, {b: a for a, b in fruit})
+    expect("its due questions", sorted(asked), ["apple", "pear"])
+    escape_closes(t)
+
+
 def lesson_pairs(data):
     """The (first, second) terms of a lesson file's bytes, as text."""
     terms = data[len(b"vtfile\0"):].split(b"\0")
@@ -1911,7 +1957,7 @@ SCENARIOS = [type_save_and_close, load_and_normal_query, drill_by_ear,
              thresholds_and_tooltips, accessibility_tree, import_and_export_table,
              table_that_never_ends,
              table_typed_with_the_lesson_type, cancelled_save_dialog_changes_nothing,
-             other_trainers_file_and_lesson_on_paper]
+             other_trainers_file_and_lesson_on_paper, due_lessons_with_none_loaded]
 
 
 def main():
