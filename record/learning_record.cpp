@@ -409,11 +409,14 @@ struct LearningRecord::Statements {
     sqlite3_stmt* entryHistory = nullptr;
     sqlite3_stmt* dataVersion = nullptr;
     sqlite3_stmt* lesson = nullptr;
+    sqlite3_stmt* lastRowid = nullptr;
+    sqlite3_stmt* entryAnswers = nullptr;
+    sqlite3_stmt* anyCard = nullptr;
 
     ~Statements()
     {
         for (sqlite3_stmt* s : {begin, commit, rollback, insert, cards, card, since, entryHistory,
-                                dataVersion, lesson})
+                                dataVersion, lesson, lastRowid, entryAnswers, anyCard})
             sqlite3_finalize(s);
     }
     int prepare(sqlite3* db, int version)
@@ -434,11 +437,17 @@ struct LearningRecord::Statements {
             {&since, history ? "SELECT rowid, term1, term2, direction, time, right, "
                                "first_asking, drill FROM answer WHERE rowid > ?1 ORDER BY rowid"
                              : nullptr},
-            {&entryHistory, history ? "SELECT time, right, first_asking, drill FROM answer "
+            {&entryHistory, history ? "SELECT time, right, first_asking, drill, rowid FROM answer "
                                       "WHERE term1 = ?1 AND term2 = ?2 AND direction = ?3 "
                                       "ORDER BY time, rowid"
                                     : nullptr},
             {&dataVersion, "PRAGMA data_version"},
+            {&lastRowid, history ? "SELECT max(rowid) FROM answer" : nullptr},
+            {&entryAnswers, history ? "SELECT direction, time, right, first_asking, drill, rowid "
+                                      "FROM answer WHERE term1 = ?1 AND term2 = ?2 "
+                                      "ORDER BY direction, time, rowid"
+                                    : nullptr},
+            {&anyCard, "SELECT EXISTS (SELECT 1 FROM card)"},
             {&lesson, version >= 3 ? "INSERT INTO lesson (path, last_answer) VALUES (?1, ?2) "
                                      "ON CONFLICT (path) DO UPDATE SET last_answer = "
                                      "max(last_answer, excluded.last_answer)"
@@ -832,7 +841,7 @@ RecordStatus LearningRecord::writeAnswer(const Answer& a)
         if (added && summaryLoaded_) {
             ownRowids_.insert(rowid);
             applyToSummary({a.first, a.second}, a.direction,
-                           HistoryAnswer{a.time, a.right, a.firstAsking, a.drill});
+                           HistoryAnswer{a.time, a.right, a.firstAsking, a.drill}, 0);
         }
         if (shortWaits_) sqlite3_busy_timeout(db_, options_.busyTimeoutMs);
         shortWaits_ = false;
@@ -970,11 +979,14 @@ bool LearningRecord::readable()
     return openConnection(std::time(nullptr), false) == RecordStatus::Ok && db_ != nullptr;
 }
 
+// Catches up with what was written since the last look: the answers of a second trainer
+// (PRAGMA data_version), applied to the entries read so far. The first look reads no answer.
 bool LearningRecord::refreshSummary()
 {
     if (!readable()) return false;
     if (db_ == nullptr || statements_ == nullptr) { // no file yet, or an empty file
         summary_.clear();
+        summaryLoaded_ = false;
         return true;
     }
     sqlite3_stmt* version = statements_->dataVersion;
@@ -988,26 +1000,25 @@ bool LearningRecord::refreshSummary()
     int rc = SQLITE_DONE;
     if (!summaryLoaded_) {
         summary_.clear();
-        summaryRowid_ = 0;
         ownRowids_.clear();
-        sqlite3_stmt* s = statements_->cards;
-        StatementUse use{s};
-        while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
-            const int direction = sqlite3_column_int(s, 2);
-            if (direction < 0 || direction >= kDirectionCount) continue;
-            BoxState box;
-            box.box = std::clamp(sqlite3_column_int(s, 3), kFirstBox, kLastBox);
-            box.asked = sqlite3_column_type(s, 4) != SQLITE_NULL;
-            box.lastAsked = sqlite3_column_int64(s, 4);
-            box.dueDay = sqlite3_column_int64(s, 5);
-            box.rightCount = static_cast<std::uint32_t>(sqlite3_column_int64(s, 6));
-            box.wrongCount = static_cast<std::uint32_t>(sqlite3_column_int64(s, 7));
-            summary_[pairKey(blobOf(s, 0), blobOf(s, 1))]
-                .state[static_cast<std::size_t>(direction)] = takenOverState(box);
+        allLoaded_ = false;
+        summaryRowid_ = 0;
+        {
+            sqlite3_stmt* s = statements_->anyCard;
+            StatementUse use{s};
+            rc = sqlite3_step(s);
+            hasCards_ = rc != SQLITE_ROW || sqlite3_column_int(s, 0) != 0;
+            rc = rc == SQLITE_ROW ? SQLITE_DONE : rc;
         }
-        if (rc == SQLITE_DONE) summaryLoaded_ = true; // the answers below apply to it
-    }
-    if (rc == SQLITE_DONE && statements_->since != nullptr) {
+        if (sqlite3_stmt* s = statements_->lastRowid; s != nullptr && rc == SQLITE_DONE) {
+            StatementUse use{s};
+            rc = sqlite3_step(s);
+            if (rc == SQLITE_ROW) {
+                summaryRowid_ = sqlite3_column_int64(s, 0);
+                rc = SQLITE_DONE;
+            }
+        }
+    } else if (statements_->since != nullptr) {
         sqlite3_stmt* s = statements_->since;
         StatementUse use{s};
         sqlite3_bind_int64(s, 1, summaryRowid_);
@@ -1021,10 +1032,10 @@ bool LearningRecord::refreshSummary()
             applyToSummary({blobOf(s, 1), blobOf(s, 2)}, static_cast<AskedDirection>(direction),
                            HistoryAnswer{sqlite3_column_int64(s, 4), sqlite3_column_int(s, 5) != 0,
                                          sqlite3_column_int(s, 6) != 0,
-                                         static_cast<std::uint64_t>(sqlite3_column_int64(s, 7))});
+                                         static_cast<std::uint64_t>(sqlite3_column_int64(s, 7))},
+                           rowid);
         }
     }
-    ownRowids_.clear();
     if (rc != SQLITE_DONE) {
         fail(statusOf(rc), sqlite3_errmsg(db_));
         summary_.clear();
@@ -1036,45 +1047,163 @@ bool LearningRecord::refreshSummary()
     return true;
 }
 
-void LearningRecord::applyToSummary(TermPair entry, AskedDirection direction,
-                                    const HistoryAnswer& answer)
+// The entries of `lesson` not read yet, each from its own rows (its box taken over and its
+// answers, by the index); a lesson of most of the record is read in one pass over all answers.
+bool LearningRecord::loadEntries(const std::vector<TermPair>& lesson)
 {
-    if (!summaryLoaded_) return;
-    HistoryState& state =
-        summary_[pairKey(entry.first, entry.second)].state[static_cast<std::size_t>(direction)];
-    if (answer.time >= state.lastTime)
-        state = applyToHistory(state, answer);
-    else
-        recomputeEntry(entry, direction);
+    if (!refreshSummary()) return false;
+    if (!summaryLoaded_ || allLoaded_) return true;
+    std::vector<const TermPair*> missing;
+    for (const TermPair& entry : lesson)
+        if (!summary_.contains(pairKey(entry.first, entry.second))) missing.push_back(&entry);
+    if (missing.size() > options_.entriesReadOneByOne) return loadAll();
+    for (const TermPair* entry : missing)
+        if (!loadEntry(*entry)) return false;
+    return true;
 }
 
-// An answer older than the latest one applied came in: the entry's whole history again.
-void LearningRecord::recomputeEntry(TermPair entry, AskedDirection direction)
+// Both directions of one entry: its boxes taken over (a version-1 record's), then its answers,
+// in one look at the index each.
+bool LearningRecord::loadEntry(TermPair entry)
 {
-    if (statements_ == nullptr) return;
+    Summary summary;
+    if (hasCards_)
+        for (int d = 0; d < kDirectionCount; ++d) {
+            sqlite3_stmt* s = statements_->card;
+            StatementUse use{s};
+            bindBlob(s, 1, entry.first);
+            bindBlob(s, 2, entry.second);
+            sqlite3_bind_int(s, 3, d);
+            if (sqlite3_step(s) == SQLITE_ROW)
+                summary.state[static_cast<std::size_t>(d)] = takenOverState(cardBox(s, 0));
+        }
+    int rc = SQLITE_DONE;
+    if (sqlite3_stmt* s = statements_->entryAnswers) {
+        std::array<std::vector<HistoryAnswer>, kDirectionCount> answers;
+        StatementUse use{s};
+        bindBlob(s, 1, entry.first);
+        bindBlob(s, 2, entry.second);
+        while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
+            const int d = sqlite3_column_int(s, 0);
+            if (d < 0 || d >= kDirectionCount) continue;
+            answers[static_cast<std::size_t>(d)].push_back(
+                HistoryAnswer{sqlite3_column_int64(s, 1), sqlite3_column_int(s, 2) != 0,
+                              sqlite3_column_int(s, 3) != 0,
+                              static_cast<std::uint64_t>(sqlite3_column_int64(s, 4))});
+            summary.rowid[static_cast<std::size_t>(d)] = std::max<std::int64_t>(
+                summary.rowid[static_cast<std::size_t>(d)], sqlite3_column_int64(s, 5));
+        }
+        for (std::size_t d = 0; d < kDirectionCount; ++d)
+            summary.state[d] = stateFromHistory(summary.state[d], std::move(answers[d]));
+    }
+    if (rc != SQLITE_DONE) {
+        fail(statusOf(rc), sqlite3_errmsg(db_));
+        summary_.clear();
+        summaryLoaded_ = false;
+        return false;
+    }
+    summary_[pairKey(entry.first, entry.second)] = summary;
+    return true;
+}
+
+bool LearningRecord::loadAll()
+{
+    summary_.clear();
+    ownRowids_.clear();
+    allLoaded_ = true; // the answers below go to every entry
+    int rc;
+    {
+        sqlite3_stmt* s = statements_->cards;
+        StatementUse use{s};
+        while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
+            const int direction = sqlite3_column_int(s, 2);
+            if (direction < 0 || direction >= kDirectionCount) continue;
+            summary_[pairKey(blobOf(s, 0), blobOf(s, 1))]
+                .state[static_cast<std::size_t>(direction)] = takenOverState(cardBox(s, 3));
+        }
+    }
+    summaryRowid_ = 0;
+    if (rc == SQLITE_DONE && statements_->since != nullptr) {
+        sqlite3_stmt* s = statements_->since;
+        StatementUse use{s};
+        sqlite3_bind_int64(s, 1, 0);
+        while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
+            const std::int64_t rowid = sqlite3_column_int64(s, 0);
+            summaryRowid_ = std::max(summaryRowid_, rowid);
+            const int direction = sqlite3_column_int(s, 3);
+            if (direction < 0 || direction >= kDirectionCount) continue;
+            applyToSummary({blobOf(s, 1), blobOf(s, 2)}, static_cast<AskedDirection>(direction),
+                           HistoryAnswer{sqlite3_column_int64(s, 4), sqlite3_column_int(s, 5) != 0,
+                                         sqlite3_column_int(s, 6) != 0,
+                                         static_cast<std::uint64_t>(sqlite3_column_int64(s, 7))},
+                           rowid);
+        }
+    }
+    if (rc == SQLITE_DONE) return true;
+    fail(statusOf(rc), sqlite3_errmsg(db_));
+    summary_.clear();
+    summaryLoaded_ = false;
+    allLoaded_ = false;
+    return false;
+}
+
+// `rowid`: the answer's row; 0 for one written here (its row is skipped when caught up with).
+void LearningRecord::applyToSummary(TermPair entry, AskedDirection direction,
+                                    const HistoryAnswer& answer, std::int64_t rowid)
+{
+    if (!summaryLoaded_) return;
+    auto it = summary_.find(pairKey(entry.first, entry.second));
+    if (it == summary_.end()) {
+        if (!allLoaded_) return; // read with all its answers when it is asked for
+        it = summary_.emplace(pairKey(entry.first, entry.second), Summary{}).first;
+    }
+    const auto d = static_cast<std::size_t>(direction);
+    Summary& summary = it->second;
+    if (rowid != 0 && rowid <= summary.rowid[d]) return; // read with the entry already
+    if (answer.time >= summary.state[d].lastTime) {
+        summary.state[d] = applyToHistory(summary.state[d], answer);
+        summary.rowid[d] = std::max(summary.rowid[d], rowid);
+    } else { // older than the latest one applied (a merge, a clock that was behind)
+        summary.state[d] = entryState(entry, direction, summary.rowid[d]);
+    }
+}
+
+BoxState LearningRecord::cardBox(sqlite3_stmt* s, int column)
+{
+    BoxState box;
+    box.box = std::clamp(sqlite3_column_int(s, column), kFirstBox, kLastBox);
+    box.asked = sqlite3_column_type(s, column + 1) != SQLITE_NULL;
+    box.lastAsked = sqlite3_column_int64(s, column + 1);
+    box.dueDay = sqlite3_column_int64(s, column + 2);
+    box.rightCount = static_cast<std::uint32_t>(sqlite3_column_int64(s, column + 3));
+    box.wrongCount = static_cast<std::uint32_t>(sqlite3_column_int64(s, column + 4));
+    return box;
+}
+
+// One entry's state in one direction from its rows: the box taken over, then every answer.
+HistoryState LearningRecord::entryState(TermPair entry, AskedDirection direction,
+                                        std::int64_t& lastRowid)
+{
     HistoryState start;
+    if (statements_ == nullptr) return start;
     {
         sqlite3_stmt* s = statements_->card;
         StatementUse use{s};
         bindBlob(s, 1, entry.first);
         bindBlob(s, 2, entry.second);
         sqlite3_bind_int(s, 3, static_cast<int>(direction));
-        if (sqlite3_step(s) == SQLITE_ROW) {
-            BoxState box;
-            box.box = std::clamp(sqlite3_column_int(s, 0), kFirstBox, kLastBox);
-            box.asked = sqlite3_column_type(s, 1) != SQLITE_NULL;
-            box.lastAsked = sqlite3_column_int64(s, 1);
-            box.dueDay = sqlite3_column_int64(s, 2);
-            box.rightCount = static_cast<std::uint32_t>(sqlite3_column_int64(s, 3));
-            box.wrongCount = static_cast<std::uint32_t>(sqlite3_column_int64(s, 4));
-            start = takenOverState(box);
-        }
+        if (sqlite3_step(s) == SQLITE_ROW) start = takenOverState(cardBox(s, 0));
     }
-    summary_[pairKey(entry.first, entry.second)].state[static_cast<std::size_t>(direction)] =
-        stateFromHistory(start, history(entry, direction));
+    return stateFromHistory(start, readHistory(entry, direction, &lastRowid));
 }
 
 std::vector<HistoryAnswer> LearningRecord::history(TermPair entry, AskedDirection direction)
+{
+    return readHistory(entry, direction, nullptr);
+}
+
+std::vector<HistoryAnswer> LearningRecord::readHistory(TermPair entry, AskedDirection direction,
+                                                       std::int64_t* lastRowid)
 {
     std::vector<HistoryAnswer> answers;
     if (db_ == nullptr || statements_ == nullptr || statements_->entryHistory == nullptr)
@@ -1084,10 +1213,13 @@ std::vector<HistoryAnswer> LearningRecord::history(TermPair entry, AskedDirectio
     bindBlob(s, 1, entry.first);
     bindBlob(s, 2, entry.second);
     sqlite3_bind_int(s, 3, static_cast<int>(direction));
-    while (sqlite3_step(s) == SQLITE_ROW)
+    while (sqlite3_step(s) == SQLITE_ROW) {
         answers.push_back(HistoryAnswer{sqlite3_column_int64(s, 0), sqlite3_column_int(s, 1) != 0,
                                         sqlite3_column_int(s, 2) != 0,
                                         static_cast<std::uint64_t>(sqlite3_column_int64(s, 3))});
+        if (lastRowid != nullptr)
+            *lastRowid = std::max<std::int64_t>(*lastRowid, sqlite3_column_int64(s, 4));
+    }
     return answers;
 }
 
@@ -1099,14 +1231,14 @@ const LearningRecord::Summary* LearningRecord::summaryOf(TermPair entry) const
 
 BoxState LearningRecord::state(TermPair entry, AskedDirection direction)
 {
-    const Summary* summary = refreshSummary() ? summaryOf(entry) : nullptr;
+    const Summary* summary = loadEntries({entry}) ? summaryOf(entry) : nullptr;
     return summary == nullptr ? BoxState{}
                               : summary->state[static_cast<std::size_t>(direction)].box;
 }
 
 std::vector<DueItem> LearningRecord::dueItems(const std::vector<TermPair>& lesson, std::int64_t now)
 {
-    const bool known = refreshSummary();
+    const bool known = loadEntries(lesson);
     const std::int64_t today = localDayNumber(now);
     std::vector<DueItem> items;
     for (std::size_t i = 0; i < lesson.size(); ++i) {
@@ -1120,7 +1252,7 @@ std::vector<DueItem> LearningRecord::dueItems(const std::vector<TermPair>& lesso
 
 std::size_t LearningRecord::dueCount(const std::vector<TermPair>& lesson, std::int64_t now)
 {
-    const bool known = refreshSummary();
+    const bool known = loadEntries(lesson);
     const std::int64_t today = localDayNumber(now);
     std::size_t due = 0;
     for (const TermPair& entry : lesson) {
@@ -1143,7 +1275,7 @@ std::vector<std::string> LearningRecord::lessonFiles()
 
 BoxCounts LearningRecord::boxCounts(const std::vector<TermPair>& lesson)
 {
-    const bool known = refreshSummary();
+    const bool known = loadEntries(lesson);
     BoxCounts counts{};
     for (const TermPair& entry : lesson) {
         const Summary* summary = known ? summaryOf(entry) : nullptr;

@@ -162,6 +162,57 @@ TEST(RecordHistory, KeepsTheLessonFilesOfItsAnswersTakenOverAndMerged)
         << "the copy's lessons, each at its latest answer of both";
 }
 
+// The state of an entry is the same whether it was read on its own, with every answer at
+// once, or caught up with answer by answer: boxes taken over, a second trainer's answers (one
+// of them older than the entry's latest), this trainer's own.
+class SummaryReading : public ::testing::TestWithParam<std::size_t> {};
+
+TEST_P(SummaryReading, GivesTheStateOfTheWholeHistory)
+{
+    TzGuard berlin("Europe/Berlin");
+    TempDir dir;
+    const std::string path = dir.file(kLearningRecordFileName);
+    const std::int64_t day = 24 * 60 * 60, t0 = localTime("2026-12-01 10:00:00");
+    exec(path, std::string(kEarlierRecord) +
+                   "INSERT INTO card VALUES (CAST('Haus' AS BLOB), CAST('house' AS BLOB), 0, 1, "
+                   "4, " +
+                   std::to_string(t0) + ", " + std::to_string(localDayNumber(t0) + 8) + ", 3, 0);");
+    const std::vector<TermPair> lesson = {{"Haus", "house"}, {"Baum", "tree"}, {"Hund", "dog"}};
+    RecordOptions reading;
+    reading.entriesReadOneByOne = GetParam();
+    LearningRecord other, record;
+    other.open(path, t0);
+    other.recordAnswer(lesson[1], kFirst, false, true, t0, 1);
+    ASSERT_EQ(record.open(path, t0, reading), RecordStatus::Ok);
+    EXPECT_EQ(record.dueCount({lesson[1]}, t0 + day), 2u) << "Baum only: the others unread";
+    other.recordAnswer(lesson[1], kFirst, true, true, t0 + 3 * day, 2);
+    other.recordAnswer(lesson[1], kFirst, true, true, t0 + 2 * day, 3); // a clock behind
+    other.recordAnswer(lesson[1], kFirst, true, true, t0 + 5 * day, 6);
+    other.recordAnswer(lesson[2], kSecond, true, true, t0 + 3 * day, 2);
+    record.recordAnswer(lesson[0], kFirst, true, true, t0 + 4 * day, 4);
+    record.recordAnswer(lesson[1], kSecond, false, true, t0 + 4 * day, 4);
+    record.recordAnswer(lesson[1], kSecond, true, false, t0 + 4 * day, 4);
+    other.recordAnswer(lesson[1], kSecond, true, true, t0 + 5 * day, 5);
+
+    LearningRecord fresh;
+    ASSERT_EQ(fresh.open(path, t0, reading), RecordStatus::Ok);
+    for (const TermPair& entry : lesson)
+        for (const AskedDirection d : {kFirst, kSecond}) {
+            const BoxState a = record.state(entry, d), b = fresh.state(entry, d);
+            EXPECT_EQ(std::make_tuple(a.box, a.asked, a.dueDay, a.rightCount, a.wrongCount),
+                      std::make_tuple(b.box, b.asked, b.dueDay, b.rightCount, b.wrongCount))
+                << entry.first << " " << static_cast<int>(d);
+        }
+    EXPECT_EQ(record.state(lesson[1], kSecond).rightCount, 2u) << "every answer once";
+    EXPECT_EQ(record.state(lesson[0], kFirst).rightCount, 4u) << "the box taken over, then one";
+    EXPECT_EQ(record.dueItems(lesson, t0 + 6 * day), fresh.dueItems(lesson, t0 + 6 * day));
+}
+
+INSTANTIATE_TEST_SUITE_P(Record, SummaryReading, ::testing::Values(0u, 100000u),
+                         [](const auto& info) {
+                             return info.param == 0 ? "every_answer_at_once" : "entry_by_entry";
+                         });
+
 // Two computers each drilled on their own copy; the sync tool left one as a conflict copy.
 struct CopyName {
     const char* tool;
