@@ -120,5 +120,6 @@ void DueDrill::chooseLesson()
         &window_, kCaption, QStringLiteral("Welche Lektion soll abgefragt werden?"), items, 0);
     if (chosen < 0 || chosen >= static_cast<int>(lessons_->size())) return;
     const std::string path = (*lessons_)[static_cast<std::size_t>(chosen)].path;
+    lessons_.reset(); // read again should the file no longer load
     emit lessonChosen(path);
 }

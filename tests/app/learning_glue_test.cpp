@@ -112,6 +112,19 @@ TEST_F(LearningGlue, WithNoLessonTheDueButtonListsTheLessonsDueAndStartsTheOneCh
     ASSERT_TRUE(visible(IdDueQuery));
     EXPECT_EQ(dueName(), QStringLiteral("Fällige Abfrage: 2 Lektionen fällig"));
 
+    std::filesystem::rename(b, dir.file("B.alt")); // gone after it was listed
+    platform.choiceAnswers.push_back(0);
+    dia->command(IdDueQuery);
+    ASSERT_EQ(platform.messages.size(), 1u) << "not found";
+    EXPECT_EQ(dueName(), QStringLiteral("Fällige Abfrage: 1 Lektion fällig")) << "read again";
+    std::filesystem::rename(dir.file("B.alt"), b);
+    dia->updateStatus();
+    EXPECT_EQ(dueName(), QStringLiteral("Fällige Abfrage: 1 Lektion fällig")) << "once a day";
+
+    platform.choices.clear();
+    platform.now += 24 * 60 * 60;
+    dia->updateStatus();
+    EXPECT_EQ(dueName(), QStringLiteral("Fällige Abfrage: 2 Lektionen fällig")) << "a new day";
     platform.choiceAnswers.push_back(1);
     dia->command(IdDueQuery);
     ASSERT_EQ(platform.choices.size(), 1u);
