@@ -9,6 +9,19 @@
 #include <random>
 #include <system_error>
 
+namespace fs = std::filesystem;
+
+std::string recordedLessonPath(const std::string& path)
+{
+    if (path.empty()) return {};
+    std::error_code ec;
+    const fs::path file = fs::absolute(path, ec).lexically_normal();
+    if (ec) return path;
+    const fs::path inside = file.lexically_relative(fs::current_path(ec));
+    if (!ec && !inside.empty() && *inside.begin() != "..") return inside.string();
+    return file.string();
+}
+
 AnswerRecorder::AnswerRecorder(RecordSession& session, const LessonDocument& lesson)
     : session_(session), lesson_(lesson)
 {}
@@ -20,12 +33,7 @@ void AnswerRecorder::answered(const AnswerEvent& event, bool drillBegins)
         std::random_device random;
         drill_ = (static_cast<DrillId>(random()) << 32) ^ random();
     }
-    // By its absolute path, so the lesson is found again from any working folder.
-    std::error_code ec;
-    const std::filesystem::path file = lesson_.path().empty()
-                                           ? std::filesystem::path()
-                                           : std::filesystem::absolute(lesson_.path(), ec);
-    record.setLesson(ec ? lesson_.path() : file.string());
+    record.setLesson(recordedLessonPath(lesson_.path()));
     record.recordAnswer(TermPair{event.entry.term1, event.entry.term2},
                         askedDirection(event.direction), event.right, event.firstAsking,
                         RecordSession::now(), drill_);

@@ -56,7 +56,8 @@ constexpr const char* kAnswerTable = R"(CREATE TABLE answer(
 );
 CREATE INDEX answer_by_entry ON answer(term1, term2, direction, time);)";
 
-// Version 3: the lesson files answers were given in (the path's bytes, absolute) and the time
+// Version 3: the lesson files answers were given in (the path's bytes, as the window names them:
+// from the working folder, or absolute) and the time
 // of the latest, so that with no lesson loaded the trainer can name the lessons with entries
 // due. A lesson is read from its file again to count: the file, not this table, says what it
 // holds now.

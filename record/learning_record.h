@@ -126,8 +126,8 @@ public:
     // can be opened again afterwards.
     std::size_t finish();
 
-    // The lesson file the answers recorded from now on were given in (its path's bytes,
-    // absolute; empty: a lesson of no file).
+    // The lesson file the answers recorded from now on were given in (its path's bytes, as the
+    // caller names it; empty: a lesson of no file).
     void setLesson(std::string path) { lesson_ = std::move(path); }
     // The lesson files answers were given in, the latest answered first (they may no longer
     // exist).

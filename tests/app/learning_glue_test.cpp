@@ -59,7 +59,8 @@ TEST_F(LearningGlue, AnswersGoIntoTheRecordWithTheirDrillAndLesson)
     EXPECT_EQ(apple[0].drill, pear[0].drill) << "one drill";
     EXPECT_NE(apple[0].drill, 0u);
     EXPECT_TRUE(record.history({"Apfel", "apple"}, kSecond).empty());
-    EXPECT_EQ(record.lessonFiles(), std::vector<std::string>{path});
+    EXPECT_EQ(record.lessonFiles(), std::vector<std::string>{"Obst.lsn"})
+        << "in the working folder: by its name there, for the other computer";
     EXPECT_EQ(dueName(), QStringLiteral("Fällige Abfrage: 2 fällig")) << "the other direction";
 }
 
@@ -96,7 +97,9 @@ TEST_F(LearningGlue, WithNoLessonTheDueButtonListsTheLessonsDueAndStartsTheOneCh
             record.setLesson(lesson);
             record.recordAnswer(pair, d, true, true, at, 1);
         };
-        right(a, {"eins", "one"}, kFirst, platform.now - 30);
+        right(a, {"eins", "one"}, kFirst, platform.now - 31);
+        right("A.lsn", {"eins", "one"}, kFirst, platform.now - 30); // the same file
+
         right(b, {"zwei", "two"}, kFirst, platform.now - 20);
         right(known, {"vier", "four"}, kFirst, platform.now - 10);
         right(known, {"vier", "four"}, kSecond, platform.now - 10);
