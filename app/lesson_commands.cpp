@@ -4,7 +4,7 @@
 #include "read_aloud.h"
 
 #include "cp1252.h"
-#include "learning_view.h"
+#include "record_session.h"
 #include "safe_file.h"
 #include "led_line.h"
 #include "paper_lesson.h"
@@ -374,7 +374,7 @@ void RudarudDia::keepSessionState()
 {
     exercise().stopFeedback();
     settings_.take();
-    learning_->finish(false);
+    recordSession_->finish(false);
     // Nothing may wait for an answer now: what is lost is said where the session keeps it.
     if (!settings_.save())
         std::cerr << "KAZ-TRAINER: Die Einstellungen konnten nicht in " << settings_.config().path()
@@ -402,7 +402,7 @@ bool RudarudDia::closeQuery()
                 kWriteErrorCaption, Platform::Buttons::Ok);
     }
     // The answers a fault kept out get their last try, and a message says what is lost.
-    learning_->finish(true);
+    recordSession_->finish(true);
     toolTips_->removeAll();
     return true;
 }

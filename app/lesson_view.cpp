@@ -4,7 +4,7 @@
 
 #include "read_aloud.h"
 
-#include "learning_view.h"
+#include "due_drill.h"
 
 #include "bmp_button.h"
 #include "cp1252.h"
@@ -121,7 +121,7 @@ void RudarudDia::showState(std::uint32_t count)
         const QString tasks =
             count > 0 ? QStringLiteral("%1 Aufgaben").arg(count) : QStringLiteral("keine Aufgaben");
         if (count > 0) {
-            learning_->dueDrill().refresh(button(IdDueQuery), toolTips_);
+            dueDrill_->refresh(button(IdDueQuery), toolTips_);
             show({IdLoad, IdAbort}, false);
             show({IdNormalQuery, IdReversedQuery, IdMixedQuery, IdDueQuery, IdPageForward,
                   IdPageBack, IdNewLesson},
@@ -136,6 +136,7 @@ void RudarudDia::showState(std::uint32_t count)
             button(IdSave)->StopBlink();
             show({IdNormalQuery, IdReversedQuery, IdMixedQuery, IdDueQuery, IdAbort}, false);
             show({IdLoad}, true);
+            show({IdDueQuery}, dueDrill_->refreshLessons(button(IdDueQuery), toolTips_));
         }
         entryLine_->setAccessibleName(tasks);
         const QString status = QStringLiteral("Lektion enthält ") + tasks +

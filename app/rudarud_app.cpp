@@ -1,6 +1,6 @@
 #include "rudarud_app.h"
 
-#include "learning_view.h"
+#include "record_session.h"
 #include "pictures.h"
 #include "platform.h"
 #include "rudarud_dia.h"
@@ -106,7 +106,7 @@ RudarudApp::RudarudApp(Config& config, std::string lessonArgument)
         // The record's file is opened off the start-up path; a drill begun sooner opens it
         // with its first answer.
         QTimer::singleShot(kLearningRecordDelayMs, frame_, [this] {
-            frame_->dialog()->learning().open();
+            frame_->dialog()->recordSession().open();
             frame_->dialog()->updateStatus(); // the due count
         });
         QTimer::singleShot(kHelpViewerDelayMs, frame_, [this] {

@@ -1,18 +1,22 @@
 #include "rudarud_dia.h"
 
+#include "answer_recorder.h"
 #include "bmp_button.h"
 #include "control_accessibles.h"
 #include "cp1252.h"
 #include "cp1252_validator.h"
 #include "dialog_units.h"
-#include "learning_view.h"
 #include "double_click_filter.h"
+#include "due_drill.h"
 #include "led_line.h"
 #include "led_window.h"
 #include "log_font.h"
 #include "no_inset_style.h"
 #include "platform.h"
+#include "progress_chart.h"
 #include "read_aloud.h"
+#include "record_session.h"
+#include "record_terms.h"
 #include "text_3d.h"
 #include "threshold_text.h"
 #include "tool_tips.h"
@@ -376,7 +380,13 @@ void RudarudDia::createDisplays(const Fonts& fonts)
     exerciseView_ = std::make_unique<ExerciseView>(
         *this, *this, doc_.chain(), exerciseControls,
         ExerciseFonts{.notice = fonts.big, .report = fonts.medium, .table = fonts.fixed});
-    learning_ = new LearningKeeper(*this, doc_.chain(), *exerciseView_);
+    recordSession_ = new RecordSession(*this);
+    answerRecorder_ = std::make_unique<AnswerRecorder>(*recordSession_, doc_);
+    exercise().setAnswerObserver([this](const AnswerEvent& event) {
+        answerRecorder_->answered(event, event.firstAsking && exercise().asked() == 1);
+    });
+    dueDrill_ = new DueDrill(*this, *recordSession_, doc_.chain(), exercise());
+    connect(dueDrill_, &DueDrill::lessonChosen, this, &RudarudDia::startDueLesson);
     readAloud_ = new ReadAloud(*this, doc_.chain(), *exerciseView_, term1_, term2_);
     buttons_[IdSpeak] = readAloud_->speakButton();
     buttons_[IdReadAloud] = readAloud_->optionButton();
@@ -455,10 +465,10 @@ void RudarudDia::command(int id)
         exerciseView_->showResultsLog();
         break;
     case IdDueQuery:
-        if (applyEdit()) learning_->dueDrill().start(Platform::instance().calendarTime());
+        if (applyEdit()) dueDrill_->start(Platform::instance().calendarTime());
         break;
     case IdLearningChart:
-        learning_->showChart();
+        showProgressChart();
         break;
     default:
         break;
@@ -469,6 +479,20 @@ void RudarudDia::startExerciseCommand(QueryMode mode)
 {
     if (!applyEdit()) return;
     exercise().startExercise(mode, Platform::instance().calendarTime());
+}
+
+void RudarudDia::startDueLesson(const std::string& path)
+{
+    if (!closeLesson()) return;
+    loadLessonFile(path);
+    if (doc_.path() == path && !doc_.chain().empty())
+        dueDrill_->start(Platform::instance().calendarTime());
+}
+
+QWidget* RudarudDia::showProgressChart()
+{
+    return ::showProgressChart(*this,
+                               recordSession_->record().boxCounts(lessonTerms(doc_.chain())));
 }
 
 // --- keys -----------------------------------------------------------------------------------

@@ -20,8 +20,10 @@
 
 enum class PaperKind; // paper_lesson.h
 
+class AnswerRecorder;
+class DueDrill;
 class LEDWindow;
-class LearningKeeper;
+class RecordSession;
 class QLabel;
 class QLineEdit;
 class QListView;
@@ -151,7 +153,10 @@ public:
     // Any control of the dialog's template by id: button, field or list; null for others.
     QWidget* control(int id) const;
     ExerciseView& exerciseView() { return *exerciseView_; }
-    LearningKeeper& learning() { return *learning_; }
+    RecordSession& recordSession() { return *recordSession_; }
+    // The progress picture of the lesson (the "Lernstand-Grafik" button); null without its
+    // module.
+    QWidget* showProgressChart();
     ReadAloud& readAloud() { return *readAloud_; }
     LessonListModel& listModel() { return lists_.model(); }
     bool unsaved() const override { return doc_.unsaved(); }
@@ -184,6 +189,8 @@ private:
     // updateStatus as if the lesson held count entries (the count running down on close).
     void showState(std::uint32_t count);
     void startExerciseCommand(QueryMode mode);
+    // A lesson chosen from the due button's list (no lesson loaded): loaded, its due drill begun.
+    void startDueLesson(const std::string& path);
     // A row the user picked in a list: the entry it shows, once the edit is applied.
     void rowPicked(QListView* list);
     int exclaim(const QString& text, const QString& caption, Platform::Buttons buttons);
@@ -202,6 +209,9 @@ private:
     ToolTips* toolTips_ = nullptr;
 
     std::unique_ptr<ExerciseView> exerciseView_; // made with the controls
-    LearningKeeper* learning_ = nullptr;         // a child, made with the exercise view
+    RecordSession* recordSession_ = nullptr;     // a child, made with the exercise view
+    DueDrill* dueDrill_ = nullptr;               // a child, made with the exercise view
     ReadAloud* readAloud_ = nullptr;             // a child, made with the exercise view
+
+    std::unique_ptr<AnswerRecorder> answerRecorder_; // the drill's answers into the record
 };

@@ -4,7 +4,8 @@
 #include "config.h"
 #include "entry_chain.h"
 #include "fake_platform.h"
-#include "learning_view.h"
+#include "record_session.h"
+#include "record_terms.h"
 #include "lesson_file.h"
 #include "paper_lesson.h"
 #include "rudarud_app.h"
@@ -202,7 +203,7 @@ void BM_AnswerLatency(benchmark::State& state)
 {
     Window w;
     w.load(lessonFile(w.dir, static_cast<int>(state.range(0))));
-    w.dia->learning().open();
+    w.dia->recordSession().open();
     w.dia->command(IdNormalQuery);
     auto* answer = qobject_cast<QLineEdit*>(w.dia->control(IdTerm2));
     for (auto _ : state) {
@@ -214,10 +215,11 @@ void BM_AnswerLatency(benchmark::State& state)
         QApplication::processEvents(); // the next question is painted
     }
     // A record fault would show a notice and keep the answers in memory: not what is measured.
-    const std::vector<TermPair> terms = w.dia->learning().lessonTerms();
+    const std::vector<TermPair> terms = lessonTerms(w.dia->document().chain());
+    LearningRecord& record = w.dia->recordSession().record();
     if (!std::filesystem::exists(w.dir.file(kLearningRecordFileName)) ||
-        !w.platform.messages.empty() || w.dia->learning().record().pendingAnswers() != 0 ||
-        w.dia->learning().record().dueCount(terms, LearningKeeper::now()) !=
+        !w.platform.messages.empty() || record.pendingAnswers() != 0 ||
+        record.dueCount(terms, RecordSession::now()) !=
             2 * terms.size() - static_cast<std::size_t>(state.iterations()))
         state.SkipWithError("answers not recorded");
 }

@@ -19,6 +19,7 @@
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QKeyEvent>
+#include <QListView>
 #include <QMessageBox>
 #include <QPointer>
 #include <QProcess>
@@ -365,9 +366,22 @@ int QtPlatform::chooseItem(QWidget* owner, const QString& caption, const QString
                            const QStringList& items, int preselected)
 {
     const QPointer<QWidget> guardedOwner = owner;
-    bool ok = false;
-    const QString chosen =
-        QInputDialog::getItem(owner, caption, label, items, preselected, false, &ok);
+    // A list rather than a drop-down box: a screen reader says the item chosen as the arrow
+    // keys move in a list, and says nothing in Qt's drop-down box.
+    QInputDialog dialog(owner);
+    dialog.setWindowTitle(caption);
+    dialog.setLabelText(label);
+    dialog.setOption(QInputDialog::UseListViewForComboBoxItems);
+    dialog.setComboBoxEditable(false);
+    dialog.setComboBoxItems(items);
+    if (preselected >= 0 && preselected < items.size()) dialog.setTextValue(items[preselected]);
+    if (auto* list = dialog.findChild<QListView*>()) { // named by the question, at its item
+        list->setAccessibleName(label);
+        if (preselected >= 0 && preselected < items.size())
+            list->setCurrentIndex(list->model()->index(preselected, 0));
+    }
+    const bool ok = dialog.exec() == QDialog::Accepted;
+    const QString chosen = dialog.textValue();
     reactivateOwner(guardedOwner);
     return ok ? static_cast<int>(items.indexOf(chosen)) : -1;
 }

@@ -20,7 +20,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kSchemaVersion = 2;
+constexpr int kSchemaVersion = 3;
 constexpr int kShortBusyTimeoutMs = 100;
 
 // Version 1 kept only each entry's box; its rows stay as the state the history goes on from.
@@ -55,6 +55,16 @@ constexpr const char* kAnswerTable = R"(CREATE TABLE answer(
     computer TEXT NOT NULL
 );
 CREATE INDEX answer_by_entry ON answer(term1, term2, direction, time);)";
+
+// Version 3: the lesson files answers were given in (the path's bytes, as the window names them:
+// from the working folder, or absolute) and the time
+// of the latest, so that with no lesson loaded the trainer can name the lessons with entries
+// due. A lesson is read from its file again to count: the file, not this table, says what it
+// holds now.
+constexpr const char* kLessonTable = R"(CREATE TABLE lesson(
+    path BLOB PRIMARY KEY,
+    last_answer INTEGER NOT NULL
+) WITHOUT ROWID;)";
 
 // FNV-1a over "first\0second" (terms hold no zero byte, so the pair is unambiguous).
 std::int64_t pairKey(std::string_view first, std::string_view second)
@@ -243,6 +253,7 @@ const std::set<SchemaRow>& expectedSchema(int version)
             sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE, nullptr);
             sqlite3_exec(db, kCardTable, nullptr, nullptr, nullptr);
             if (v >= 2) sqlite3_exec(db, kAnswerTable, nullptr, nullptr, nullptr);
+            if (v >= 3) sqlite3_exec(db, kLessonTable, nullptr, nullptr, nullptr);
             schemaOf(db, result[static_cast<std::size_t>(v)]);
             sqlite3_close(db);
         }
@@ -398,11 +409,15 @@ struct LearningRecord::Statements {
     sqlite3_stmt* since = nullptr;
     sqlite3_stmt* entryHistory = nullptr;
     sqlite3_stmt* dataVersion = nullptr;
+    sqlite3_stmt* lesson = nullptr;
+    sqlite3_stmt* lastRowid = nullptr;
+    sqlite3_stmt* entryAnswers = nullptr;
+    sqlite3_stmt* anyCard = nullptr;
 
     ~Statements()
     {
-        for (sqlite3_stmt* s :
-             {begin, commit, rollback, insert, cards, card, since, entryHistory, dataVersion})
+        for (sqlite3_stmt* s : {begin, commit, rollback, insert, cards, card, since, entryHistory,
+                                dataVersion, lesson, lastRowid, entryAnswers, anyCard})
             sqlite3_finalize(s);
     }
     int prepare(sqlite3* db, int version)
@@ -423,11 +438,21 @@ struct LearningRecord::Statements {
             {&since, history ? "SELECT rowid, term1, term2, direction, time, right, "
                                "first_asking, drill FROM answer WHERE rowid > ?1 ORDER BY rowid"
                              : nullptr},
-            {&entryHistory, history ? "SELECT time, right, first_asking, drill FROM answer "
+            {&entryHistory, history ? "SELECT time, right, first_asking, drill, rowid FROM answer "
                                       "WHERE term1 = ?1 AND term2 = ?2 AND direction = ?3 "
                                       "ORDER BY time, rowid"
                                     : nullptr},
             {&dataVersion, "PRAGMA data_version"},
+            {&lastRowid, history ? "SELECT max(rowid) FROM answer" : nullptr},
+            {&entryAnswers, history ? "SELECT direction, time, right, first_asking, drill, rowid "
+                                      "FROM answer WHERE term1 = ?1 AND term2 = ?2 "
+                                      "ORDER BY direction, time, rowid"
+                                    : nullptr},
+            {&anyCard, "SELECT EXISTS (SELECT 1 FROM card)"},
+            {&lesson, version >= 3 ? "INSERT INTO lesson (path, last_answer) VALUES (?1, ?2) "
+                                     "ON CONFLICT (path) DO UPDATE SET last_answer = "
+                                     "max(last_answer, excluded.last_answer)"
+                                   : nullptr},
         };
         for (const auto& [target, sql] : texts) {
             if (sql == nullptr) continue;
@@ -674,6 +699,8 @@ RecordStatus LearningRecord::migrate()
         rc = sqlite3_exec(db_, kCardTable, nullptr, nullptr, nullptr);
     if (rc == SQLITE_OK && version < 2)
         rc = sqlite3_exec(db_, kAnswerTable, nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK && version < 3)
+        rc = sqlite3_exec(db_, kLessonTable, nullptr, nullptr, nullptr);
     if (rc == SQLITE_OK && version < kSchemaVersion)
         rc = sqlite3_exec(db_, ("PRAGMA user_version = " + std::to_string(kSchemaVersion)).c_str(),
                           nullptr, nullptr, nullptr);
@@ -751,7 +778,8 @@ RecordStatus LearningRecord::recordAnswer(TermPair entry, AskedDirection directi
              right,
              firstAsking,
              time,
-             drill};
+             drill,
+             lesson_};
     sqlite3_randomness(static_cast<int>(a.id.size()), a.id.data());
     pending_.push_back(std::move(a));
     return flushPending(time);
@@ -773,6 +801,20 @@ RecordStatus LearningRecord::flushPending(std::int64_t now)
     return status;
 }
 
+void LearningRecord::bindAnswer(sqlite3_stmt* insert, const Answer& a, std::string_view computer)
+{
+    sqlite3_bind_blob(insert, 1, a.id.data(), static_cast<int>(a.id.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_int64(insert, 2, a.time);
+    bindBlob(insert, 3, a.first);
+    bindBlob(insert, 4, a.second);
+    sqlite3_bind_int(insert, 5, static_cast<int>(a.direction));
+    sqlite3_bind_int(insert, 6, a.right ? 1 : 0);
+    sqlite3_bind_int(insert, 7, a.firstAsking ? 1 : 0);
+    sqlite3_bind_int64(insert, 8, static_cast<std::int64_t>(a.drill));
+    sqlite3_bind_text(insert, 9, computer.empty() ? "" : computer.data(),
+                      static_cast<int>(computer.size()), SQLITE_TRANSIENT);
+}
+
 RecordStatus LearningRecord::writeAnswer(const Answer& a)
 {
     Statements& st = *statements_;
@@ -780,23 +822,18 @@ RecordStatus LearningRecord::writeAnswer(const Answer& a)
     sqlite3_reset(st.begin);
     if (rc == SQLITE_DONE) {
         StatementUse use{st.insert};
-        sqlite3_bind_blob(st.insert, 1, a.id.data(), static_cast<int>(a.id.size()),
-                          SQLITE_TRANSIENT);
-        sqlite3_bind_int64(st.insert, 2, a.time);
-        bindBlob(st.insert, 3, a.first);
-        bindBlob(st.insert, 4, a.second);
-        sqlite3_bind_int(st.insert, 5, static_cast<int>(a.direction));
-        sqlite3_bind_int(st.insert, 6, a.right ? 1 : 0);
-        sqlite3_bind_int(st.insert, 7, a.firstAsking ? 1 : 0);
-        sqlite3_bind_int64(st.insert, 8, static_cast<std::int64_t>(a.drill));
         static const std::string host = hostName();
-        const std::string& computer = options_.computer.empty() ? host : options_.computer;
-        sqlite3_bind_text(st.insert, 9, computer.c_str(), static_cast<int>(computer.size()),
-                          SQLITE_TRANSIENT);
+        bindAnswer(st.insert, a, options_.computer.empty() ? host : options_.computer);
         rc = sqlite3_step(st.insert);
     }
     const bool added = rc == SQLITE_DONE && sqlite3_changes(db_) == 1;
     const std::int64_t rowid = sqlite3_last_insert_rowid(db_);
+    if (rc == SQLITE_DONE && !a.lesson.empty()) {
+        StatementUse use{st.lesson};
+        bindBlob(st.lesson, 1, a.lesson);
+        sqlite3_bind_int64(st.lesson, 2, a.time);
+        rc = sqlite3_step(st.lesson);
+    }
     if (rc == SQLITE_DONE) {
         rc = sqlite3_step(st.commit);
         sqlite3_reset(st.commit);
@@ -805,7 +842,7 @@ RecordStatus LearningRecord::writeAnswer(const Answer& a)
         if (added && summaryLoaded_) {
             ownRowids_.insert(rowid);
             applyToSummary({a.first, a.second}, a.direction,
-                           HistoryAnswer{a.time, a.right, a.firstAsking, a.drill});
+                           HistoryAnswer{a.time, a.right, a.firstAsking, a.drill}, 0);
         }
         if (shortWaits_) sqlite3_busy_timeout(db_, options_.busyTimeoutMs);
         shortWaits_ = false;
@@ -835,6 +872,7 @@ void LearningRecord::mergeConflictCopies(std::int64_t now)
         std::vector<std::tuple<std::string, std::string, int, int, bool, std::int64_t, std::int64_t,
                                std::int64_t, std::int64_t>>
             cards;
+        std::vector<std::pair<std::string, std::int64_t>> lessons;
         {
             ForeignFile other(copy);
             if (!other.ok) {
@@ -868,6 +906,11 @@ void LearningRecord::mergeConflictCopies(std::int64_t now)
                                    sqlite3_column_type(c.s, 4) == SQLITE_NULL,
                                    sqlite3_column_int64(c.s, 4), sqlite3_column_int64(c.s, 5),
                                    sqlite3_column_int64(c.s, 6), sqlite3_column_int64(c.s, 7));
+            if (other.version >= 3) {
+                Statement l(other.db, "SELECT path, last_answer FROM lesson");
+                while (l.s != nullptr && sqlite3_step(l.s) == SQLITE_ROW)
+                    lessons.emplace_back(std::string(blobOf(l.s, 0)), sqlite3_column_int64(l.s, 1));
+            }
         }
         if (ensureWritable(now) != RecordStatus::Ok) return; // tried again at the next start
         int rc = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
@@ -876,16 +919,7 @@ void LearningRecord::mergeConflictCopies(std::int64_t now)
             if (rc != SQLITE_OK) break;
             Statements& st = *statements_;
             StatementUse use{st.insert};
-            sqlite3_bind_blob(st.insert, 1, a.id.data(), static_cast<int>(a.id.size()),
-                              SQLITE_TRANSIENT);
-            sqlite3_bind_int64(st.insert, 2, a.time);
-            bindBlob(st.insert, 3, a.first);
-            bindBlob(st.insert, 4, a.second);
-            sqlite3_bind_int(st.insert, 5, static_cast<int>(a.direction));
-            sqlite3_bind_int(st.insert, 6, a.right ? 1 : 0);
-            sqlite3_bind_int(st.insert, 7, a.firstAsking ? 1 : 0);
-            sqlite3_bind_int64(st.insert, 8, static_cast<std::int64_t>(a.drill));
-            sqlite3_bind_text(st.insert, 9, "", 0, SQLITE_STATIC);
+            bindAnswer(st.insert, a, {}); // the computer is not known
             rc = sqlite3_step(st.insert) == SQLITE_DONE ? SQLITE_OK : sqlite3_errcode(db_);
             added += static_cast<std::size_t>(sqlite3_changes(db_));
         }
@@ -911,6 +945,14 @@ void LearningRecord::mergeConflictCopies(std::int64_t now)
                 sqlite3_clear_bindings(put.s);
             }
         }
+        for (const auto& [lesson, time] : lessons) {
+            if (rc != SQLITE_OK) break;
+            sqlite3_stmt* put = statements_->lesson;
+            StatementUse use{put};
+            bindBlob(put, 1, lesson);
+            sqlite3_bind_int64(put, 2, time);
+            rc = sqlite3_step(put) == SQLITE_DONE ? SQLITE_OK : sqlite3_errcode(db_);
+        }
         if (rc == SQLITE_OK) rc = sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
         if (rc != SQLITE_OK) {
             fail(statusOf(rc), sqlite3_errmsg(db_));
@@ -930,20 +972,22 @@ void LearningRecord::mergeConflictCopies(std::int64_t now)
     }
 }
 
-bool LearningRecord::refreshSummary()
+bool LearningRecord::readable()
 {
     if (path_.empty()) return false;
-    if (db_ == nullptr) {
-        if (kindOf(path_) == Kind::Missing) { // no file yet: an empty record
-            summary_.clear();
-            return true;
-        }
-        // Made since by a second trainer, or the fault has gone.
-        if (openConnection(std::time(nullptr), false) != RecordStatus::Ok || db_ == nullptr)
-            return false;
-    }
-    if (statements_ == nullptr) { // an empty file
+    if (db_ != nullptr || kindOf(path_) == Kind::Missing) return true; // no file: empty
+    // Made since by a second trainer, or the fault has gone.
+    return openConnection(std::time(nullptr), false) == RecordStatus::Ok && db_ != nullptr;
+}
+
+// Catches up with what was written since the last look: the answers of a second trainer
+// (PRAGMA data_version), applied to the entries read so far. The first look reads no answer.
+bool LearningRecord::refreshSummary()
+{
+    if (!readable()) return false;
+    if (db_ == nullptr || statements_ == nullptr) { // no file yet, or an empty file
         summary_.clear();
+        summaryLoaded_ = false;
         return true;
     }
     sqlite3_stmt* version = statements_->dataVersion;
@@ -957,26 +1001,25 @@ bool LearningRecord::refreshSummary()
     int rc = SQLITE_DONE;
     if (!summaryLoaded_) {
         summary_.clear();
-        summaryRowid_ = 0;
         ownRowids_.clear();
-        sqlite3_stmt* s = statements_->cards;
-        StatementUse use{s};
-        while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
-            const int direction = sqlite3_column_int(s, 2);
-            if (direction < 0 || direction >= kDirectionCount) continue;
-            BoxState box;
-            box.box = std::clamp(sqlite3_column_int(s, 3), kFirstBox, kLastBox);
-            box.asked = sqlite3_column_type(s, 4) != SQLITE_NULL;
-            box.lastAsked = sqlite3_column_int64(s, 4);
-            box.dueDay = sqlite3_column_int64(s, 5);
-            box.rightCount = static_cast<std::uint32_t>(sqlite3_column_int64(s, 6));
-            box.wrongCount = static_cast<std::uint32_t>(sqlite3_column_int64(s, 7));
-            summary_[pairKey(blobOf(s, 0), blobOf(s, 1))]
-                .state[static_cast<std::size_t>(direction)] = takenOverState(box);
+        allLoaded_ = false;
+        summaryRowid_ = 0;
+        {
+            sqlite3_stmt* s = statements_->anyCard;
+            StatementUse use{s};
+            rc = sqlite3_step(s);
+            hasCards_ = rc != SQLITE_ROW || sqlite3_column_int(s, 0) != 0;
+            rc = rc == SQLITE_ROW ? SQLITE_DONE : rc;
         }
-        if (rc == SQLITE_DONE) summaryLoaded_ = true; // the answers below apply to it
-    }
-    if (rc == SQLITE_DONE && statements_->since != nullptr) {
+        if (sqlite3_stmt* s = statements_->lastRowid; s != nullptr && rc == SQLITE_DONE) {
+            StatementUse use{s};
+            rc = sqlite3_step(s);
+            if (rc == SQLITE_ROW) {
+                summaryRowid_ = sqlite3_column_int64(s, 0);
+                rc = SQLITE_DONE;
+            }
+        }
+    } else if (statements_->since != nullptr) {
         sqlite3_stmt* s = statements_->since;
         StatementUse use{s};
         sqlite3_bind_int64(s, 1, summaryRowid_);
@@ -990,10 +1033,10 @@ bool LearningRecord::refreshSummary()
             applyToSummary({blobOf(s, 1), blobOf(s, 2)}, static_cast<AskedDirection>(direction),
                            HistoryAnswer{sqlite3_column_int64(s, 4), sqlite3_column_int(s, 5) != 0,
                                          sqlite3_column_int(s, 6) != 0,
-                                         static_cast<std::uint64_t>(sqlite3_column_int64(s, 7))});
+                                         static_cast<std::uint64_t>(sqlite3_column_int64(s, 7))},
+                           rowid);
         }
     }
-    ownRowids_.clear();
     if (rc != SQLITE_DONE) {
         fail(statusOf(rc), sqlite3_errmsg(db_));
         summary_.clear();
@@ -1005,45 +1048,163 @@ bool LearningRecord::refreshSummary()
     return true;
 }
 
-void LearningRecord::applyToSummary(TermPair entry, AskedDirection direction,
-                                    const HistoryAnswer& answer)
+// The entries of `lesson` not read yet, each from its own rows (its box taken over and its
+// answers, by the index); a lesson of most of the record is read in one pass over all answers.
+bool LearningRecord::loadEntries(const std::vector<TermPair>& lesson)
 {
-    if (!summaryLoaded_) return;
-    HistoryState& state =
-        summary_[pairKey(entry.first, entry.second)].state[static_cast<std::size_t>(direction)];
-    if (answer.time >= state.lastTime)
-        state = applyToHistory(state, answer);
-    else
-        recomputeEntry(entry, direction);
+    if (!refreshSummary()) return false;
+    if (!summaryLoaded_ || allLoaded_) return true;
+    std::vector<const TermPair*> missing;
+    for (const TermPair& entry : lesson)
+        if (!summary_.contains(pairKey(entry.first, entry.second))) missing.push_back(&entry);
+    if (missing.size() > options_.entriesReadOneByOne) return loadAll();
+    for (const TermPair* entry : missing)
+        if (!loadEntry(*entry)) return false;
+    return true;
 }
 
-// An answer older than the latest one applied came in: the entry's whole history again.
-void LearningRecord::recomputeEntry(TermPair entry, AskedDirection direction)
+// Both directions of one entry: its boxes taken over (a version-1 record's), then its answers,
+// in one look at the index each.
+bool LearningRecord::loadEntry(TermPair entry)
 {
-    if (statements_ == nullptr) return;
+    Summary summary;
+    if (hasCards_)
+        for (int d = 0; d < kDirectionCount; ++d) {
+            sqlite3_stmt* s = statements_->card;
+            StatementUse use{s};
+            bindBlob(s, 1, entry.first);
+            bindBlob(s, 2, entry.second);
+            sqlite3_bind_int(s, 3, d);
+            if (sqlite3_step(s) == SQLITE_ROW)
+                summary.state[static_cast<std::size_t>(d)] = takenOverState(cardBox(s, 0));
+        }
+    int rc = SQLITE_DONE;
+    if (sqlite3_stmt* s = statements_->entryAnswers) {
+        std::array<std::vector<HistoryAnswer>, kDirectionCount> answers;
+        StatementUse use{s};
+        bindBlob(s, 1, entry.first);
+        bindBlob(s, 2, entry.second);
+        while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
+            const int d = sqlite3_column_int(s, 0);
+            if (d < 0 || d >= kDirectionCount) continue;
+            answers[static_cast<std::size_t>(d)].push_back(
+                HistoryAnswer{sqlite3_column_int64(s, 1), sqlite3_column_int(s, 2) != 0,
+                              sqlite3_column_int(s, 3) != 0,
+                              static_cast<std::uint64_t>(sqlite3_column_int64(s, 4))});
+            summary.rowid[static_cast<std::size_t>(d)] = std::max<std::int64_t>(
+                summary.rowid[static_cast<std::size_t>(d)], sqlite3_column_int64(s, 5));
+        }
+        for (std::size_t d = 0; d < kDirectionCount; ++d)
+            summary.state[d] = stateFromHistory(summary.state[d], std::move(answers[d]));
+    }
+    if (rc != SQLITE_DONE) {
+        fail(statusOf(rc), sqlite3_errmsg(db_));
+        summary_.clear();
+        summaryLoaded_ = false;
+        return false;
+    }
+    summary_[pairKey(entry.first, entry.second)] = summary;
+    return true;
+}
+
+bool LearningRecord::loadAll()
+{
+    summary_.clear();
+    ownRowids_.clear();
+    allLoaded_ = true; // the answers below go to every entry
+    int rc;
+    {
+        sqlite3_stmt* s = statements_->cards;
+        StatementUse use{s};
+        while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
+            const int direction = sqlite3_column_int(s, 2);
+            if (direction < 0 || direction >= kDirectionCount) continue;
+            summary_[pairKey(blobOf(s, 0), blobOf(s, 1))]
+                .state[static_cast<std::size_t>(direction)] = takenOverState(cardBox(s, 3));
+        }
+    }
+    summaryRowid_ = 0;
+    if (rc == SQLITE_DONE && statements_->since != nullptr) {
+        sqlite3_stmt* s = statements_->since;
+        StatementUse use{s};
+        sqlite3_bind_int64(s, 1, 0);
+        while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
+            const std::int64_t rowid = sqlite3_column_int64(s, 0);
+            summaryRowid_ = std::max(summaryRowid_, rowid);
+            const int direction = sqlite3_column_int(s, 3);
+            if (direction < 0 || direction >= kDirectionCount) continue;
+            applyToSummary({blobOf(s, 1), blobOf(s, 2)}, static_cast<AskedDirection>(direction),
+                           HistoryAnswer{sqlite3_column_int64(s, 4), sqlite3_column_int(s, 5) != 0,
+                                         sqlite3_column_int(s, 6) != 0,
+                                         static_cast<std::uint64_t>(sqlite3_column_int64(s, 7))},
+                           rowid);
+        }
+    }
+    if (rc == SQLITE_DONE) return true;
+    fail(statusOf(rc), sqlite3_errmsg(db_));
+    summary_.clear();
+    summaryLoaded_ = false;
+    allLoaded_ = false;
+    return false;
+}
+
+// `rowid`: the answer's row; 0 for one written here (its row is skipped when caught up with).
+void LearningRecord::applyToSummary(TermPair entry, AskedDirection direction,
+                                    const HistoryAnswer& answer, std::int64_t rowid)
+{
+    if (!summaryLoaded_) return;
+    auto it = summary_.find(pairKey(entry.first, entry.second));
+    if (it == summary_.end()) {
+        if (!allLoaded_) return; // read with all its answers when it is asked for
+        it = summary_.emplace(pairKey(entry.first, entry.second), Summary{}).first;
+    }
+    const auto d = static_cast<std::size_t>(direction);
+    Summary& summary = it->second;
+    if (rowid != 0 && rowid <= summary.rowid[d]) return; // read with the entry already
+    if (answer.time >= summary.state[d].lastTime) {
+        summary.state[d] = applyToHistory(summary.state[d], answer);
+        summary.rowid[d] = std::max(summary.rowid[d], rowid);
+    } else { // older than the latest one applied (a merge, a clock that was behind)
+        summary.state[d] = entryState(entry, direction, summary.rowid[d]);
+    }
+}
+
+BoxState LearningRecord::cardBox(sqlite3_stmt* s, int column)
+{
+    BoxState box;
+    box.box = std::clamp(sqlite3_column_int(s, column), kFirstBox, kLastBox);
+    box.asked = sqlite3_column_type(s, column + 1) != SQLITE_NULL;
+    box.lastAsked = sqlite3_column_int64(s, column + 1);
+    box.dueDay = sqlite3_column_int64(s, column + 2);
+    box.rightCount = static_cast<std::uint32_t>(sqlite3_column_int64(s, column + 3));
+    box.wrongCount = static_cast<std::uint32_t>(sqlite3_column_int64(s, column + 4));
+    return box;
+}
+
+// One entry's state in one direction from its rows: the box taken over, then every answer.
+HistoryState LearningRecord::entryState(TermPair entry, AskedDirection direction,
+                                        std::int64_t& lastRowid)
+{
     HistoryState start;
+    if (statements_ == nullptr) return start;
     {
         sqlite3_stmt* s = statements_->card;
         StatementUse use{s};
         bindBlob(s, 1, entry.first);
         bindBlob(s, 2, entry.second);
         sqlite3_bind_int(s, 3, static_cast<int>(direction));
-        if (sqlite3_step(s) == SQLITE_ROW) {
-            BoxState box;
-            box.box = std::clamp(sqlite3_column_int(s, 0), kFirstBox, kLastBox);
-            box.asked = sqlite3_column_type(s, 1) != SQLITE_NULL;
-            box.lastAsked = sqlite3_column_int64(s, 1);
-            box.dueDay = sqlite3_column_int64(s, 2);
-            box.rightCount = static_cast<std::uint32_t>(sqlite3_column_int64(s, 3));
-            box.wrongCount = static_cast<std::uint32_t>(sqlite3_column_int64(s, 4));
-            start = takenOverState(box);
-        }
+        if (sqlite3_step(s) == SQLITE_ROW) start = takenOverState(cardBox(s, 0));
     }
-    summary_[pairKey(entry.first, entry.second)].state[static_cast<std::size_t>(direction)] =
-        stateFromHistory(start, history(entry, direction));
+    return stateFromHistory(start, readHistory(entry, direction, &lastRowid));
 }
 
 std::vector<HistoryAnswer> LearningRecord::history(TermPair entry, AskedDirection direction)
+{
+    return readHistory(entry, direction, nullptr);
+}
+
+std::vector<HistoryAnswer> LearningRecord::readHistory(TermPair entry, AskedDirection direction,
+                                                       std::int64_t* lastRowid)
 {
     std::vector<HistoryAnswer> answers;
     if (db_ == nullptr || statements_ == nullptr || statements_->entryHistory == nullptr)
@@ -1053,10 +1214,13 @@ std::vector<HistoryAnswer> LearningRecord::history(TermPair entry, AskedDirectio
     bindBlob(s, 1, entry.first);
     bindBlob(s, 2, entry.second);
     sqlite3_bind_int(s, 3, static_cast<int>(direction));
-    while (sqlite3_step(s) == SQLITE_ROW)
+    while (sqlite3_step(s) == SQLITE_ROW) {
         answers.push_back(HistoryAnswer{sqlite3_column_int64(s, 0), sqlite3_column_int(s, 1) != 0,
                                         sqlite3_column_int(s, 2) != 0,
                                         static_cast<std::uint64_t>(sqlite3_column_int64(s, 3))});
+        if (lastRowid != nullptr)
+            *lastRowid = std::max<std::int64_t>(*lastRowid, sqlite3_column_int64(s, 4));
+    }
     return answers;
 }
 
@@ -1068,14 +1232,14 @@ const LearningRecord::Summary* LearningRecord::summaryOf(TermPair entry) const
 
 BoxState LearningRecord::state(TermPair entry, AskedDirection direction)
 {
-    const Summary* summary = refreshSummary() ? summaryOf(entry) : nullptr;
+    const Summary* summary = loadEntries({entry}) ? summaryOf(entry) : nullptr;
     return summary == nullptr ? BoxState{}
                               : summary->state[static_cast<std::size_t>(direction)].box;
 }
 
 std::vector<DueItem> LearningRecord::dueItems(const std::vector<TermPair>& lesson, std::int64_t now)
 {
-    const bool known = refreshSummary();
+    const bool known = loadEntries(lesson);
     const std::int64_t today = localDayNumber(now);
     std::vector<DueItem> items;
     for (std::size_t i = 0; i < lesson.size(); ++i) {
@@ -1089,7 +1253,7 @@ std::vector<DueItem> LearningRecord::dueItems(const std::vector<TermPair>& lesso
 
 std::size_t LearningRecord::dueCount(const std::vector<TermPair>& lesson, std::int64_t now)
 {
-    const bool known = refreshSummary();
+    const bool known = loadEntries(lesson);
     const std::int64_t today = localDayNumber(now);
     std::size_t due = 0;
     for (const TermPair& entry : lesson) {
@@ -1100,9 +1264,19 @@ std::size_t LearningRecord::dueCount(const std::vector<TermPair>& lesson, std::i
     return due;
 }
 
+std::vector<std::string> LearningRecord::lessonFiles()
+{
+    std::vector<std::string> files;
+    if (!readable() || db_ == nullptr || version_ < 3) return files;
+    Statement s(db_, "SELECT path FROM lesson ORDER BY last_answer DESC, path");
+    while (s.s != nullptr && sqlite3_step(s.s) == SQLITE_ROW)
+        files.emplace_back(blobOf(s.s, 0));
+    return files;
+}
+
 BoxCounts LearningRecord::boxCounts(const std::vector<TermPair>& lesson)
 {
-    const bool known = refreshSummary();
+    const bool known = loadEntries(lesson);
     BoxCounts counts{};
     for (const TermPair& entry : lesson) {
         const Summary* summary = known ? summaryOf(entry) : nullptr;

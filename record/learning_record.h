@@ -92,6 +92,9 @@ struct RecordOptions {
     int maxPageCount = 0;
     // The computer's name written with every answer; empty: the host name.
     std::string computer;
+    // A lesson with more entries not read yet is read in one pass over every answer (cheaper
+    // then than reading each entry's own rows).
+    std::size_t entriesReadOneByOne = 20000;
 };
 
 // The drill an answer belongs to: the same for every answer of one drill, different for the
@@ -122,6 +125,13 @@ public:
     // open). Returns how many answers could not be kept; the notice then says so. The object
     // can be opened again afterwards.
     std::size_t finish();
+
+    // The lesson file the answers recorded from now on were given in (its path's bytes, as the
+    // caller names it; empty: a lesson of no file).
+    void setLesson(std::string path) { lesson_ = std::move(path); }
+    // The lesson files answers were given in, the latest answered first (they may no longer
+    // exist).
+    std::vector<std::string> lessonFiles();
 
     // Options for the connection from now on (it is made again at the next use).
     void setOptions(RecordOptions options);
@@ -164,8 +174,10 @@ private:
         bool firstAsking;
         std::int64_t time;
         DrillId drill;
+        std::string lesson; // the lesson file's path; empty: none
     };
     struct Statements;
+    static void bindAnswer(sqlite3_stmt* insert, const Answer& answer, std::string_view computer);
 
     // SQLite's result code; lastError_ says why it failed. Without `create` a missing file
     // gives SQLITE_CANTOPEN and no file.
@@ -185,17 +197,28 @@ private:
     RecordStatus flushPending(std::int64_t now);
     RecordStatus writeAnswer(const Answer& answer);
     // What the due drill and the chart read, per entry (by pair key) and direction: the state
-    // derived from the history, read whole on first use and then only the answers added since
-    // (by rowid), also after a second trainer wrote (PRAGMA data_version). An answer older
-    // than the last one applied to its entry (a merge, a clock that was behind) has that
-    // entry's history read again. A different pair with the same 64-bit key would share a
-    // summary; at 200,000 rows the odds are about 1 in 10^9.
+    // derived from the history. An entry is read from its own rows when a lesson first asks
+    // for it (a lesson of most of the record: every answer in one pass), and from then on
+    // only the answers added since (by rowid) are applied, also after a second trainer wrote
+    // (PRAGMA data_version). An answer older than the last one applied to its entry (a merge,
+    // a clock that was behind) has that entry's history read again. A different pair with the
+    // same 64-bit key would share a summary; at 200,000 rows the odds are about 1 in 10^9.
     struct Summary {
         std::array<HistoryState, kDirectionCount> state{};
+        std::array<std::int64_t, kDirectionCount> rowid{}; // the latest answer read into it
     };
+    // Connected, or no file there (an empty record); false when the file cannot be read.
+    bool readable();
     bool refreshSummary();
-    void applyToSummary(TermPair entry, AskedDirection direction, const HistoryAnswer& answer);
-    void recomputeEntry(TermPair entry, AskedDirection direction);
+    bool loadEntries(const std::vector<TermPair>& lesson);
+    bool loadEntry(TermPair entry);
+    bool loadAll();
+    void applyToSummary(TermPair entry, AskedDirection direction, const HistoryAnswer& answer,
+                        std::int64_t rowid);
+    HistoryState entryState(TermPair entry, AskedDirection direction, std::int64_t& lastRowid);
+    std::vector<HistoryAnswer> readHistory(TermPair entry, AskedDirection direction,
+                                           std::int64_t* lastRowid);
+    static BoxState cardBox(sqlite3_stmt* s, int column);
     const Summary* summaryOf(TermPair entry) const;
     // Records the fault; the notice is made only when an answer waits (it matters then).
     RecordStatus fail(RecordStatus status, const std::string& detail,
@@ -203,6 +226,7 @@ private:
     void addNotice(std::string text) { notices_.push_back(std::move(text)); }
 
     std::string path_;
+    std::string lesson_; // of the answers from now on
     RecordOptions options_;
     sqlite3* db_ = nullptr;
     int version_ = 0;      // the open file's schema version (1: no history yet, only boxes)
@@ -213,6 +237,8 @@ private:
     std::vector<Answer> session_; // written since open, written again into a replaced file
     std::unordered_map<std::int64_t, Summary> summary_;
     bool summaryLoaded_ = false;
+    bool allLoaded_ = false; // every entry of the record is in summary_
+    bool hasCards_ = true;   // the file holds boxes taken over from version 1
     std::int64_t summaryVersion_ = -1;
     std::int64_t summaryRowid_ = 0;
     std::unordered_set<std::int64_t> ownRowids_; // written here, in the summary already

@@ -1888,6 +1888,78 @@ def read_aloud_with_orca(c):
         speech.stop()
 
 
+FRUIT = [("Apfel", "apple"), ("Birne", "pear")]
+
+
+def drill_three_lessons_and_remove_one(c):
+    """Obst.lsn, Zahlen.lsn and Weg.lsn each drilled once the normal way, so that the other
+    direction, never asked, is due in each; then Weg.lsn is deleted."""
+    lessons = {"Obst.lsn": FRUIT, "Zahlen.lsn": NUMBERS, "Weg.lsn": [("weg", "gone")]}
+    for name, pairs in lessons.items():
+        t = c.start(c.write(name, lesson_bytes(pairs)))
+        t.control(f"Fällige Abfrage: {2 * len(pairs)} fällig")  # the record is open
+        t.click("Normale Abfrage")
+        answer_all(t, dict(pairs))
+        escape_closes(t)
+    os.remove(c.path("Weg.lsn"))
+
+
+def due_lessons_with_none_loaded(c):
+    """Two lessons drilled before, each with something due (the direction never asked), and one
+    whose file is gone: started with no lesson, the due button names two lessons; its list
+    names them by file with their due counts, and the one chosen is loaded and its due drill
+    begins."""
+    fruit = FRUIT
+    drill_three_lessons_and_remove_one(c)
+
+    t = c.start()
+    t.click("Fällige Abfrage: 2 Lektionen fällig")
+    dialog = t.window("Fällige Abfrage")
+    wanted = f"Obst.lsn: 2 fällig (in {c.folder})"
+    lessons = t.control("Welche Lektion soll abgefragt werden?", "list", window=dialog)
+    expect("the lessons listed", [d.name_of(n) for n in d._children(lessons)],
+           [f"Zahlen.lsn: 3 fällig (in {c.folder})", wanted])
+    t.click(wanted, "list item", window=lessons)
+    t.click("OK", "push button", window=dialog)
+    wait_until("Obst.lsn loaded", lambda: t.title() == TITLE + c.path("Obst.lsn").upper(),
+               alive=t.running)
+    _, asked = answer_all(t, {b: a for a, b in fruit})
+    expect("its due questions", sorted(asked), ["apple", "pear"])
+    escape_closes(t)
+
+
+def due_lessons_by_ear(c):
+    """The same by keyboard under Orca: Tab reaches the due button and Orca names it with the
+    number of lessons due; Space opens the list, Orca says the question and the lesson offered,
+    Down the next one; Enter loads it and Orca says its due drill's first question."""
+    drill_three_lessons_and_remove_one(c)
+    t, orca = by_ear(c)
+    key = tab_to(t, orca, "Fällige Abfrage: 2 Lektionen fällig")
+    orca.hears("Fällige Abfrage: 2 Lektionen fällig", key=key)
+    key = orca.press("space")
+    t.window("Fällige Abfrage")
+    orca.hears("Welche Lektion soll abgefragt werden?", key=key)
+    orca.hears("List with 2 items", key=key)
+    key = orca.press("Down")
+    orca.hears(f"Obst.lsn: 2 fällig (in {c.folder})", key=key)
+    key = orca.press("Up")
+    orca.hears(f"Zahlen.lsn: 3 fällig (in {c.folder})", key=key)
+    key = orca.press("Down")
+    orca.hears(f"Obst.lsn: 2 fällig (in {c.folder})", key=key)
+    key = orca.press("Return")
+    t.window_gone("Fällige Abfrage")
+    wait_until("Obst.lsn loaded", lambda: t.title() == TITLE + c.path("Obst.lsn").upper())
+    question = wait_until("the first question", lambda: t.field("1. Begriff"))
+    expect("a due question", question in ("apple", "pear"), True)
+    orca.hears(f"2. Begriff: {question}", key=key)
+    expect("the focused control", focused_control(t), "2. Begriff")
+    answers = {b: a for a, b in FRUIT}
+    orca.type(answers[question])
+    wait_until("the answer typed", lambda: t.field("2. Begriff") == answers[question])
+    key = orca.press("Return")
+    orca.hears("Richtig.", key=key)
+
+
 def lesson_pairs(data):
     """The (first, second) terms of a lesson file's bytes, as text."""
     terms = data[len(b"vtfile\0"):].split(b"\0")
@@ -1911,7 +1983,8 @@ SCENARIOS = [type_save_and_close, load_and_normal_query, drill_by_ear,
              thresholds_and_tooltips, accessibility_tree, import_and_export_table,
              table_that_never_ends,
              table_typed_with_the_lesson_type, cancelled_save_dialog_changes_nothing,
-             other_trainers_file_and_lesson_on_paper]
+             other_trainers_file_and_lesson_on_paper, due_lessons_with_none_loaded,
+             due_lessons_by_ear]
 
 
 def main():

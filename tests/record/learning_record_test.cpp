@@ -151,7 +151,7 @@ void lockedByOther(const std::string& path, Release& release)
 
 void newerSchema(const std::string& path, Release& release)
 {
-    sqlOnRecord(path, "CREATE TABLE card(x); PRAGMA user_version = 3;", release);
+    sqlOnRecord(path, "CREATE TABLE card(x); PRAGMA user_version = 4;", release);
 }
 
 class RecordFault : public ::testing::TestWithParam<Fault> {};

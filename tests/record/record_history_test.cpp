@@ -93,7 +93,7 @@ TEST(RecordHistory, TakesOverTheEarlierSchemaLosingNothingAskingNothingTwice)
     EXPECT_EQ(std::make_tuple(baum.box, baum.dueDay), std::make_tuple(3, localDayNumber(dec5) + 7))
         << "goes on from the box taken over";
     record.finish();
-    EXPECT_EQ(sqlValue(path, "PRAGMA user_version"), 2);
+    EXPECT_EQ(sqlValue(path, "PRAGMA user_version"), 3);
     EXPECT_EQ(sqlValue(path, "SELECT count(*) FROM card"), 3) << "the boxes stay";
     EXPECT_EQ(sqlValue(path, "SELECT count(*) FROM answer"), 1);
 
@@ -103,6 +103,115 @@ TEST(RecordHistory, TakesOverTheEarlierSchemaLosingNothingAskingNothingTwice)
               (std::vector<DueItem>{{0, kSecond}, {1, kSecond}, {2, kFirst}, {2, kSecond}}));
     EXPECT_EQ(again.takeNotice(), "");
 }
+
+// The answer table of version 2, as that trainer created it.
+const char* const kVersion2Answers = R"(CREATE TABLE answer(
+    id BLOB NOT NULL UNIQUE,
+    time INTEGER NOT NULL,
+    term1 BLOB NOT NULL,
+    term2 BLOB NOT NULL,
+    direction INTEGER NOT NULL CHECK (direction IN (0, 1)),
+    right INTEGER NOT NULL CHECK (right IN (0, 1)),
+    first_asking INTEGER NOT NULL CHECK (first_asking IN (0, 1)),
+    drill INTEGER NOT NULL,
+    computer TEXT NOT NULL
+);
+CREATE INDEX answer_by_entry ON answer(term1, term2, direction, time);
+INSERT INTO answer VALUES (x'00112233445566778899aabbccddeeff', 50, CAST('Haus' AS BLOB),
+    CAST('house' AS BLOB), 0, 1, 1, 7, 'schule');
+PRAGMA user_version = 2;
+)";
+
+TEST(RecordHistory, KeepsTheLessonFilesOfItsAnswersTakenOverAndMerged)
+{
+    TempDir dir, other;
+    const std::string path = dir.file(kLearningRecordFileName);
+    exec(path, std::string(kEarlierRecord) + kVersion2Answers);
+    const std::string theirs = other.file(kLearningRecordFileName);
+    {
+        LearningRecord home; // the other computer's copy, of today's schema
+        home.open(theirs, 0);
+        home.setLesson("/lektionen/C.lsn");
+        home.recordAnswer({"Hund", "dog"}, kFirst, true, true, 400, 3);
+        home.setLesson("/lektionen/A.lsn");
+        home.recordAnswer({"Baum", "tree"}, kFirst, true, true, 500, 3);
+    }
+
+    LearningRecord record;
+    ASSERT_EQ(record.open(path, 100), RecordStatus::Ok) << "version 2 is taken over";
+    EXPECT_EQ(record.lessonFiles(), std::vector<std::string>{}) << "it named no lessons";
+    record.setLesson("/lektionen/A.lsn");
+    record.recordAnswer({"Haus", "house"}, kFirst, true, true, 100, 1);
+    record.setLesson("/lektionen/B.lsn");
+    record.recordAnswer({"Haus", "house"}, kSecond, true, true, 200, 1);
+    record.setLesson({}); // a lesson of no file (a table read in)
+    record.recordAnswer({"Haus", "house"}, kSecond, true, false, 300, 1);
+    EXPECT_EQ(record.lessonFiles(),
+              (std::vector<std::string>{"/lektionen/B.lsn", "/lektionen/A.lsn"}))
+        << "the latest answered first";
+    record.finish();
+    EXPECT_EQ(sqlValue(path, "PRAGMA user_version"), 3);
+    EXPECT_EQ(sqlValue(path, "SELECT count(*) FROM answer"), 4) << "the earlier answer stays";
+
+    fs::rename(theirs, dir.file("LERNSTAND.sync-conflict-20261208-101500-ABCDEFG.DB"));
+    LearningRecord merged;
+    ASSERT_EQ(merged.open(path, 1000), RecordStatus::Ok);
+    EXPECT_EQ(
+        merged.lessonFiles(),
+        (std::vector<std::string>{"/lektionen/A.lsn", "/lektionen/C.lsn", "/lektionen/B.lsn"}))
+        << "the copy's lessons, each at its latest answer of both";
+}
+
+// The state of an entry is the same whether it was read on its own, with every answer at
+// once, or caught up with answer by answer: boxes taken over, a second trainer's answers (one
+// of them older than the entry's latest), this trainer's own.
+class SummaryReading : public ::testing::TestWithParam<std::size_t> {};
+
+TEST_P(SummaryReading, GivesTheStateOfTheWholeHistory)
+{
+    TzGuard berlin("Europe/Berlin");
+    TempDir dir;
+    const std::string path = dir.file(kLearningRecordFileName);
+    const std::int64_t day = 24 * 60 * 60, t0 = localTime("2026-12-01 10:00:00");
+    exec(path, std::string(kEarlierRecord) +
+                   "INSERT INTO card VALUES (CAST('Haus' AS BLOB), CAST('house' AS BLOB), 0, 1, "
+                   "4, " +
+                   std::to_string(t0) + ", " + std::to_string(localDayNumber(t0) + 8) + ", 3, 0);");
+    const std::vector<TermPair> lesson = {{"Haus", "house"}, {"Baum", "tree"}, {"Hund", "dog"}};
+    RecordOptions reading;
+    reading.entriesReadOneByOne = GetParam();
+    LearningRecord other, record;
+    other.open(path, t0);
+    other.recordAnswer(lesson[1], kFirst, false, true, t0, 1);
+    ASSERT_EQ(record.open(path, t0, reading), RecordStatus::Ok);
+    EXPECT_EQ(record.dueCount({lesson[1]}, t0 + day), 2u) << "Baum only: the others unread";
+    other.recordAnswer(lesson[1], kFirst, true, true, t0 + 3 * day, 2);
+    other.recordAnswer(lesson[1], kFirst, true, true, t0 + 2 * day, 3); // a clock behind
+    other.recordAnswer(lesson[1], kFirst, true, true, t0 + 5 * day, 6);
+    other.recordAnswer(lesson[2], kSecond, true, true, t0 + 3 * day, 2);
+    record.recordAnswer(lesson[0], kFirst, true, true, t0 + 4 * day, 4);
+    record.recordAnswer(lesson[1], kSecond, false, true, t0 + 4 * day, 4);
+    record.recordAnswer(lesson[1], kSecond, true, false, t0 + 4 * day, 4);
+    other.recordAnswer(lesson[1], kSecond, true, true, t0 + 5 * day, 5);
+
+    LearningRecord fresh;
+    ASSERT_EQ(fresh.open(path, t0, reading), RecordStatus::Ok);
+    for (const TermPair& entry : lesson)
+        for (const AskedDirection d : {kFirst, kSecond}) {
+            const BoxState a = record.state(entry, d), b = fresh.state(entry, d);
+            EXPECT_EQ(std::make_tuple(a.box, a.asked, a.dueDay, a.rightCount, a.wrongCount),
+                      std::make_tuple(b.box, b.asked, b.dueDay, b.rightCount, b.wrongCount))
+                << entry.first << " " << static_cast<int>(d);
+        }
+    EXPECT_EQ(record.state(lesson[1], kSecond).rightCount, 2u) << "every answer once";
+    EXPECT_EQ(record.state(lesson[0], kFirst).rightCount, 4u) << "the box taken over, then one";
+    EXPECT_EQ(record.dueItems(lesson, t0 + 6 * day), fresh.dueItems(lesson, t0 + 6 * day));
+}
+
+INSTANTIATE_TEST_SUITE_P(Record, SummaryReading, ::testing::Values(0u, 100000u),
+                         [](const auto& info) {
+                             return info.param == 0 ? "every_answer_at_once" : "entry_by_entry";
+                         });
 
 // Two computers each drilled on their own copy; the sync tool left one as a conflict copy.
 struct CopyName {

@@ -8,7 +8,6 @@
 #include "msg_win.h"
 #include "results_log.h"
 #include "rudarud_app.h"
-#include "learning_view.h"
 #include "rudarud_dia.h"
 
 #include <filesystem>
@@ -121,7 +120,7 @@ int main(int argc, char* argv[])
             palette.setColor(QPalette::Text, Qt::white);
             QApplication::setPalette(palette);
         }
-        QWidget* chart = dia->learning().showChart();
+        QWidget* chart = dia->showProgressChart();
         QTest::qWait(0); // lets the charts lay out
         chart->adjustSize();
         save(chart, out,
