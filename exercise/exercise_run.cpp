@@ -332,7 +332,7 @@ void ExerciseRun::reportResult()
     ResultRecord record;
     record.startTime = static_cast<std::uint32_t>(startTime_); // the field's 32 bits
     record.duration = static_cast<std::int32_t>(window_.calendarTime() - startTime_);
-    record.lessonName = lessonNameFromPath(window_.lessonPath());
+    record.lessonName = lessonNameFromPath(window_.shownLessonPathCp1252());
     record.options = window_.optionStates();
     for (std::size_t i = 0; i < kThresholdCount; ++i)
         record.thresholds[i] = thresholdTextToNumber(window_.thresholdFieldText(i));

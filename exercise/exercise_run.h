@@ -47,6 +47,8 @@ using AnswerObserver = std::function<void(const AnswerEvent&)>;
 // walk would give.
 class ExerciseRun {
 public:
+    // resultsLogPath: the log's file path, named as it stands in the UTF-8 notice that it could
+    // not be written (the program's own "DODADIZE.KAZ" in the working folder).
     ExerciseRun(EntryChain& chain, ExerciseWindow& window,
                 std::string resultsLogPath = kResultsLogFileName);
 
