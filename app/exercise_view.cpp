@@ -96,9 +96,9 @@ std::string ExerciseView::thresholdFieldText(std::size_t index) const
     return index < kThresholdCount ? toCp1252(controls_.thresholds[index]->text()) : std::string();
 }
 
-std::string ExerciseView::lessonPath() const
+std::string ExerciseView::shownLessonPathCp1252() const
 {
-    return host_.lessonName();
+    return host_.shownLessonPathCp1252();
 }
 
 bool ExerciseView::lessonUnsaved() const

@@ -45,8 +45,9 @@ struct ExerciseFonts {
 class ExerciseHost {
 public:
     virtual ~ExerciseHost() = default;
-    // The lesson's name as the title shows it, Windows-1252 bytes; empty for a new lesson.
-    virtual std::string lessonName() const = 0;
+    // The lesson's file as the title names it, in Windows-1252 (ExerciseWindow's); empty for a
+    // new lesson.
+    virtual std::string shownLessonPathCp1252() const = 0;
     virtual bool unsaved() const = 0;
     // True when the lesson was written to its file.
     virtual bool saveLesson() = 0;
@@ -98,7 +99,7 @@ public:
     // ExerciseWindow
     CompareOptions optionStates() const override;
     std::string thresholdFieldText(std::size_t index) const override;
-    std::string lessonPath() const override;
+    std::string shownLessonPathCp1252() const override;
     bool lessonUnsaved() const override;
     std::int64_t calendarTime() const override;
     std::uint32_t questionSeed() override;

@@ -8,7 +8,6 @@ class strWort;
 // German dictionary order, case ignored); entries whose keys are equal keep their order. A
 // lesson being read collects its entries as they arrive and sorts them here once.
 //
-// Each key is built once, for an 8-byte sort item; the keys themselves are not held (a key is up
-// to five times its term), so only where those bytes tie are two keys built again. Fewer than
-// 2^31 entries.
+// Each key is built once and held while the entries sort (a key is at most five times its term
+// and one byte).
 void sortByFirstTerm(std::span<strWort*> entries);

@@ -439,7 +439,7 @@ bool RudarudDia::offerRecovery()
     return false;
 }
 
-std::string RudarudDia::lessonName() const
+std::string RudarudDia::shownLessonPathCp1252() const
 {
     return toCp1252(QString::fromStdString(doc_.displayName()));
 }

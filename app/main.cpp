@@ -1,11 +1,9 @@
 // KAZ-TRAINER: the program's entry point.
 #include "command_line.h"
 #include "config.h"
-#include "font_warm_up.h"
 #include "paper_lesson.h"
 #include "rudarud_app.h"
 #include "rudarud_dia.h"
-#include "session_bus_warm_up.h"
 #include "table_convert.h"
 #include "translations.h"
 
@@ -105,13 +103,10 @@ int main(int argc, char* argv[])
                   << kUsage;
         finish(std::cerr, kUsageError);
     }
-    FontConfigWarmUp fonts; // runs while the QApplication connects to the display
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("KAZ-TRAINER"));
     QApplication::setDesktopFileName(QStringLiteral("kaz-trainer")); // the menu entry, for Wayland
-    const SessionBusWarmUp bus;                                      // ends before the QApplication
     installQtGermanTranslation(app);
-    fonts.wait();
     // The arguments as bytes: QApplication::arguments() decodes them as UTF-8, which turns a
     // file name from an old system ("Franz\xF6sisch.lsn") into one that names no file. argv
     // holds what QApplication left after taking its own options.

@@ -160,7 +160,7 @@ public:
     ReadAloud& readAloud() { return *readAloud_; }
     LessonListModel& listModel() { return lists_.model(); }
     bool unsaved() const override { return doc_.unsaved(); }
-    std::string lessonName() const override;
+    std::string shownLessonPathCp1252() const override;
     QString windowTitleText() const;
 
     // The command table: what a command id does (buttons, OK and Cancel).

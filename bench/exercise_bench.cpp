@@ -30,7 +30,7 @@ public:
     {
         return std::to_string(kDefaultThresholds.at(index));
     }
-    std::string lessonPath() const override { return "bench.lsn"; }
+    std::string shownLessonPathCp1252() const override { return "bench.lsn"; }
     bool lessonUnsaved() const override { return false; }
     std::int64_t calendarTime() const override { return 1000; }
     std::uint32_t questionSeed() override { return kSeed; }

@@ -47,17 +47,10 @@ bool ExerciseRun::startExercise(QueryMode mode, std::int64_t startTime)
         return false;
 
     begin(mode, startTime);
-    plannedDirections_.clear();
-    plannedRight_.clear();
-    plannedWrong_.clear();
-    entries_.clear();
-    entries_.reserve(chain_.entryCount());
-    for (strWort* e = chain_.firstEntry(); e != nullptr; e = e->next) {
-        e->rightCount = 0;
-        e->wrongCount = 0;
-        e->direction = kDirectionUnset;
-        entries_.push_back(e);
-    }
+    questions_.clear();
+    questions_.reserve(chain_.entryCount());
+    for (strWort* e = chain_.firstEntry(); e != nullptr; e = e->next)
+        questions_.push_back({e, kDirectionUnset});
     firstQuestion();
     return true;
 }
@@ -67,20 +60,11 @@ bool ExerciseRun::startPlanned(std::vector<PlannedQuestion> questions, std::int6
     if (running() || questions.empty()) return false;
 
     begin(QueryMode::ModeDue, startTime);
-    entries_.clear();
-    plannedDirections_.clear();
-    entries_.reserve(questions.size());
-    plannedDirections_.reserve(questions.size());
-    for (const PlannedQuestion& q : questions) {
-        q.entry->rightCount = 0;
-        q.entry->wrongCount = 0;
-        q.entry->direction = kDirectionUnset;
-        entries_.push_back(q.entry);
-        plannedDirections_.push_back(q.direction == kSecondTermShown ? kSecondTermShown
-                                                                     : kFirstTermShown);
-    }
-    plannedRight_.assign(entries_.size(), 0);
-    plannedWrong_.assign(entries_.size(), 0);
+    questions_.clear();
+    questions_.reserve(questions.size());
+    for (const PlannedQuestion& q : questions)
+        questions_.push_back(
+            {q.entry, q.direction == kSecondTermShown ? kSecondTermShown : kFirstTermShown});
     firstQuestion();
     return true;
 }
@@ -106,10 +90,14 @@ void ExerciseRun::begin(QueryMode mode, std::int64_t startTime)
 
 void ExerciseRun::firstQuestion()
 {
-    notAsked_.assign(entries_.size(), true);
-    due_.assign(entries_.size(), false);
-    entriesWithErrors_ = 0;
-
+    for (const Question& q : questions_) {
+        q.entry->rightCount = 0;
+        q.entry->wrongCount = 0;
+        q.entry->direction = kDirectionUnset;
+    }
+    notAsked_.assign(questions_.size(), true);
+    due_.assign(questions_.size(), false);
+    questionsWithErrors_ = 0;
     draws_ = 0;
     nextQuestion();
     window_.showStatus(statusText());
@@ -128,7 +116,7 @@ bool ExerciseRun::endExercise(bool ask)
     window_.restoreEntryLine(chain_.entryCount());
     window_.startWallClock();
     mode_ = QueryMode::ModeEdit;
-    entries_.clear();
+    questions_.clear();
     current_ = previous_ = kNone;
     window_.setQuestionReadOnly(false);
     window_.showEntry(chain_.currentEntry);
@@ -140,7 +128,7 @@ void ExerciseRun::nextQuestion()
 {
     if (!running()) return;
     seed_ = advanceSeed(seed_);
-    const std::uint32_t n = entryCount();
+    const std::uint32_t n = questionCount();
     const std::uint32_t draw = seedDraw(seed_) % n;
     if (draws_ < n)
         firstPassQuestion(draw);
@@ -161,14 +149,14 @@ void ExerciseRun::firstPassQuestion(std::uint32_t draw)
     // While draws < n at most `draws` entries were answered, so one is left; should that ever
     // fail, the pass ends instead of searching forever.
     if (index == kNone) {
-        draws_ = entryCount();
+        draws_ = questionCount();
         endOfFirstPass();
         return;
     }
     current_ = previous_ = index;
-    chain_.currentEntry = entries_[index];
+    chain_.currentEntry = questions_[index].entry;
     showGrade(asked_, right_);
-    window_.showEntryLineSegment(draws_, entryCount());
+    window_.showEntryLineSegment(draws_, questionCount());
     window_.showAnswerLineRatio(right_, wrong_);
     ++draws_;
     firstAsking_ = true;
@@ -178,8 +166,8 @@ void ExerciseRun::firstPassQuestion(std::uint32_t draw)
 void ExerciseRun::endOfFirstPass()
 {
     window_.resetEntryLine();
-    draws_ = entryCount() + 1;
-    if (entriesWithErrors_ == 0) {
+    draws_ = questionCount() + 1;
+    if (questionsWithErrors_ == 0) {
         window_.clearStatusLine();
         window_.messageBox(kCongratulation, kCongratulationCaption, MessageKind::OkExclamation);
         finish();
@@ -203,18 +191,17 @@ void ExerciseRun::repetitionQuestion()
     window_.showEntryLineRatio(passRight_, passWrong_);
     const std::size_t index = due_.nextCyclic(previous_ + 1);
     current_ = previous_ = index;
-    chain_.currentEntry = entries_[index];
+    chain_.currentEntry = questions_[index].entry;
     firstAsking_ = false;
     ask(index);
 }
 
-// In a due drill, the entry's other direction when it stands next to `index` and was not
-// asked yet; kNone otherwise and in the other drills.
+// The entry's other direction when it stands next to `index` and was not asked yet (only a
+// due drill plans an entry twice); kNone otherwise.
 std::size_t ExerciseRun::partnerNotAsked(std::size_t index) const
 {
-    if (plannedDirections_.empty()) return kNone;
     for (const std::size_t other : {index + 1, index - 1})
-        if (other < entries_.size() && entries_[other] == entries_[index] &&
+        if (other < questions_.size() && questions_[other].entry == questions_[index].entry &&
             notAsked_.contains(other))
             return other;
     return kNone;
@@ -222,11 +209,13 @@ std::size_t ExerciseRun::partnerNotAsked(std::size_t index) const
 
 void ExerciseRun::ask(std::size_t index)
 {
-    strWort& entry = *entries_[index];
-    if (plannedDirections_.empty())
+    Question& q = questions_[index];
+    strWort& entry = *q.entry;
+    if (q.direction == kDirectionUnset) {
         assignDirection(entry, mode_, mixedToggle_);
-    else
-        entry.direction = plannedDirections_[index];
+        q.direction = entry.direction;
+    }
+    entry.direction = q.direction;
     window_.showQuestion(questionTerm(entry));
     ++asked_;
     window_.showStatus(statusText());
@@ -246,7 +235,8 @@ void ExerciseRun::checkAnswer(std::string_view typed)
     normalizeTerm(answer);
     if (answer.empty()) return;
 
-    strWort& entry = *entries_[current_];
+    Question& q = questions_[current_];
+    strWort& entry = *q.entry;
     const std::string& expected = expectedTerm(entry);
     const bool isRight = answersMatch(expected, answer, window_.optionStates(), window_);
     if (answerObserver_)
@@ -255,7 +245,8 @@ void ExerciseRun::checkAnswer(std::string_view typed)
         window_.playSound(soundFile("OK", seed_));
         ++right_;
         ++passRight_;
-        ++rightOf(current_);
+        ++q.right;
+        ++entry.rightCount;
         updateMarks(current_);
         nextQuestion();
         return;
@@ -266,9 +257,10 @@ void ExerciseRun::checkAnswer(std::string_view typed)
     answerPending_ = true;
     ++wrong_;
     ++passWrong_;
-    if (wrongOf(current_)++ == 0) ++entriesWithErrors_;
+    if (q.wrong++ == 0) ++questionsWithErrors_;
+    ++entry.wrongCount;
     updateMarks(current_);
-    if (draws_ < entryCount()) {
+    if (draws_ < questionCount()) {
         showGrade(asked_, right_);
         window_.showAnswerLineRatio(right_, wrong_);
     }
@@ -296,27 +288,17 @@ std::string ExerciseRun::statusText() const
     if (!running()) return {};
     if (answerPending_) return format("%u .   F E H L E R !", wrong_);
     std::string text = format("ÜBUNG: %u. Aufgabe", asked_);
-    if (draws_ > entryCount())
+    if (draws_ > questionCount())
         text += " (Schwerpunkte)";
     else if (right_ > 0 || wrong_ > 0)
         text += format(" (%u OK, %u Fehler)", right_, wrong_);
     return text;
 }
 
-std::uint32_t& ExerciseRun::rightOf(std::size_t index)
-{
-    return plannedRight_.empty() ? entries_[index]->rightCount : plannedRight_[index];
-}
-
-std::uint32_t& ExerciseRun::wrongOf(std::size_t index)
-{
-    return plannedWrong_.empty() ? entries_[index]->wrongCount : plannedWrong_[index];
-}
-
 void ExerciseRun::updateMarks(std::size_t index)
 {
-    const std::uint32_t right = rightOf(index);
-    const std::uint32_t wrong = wrongOf(index);
+    const std::uint32_t right = questions_[index].right;
+    const std::uint32_t wrong = questions_[index].wrong;
     notAsked_.set(index, right == 0 && wrong == 0);
     due_.set(index, wrong > 0 && right < kRightAnswersToMaster);
 }
@@ -338,17 +320,11 @@ void ExerciseRun::reportResult()
 {
     ResultsLog log = ResultsLog::load(resultsLogPath_);
     if (chain_.entryCount() == 0) return;
-    ResultSummary summary;
-    if (plannedWrong_.empty()) {
-        summary = summarizeResult(chain_);
-    } else {
-        summary.entries = entryCount();
-        for (const std::uint32_t wrong : plannedWrong_) {
-            if (wrong == 0) continue;
-            ++summary.wrongEntries;
-            summary.repeatErrors += wrong - 1;
-        }
-    }
+    std::vector<std::uint32_t> wrongCounts;
+    wrongCounts.reserve(questions_.size());
+    for (const Question& q : questions_)
+        wrongCounts.push_back(q.wrong);
+    const ResultSummary summary = summarizeResult(wrongCounts);
     showGrade(summary.entries, summary.entries - summary.wrongEntries);
     const ResultReport report = composeReport(summary, grade_, asked_ > summary.entries);
     window_.showReport(report.title, report.text);
@@ -356,7 +332,7 @@ void ExerciseRun::reportResult()
     ResultRecord record;
     record.startTime = static_cast<std::uint32_t>(startTime_); // the field's 32 bits
     record.duration = static_cast<std::int32_t>(window_.calendarTime() - startTime_);
-    record.lessonName = lessonNameFromPath(window_.lessonPath());
+    record.lessonName = lessonNameFromPath(window_.shownLessonPathCp1252());
     record.options = window_.optionStates();
     for (std::size_t i = 0; i < kThresholdCount; ++i)
         record.thresholds[i] = thresholdTextToNumber(window_.thresholdFieldText(i));

@@ -47,6 +47,8 @@ using AnswerObserver = std::function<void(const AnswerEvent&)>;
 // walk would give.
 class ExerciseRun {
 public:
+    // resultsLogPath: the log's file path, named as it stands in the UTF-8 notice that it could
+    // not be written (the program's own "DODADIZE.KAZ" in the working folder).
     ExerciseRun(EntryChain& chain, ExerciseWindow& window,
                 std::string resultsLogPath = kResultsLogFileName);
 
@@ -101,7 +103,7 @@ public:
     std::uint32_t seed() const { return seed_; }
 
 private:
-    std::uint32_t entryCount() const { return static_cast<std::uint32_t>(entries_.size()); }
+    std::uint32_t questionCount() const { return static_cast<std::uint32_t>(questions_.size()); }
     void firstPassQuestion(std::uint32_t draw);
     void endOfFirstPass();
     void repetitionQuestion();
@@ -109,9 +111,6 @@ private:
     std::size_t partnerNotAsked(std::size_t index) const;
     void ask(std::size_t index);
     void firstQuestion();
-    // The question's right and wrong answers in this drill.
-    std::uint32_t& rightOf(std::size_t index);
-    std::uint32_t& wrongOf(std::size_t index);
     void updateMarks(std::size_t index);
     void showGrade(std::uint32_t asked, std::uint32_t right);
     void finish();
@@ -136,18 +135,24 @@ private:
     std::uint32_t passWrong_ = 0;
     std::uint32_t draws_ = 0; // first-pass draws; entry count + 1 once the first pass is over
 
-    // The chain in order, taken at the start, and the positions of the asked entries.
+    // One question of the running drill: its entry, the term shown (kDirectionUnset until the
+    // mode decides it at the first asking) and its right and wrong answers in this drill. An
+    // entry stands once per question, so in a due drill it may stand twice.
+    struct Question {
+        strWort* entry;
+        char direction;
+        std::uint32_t right = 0;
+        std::uint32_t wrong = 0;
+    };
+
+    // The questions in chain order (or in the plan's order), taken at the start, and the
+    // positions of the asked ones.
     static constexpr std::size_t kNone = PositionSet::npos;
-    std::vector<strWort*> entries_;
+    std::vector<Question> questions_;
     std::size_t current_ = kNone;
     std::size_t previous_ = kNone;
     bool firstAsking_ = false; // the current question belongs to the first pass
-    PositionSet notAsked_;     // rightCount == 0 and wrongCount == 0
-    PositionSet due_;          // wrongCount > 0 and rightCount < 2
-    std::uint32_t entriesWithErrors_ = 0;
-    // A due drill: each question's direction, and its right and wrong answers (an entry may
-    // stand twice, so its own counters do not tell the two questions apart). Empty otherwise.
-    std::vector<char> plannedDirections_;
-    std::vector<std::uint32_t> plannedRight_;
-    std::vector<std::uint32_t> plannedWrong_;
+    PositionSet notAsked_;     // right == 0 and wrong == 0
+    PositionSet due_;          // wrong > 0 and right < 2
+    std::uint32_t questionsWithErrors_ = 0;
 };

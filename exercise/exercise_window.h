@@ -25,7 +25,8 @@ enum class MessageKind {
 // platform layer, a test with a recording fake. Texts of the interface (messages, status line,
 // reports) are UTF-8; the lesson's own texts (a question, an expected answer, threshold
 // fields) are Windows-1252 bytes, as the lesson holds them. The dialog converts them where a
-// widget shows them. Counts are unsigned 32-bit.
+// widget shows them. A text of the interface handed over in Windows-1252 because a file stores
+// it so says Cp1252 in its name. Counts are unsigned 32-bit.
 //
 // startBlink (from CompareFeedback) makes an option button blink with the given period in ms.
 class ExerciseWindow : public CompareFeedback {
@@ -35,8 +36,10 @@ public:
     virtual CompareOptions optionStates() const = 0;
     // The current text of threshold field `index` (0 = grade 1, ..., 4 = grade 5).
     virtual std::string thresholdFieldText(std::size_t index) const = 0;
-    // The lesson's file path as the file dialogs left it; empty when it was never read or saved.
-    virtual std::string lessonPath() const = 0;
+    // The lesson's file as the title names it (the path shown, in capitals after a read), in
+    // Windows-1252 as the results log stores the name; empty when it was never read or saved.
+    // For the name only: not the path the file is opened by.
+    virtual std::string shownLessonPathCp1252() const = 0;
     // True when the lesson has changes that were not saved.
     virtual bool lessonUnsaved() const = 0;
     // Calendar time now, seconds since 1970-01-01 00:00 UTC (the end time of an exercise).

@@ -1,6 +1,5 @@
 #include "grading.h"
 
-#include "entry_chain.h"
 #include "text_format.h"
 #include "threshold_text.h"
 
@@ -26,14 +25,14 @@ std::uint32_t computeGrade(std::uint32_t asked, std::uint32_t right,
     return index + 1;
 }
 
-ResultSummary summarizeResult(const EntryChain& chain)
+ResultSummary summarizeResult(std::span<const std::uint32_t> wrongCounts)
 {
     ResultSummary summary;
-    summary.entries = chain.entryCount();
-    for (const strWort* e = chain.firstEntry(); e != nullptr; e = e->next) {
-        if (e->wrongCount > 0) {
+    summary.entries = static_cast<std::uint32_t>(wrongCounts.size());
+    for (const std::uint32_t wrong : wrongCounts) {
+        if (wrong > 0) {
             ++summary.wrongEntries;
-            summary.repeatErrors += e->wrongCount - 1;
+            summary.repeatErrors += wrong - 1;
         }
     }
     return summary;

@@ -5,9 +5,8 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
-
-class EntryChain;
 
 // The school grade of an exercise and the words of its final report.
 
@@ -24,14 +23,16 @@ using ThresholdFieldText = std::function<std::string(std::size_t index)>;
 std::uint32_t computeGrade(std::uint32_t asked, std::uint32_t right,
                            const ThresholdFieldText& fieldText);
 
-// What the final report counts from the entries' marks.
+// What the final report counts from the drill's questions (in an ordinary drill one question
+// per entry of the lesson, in a due drill one per planned question).
 struct ResultSummary {
-    std::uint32_t entries = 0;      // n: entries of the lesson
-    std::uint32_t wrongEntries = 0; // b: entries answered wrong at least once
+    std::uint32_t entries = 0;      // n: questions of the drill
+    std::uint32_t wrongEntries = 0; // b: questions answered wrong at least once
     std::uint32_t repeatErrors =
-        0; // e: sum of (wrongCount - 1) over those, the repetition's errors
+        0; // e: sum of (wrong answers - 1) over those, the repetition's errors
 };
-ResultSummary summarizeResult(const EntryChain& chain);
+// wrongCounts: each question's wrong answers in the drill.
+ResultSummary summarizeResult(std::span<const std::uint32_t> wrongCounts);
 
 // The success quota in percent: (n - b) * 100 / n, truncated; 0 for an empty lesson.
 std::uint32_t successQuota(const ResultSummary& summary);

@@ -30,7 +30,7 @@ inline constexpr const char* kNewLessonName = "<NEU>";
 struct ResultRecord {
     std::uint32_t startTime = 0; // seconds since 1970-01-01 00:00 UTC
     std::int32_t duration = 0;   // end minus start, seconds
-    std::string lessonName;      // at most 24 characters
+    std::string lessonName;      // Windows-1252 bytes, at most 24 characters
     CompareOptions options;      // at the end of the exercise
     std::array<std::uint32_t, kThresholdCount> thresholds{};
     std::uint32_t grade = 0;
@@ -73,8 +73,9 @@ private:
     Image image_{};
 };
 
-// The log's name for a lesson file path: the name part without folder, drive and extension
-// ('/' and '\' both separate folders), its last 24 characters; "<NEU>" without a path.
+// The log's name for a lesson file path (Windows-1252 bytes in and out): the name part without
+// folder, drive and extension ('/' and '\' both separate folders), its last 24 characters;
+// "<NEU>" without a path.
 std::string lessonNameFromPath(std::string_view path);
 
 // Local broken-down time of a calendar time; the dialog answers it from the platform clock.

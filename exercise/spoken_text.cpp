@@ -1,24 +1,33 @@
 #include "spoken_text.h"
 
+#include "windows1252.h"
+
+#include <string>
 #include <vector>
 
 namespace {
 
-bool isCapital(unsigned char c)
+// Letters of ASCII and Latin-1, the letters a German display text has.
+bool isCapital(char32_t c)
 {
     return (c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7);
 }
 
-bool isSmall(unsigned char c)
+bool isSmall(char32_t c)
 {
-    return (c >= 'a' && c <= 'z') || (c >= 0xDF && c != 0xF7);
+    return (c >= 'a' && c <= 'z') || (c >= 0xDF && c <= 0xFF && c != 0xF7);
 }
 
-// Lower case for the capitals isCapital() knows; Windows-1252 keeps its accented capitals
-// 0x20 below their small letters, as ASCII does.
-char toSmall(unsigned char c)
+// Lower case for the capitals isCapital() knows: Latin-1 keeps its accented capitals 0x20
+// below their small letters, as ASCII does.
+char32_t toSmall(char32_t c)
 {
-    return isCapital(c) ? static_cast<char>(c + 0x20) : static_cast<char>(c);
+    return isCapital(c) ? c + 0x20 : c;
+}
+
+bool isOneCharacter(std::string_view word)
+{
+    return !word.empty() && decodeUtf8(word, 0).length == word.size();
 }
 
 bool isNumber(std::string_view word)
@@ -28,27 +37,36 @@ bool isNumber(std::string_view word)
     return !word.empty();
 }
 
-// A group of characters each standing alone ("F E H L E R !") as one word ("Fehler!").
+// A group of characters each standing alone ("F E H L E R !") as one word ("Fehler!"). Each
+// piece is one UTF-8 character or a count, so the word is UTF-8 throughout.
 std::string closedUp(const std::vector<std::string_view>& singles)
 {
-    std::string word;
+    std::string joined;
     for (std::string_view s : singles)
-        word += s;
+        joined += s;
+    std::u32string word;
+    for (std::size_t pos = 0; pos < joined.size();) {
+        const Utf8Char c = decodeUtf8(joined, pos);
+        word.push_back(c.codePoint);
+        pos += c.length;
+    }
     bool capitalsOnly = true;
     int letters = 0;
-    for (unsigned char c : word) {
+    for (const char32_t c : word) {
         if (isSmall(c)) capitalsOnly = false;
         if (isCapital(c) || isSmall(c)) ++letters;
     }
-    if (capitalsOnly && letters > 1) {
-        bool first = true;
-        for (char& c : word) {
-            if (!isCapital(static_cast<unsigned char>(c))) continue;
-            if (!first) c = toSmall(static_cast<unsigned char>(c));
+    if (!capitalsOnly || letters < 2) return joined;
+    bool first = true;
+    std::string out;
+    for (char32_t c : word) {
+        if (isCapital(c)) {
+            if (!first) c = toSmall(c);
             first = false;
         }
+        appendUtf8(out, c);
     }
-    return word;
+    return out;
 }
 
 } // namespace
@@ -79,7 +97,7 @@ std::string spokenText(std::string_view shown)
         // A count may lead the spread letters ("12 ." is "12.").
         bool spread = words.size() > 1;
         for (std::size_t i = 0; i < words.size(); ++i)
-            spread = spread && (words[i].size() == 1 || (i == 0 && isNumber(words[i])));
+            spread = spread && (isOneCharacter(words[i]) || (i == 0 && isNumber(words[i])));
         if (!out.empty()) out += ' ';
         out += spread ? closedUp(words) : std::string(group);
     }

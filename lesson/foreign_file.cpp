@@ -8,7 +8,6 @@
 #include <array>
 #include <climits>
 #include <cstring>
-#include <filesystem>
 #include <map>
 #include <memory>
 #include <new>
@@ -22,7 +21,7 @@ namespace {
 constexpr std::string_view kGzipMagic = "\x1F\x8B";
 // expat takes lengths as int: the text goes to it in pieces of this many bytes.
 constexpr std::size_t kXmlPiece = 1 << 20;
-constexpr std::size_t kReadChunk = 64 * 1024;
+constexpr std::size_t kUnpackChunk = 64 * 1024; // gzip unpacks into pieces of this many bytes
 
 char lowerAscii(char c)
 {
@@ -632,7 +631,7 @@ Unpacked gunzip(std::string_view packed, std::uint64_t maxBytes, std::string& ou
     z_stream z{};
     if (inflateInit2(&z, 16 + MAX_WBITS) != Z_OK) throw std::bad_alloc();
     std::unique_ptr<z_stream, int (*)(z_stream*)> guard(&z, &inflateEnd);
-    std::array<char, kReadChunk> chunk;
+    std::array<char, kUnpackChunk> chunk;
     std::size_t from = 0;
     for (;;) {
         const std::size_t piece = std::min<std::size_t>(packed.size() - from, UINT_MAX);
@@ -794,35 +793,14 @@ ForeignReadReport readForeignFile(const std::string& path, EntryChain& chain,
                                   LessonReadListener* listener, const LessonReadLimits& limits)
 {
     ForeignReadReport report;
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(openFileForReading(path), &std::fclose);
-    if (!file) {
-        report.table.result = LessonReadResult::NotOpened;
-        return report;
-    }
+    std::string bytes;
     // A packed file is smaller than what it unpacks to; the same limit holds for both.
-    const std::uint64_t maxBytes = foreignByteLimit(limits);
-    report.table.result = LessonReadResult::TooLarge;
+    report.table.result = readImportFile(path, foreignByteLimit(limits), bytes);
+    if (report.table.result != LessonReadResult::Read) return report;
     try {
-        std::error_code error;
-        const std::uintmax_t size = std::filesystem::file_size(path, error);
-        if (!error && size > maxBytes) return report;
-        std::string bytes;
-        if (!error) bytes.reserve(size);
-        std::array<char, kReadChunk> chunk;
-        for (;;) {
-            const std::size_t got = std::fread(chunk.data(), 1, chunk.size(), file.get());
-            // A device such as /dev/zero never ends: it is read one chunk past the limit.
-            if (got > maxBytes - std::min<std::uint64_t>(bytes.size(), maxBytes)) return report;
-            bytes.append(chunk.data(), got);
-            if (got < chunk.size()) break;
-        }
-        if (std::ferror(file.get())) {
-            report.table.result = LessonReadResult::NotOpened;
-            return report;
-        }
-        file.reset();
         return readForeignBytes(bytes, chain, listener, limits);
-    } catch (const std::bad_alloc&) {
+    } catch (const std::bad_alloc&) { // the format's own look at the bytes, before any pair
+        report.table.result = LessonReadResult::TooLarge;
         return report;
     }
 }

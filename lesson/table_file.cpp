@@ -27,6 +27,7 @@ constexpr std::array<char, 3> kSeparators = {'\t', ';', ','};
 // (LibreOffice takes = only; others also + - @, and some skip a leading tab or line break).
 constexpr std::string_view kFormulaStarts = "=+-@\t\r\n";
 constexpr std::string_view kFormulaTextOpen = "=\"";
+constexpr std::size_t kReadChunkBytes = 64 * 1024; // a file to import is read in these
 
 bool isLineEnd(char c)
 {
@@ -507,40 +508,39 @@ TableReadReport appendTermPairs(std::span<ImportedPair> pairs, EntryChain& chain
     });
 }
 
+LessonReadResult readImportFile(const std::string& path, std::uint64_t maxBytes, std::string& bytes)
+{
+    bytes.clear();
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(openFileForReading(path), &std::fclose);
+    if (!file) return LessonReadResult::NotOpened;
+    try {
+        std::error_code error;
+        const std::uintmax_t size = std::filesystem::file_size(path, error);
+        if (!error && size > maxBytes) return LessonReadResult::TooLarge;
+        if (!error) bytes.reserve(size);
+        std::array<char, kReadChunkBytes> chunk;
+        for (;;) {
+            const std::size_t got = std::fread(chunk.data(), 1, chunk.size(), file.get());
+            // A device such as /dev/zero never ends: it is read one chunk past the limit.
+            if (got > maxBytes - std::min<std::uint64_t>(bytes.size(), maxBytes))
+                return LessonReadResult::TooLarge;
+            bytes.append(chunk.data(), got);
+            if (got < chunk.size()) break;
+        }
+        return std::ferror(file.get()) ? LessonReadResult::NotOpened : LessonReadResult::Read;
+    } catch (const std::bad_alloc&) {
+        return LessonReadResult::TooLarge;
+    }
+}
+
 TableReadReport readTableFile(const std::string& path, EntryChain& chain,
                               LessonReadListener* listener, const LessonReadLimits& limits)
 {
     TableReadReport report;
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(openFileForReading(path), &std::fclose);
-    if (!file) {
-        report.result = LessonReadResult::NotOpened;
-        return report;
-    }
-    const std::uint64_t maxBytes = tableByteLimit(limits);
-    report.result = LessonReadResult::TooLarge;
-    try {
-        std::error_code error;
-        const std::uintmax_t size = std::filesystem::file_size(path, error);
-        if (!error && size > maxBytes) return report;
-        std::string bytes;
-        if (!error) bytes.reserve(size);
-        std::array<char, 64 * 1024> chunk;
-        for (;;) {
-            const std::size_t got = std::fread(chunk.data(), 1, chunk.size(), file.get());
-            // A device such as /dev/zero never ends: it is read one chunk past the limit.
-            if (got > maxBytes - std::min<std::uint64_t>(bytes.size(), maxBytes)) return report;
-            bytes.append(chunk.data(), got);
-            if (got < chunk.size()) break;
-        }
-        if (std::ferror(file.get())) {
-            report.result = LessonReadResult::NotOpened;
-            return report;
-        }
-        file.reset();
-        return readTableBytes(bytes, chain, listener, limits);
-    } catch (const std::bad_alloc&) {
-        return report;
-    }
+    std::string bytes;
+    report.result = readImportFile(path, tableByteLimit(limits), bytes);
+    if (report.result != LessonReadResult::Read) return report;
+    return readTableBytes(bytes, chain, listener, limits); // memory running out: TooLarge
 }
 
 std::uint64_t tableEntryLimit(const LessonReadLimits& limits)

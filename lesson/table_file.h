@@ -90,6 +90,12 @@ struct ImportedPair {
 TableReadReport appendTermPairs(std::span<ImportedPair> pairs, EntryChain& chain,
                                 LessonReadListener* listener = nullptr,
                                 const LessonReadLimits& limits = {});
+// The bytes of a file to import (a table or another trainer's file), read whole into bytes
+// through openFileForReading (a FIFO or a folder is NotOpened without waiting, as is a read
+// error). TooLarge: more than maxBytes (a device that never ends is read one chunk past the
+// limit), or memory ran out. Read otherwise.
+LessonReadResult readImportFile(const std::string& path, std::uint64_t maxBytes,
+                                std::string& bytes);
 // The rows one table may have under the limits: the lessons' entry limit, at most
 // kMaxTableEntries.
 std::uint64_t tableEntryLimit(const LessonReadLimits& limits);

@@ -531,3 +531,17 @@ TEST(PlannedExercise, AsksEachQuestionOnceInItsDirectionBothDirectionsTogether)
         EXPECT_FALSE(drill.run.startPlanned({}, kStart)) << "nothing due starts nothing";
     }
 }
+
+// The due drill's order for a seed, as it has always been drawn (the first pass over the plan,
+// an entry's second direction right after its first, then the repetition pass).
+TEST(PlannedExercise, KeepsItsOrderForEachSeed)
+{
+    const std::pair<std::uint32_t, Strings> cases[] = {
+        {kSeed, {"0E+1", "1E+1", "1D-1", "2D+1", "1D+r", "1D+r"}},
+        {1u, {"0E+1", "1E+1", "1D-1", "2D+1", "1D+r", "1D+r"}},
+        {77u, {"0E+1", "1D-1", "1E+1", "2D+1", "1D+r", "1D+r"}},
+        {4000u, {"1D-1", "1E+1", "2D+1", "0E+1", "1D+r", "1D+r"}},
+        {123457u, {"1E+1", "1D-1", "2D+1", "0E+1", "1D+r", "1D+r"}}};
+    for (const auto& [seed, seen] : cases)
+        EXPECT_EQ(PlannedDrill(seed).seen, seen) << "seed " << seed;
+}

@@ -34,7 +34,7 @@ public:
 
     CompareOptions optionStates() const override { return options; }
     std::string thresholdFieldText(std::size_t i) const override { return thresholds.at(i); }
-    std::string lessonPath() const override { return path; }
+    std::string shownLessonPathCp1252() const override { return path; }
     bool lessonUnsaved() const override { return unsaved; }
     std::int64_t calendarTime() const override { return now; }
     std::uint32_t questionSeed() override
