@@ -1,6 +1,5 @@
 #include "record_session.h"
 
-#include "cp1252.h"
 #include "platform.h"
 
 #include <iostream>
@@ -37,10 +36,11 @@ void RecordSession::finish(bool window)
     while (!(next = record_.takeNotice()).empty())
         text = next; // the last one says what is lost
     if (window)
-        Platform::instance().messageBox(&window_, fromCp1252(text), QStringLiteral("Lernstand"),
-                                        Platform::Buttons::Ok, Platform::Icon::Exclamation);
+        Platform::instance().messageBox(&window_, QString::fromStdString(text),
+                                        QStringLiteral("Lernstand"), Platform::Buttons::Ok,
+                                        Platform::Icon::Exclamation);
     else
-        std::cerr << "KAZ-TRAINER: " << fromCp1252(text).toStdString() << '\n';
+        std::cerr << "KAZ-TRAINER: " << text << '\n';
 }
 
 // The record gives a fault's notice once; later faults stay silent.
@@ -51,8 +51,9 @@ void RecordSession::showNoticeLater()
     if (notice.empty()) return;
     noticeQueued_ = true;
     QTimer::singleShot(0, this, [this, text = std::move(notice)] {
-        Platform::instance().messageBox(&window_, fromCp1252(text), QStringLiteral("Lernstand"),
-                                        Platform::Buttons::Ok, Platform::Icon::Exclamation);
+        Platform::instance().messageBox(&window_, QString::fromStdString(text),
+                                        QStringLiteral("Lernstand"), Platform::Buttons::Ok,
+                                        Platform::Icon::Exclamation);
         noticeQueued_ = false;
         showNoticeLater(); // the next one, if any
     });

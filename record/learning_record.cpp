@@ -595,10 +595,8 @@ void LearningRecord::prepareSideFiles(std::int64_t now)
         fs::rename(side, aside, ec);
         if (ec) continue;
         if (side == shm) continue; // goes with its journal, no word of its own
-        addNotice("Die Datei " + fileName(side) + " geh\xF6rte nicht zum Lernstand " +
-                  fileName(path_) +
-                  "; sie wurde nicht \xFC"
-                  "bernommen und liegt als " +
+        addNotice("Die Datei " + fileName(side) + " gehörte nicht zum Lernstand " +
+                  fileName(path_) + "; sie wurde nicht übernommen und liegt als " +
                   fileName(aside) + " beiseite.");
     }
 }
@@ -609,10 +607,10 @@ RecordStatus LearningRecord::openConnection(std::int64_t now, bool create)
     const Kind kind = kindOf(path_);
     if (kind == Kind::Link)
         return fail(RecordStatus::Unavailable, path_ + " is a symbolic link",
-                    fileName(path_) + " ist eine Verkn\xFCpfung, der nicht gefolgt wird");
+                    fileName(path_) + " ist eine Verknüpfung, der nicht gefolgt wird");
     if (kind == Kind::Other)
         return fail(RecordStatus::Unavailable, path_ + " is not a regular file",
-                    fileName(path_) + " ist keine gew\xF6hnliche Datei");
+                    fileName(path_) + " ist keine gewöhnliche Datei");
     prepareSideFiles(now);
     if (kind == Kind::Missing && !create) return RecordStatus::Ok; // an empty record, no file
     bool movedAside = false;
@@ -634,9 +632,7 @@ RecordStatus LearningRecord::checkAndPrepare(std::int64_t now, bool create, bool
     case Verdict::Damaged:
     case Verdict::Foreign:
         close();
-        moveAside(now, verdict == Verdict::Damaged ? "war besch\xE4"
-                                                     "digt"
-                                                   : "enthielt Fremdes");
+        moveAside(now, verdict == Verdict::Damaged ? "war beschädigt" : "enthielt Fremdes");
         movedAside = !movedAside_.empty();
         return movedAside ? RecordStatus::Ok : RecordStatus::Unavailable;
     case Verdict::Newer:
@@ -737,7 +733,7 @@ RecordStatus LearningRecord::ensureWritable(std::int64_t now)
         if (!changeNoticeGiven_) {
             changeNoticeGiven_ = true;
             addNotice("Die Datei " + fileName(path_) +
-                      " wurde gel\xF6scht oder ersetzt, w\xE4hrend der Trainer lief; die "
+                      " wurde gelöscht oder ersetzt, während der Trainer lief; die "
                       "Antworten dieser Sitzung wurden wieder eingetragen.");
         }
     }
@@ -964,11 +960,9 @@ void LearningRecord::mergeConflictCopies(std::int64_t now)
         const std::string aside = freeName(copy, ".zusammengefuehrt-", now);
         fs::rename(copy, aside, ec);
         addNotice("Die Konfliktkopie " + fileName(copy) + " wurde in den Lernstand " +
-                  fileName(path_) +
-                  " \xFC"
-                  "bernommen (" +
-                  std::to_string(added) + (added == 1 ? " Antwort" : " Antworten") +
-                  " kamen hinzu); sie liegt jetzt als " + fileName(aside) + " beiseite.");
+                  fileName(path_) + " übernommen (" + std::to_string(added) +
+                  (added == 1 ? " Antwort" : " Antworten") + " kamen hinzu); sie liegt jetzt als " +
+                  fileName(aside) + " beiseite.");
     }
 }
 
@@ -1307,10 +1301,8 @@ RecordStatus LearningRecord::fail(RecordStatus status, const std::string& detail
     }
     if (!pending_.empty() && !faultNoticeGiven_) {
         faultNoticeGiven_ = true;
-        addNotice("Der Lernstand wird nicht gef\xFChrt: " + recordStatusText(status) +
-                  (reason.empty() ? "" : " (" + reason + ")") +
-                  ". Die \xDC"
-                  "bung l\xE4uft weiter.");
+        addNotice("Der Lernstand wird nicht geführt: " + recordStatusText(status) +
+                  (reason.empty() ? "" : " (" + reason + ")") + ". Die Übung läuft weiter.");
     }
     return status;
 }
@@ -1329,12 +1321,11 @@ std::string recordStatusText(RecordStatus status)
     case RecordStatus::Ok:
         return "in Ordnung";
     case RecordStatus::Unavailable:
-        return "die Datei l\xE4sst sich nicht \xF6"
-               "ffnen oder anlegen";
+        return "die Datei lässt sich nicht öffnen oder anlegen";
     case RecordStatus::Locked:
-        return "ein zweiter Trainer h\xE4lt die Datei gesperrt";
+        return "ein zweiter Trainer hält die Datei gesperrt";
     case RecordStatus::DiskFull:
-        return "der Datentr\xE4ger ist voll";
+        return "der Datenträger ist voll";
     case RecordStatus::Failed:
         return "die Datenbank meldet einen Fehler";
     }

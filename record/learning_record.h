@@ -158,7 +158,7 @@ public:
     // Answers this object has written into the file since it was opened.
     std::size_t keptAnswers() const { return session_.size(); }
 
-    // The next notice, German, Windows-1252: the first fault's, once, and each of the things
+    // The next notice, German, UTF-8: the first fault's, once, and each of the things
     // done to files at open (a file moved aside, a conflict copy merged); empty when there is
     // none.
     std::string takeNotice();

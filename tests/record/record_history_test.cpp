@@ -3,6 +3,7 @@
 #include "learning_record.h"
 #include "temp_dir.h"
 #include "tz_guard.h"
+#include "windows1252.h"
 
 #include <gtest/gtest.h>
 
@@ -261,6 +262,8 @@ TEST_P(ConflictCopy, IsMergedByAnswerIdOnce)
     EXPECT_EQ(fs::exists(copy), !GetParam().merged);
     if (!GetParam().merged) return;
     EXPECT_NE(notice.find("2 Antworten"), std::string::npos) << notice;
+    EXPECT_NE(notice.find(GetParam().name), std::string::npos) << notice;
+    EXPECT_TRUE(isValidUtf8(notice)) << "a computer's name with umlauts is shown as it is";
     bool aside = false;
     for (const auto& f : fs::directory_iterator(dir.path()))
         aside = aside || f.path().filename().string().rfind(
@@ -277,7 +280,8 @@ INSTANTIATE_TEST_SUITE_P(
         CopyName{"syncthing", "LERNSTAND.sync-conflict-20261208-101500-ABCDEFG.DB", true},
         CopyName{"nextcloud", "LERNSTAND (conflicted copy 2026-12-08 101500).DB", true},
         CopyName{"dropbox", "LERNSTAND (Anna's conflicted copy 2026-12-08).DB", true},
-        CopyName{"dropbox_de", "LERNSTAND (Annas in Konflikt stehende Kopie 2026-12-08).DB", true},
+        CopyName{"dropbox_de", "LERNSTAND (Jürgens in Konflikt stehende Kopie 2026-12-08).DB",
+                 true},
         CopyName{"not_a_conflict", "LERNSTAND-alt.DB", false}),
     [](const auto& info) { return std::string(info.param.tool); });
 

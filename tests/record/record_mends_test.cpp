@@ -227,7 +227,7 @@ TEST_P(LinkInPlace, IsNotWrittenThrough)
         for (const TermPair& e : kLesson)
             EXPECT_EQ(record.recordAnswer(e, kFirst, true, true, 2000), RecordStatus::Unavailable);
         const std::string notice = record.takeNotice();
-        EXPECT_NE(notice.find("Verkn\xFCpfung"), std::string::npos) << notice;
+        EXPECT_NE(notice.find("Verknüpfung"), std::string::npos) << notice;
         EXPECT_EQ(record.finish(), kLesson.size());
     }
     std::vector<std::string> files;
@@ -272,7 +272,7 @@ TEST_P(ChangedWhileRunning, LosesNoAnswerOfTheSession)
             fs::remove(path);
         EXPECT_EQ(record.recordAnswer(kLesson[2], kFirst, true, true, 2002), RecordStatus::Ok);
         const std::string notice = record.takeNotice();
-        EXPECT_NE(notice.find("gel\xF6scht oder ersetzt"), std::string::npos) << notice;
+        EXPECT_NE(notice.find("gelöscht oder ersetzt"), std::string::npos) << notice;
     }
     EXPECT_EQ(askedEntries(path), std::vector<bool>(kLesson.size(), true));
     EXPECT_EQ(sqlValue(path, "SELECT count(*) FROM answer"), GetParam().replace ? 4 : 3);
@@ -409,9 +409,8 @@ TEST(LearningRecord, LockedRecordDelaysOnlyTheFirstAnswer)
     // busy machine.
     EXPECT_LT(waited, std::chrono::milliseconds(3500)) << "each answer waited in full";
     const std::string notice = record.takeNotice();
-    EXPECT_EQ(notice, "Der Lernstand wird nicht gef\xFChrt: ein zweiter Trainer h\xE4lt die Datei "
-                      "gesperrt. Die \xDC"
-                      "bung l\xE4uft weiter.");
+    EXPECT_EQ(notice, "Der Lernstand wird nicht geführt: ein zweiter Trainer hält die Datei "
+                      "gesperrt. Die Übung läuft weiter.");
     sqlite3_exec(holder, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close(holder);
 }
