@@ -80,11 +80,21 @@ public:
     void showResultsLog();
     // Tells a screen reader part, with whatever else the same step says (editing: the term
     // paged to, the changed status line).
-    void announce(const QString& part) { speak(part); }
-    // Each term a drill shows for the learner to hear, with its side of the lesson (0 first,
-    // 1 second): the question, and the correct term after a wrong answer. Called right after
-    // the step's spoken notice went out, so that speech follows the notice.
-    std::function<void(const std::string& term, std::size_t side)> onTermShown;
+    void announce(const QString& part) { speak(part, false); }
+    // One part of what a step of the drill tells: German text, or (term not empty) a term of
+    // the lesson with its side (0 first, 1 second): the question, and the correct term after
+    // a wrong answer.
+    struct SpokenPart {
+        QString text;
+        std::string term;
+        std::size_t side = 0;
+        bool operator==(const SpokenPart&) const = default;
+    };
+    // The parts of each step, in order, while terms are read aloud. Returns true when it spoke
+    // them all itself (a screen reader listens): the notice then stays silent, since a screen
+    // reader and the trainer speaking through the same service in turn cannot be kept in order.
+    // False: the notice tells the text parts.
+    std::function<bool(const std::vector<SpokenPart>& parts)> onStepShown;
     // True while those terms are read aloud: the notice then says "Frage:" or "Lösung:" alone
     // and the term follows in its own language, heard once.
     std::function<bool()> termsReadAloud;
@@ -129,7 +139,7 @@ public:
 
 private:
     void replaceClock(LEDWindow::Mode mode);
-    void speak(const QString& part);
+    void speak(const QString& part, bool ofTheDrill = true);
     void speakStep();
     void flashStep();
     void setAnswerColour(const QColor& colour);
@@ -155,7 +165,8 @@ private:
     // message cuts off the one before.
     EntryChain& chain_;
     QStringList spoken_;
-    std::vector<std::pair<std::string, std::size_t>> shownTerms_; // for onTermShown, in order
+    std::vector<SpokenPart> parts_; // the same step with its terms, for onStepShown
+    bool drillStep_ = false;        // a part of the step comes from the drill, not from editing
     QTimer spokenTimer_;
     SpokenNotice* notice_ = nullptr;
 

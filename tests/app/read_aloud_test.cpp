@@ -244,6 +244,43 @@ TEST_F(ReadAloudTest, WithTheOptionADrillSpeaksEveryQuestionAndTheCorrectTermOnc
     closeReport();
 }
 
+// With a screen reader, each step is spoken whole by the trainer, in order: the German parts up
+// to the term, the term in its language, the rest; the notice says nothing. In a mixed drill
+// the label names the side shown and the term follows in that side's language.
+TEST_F(ReadAloudTest, WithAScreenReaderEachStepIsSpokenWholeInOrderAndTheNoticeStaysSilent)
+{
+    for (const int query : {IdNormalQuery, IdMixedQuery}) {
+        SCOPED_TRACE(query);
+        load(writeLesson("ENGLISCH.LSN", "vtfile\0das Haus\0the house\0der Baum\0the tree\0"s));
+        aloud().screenReaderListening = [] { return true; };
+        aloud().setQuestionsReadAloud(true);
+        QApplication::processEvents();
+        platform.spoken.clear();
+        const QString silent = notice();
+        start(query);
+        const QString q = question(), expected = rightAnswer();
+        const char* qLanguage = asked().direction == 'D' ? "en" : "de";
+        const char* aLanguage = asked().direction == 'D' ? "de" : "en";
+        ASSERT_EQ(platform.spoken.size(), 3u);
+        EXPECT_TRUE(platform.spoken[0].text.startsWith(QStringLiteral("Frage")));
+        EXPECT_TRUE(platform.spoken[0].text.endsWith(':')) << platform.spoken[0].text.toStdString();
+        EXPECT_EQ(platform.spoken[1], (Utterance{q, qLanguage}));
+        EXPECT_EQ(platform.spoken[2], (Utterance{QStringLiteral("ÜBUNG: 1. Aufgabe"), "de"}));
+        answer("falsch");
+        ASSERT_GE(platform.spoken.size(), 5u);
+        EXPECT_TRUE(platform.spoken[3].text.endsWith(QStringLiteral("Lösung:")));
+        EXPECT_EQ(platform.spoken[3].language, "de");
+        EXPECT_EQ(platform.spoken[4], (Utterance{expected, aLanguage}));
+        key(IdTerm2, Qt::Key_Return);
+        QApplication::processEvents();
+        answerAllRight();
+        ASSERT_FALSE(platform.spoken.empty());
+        EXPECT_TRUE(platform.spoken.back().text.contains(QStringLiteral("Ergebnis: Note")));
+        EXPECT_EQ(notice(), silent) << "the screen reader is not told the steps as well";
+        closeReport();
+    }
+}
+
 TEST_F(ReadAloudTest, AReversedDrillSpeaksTheQuestionsInTheSecondLanguage)
 {
     load(writeLesson("ENGLISCH.LSN", "vtfile\0das Haus\0the house\0der Baum\0the tree\0"s));

@@ -1727,7 +1727,9 @@ class SpeechRecorder:
                     'AudioALSADevice "null"\nAddModule "record" "sd_generic" "record.conf"\n'
                     'DefaultModule record\nDefaultLanguage "de"\n')
         with open(os.path.join(conf, "modules", "record.conf"), "w") as f:
-            f.write(f'GenericExecuteSynth "echo \\\'$LANGUAGE\\\' \\\'$DATA\\\' >> {self.out}"\n')
+            # The pitch tells the clients apart: Orca sets its own, the trainer leaves it at 0.
+            f.write(f'GenericExecuteSynth "echo \\\'$PITCH\\\' \\\'$LANGUAGE\\\' \\\'$DATA\\\' '
+                    f'>> {self.out}"\n')
             for v in self.VOICES:
                 f.write(f'AddVoice "{v}" "male1" "{v}"\nGenericLanguage "{v}" "{v}" "utf-8"\n')
         self.process = subprocess.Popen(
@@ -1739,9 +1741,16 @@ class SpeechRecorder:
         self.env = {"SPEECHD_ADDRESS": f"unix_socket:{self.socket}"}
 
     def lines(self):
+        """(language, text) of each line, in the order the service spoke them."""
+        return [(lang, text) for _, lang, text in self.lines_with_pitch()]
+
+    def lines_with_pitch(self):
         try:
             with open(self.out, encoding="utf-8") as f:
-                return [tuple(line.rstrip("\n").split(" ", 1)) for line in f if " " in line]
+                # sd_generic speaks each sentence on its own, the space after its full stop
+                # leading the next one
+                return [(p, lang, text.strip()) for p, lang, text in
+                        (line.rstrip("\n").split(" ", 2) for line in f if line.count(" ") >= 2)]
         except FileNotFoundError:
             return []
 
@@ -1830,9 +1839,13 @@ def read_aloud_through_speech_dispatcher(c):
 
 
 def read_aloud_with_orca(c):
-    """A drill read aloud with Orca listening, both on one speech service: Orca says "Frage:"
-    (and "Lösung:") without the term, the trainer the term in its language right after it, so
-    each question is heard once. E2E_SPEECH=FILE writes what Orca said and what the service got."""
+    """A drill read aloud with Orca listening, both on one speech service. The trainer says each
+    step itself, one text after the other on its one connection: the verdict and "Frage:" (or
+    "Lösung:") in German, the term in its language, the status line; the step's notice stays
+    silent, so Orca says none of it. Each question is heard once, right after its "Frage:",
+    the correct term once (Orca does not read it again from the answer field), nothing comes
+    between, and the service is never told to cancel. E2E_SPEECH=FILE writes what the service
+    spoke, in order, each line with who sent it and its language."""
     speech = SpeechRecorder(c.root)
     try:
         c.write("ENGLISCH.LSN", lesson_bytes(NUMBERS))
@@ -1848,14 +1861,13 @@ def read_aloud_with_orca(c):
         t.click("Fragen vorlesen")
         wait_until("the option on", lambda: d.has_state(t.control("Fragen vorlesen"),
                                                        d.Atspi.StateType.CHECKED))
-        mark, heard = orca.mark(), len(speech.lines())
+        mark, began = orca.mark(), len(speech.lines())
         t.click("Normale Abfrage")
         answers = dict(NUMBERS)
         question = next_question(t)
-        mark = orca.hears("Frage:", mark)
-        heard = speech.hears("de", question, heard)
+        heard = speech.hears("de", question, began)
+        expected = [("de", question), ("en", answers[question])]
         type_answer(t, "falsch")
-        mark = orca.hears("L\u00f6sung:", mark)
         heard = speech.hears("en", answers[question], heard)
         press("Return")
         while True:
@@ -1864,26 +1876,40 @@ def read_aloud_with_orca(c):
                                   t.field("1. Begriff"))
             if question == "report":
                 break
-            mark = orca.hears("Frage:", mark)
             heard = speech.hears("de", question, heard)
+            expected.append(("de", question))
             type_answer(t, answers[question])
-        said = orca.said()
-        for text in said:
-            if text.startswith(("Frage", "L\u00f6sung")) and any(
-                    term in text.split("\u00dcBUNG")[0] for pair in NUMBERS for term in pair):
-                raise Failure(f"Orca said a term itself: {text!r}")
-        got = speech.lines()
+        # The report is heard (from either), then Escape closes it: Orca has handled what
+        # the drill's end told it by the time it takes up the key.
+        wait_until("the report heard", lambda: any(
+            text == "Ergebnis: Note 3." for _, text in speech.lines()[heard:]))
+        t.activate()
+        orca.press("Escape")
+        t.window_gone("Ergebnis: Note 3")
+        got = speech.lines_with_pitch()
+        ours = next(p for p, lang, text in got[began:] if text == expected[0][1])
         if os.environ.get("E2E_SPEECH"):
             with open(os.environ["E2E_SPEECH"], "w") as f:
-                f.write("\n".join(f"{lang} {text}" for lang, text in got) + "\n")
-        terms = [g for g in got if any(g[1] == term for pair in NUMBERS for term in pair)]
-        # First pass: three questions, then the wrong one twice in the repetition pass; each
-        # asking heard once, in German, and the correct term in English. (Orca itself reads
-        # the correct term again as the answer field's text changes.)
-        wrong = terms[0][1]
-        expect("questions the service got", Counter(g for g in terms if g[0] == "de"),
-               Counter({("de", q): 1 for q, _ in NUMBERS}) + Counter({("de", wrong): 2}))
-        expect("the correct term in English", ("en", answers[wrong]) in terms, True)
+                f.write("\n".join(f"{'trainer' if p == ours else 'Orca'} {lang} {text}"
+                                   for p, lang, text in got) + "\n")
+        terms = {term for pair in NUMBERS for term in pair}
+        drill = got[began:]
+        said_by_orca = [s for s in orca.said()[mark:]
+                        if s.strip(" .") in terms or s.startswith(("notification Frage",
+                                                                "notification Richtig",
+                                                                "notification 1. Fehler"))]
+        expect("what Orca said of the steps itself", said_by_orca, [])
+        expect("the terms, in order, each once", [(lang, text) for p, lang, text in drill
+                                                  if text in terms], expected)
+        for i, (p, lang, text) in enumerate(drill):
+            if text in terms:
+                expect(f"who said {text!r}", p, ours)
+                before = drill[i - 1]
+                label = "Frage:" if lang == "de" else "L\u00f6sung:"
+                if before[:2] != (ours, "de") or not before[2].endswith(label):
+                    raise Failure(f"right before {text!r}: {before!r}, not our {label!r}")
+        with open(os.path.join(c.root, "speechd.log"), errors="replace") as f:
+            expect("cancelled speech", [l for l in f if "CANCEL" in l.upper()], [])
     finally:
         speech.stop()
 
@@ -1944,6 +1970,7 @@ def main():
             # With E2E_SPEECH_DIR set to a folder, what Orca said goes to SCENARIO.txt there,
             # each utterance under the key it was credited to (also when the scenario failed).
             if os.environ.get("E2E_SPEECH_DIR") and c.orca is not None:
+                os.makedirs(os.environ["E2E_SPEECH_DIR"], exist_ok=True)
                 with open(os.path.join(os.environ["E2E_SPEECH_DIR"],
                                        scenario.__name__ + ".txt"), "w") as f:
                     f.write("\n".join(c.orca.transcript()) + "\n")
