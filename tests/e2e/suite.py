@@ -394,6 +394,7 @@ def open_by_typing_by_ear(c):
     key = orca.press("space")
     t.window("Öffnen")
     orca.hears("Öffnen", key=key)
+    orca.hears("Dateien des Typs: Lektion (*.lsn)", key=key)  # the type, not the label alone
     orca.type("drei.lsn")
     key = orca.press("Return")
     t.window_gone("Öffnen")
@@ -599,6 +600,7 @@ def save_by_ear(c):
     key = orca.press("space")
     t.window("Speichern unter")
     orca.hears("Speichern unter", key=key)
+    orca.hears("Dateien des Typs: Lektion (*.lsn)", key=key)
     orca.type("haus.lsn")
     key = orca.press("Return")
     t.window_gone("Speichern unter")
