@@ -219,10 +219,28 @@ void ExerciseView::startWallClock()
 void ExerciseView::setQuestionReadOnly(bool readOnly)
 {
     controls_.question->setReadOnly(readOnly);
+    if (!readOnly) nameTermFields(false); // the drill is over
+}
+
+void ExerciseView::nameTermFields(bool reversed)
+{
+    QLineEdit* const fields[2] = {controls_.question, controls_.answer};
+    if (!termNamesKept_) {
+        for (std::size_t i : {0u, 1u})
+            termNames_[i] = {fields[i]->accessibleName(), fields[i]->accessibleDescription()};
+        termNamesKept_ = true;
+    }
+    for (std::size_t i : {0u, 1u}) {
+        const auto& [name, description] = termNames_[reversed ? 1 - i : i];
+        if (fields[i]->accessibleName() == name) continue;
+        fields[i]->setAccessibleName(name);
+        fields[i]->setAccessibleDescription(description);
+    }
 }
 
 void ExerciseView::showQuestion(const std::string& question)
 {
+    if (chain_.currentEntry != nullptr) nameTermFields(questionSide(*chain_.currentEntry) == 1);
     host_.showQuestion(question);
     QString part = QStringLiteral("Frage: ");
     // A reversed, mixed or due drill names which term of the entry is shown.

@@ -140,6 +140,9 @@ public:
 private:
     void replaceClock(LEDWindow::Mode mode);
     void speak(const QString& part, bool ofTheDrill = true);
+    // Assistive technology hears each term field by the side of the entry it holds: in a
+    // reversed question the answer field is the "1. Begriff". False: as in editing.
+    void nameTermFields(bool reversed);
     void speakStep();
     void flashStep();
     void setAnswerColour(const QColor& colour);
@@ -167,6 +170,9 @@ private:
     QStringList spoken_;
     std::vector<SpokenPart> parts_; // the same step with its terms, for onStepShown
     bool drillStep_ = false;        // a part of the step comes from the drill, not from editing
+    // The names and descriptions of the question and the answer field as editing has them.
+    std::array<std::pair<QString, QString>, 2> termNames_;
+    bool termNamesKept_ = false;
     QTimer spokenTimer_;
     SpokenNotice* notice_ = nullptr;
 

@@ -281,6 +281,31 @@ TEST_F(ReadAloudTest, WithAScreenReaderEachStepIsSpokenWholeInOrderAndTheNoticeS
     }
 }
 
+// A screen reader names each term field by the side it holds: the answer field is "1. Begriff"
+// whenever the first term is wanted, question by question in a mixed drill, and both fields
+// have their names back once the drill is over.
+TEST_F(ReadAloudTest, TheTermFieldsAreNamedAfterTheSideTheyHold)
+{
+    for (const int query : {IdNormalQuery, IdReversedQuery, IdMixedQuery}) {
+        SCOPED_TRACE(query);
+        load(writeLesson("Z.LSN", "vtfile\0eins\0one\0zwei\0two\0drei\0three\0vier\0four\0"s));
+        start(query);
+        std::set<QString> answerNames;
+        while (dia->exercise().running()) {
+            const bool firstWanted = asked().direction == 'D';
+            EXPECT_EQ(field(IdTerm2)->accessibleName(), firstWanted ? "1. Begriff" : "2. Begriff");
+            EXPECT_EQ(field(IdTerm1)->accessibleName(), firstWanted ? "2. Begriff" : "1. Begriff");
+            EXPECT_EQ(field(IdTerm2)->accessibleDescription(), field(IdTerm2)->accessibleName());
+            answerNames.insert(field(IdTerm2)->accessibleName());
+            answer(rightAnswer());
+        }
+        EXPECT_EQ(answerNames.size(), query == IdMixedQuery ? 2u : 1u);
+        EXPECT_EQ(field(IdTerm1)->accessibleName(), "1. Begriff");
+        EXPECT_EQ(field(IdTerm2)->accessibleName(), "2. Begriff");
+        closeReport();
+    }
+}
+
 TEST_F(ReadAloudTest, AReversedDrillSpeaksTheQuestionsInTheSecondLanguage)
 {
     load(writeLesson("ENGLISCH.LSN", "vtfile\0das Haus\0the house\0der Baum\0the tree\0"s));

@@ -578,6 +578,11 @@ def reversed_and_empty_by_ear(c):
     tab_to(t, orca, "Umgekehrte Abfrage")
     key = orca.press("space")
     orca.hears("Frage, 2. Begriff: one", key=key)
+    # The answer field is named after the term wanted, the first one here.
+    orca.hears("1. Begriff text.", key=key)
+    expect("the answer field's name", focused_control(t), "1. Begriff")
+    if any("2. Begriff text" in s for s in orca.after(key)):
+        raise Failure(f"the answer field called the second term: {orca.after(key)!r}")
     # Orca's command for the status bar (Orca+Enter on the keypad, twice) reads the status line.
     before = orca.key_count()
     d.xdotool("key", "--delay", "40", "KP_Insert+KP_Enter", "KP_Insert+KP_Enter")
