@@ -356,6 +356,9 @@ void ExerciseView::setAnswerColour(const QColor& colour)
 
 void ExerciseView::showReport(const std::string& title, const std::string& text)
 {
+    // The drill ends by putting the keyboard into the first field, which holds the last
+    // question, heard already; the report is heard next.
+    quietFocusOnce(controls_.question);
     speak(QString::fromUtf8(title) + QStringLiteral(". ") +
           QString::fromUtf8(text).replace(QLatin1Char('\r'), QLatin1Char(' ')).simplified());
     new MSGWin(window_.window(), QString::fromUtf8(title), QString::fromUtf8(text), fonts_.report,

@@ -331,9 +331,16 @@ QAccessible::UpdateHandler& handlerBefore()
 
 // Installed while a field is muted. Every other event goes on to the handler that was there
 // before, or takes Qt's own way, which Qt goes only without a handler, so this one steps aside.
+QList<QObject*>& quietFocusFields()
+{
+    static QList<QObject*> fields;
+    return fields;
+}
+
 void filterMutedFields(QAccessibleEvent* event)
 {
     if (isTextEvent(event->type()) && mutedFields().contains(event->object())) return;
+    if (event->type() == QAccessible::Focus && quietFocusFields().contains(event->object())) return;
     if (QAccessible::UpdateHandler before = handlerBefore()) {
         before(event);
         return;
@@ -356,6 +363,20 @@ void muteTextEvents(QObject* field, bool muted)
     if (wasEmpty && !fields.isEmpty())
         handlerBefore() = QAccessible::installUpdateHandler(&filterMutedFields);
     if (!wasEmpty && fields.isEmpty()) QAccessible::installUpdateHandler(handlerBefore());
+}
+
+void quietFocusOnce(QObject* field)
+{
+    if (quietFocusFields().contains(field)) return;
+    quietFocusFields().append(field);
+    muteTextEvents(field, true); // installs the filter
+    QMetaObject::invokeMethod(
+        field,
+        [field] {
+            quietFocusFields().removeAll(field);
+            muteTextEvents(field, false);
+        },
+        Qt::QueuedConnection);
 }
 
 namespace {

@@ -34,6 +34,11 @@ void currentRowOnlyWithFocus(QAbstractItemView* view);
 // else of the field, and every other control, is told as before.
 void muteTextEvents(QObject* field, bool muted);
 
+// Until the event loop turns, the field's focus (and text) events are not told: the field takes
+// the keyboard on the way to a window that tells what matters itself (the drill's report
+// after the last answer), and a screen reader would read the field's term once more.
+void quietFocusOnce(QObject* field);
+
 // The field's selection, dropped as the field loses the focus, is not told: a screen reader
 // would say "Text unselected" for the field the user has just left.
 void quietDeselectOnFocusOut(QWidget* field);

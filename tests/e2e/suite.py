@@ -436,6 +436,12 @@ def report_and_table_by_ear(c):
     wait_until("the report to have the keyboard",
                lambda: d.focused_window() == t.xid_of("Ergebnis: Note 6"))
     del report
+    # Each said once: the last question's term is not read again from the first field as
+    # the drill ends, nor the report's text twice.
+    repeated = [s for s in orca.said_for(key) if s.strip(" .") in ("eins", "1. Begriff text")]
+    expect("the last term at the end", repeated, [])
+    expect("the report heard once",
+           sum(s.count("Gesamtübung") for s in orca.said_for(key)), 1)
     key = orca.press("Escape")
     t.window_gone("Ergebnis: Note 6")
     orca.hears(TITLE, key=key)
