@@ -621,6 +621,14 @@ def save_by_ear(c):
     orca.hears("Lektion enthält 1 Aufgaben", key=key)
     wait_until("the trainer's window to have the keyboard", lambda: d.focused_window() == t.xid)
     expect("the trainer has a focused control", focused_control(t) is not None, True)
+    # Paging back to the saved entry: its term is heard once, not also as the field's text.
+    up = orca.press("Up")
+    orca.hears("Haus", key=up)
+    orca.press("End")
+    key = orca.press("Left")
+    orca.hears("s", key=key)  # Orca speaks in order: all it had to say for Up is said
+    heard = [s for s in orca.after(up) if s.replace("notification", "").strip(" .") == "Haus"]
+    expect("the term paged to, heard", len(heard), 1)
     escape_closes(t)
 
 
