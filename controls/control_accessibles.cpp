@@ -381,13 +381,15 @@ void quietFocusOnce(QObject* field)
 
 namespace {
 
-class QuietFocusOut : public QObject {
+class QuietSelection : public QObject {
 public:
     using QObject::QObject;
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::FocusOut) {
-            // Muted while the field handles the event, which drops the selection.
+        // Muted while the field handles the event, which selects its text (Tab) or drops the
+        // selection; a field muted for longer (the flashing) stays so.
+        if ((event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) &&
+            !mutedFields().contains(watched)) {
             muteTextEvents(watched, true);
             QMetaObject::invokeMethod(
                 this, [watched] { muteTextEvents(watched, false); }, Qt::QueuedConnection);
@@ -398,9 +400,9 @@ public:
 
 } // namespace
 
-void quietDeselectOnFocusOut(QWidget* field)
+void quietSelectionOnFocusChange(QWidget* field)
 {
-    field->installEventFilter(new QuietFocusOut(field));
+    field->installEventFilter(new QuietSelection(field));
 }
 
 void presentAsStatusLine(QWidget* label)

@@ -39,9 +39,11 @@ void muteTextEvents(QObject* field, bool muted);
 // after the last answer), and a screen reader would read the field's term once more.
 void quietFocusOnce(QObject* field);
 
-// The field's selection, dropped as the field loses the focus, is not told: a screen reader
-// would say "Text unselected" for the field the user has just left.
-void quietDeselectOnFocusOut(QWidget* field);
+// The field's selection, made as the field gets the focus by Tab and dropped as it loses it, is
+// not told: a screen reader would say "three selected" before the field itself, which it then
+// reads with its selection ("2. Begriff text. three selected."), and "Text unselected" for the
+// field the user has just left.
+void quietSelectionOnFocusChange(QWidget* field);
 
 // The label is the window's status line to assistive technology (role StatusBar, named by
 // its text), which a screen reader's command for the status bar reads out.

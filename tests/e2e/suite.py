@@ -447,6 +447,15 @@ def report_and_table_by_ear(c):
     orca.hears(TITLE, key=key)
     wait_until("the trainer's window to have the keyboard", lambda: d.focused_window() == t.xid)
     expect("the trainer", t.running(), True)
+    # Tab into the second field, which selects its text: the field and its text heard once
+    # ("2. Begriff text. one selected."), not the selection before it as well.
+    wait_until("the focus in the first field", lambda: focused_control(t) == "1. Begriff")
+    tab = orca.press("Tab")
+    orca.hears("2. Begriff text.", key=tab)
+    orca.press("Tab")
+    orca.hears("Note 1 ab Prozent text.", key=tab)  # all of the first Tab is said by now
+    expect("the second term heard on Tab", [s for s in orca.after(tab) if "one" in s],
+           ["one selected."])
     key = tab_to(t, orca, "Prüfungsergebnisse")
     orca.hears("Prüfungsergebnisse", key=key)
     key = orca.press("space")
