@@ -1928,6 +1928,7 @@ def read_aloud_with_orca(c):
                         if s.strip(" .") in terms or s.startswith(("notification Frage",
                                                                 "notification Richtig",
                                                                 "notification 1. Fehler"))]
+        said_by_orca += [s for s in orca.said()[mark:] if "Gesamtübung" in s]  # the report
         expect("what Orca said of the steps itself", said_by_orca, [])
         expect("the terms, in order, each once", [(lang, text) for p, lang, text in drill
                                                   if text in terms], expected)
