@@ -4,6 +4,7 @@
 
 #include <deque>
 
+#include <QLocale>
 #include <QMetaObject>
 #include <QMutex>
 #include <QMutexLocker>
@@ -41,6 +42,12 @@ class Front : public QObject, public SpeechEngine {
 public:
     Front(QObject* owner, SpeechFault fault) : QObject(owner), fault_(std::move(fault))
     {
+        // Qt's engine starts with a voice for the default locale; without one (the C locale)
+        // it stays in its error state, and its first text then cancels every client's speech,
+        // a screen reader's too. The trainer's own language serves then. On the GUI thread,
+        // before the engine is made on the speech thread.
+        if (QLocale().language() == QLocale::C)
+            QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
         thread_ = new QThread; // not a child: it may have to outlive us, blocked in the service
         thread_->setObjectName(QStringLiteral("kaz-speech"));
         worker_ = new Worker(*this);
