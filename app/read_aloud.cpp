@@ -104,7 +104,8 @@ ReadAloud::ReadAloud(QWidget& window, EntryChain& chain, ExerciseView& view, QLi
         refresh();
     });
 
-    view_.termsReadAloud = [this] { return store_.readAloud(); };
+    // After a fault the notice names the terms itself again: the speech may not be heard.
+    view_.termsReadAloud = [this] { return store_.readAloud() && !faultShown_; };
     view_.onStepShown = [this](const std::vector<ExerciseView::SpokenPart>& parts) {
         return sayStep(parts);
     };

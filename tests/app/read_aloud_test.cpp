@@ -379,6 +379,7 @@ TEST_F(ReadAloudTest, VorlesenShowsOnlyWhileThereIsATermToSpeak)
 TEST_F(ReadAloudTest, AFaultIsToldOnceAndTheDrillGoesOn)
 {
     load(writeLesson("ENGLISCH.LSN", "vtfile\0das Haus\0the house\0der Baum\0the tree\0"s));
+    aloud().screenReaderListening = [] { return true; };
     aloud().setQuestionsReadAloud(true);
     start(IdNormalQuery);
     platform.failSpeech("Der Sprachdienst antwortet nicht.");
@@ -392,6 +393,7 @@ TEST_F(ReadAloudTest, AFaultIsToldOnceAndTheDrillGoesOn)
               QStringList{"Vorlesen ist nicht möglich: Der Sprachdienst antwortet nicht."});
     EXPECT_EQ(platform.messages.front().caption, "Vorlesen");
     EXPECT_EQ(dia->exercise().asked(), 2u) << "the drill went on";
+    EXPECT_TRUE(notice().contains("Frage: " + question())) << "the notice tells the steps again";
     answerAllRight();
     closeReport();
 }
