@@ -67,7 +67,7 @@ ExerciseView::~ExerciseView()
     feedbackTimer_.stop();
     muteTextEvents(controls_.answer, false);
     spokenTimer_.stop();
-    shownTerms_.clear();
+    parts_.clear();
     delete notice_;
     delete answerLine_;
     delete clock_;
@@ -219,10 +219,28 @@ void ExerciseView::startWallClock()
 void ExerciseView::setQuestionReadOnly(bool readOnly)
 {
     controls_.question->setReadOnly(readOnly);
+    if (!readOnly) nameTermFields(false); // the drill is over
+}
+
+void ExerciseView::nameTermFields(bool reversed)
+{
+    QLineEdit* const fields[2] = {controls_.question, controls_.answer};
+    if (!termNamesKept_) {
+        for (std::size_t i : {0u, 1u})
+            termNames_[i] = {fields[i]->accessibleName(), fields[i]->accessibleDescription()};
+        termNamesKept_ = true;
+    }
+    for (std::size_t i : {0u, 1u}) {
+        const auto& [name, description] = termNames_[reversed ? 1 - i : i];
+        if (fields[i]->accessibleName() == name) continue;
+        fields[i]->setAccessibleName(name);
+        fields[i]->setAccessibleDescription(description);
+    }
 }
 
 void ExerciseView::showQuestion(const std::string& question)
 {
+    if (chain_.currentEntry != nullptr) nameTermFields(questionSide(*chain_.currentEntry) == 1);
     host_.showQuestion(question);
     QString part = QStringLiteral("Frage: ");
     // A reversed, mixed or due drill names which term of the entry is shown.
@@ -233,8 +251,8 @@ void ExerciseView::showQuestion(const std::string& question)
         part = chain_.currentEntry->direction == 'D' ? QStringLiteral("Frage, 2. Begriff: ")
                                                      : QStringLiteral("Frage, 1. Begriff: ");
     const bool aloud = termsReadAloud && termsReadAloud() && chain_.currentEntry != nullptr;
-    if (aloud) shownTerms_.emplace_back(question, questionSide(*chain_.currentEntry));
     speak(aloud ? part.trimmed() : part + fromCp1252(question));
+    if (aloud) parts_.push_back({{}, question, questionSide(*chain_.currentEntry)});
 }
 
 void ExerciseView::showEntry(strWort* entry)
@@ -269,19 +287,24 @@ void ExerciseView::messageBeep()
 
 // --- what a screen reader says --------------------------------------------------------------
 
-void ExerciseView::speak(const QString& part)
+void ExerciseView::speak(const QString& part, bool ofTheDrill)
 {
     if (part.isEmpty() || spoken_.contains(part)) return; // the status is shown twice at the start
+    drillStep_ = drillStep_ || ofTheDrill;
     spoken_ << part;
+    parts_.push_back({part, {}, 0});
     spokenTimer_.start(0);
 }
 
 void ExerciseView::speakStep()
 {
-    notice_->say(spoken_.join(QLatin1Char(' ')));
+    const QString text = spoken_.join(QLatin1Char(' '));
     spoken_.clear();
-    for (const auto& [term, side] : std::exchange(shownTerms_, {}))
-        if (onTermShown) onTermShown(term, side);
+    const std::vector<SpokenPart> parts = std::exchange(parts_, {});
+    const bool ofTheDrill = std::exchange(drillStep_, false);
+    const bool aloud = ofTheDrill && termsReadAloud && termsReadAloud();
+    if (aloud && onStepShown && onStepShown(parts)) return;
+    notice_->say(text);
 }
 
 // --- the wrong-answer flashing -------------------------------------------------------------
@@ -296,9 +319,9 @@ void ExerciseView::startAnswerFeedback(const std::string& expected)
     feedbackPhase_ = 0;
     flashStep();
     const bool aloud = termsReadAloud && termsReadAloud() && chain_.currentEntry != nullptr;
-    if (aloud) shownTerms_.emplace_back(expected, answerSide(*chain_.currentEntry));
     speak(aloud ? QStringLiteral("L\u00F6sung:")
                 : QStringLiteral("L\u00F6sung: ") + fromCp1252(expected));
+    if (aloud) parts_.push_back({{}, expected, answerSide(*chain_.currentEntry)});
 }
 
 void ExerciseView::flashStep()
@@ -333,6 +356,9 @@ void ExerciseView::setAnswerColour(const QColor& colour)
 
 void ExerciseView::showReport(const std::string& title, const std::string& text)
 {
+    // The drill ends by putting the keyboard into the first field, which holds the last
+    // question, heard already; the report is heard next.
+    quietFocusOnce(controls_.question);
     speak(QString::fromUtf8(title) + QStringLiteral(". ") +
           QString::fromUtf8(text).replace(QLatin1Char('\r'), QLatin1Char(' ')).simplified());
     new MSGWin(window_.window(), QString::fromUtf8(title), QString::fromUtf8(text), fonts_.report,

@@ -81,11 +81,21 @@ public:
     void showResultsLog();
     // Tells a screen reader part, with whatever else the same step says (editing: the term
     // paged to, the changed status line).
-    void announce(const QString& part) { speak(part); }
-    // Each term a drill shows for the learner to hear, with its side of the lesson (0 first,
-    // 1 second): the question, and the correct term after a wrong answer. Called right after
-    // the step's spoken notice went out, so that speech follows the notice.
-    std::function<void(const std::string& term, std::size_t side)> onTermShown;
+    void announce(const QString& part) { speak(part, false); }
+    // One part of what a step of the drill tells: German text, or (term not empty) a term of
+    // the lesson with its side (0 first, 1 second): the question, and the correct term after
+    // a wrong answer.
+    struct SpokenPart {
+        QString text;
+        std::string term;
+        std::size_t side = 0;
+        bool operator==(const SpokenPart&) const = default;
+    };
+    // The parts of each step, in order, while terms are read aloud. Returns true when it spoke
+    // them all itself (a screen reader listens): the notice then stays silent, since a screen
+    // reader and the trainer speaking through the same service in turn cannot be kept in order.
+    // False: the notice tells the text parts.
+    std::function<bool(const std::vector<SpokenPart>& parts)> onStepShown;
     // True while those terms are read aloud: the notice then says "Frage:" or "Lösung:" alone
     // and the term follows in its own language, heard once.
     std::function<bool()> termsReadAloud;
@@ -130,7 +140,10 @@ public:
 
 private:
     void replaceClock(LEDWindow::Mode mode);
-    void speak(const QString& part);
+    void speak(const QString& part, bool ofTheDrill = true);
+    // Assistive technology hears each term field by the side of the entry it holds: in a
+    // reversed question the answer field is the "1. Begriff". False: as in editing.
+    void nameTermFields(bool reversed);
     void speakStep();
     void flashStep();
     void setAnswerColour(const QColor& colour);
@@ -156,7 +169,11 @@ private:
     // message cuts off the one before.
     EntryChain& chain_;
     QStringList spoken_;
-    std::vector<std::pair<std::string, std::size_t>> shownTerms_; // for onTermShown, in order
+    std::vector<SpokenPart> parts_; // the same step with its terms, for onStepShown
+    bool drillStep_ = false;        // a part of the step comes from the drill, not from editing
+    // The names and descriptions of the question and the answer field as editing has them.
+    std::array<std::pair<QString, QString>, 2> termNames_;
+    bool termNamesKept_ = false;
     QTimer spokenTimer_;
     SpokenNotice* notice_ = nullptr;
 

@@ -7,6 +7,7 @@
 #include "due_drill.h"
 
 #include "bmp_button.h"
+#include "control_accessibles.h"
 #include "cp1252.h"
 #include "led_line.h"
 #include "led_window.h"
@@ -65,8 +66,7 @@ void RudarudDia::pageForward()
     if (!applyEdit()) return;
     EntryChain& chain = doc_.chain();
     chain.currentEntry = chain.currentEntry ? chain.currentEntry->next : chain.firstEntry();
-    showEntry(chain.currentEntry);
-    announceEntry();
+    showPagedEntry();
 }
 
 void RudarudDia::pageBack()
@@ -74,15 +74,18 @@ void RudarudDia::pageBack()
     if (!applyEdit()) return;
     EntryChain& chain = doc_.chain();
     chain.currentEntry = chain.currentEntry ? chain.currentEntry->prev : chain.lastEntry();
-    showEntry(chain.currentEntry);
-    announceEntry();
+    showPagedEntry();
 }
 
 // A screen reader reads a field's new text only where its caret moves, which it does not when
-// the new term is as long as the old one: the term paged to is told in any case.
-void RudarudDia::announceEntry()
+// the new term is as long as the old one: the term paged to is told in any case, and the first
+// field's own text events are not, else the term is heard twice ("Haus. Haus").
+void RudarudDia::showPagedEntry()
 {
     const strWort* entry = doc_.chain().currentEntry;
+    muteTextEvents(term1_, true);
+    showEntry(doc_.chain().currentEntry);
+    muteTextEvents(term1_, false);
     exerciseView_->announce(entry ? fromCp1252(entry->term1) : QStringLiteral("< NEU >"));
 }
 

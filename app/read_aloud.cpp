@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <optional>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCryptographicHash>
 #include <QKeySequence>
@@ -103,9 +104,10 @@ ReadAloud::ReadAloud(QWidget& window, EntryChain& chain, ExerciseView& view, QLi
         refresh();
     });
 
-    view_.termsReadAloud = [this] { return store_.readAloud(); };
-    view_.onTermShown = [this](const std::string& term, std::size_t side) {
-        if (store_.readAloud()) say(term, side);
+    // After a fault the notice names the terms itself again: the speech may not be heard.
+    view_.termsReadAloud = [this] { return store_.readAloud() && !faultShown_; };
+    view_.onStepShown = [this](const std::vector<ExerciseView::SpokenPart>& parts) {
+        return sayStep(parts);
     };
     Platform::instance().setSpeechFaultHandler([this](const QString& why) { fault(why); });
 }
@@ -114,7 +116,7 @@ ReadAloud::~ReadAloud()
 {
     Platform::instance().setSpeechFaultHandler({});
     view_.termsReadAloud = {};
-    view_.onTermShown = {};
+    view_.onStepShown = {};
 }
 
 void ReadAloud::describe(ToolTips& tips)
@@ -264,6 +266,29 @@ void ReadAloud::say(const std::string& term, std::size_t side)
         }
     }
     Platform::instance().speak(fromCp1252(term), QString::fromStdString(language));
+}
+
+bool ReadAloud::sayStep(const std::vector<ExerciseView::SpokenPart>& parts)
+{
+    if (!store_.readAloud()) return false;
+    const bool whole = screenReaderListening ? screenReaderListening() : QAccessible::isActive();
+    // With a screen reader the whole step goes out here, one text after the other: the German
+    // parts joined up to each term, each term in its side's language.
+    QString german;
+    const auto sayGerman = [&german] {
+        if (!german.isEmpty())
+            Platform::instance().speak(std::exchange(german, {}), QStringLiteral("de"));
+    };
+    for (const ExerciseView::SpokenPart& part : parts) {
+        if (part.term.empty()) {
+            if (whole) german += (german.isEmpty() ? QString() : QStringLiteral(" ")) + part.text;
+            continue;
+        }
+        sayGerman();
+        say(part.term, part.side);
+    }
+    sayGerman();
+    return whole;
 }
 
 void ReadAloud::speakNow()

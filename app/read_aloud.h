@@ -1,8 +1,10 @@
 #pragma once
 
+#include "exercise_view.h"
 #include "lesson_languages.h"
 
 #include <cstddef>
+#include <functional>
 #include <string>
 
 #include <QObject>
@@ -10,7 +12,6 @@
 #include <QStringList>
 
 class EntryChain;
-class ExerciseView;
 class QLineEdit;
 class QWidget;
 class ToolTips;
@@ -58,9 +59,16 @@ public:
     bool questionsReadAloud() const { return store_.readAloud(); }
     void setQuestionsReadAloud(bool on);
     bool faultShown() const { return faultShown_; }
+    // Whether a screen reader hears the drill (by default: assistive technology is active).
+    // Then, with "Fragen vorlesen" on, each step of a drill is spoken here as a whole, its
+    // verdict, question and status in German and its term in the side's language, one after
+    // the other on one connection, and the step's notice stays silent: the screen reader's
+    // speech and ours would otherwise reach the service in no fixed order.
+    std::function<bool()> screenReaderListening;
 
 private:
     void say(const std::string& term, std::size_t side);
+    bool sayStep(const std::vector<ExerciseView::SpokenPart>& parts);
     // The side's language, asking the learner when it has none; empty when there is none.
     std::string languageFor(std::size_t side);
     bool askLanguage(std::size_t side);

@@ -309,6 +309,7 @@ std::array<QLineEdit*, kThresholdCount> RudarudDia::createFields(const Fonts& fo
         e->setFont(fonts.big);
         e->setFrame(true);
         guardCp1252Input(e, static_cast<int>(kMaxTermBytes));
+        quietSelectionOnFocusChange(e);
         return e;
     };
     term1_ = makeTerm(IdTerm1);
@@ -326,7 +327,7 @@ std::array<QLineEdit*, kThresholdCount> RudarudDia::createFields(const Fonts& fo
         e->setTextMargins(0, 0, 0, 0);
         e->setStyle(noInset);
         guardCp1252Input(e, static_cast<int>(kThresholdTextChars));
-        quietDeselectOnFocusOut(e);
+        quietSelectionOnFocusChange(e);
         thresholds[i] = e;
     }
     return thresholds;

@@ -98,7 +98,7 @@ public:
     void showQuestion(const std::string& question) override;
     void pageForward();
     void pageBack();
-    void announceEntry();
+    void showPagedEntry();
     // The title and which controls show; while editing also the status line, which during an
     // exercise is the exercise view's.
     void updateStatus() override;

@@ -331,9 +331,16 @@ QAccessible::UpdateHandler& handlerBefore()
 
 // Installed while a field is muted. Every other event goes on to the handler that was there
 // before, or takes Qt's own way, which Qt goes only without a handler, so this one steps aside.
+QList<QObject*>& quietFocusFields()
+{
+    static QList<QObject*> fields;
+    return fields;
+}
+
 void filterMutedFields(QAccessibleEvent* event)
 {
     if (isTextEvent(event->type()) && mutedFields().contains(event->object())) return;
+    if (event->type() == QAccessible::Focus && quietFocusFields().contains(event->object())) return;
     if (QAccessible::UpdateHandler before = handlerBefore()) {
         before(event);
         return;
@@ -358,15 +365,31 @@ void muteTextEvents(QObject* field, bool muted)
     if (!wasEmpty && fields.isEmpty()) QAccessible::installUpdateHandler(handlerBefore());
 }
 
+void quietFocusOnce(QObject* field)
+{
+    if (quietFocusFields().contains(field)) return;
+    quietFocusFields().append(field);
+    muteTextEvents(field, true); // installs the filter
+    QMetaObject::invokeMethod(
+        field,
+        [field] {
+            quietFocusFields().removeAll(field);
+            muteTextEvents(field, false);
+        },
+        Qt::QueuedConnection);
+}
+
 namespace {
 
-class QuietFocusOut : public QObject {
+class QuietSelection : public QObject {
 public:
     using QObject::QObject;
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::FocusOut) {
-            // Muted while the field handles the event, which drops the selection.
+        // Muted while the field handles the event, which selects its text (Tab) or drops the
+        // selection; a field muted for longer (the flashing) stays so.
+        if ((event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) &&
+            !mutedFields().contains(watched)) {
             muteTextEvents(watched, true);
             QMetaObject::invokeMethod(
                 this, [watched] { muteTextEvents(watched, false); }, Qt::QueuedConnection);
@@ -377,9 +400,9 @@ public:
 
 } // namespace
 
-void quietDeselectOnFocusOut(QWidget* field)
+void quietSelectionOnFocusChange(QWidget* field)
 {
-    field->installEventFilter(new QuietFocusOut(field));
+    field->installEventFilter(new QuietSelection(field));
 }
 
 void presentAsStatusLine(QWidget* label)

@@ -34,9 +34,16 @@ void currentRowOnlyWithFocus(QAbstractItemView* view);
 // else of the field, and every other control, is told as before.
 void muteTextEvents(QObject* field, bool muted);
 
-// The field's selection, dropped as the field loses the focus, is not told: a screen reader
-// would say "Text unselected" for the field the user has just left.
-void quietDeselectOnFocusOut(QWidget* field);
+// Until the event loop turns, the field's focus (and text) events are not told: the field takes
+// the keyboard on the way to a window that tells what matters itself (the drill's report
+// after the last answer), and a screen reader would read the field's term once more.
+void quietFocusOnce(QObject* field);
+
+// The field's selection, made as the field gets the focus by Tab and dropped as it loses it, is
+// not told: a screen reader would say "three selected" before the field itself, which it then
+// reads with its selection ("2. Begriff text. three selected."), and "Text unselected" for the
+// field the user has just left.
+void quietSelectionOnFocusChange(QWidget* field);
 
 // The label is the window's status line to assistive technology (role StatusBar, named by
 // its text), which a screen reader's command for the status bar reads out.

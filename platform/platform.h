@@ -67,9 +67,10 @@ public:
                            const QStringList& items, int preselected) = 0;
 
     // Speaks text in language (an ISO 639-1 code: "de", "en", "la") through the desktop's
-    // speech service, with the user's voice and rate. Returns at once; a new text cuts off the
-    // one still spoken. The first call connects to the service. What goes wrong (no service,
-    // no voice for the language, a service that does not answer) goes to the fault handler.
+    // speech service, with the user's voice and rate. Returns at once; texts are spoken in
+    // the order given, each after the one before has ended (nothing is cut off). The first call
+    // connects to the service. What goes wrong (no service, no voice for the language, a service
+    // that does not answer) goes to the fault handler.
     virtual void speak(const QString& text, const QString& language) = 0;
     // The languages the speech service has voices for, as it names them ("en", "en-GB");
     // connects first if need be, and waits for the service waitMs at most (empty then).

@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -19,6 +20,7 @@
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QListView>
 #include <QMessageBox>
 #include <QPointer>
@@ -135,25 +137,32 @@ int answerWithoutButton(Platform::Buttons buttons)
 // A modal window that closes hands the keyboard back to its owner's window, as a window
 // manager does on closing a transient: without one (a bare X server, some kiosk sessions)
 // the focus would fall to the root window, and the owner's next click would only activate it.
-//
-// Once the events of the closing have been handled, the owner's window must also be the active
-// one in the widgets' view, which assistive technology is told: when a file dialog closes
-// while its name-completion popup goes, the owner's window gets the keyboard (Qt's focus
-// window) but Qt leaves no widget window active, and a screen reader hears no focus at all
-// while the keys reach the owner's fields.
 void reactivateOwner(QWidget* owner)
 {
     if (owner == nullptr || !owner->window()->isVisible()) return;
     owner->window()->activateWindow();
-    QTimer::singleShot(0, owner, [owner] {
-        QWidget* window = owner->window();
-        if (QApplication::activePopupWidget() != nullptr || QApplication::activeModalWidget())
-            return; // another window of ours has the keyboard meanwhile
-        if (window->isVisible() && !window->isActiveWindow() &&
-            QGuiApplication::focusWindow() == window->windowHandle())
-            QApplication::setActiveWindow(window);
-    });
 }
+
+// A file dialog that closes its popups (the name completion's list) before it closes itself.
+// Qt ignores a change of the focus window while a popup is open: a dialog closed by Enter
+// with the completion list still up hands the keyboard to its owner's window, but Qt then
+// leaves no widget window active, and a screen reader hears no focus at all while the keys
+// reach the owner's fields.
+class FileDialog : public QFileDialog {
+public:
+    using QFileDialog::QFileDialog;
+
+protected:
+    void done(int result) override
+    {
+        for (int i = 0; i < 8; ++i) { // each close takes one popup off Qt's stack
+            QWidget* popup = QApplication::activePopupWidget();
+            if (popup == nullptr) break;
+            popup->close();
+        }
+        QFileDialog::done(result);
+    }
+};
 
 // The first extension of a name filter ("Tabelle (*.csv *.tsv)" -> "csv"); empty for "*".
 QString firstExtension(const QString& filter)
@@ -168,7 +177,7 @@ QString runFileDialog(QWidget* owner, const Platform::FileDialogOptions& options
     // Heap-allocated and guarded: if the owner goes away while the dialog runs, it takes
     // the dialog with it and we must not delete it a second time.
     QPointer<QFileDialog> dialog =
-        new QFileDialog(owner, options.caption, options.directory, options.filter);
+        new FileDialog(owner, options.caption, options.directory, options.filter);
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     dialog->setAcceptMode(mode);
     // Any name may be typed, as in the old open dialog; a name that does not exist is
@@ -182,6 +191,18 @@ QString runFileDialog(QWidget* owner, const Platform::FileDialogOptions& options
                                                                         : firstExtension(filter));
                      });
     if (!options.fileName.isEmpty()) dialog->selectFile(options.fileName);
+    // A screen reader reads the label "Dateien des Typs:" by itself, not the box beside it:
+    // the label's accessible name carries the type chosen; what shows stays as it is.
+    auto* typeLabel = dialog->findChild<QLabel*>(QStringLiteral("fileTypeLabel"));
+    auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    if (typeLabel != nullptr && types != nullptr) {
+        const auto name = [typeLabel, types] {
+            typeLabel->setAccessibleName(typeLabel->text() + QLatin1Char(' ') +
+                                         types->currentText());
+        };
+        name();
+        QObject::connect(types, &QComboBox::currentTextChanged, typeLabel, name);
+    }
 
     const QPointer<QWidget> guardedOwner = owner;
     const int result = dialog->exec();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 
 #include <QString>
@@ -13,8 +14,9 @@
 class SpeechEngine {
 public:
     virtual ~SpeechEngine() = default;
-    // Speaks text in language (an ISO 639-1 code), cutting off what is still spoken. Returns at
-    // once; while the service has not taken the text before, only the newest one waits.
+    // Speaks text in language (an ISO 639-1 code) once what is still spoken has ended, so that
+    // nothing of ours or of a screen reader on the same service is cut off. Returns at once;
+    // at most kSpeechWaiting texts wait, the oldest is dropped for a newer one.
     virtual void say(const QString& text, const QString& language) = 0;
     // The languages of the service's voices as it names them; waits at most waitMs for the
     // service to answer (ms), empty when it did not (yet).
@@ -32,3 +34,5 @@ inline constexpr const char* kCreateSpeechEngineSymbol = "kazCreateSpeechEngine"
 inline constexpr const char* kSpeechModuleName = "kaz-speech";
 // How long the service may take to take a text before it counts as not answering (ms).
 inline constexpr int kSpeechAnswerMs = 2000;
+// How many texts may wait for their turn (a drill's step is up to four).
+inline constexpr std::size_t kSpeechWaiting = 8;

@@ -2,6 +2,9 @@
 // voices, rate and language settings of the desktop apply and a screen reader shares the service.
 #include "speech_engine.h"
 
+#include <deque>
+
+#include <QLocale>
 #include <QMetaObject>
 #include <QMutex>
 #include <QMutexLocker>
@@ -22,10 +25,16 @@ public:
     explicit Worker(Front& front) : front_(front) {}
     void start();
     void speakPending();
+    // The service stopped answering: the next text goes out without waiting for this one.
+    void giveUp() { speaking_ = false; }
 
 private:
     Front& front_;
     QTextToSpeech* tts_ = nullptr;
+    // A text was given to the service and has not ended: the next one waits for it, since
+    // QTextToSpeech cuts off what is still spoken by cancelling every client's speech, the
+    // screen reader's included.
+    bool speaking_ = false;
 };
 
 // The engine as the GUI thread sees it.
@@ -33,14 +42,25 @@ class Front : public QObject, public SpeechEngine {
 public:
     Front(QObject* owner, SpeechFault fault) : QObject(owner), fault_(std::move(fault))
     {
+        // Qt's engine starts with a voice for the default locale; without one (the C locale)
+        // it stays in its error state, and its first text then cancels every client's speech,
+        // a screen reader's too. The trainer's own language serves then. On the GUI thread,
+        // before the engine is made on the speech thread.
+        if (QLocale().language() == QLocale::C)
+            QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
         thread_ = new QThread; // not a child: it may have to outlive us, blocked in the service
         thread_->setObjectName(QStringLiteral("kaz-speech"));
         worker_ = new Worker(*this);
         worker_->moveToThread(thread_);
         thread_->start();
         watchdog_.setSingleShot(true);
-        connect(&watchdog_, &QTimer::timeout, this,
-                [this] { report(QStringLiteral("Der Sprachdienst antwortet nicht.")); });
+        connect(&watchdog_, &QTimer::timeout, this, [this] {
+            QMetaObject::invokeMethod(worker_, [w = worker_] {
+                w->giveUp();
+                w->speakPending();
+            });
+            report(QStringLiteral("Der Sprachdienst antwortet nicht."));
+        });
     }
     ~Front() override
     {
@@ -55,14 +75,12 @@ public:
     void say(const QString& text, const QString& language) override
     {
         ensureStarted();
-        bool post = false;
         {
             const QMutexLocker lock(&mutex_);
-            pending_ = {text, language, ++lastSent_};
-            post = !posted_;
-            posted_ = true;
+            if (pending_.size() >= kSpeechWaiting) pending_.pop_front();
+            pending_.push_back({text, language, ++lastSent_});
         }
-        if (post) QMetaObject::invokeMethod(worker_, [w = worker_] { w->speakPending(); });
+        QMetaObject::invokeMethod(worker_, [w = worker_] { w->speakPending(); });
         if (!watchdog_.isActive()) watchdog_.start(kSpeechAnswerMs);
     }
 
@@ -84,8 +102,10 @@ public:
     Request takePending()
     {
         const QMutexLocker lock(&mutex_);
-        posted_ = false;
-        return std::exchange(pending_, {});
+        if (pending_.empty()) return {};
+        Request next = pending_.front();
+        pending_.pop_front();
+        return next;
     }
     void publishLanguages(const QStringList& languages)
     {
@@ -99,7 +119,10 @@ public:
     {
         QMetaObject::invokeMethod(this, [this, serial] {
             const QMutexLocker lock(&mutex_);
-            if (serial >= lastSent_) watchdog_.stop();
+            if (serial >= lastSent_)
+                watchdog_.stop();
+            else if (watchdog_.isActive())
+                watchdog_.start(kSpeechAnswerMs); // it answers: the next texts wait their turn
         });
     }
     void fail(const QString& reason)
@@ -127,8 +150,7 @@ private:
 
     QMutex mutex_; // guards what follows, shared with the speech thread
     QWaitCondition readyChanged_;
-    Request pending_;
-    bool posted_ = false;
+    std::deque<Request> pending_; // in the order given, the oldest first
     quint64 lastSent_ = 0;
     bool ready_ = false;
     QStringList languages_;
@@ -151,6 +173,11 @@ void Worker::start()
                 : QStringLiteral("Der Sprachdienst (speech-dispatcher) ist nicht erreichbar: ") +
                       why);
     }
+    QObject::connect(tts_, &QTextToSpeech::stateChanged, this, [this](QTextToSpeech::State state) {
+        if (state == QTextToSpeech::Speaking || state == QTextToSpeech::Paused) return;
+        speaking_ = false;
+        speakPending();
+    });
     QObject::connect(tts_, &QTextToSpeech::errorOccurred, this,
                      [this](QTextToSpeech::ErrorReason reason, const QString& why) {
                          if (reason == QTextToSpeech::ErrorReason::Input ||
@@ -163,6 +190,7 @@ void Worker::start()
 void Worker::speakPending()
 {
     start();
+    if (speaking_ || tts_->state() == QTextToSpeech::Speaking) return; // on at its end
     const Front::Request request = front_.takePending();
     if (request.serial == 0) return;
     if (tts_->availableLocales().isEmpty()) {
@@ -178,7 +206,8 @@ void Worker::speakPending()
         }
     }
     if (tts_->locale() != chosen) tts_->setLocale(chosen);
-    tts_->say(request.text); // cuts off what is still spoken
+    speaking_ = true;
+    tts_->say(request.text);
     front_.taken(request.serial);
 }
 

@@ -244,6 +244,68 @@ TEST_F(ReadAloudTest, WithTheOptionADrillSpeaksEveryQuestionAndTheCorrectTermOnc
     closeReport();
 }
 
+// With a screen reader, each step is spoken whole by the trainer, in order: the German parts up
+// to the term, the term in its language, the rest; the notice says nothing. In a mixed drill
+// the label names the side shown and the term follows in that side's language.
+TEST_F(ReadAloudTest, WithAScreenReaderEachStepIsSpokenWholeInOrderAndTheNoticeStaysSilent)
+{
+    for (const int query : {IdNormalQuery, IdMixedQuery}) {
+        SCOPED_TRACE(query);
+        load(writeLesson("ENGLISCH.LSN", "vtfile\0das Haus\0the house\0der Baum\0the tree\0"s));
+        aloud().screenReaderListening = [] { return true; };
+        aloud().setQuestionsReadAloud(true);
+        QApplication::processEvents();
+        platform.spoken.clear();
+        const QString silent = notice();
+        start(query);
+        const QString q = question(), expected = rightAnswer();
+        const char* qLanguage = asked().direction == 'D' ? "en" : "de";
+        const char* aLanguage = asked().direction == 'D' ? "de" : "en";
+        ASSERT_EQ(platform.spoken.size(), 3u);
+        EXPECT_TRUE(platform.spoken[0].text.startsWith(QStringLiteral("Frage")));
+        EXPECT_TRUE(platform.spoken[0].text.endsWith(':')) << platform.spoken[0].text.toStdString();
+        EXPECT_EQ(platform.spoken[1], (Utterance{q, qLanguage}));
+        EXPECT_EQ(platform.spoken[2], (Utterance{QStringLiteral("ÜBUNG: 1. Aufgabe"), "de"}));
+        answer("falsch");
+        ASSERT_GE(platform.spoken.size(), 5u);
+        EXPECT_TRUE(platform.spoken[3].text.endsWith(QStringLiteral("Lösung:")));
+        EXPECT_EQ(platform.spoken[3].language, "de");
+        EXPECT_EQ(platform.spoken[4], (Utterance{expected, aLanguage}));
+        key(IdTerm2, Qt::Key_Return);
+        QApplication::processEvents();
+        answerAllRight();
+        ASSERT_FALSE(platform.spoken.empty());
+        EXPECT_TRUE(platform.spoken.back().text.contains(QStringLiteral("Ergebnis: Note")));
+        EXPECT_EQ(notice(), silent) << "the screen reader is not told the steps as well";
+        closeReport();
+    }
+}
+
+// A screen reader names each term field by the side it holds: the answer field is "1. Begriff"
+// whenever the first term is wanted, question by question in a mixed drill, and both fields
+// have their names back once the drill is over.
+TEST_F(ReadAloudTest, TheTermFieldsAreNamedAfterTheSideTheyHold)
+{
+    for (const int query : {IdNormalQuery, IdReversedQuery, IdMixedQuery}) {
+        SCOPED_TRACE(query);
+        load(writeLesson("Z.LSN", "vtfile\0eins\0one\0zwei\0two\0drei\0three\0vier\0four\0"s));
+        start(query);
+        std::set<QString> answerNames;
+        while (dia->exercise().running()) {
+            const bool firstWanted = asked().direction == 'D';
+            EXPECT_EQ(field(IdTerm2)->accessibleName(), firstWanted ? "1. Begriff" : "2. Begriff");
+            EXPECT_EQ(field(IdTerm1)->accessibleName(), firstWanted ? "2. Begriff" : "1. Begriff");
+            EXPECT_EQ(field(IdTerm2)->accessibleDescription(), field(IdTerm2)->accessibleName());
+            answerNames.insert(field(IdTerm2)->accessibleName());
+            answer(rightAnswer());
+        }
+        EXPECT_EQ(answerNames.size(), query == IdMixedQuery ? 2u : 1u);
+        EXPECT_EQ(field(IdTerm1)->accessibleName(), "1. Begriff");
+        EXPECT_EQ(field(IdTerm2)->accessibleName(), "2. Begriff");
+        closeReport();
+    }
+}
+
 TEST_F(ReadAloudTest, AReversedDrillSpeaksTheQuestionsInTheSecondLanguage)
 {
     load(writeLesson("ENGLISCH.LSN", "vtfile\0das Haus\0the house\0der Baum\0the tree\0"s));
@@ -317,6 +379,7 @@ TEST_F(ReadAloudTest, VorlesenShowsOnlyWhileThereIsATermToSpeak)
 TEST_F(ReadAloudTest, AFaultIsToldOnceAndTheDrillGoesOn)
 {
     load(writeLesson("ENGLISCH.LSN", "vtfile\0das Haus\0the house\0der Baum\0the tree\0"s));
+    aloud().screenReaderListening = [] { return true; };
     aloud().setQuestionsReadAloud(true);
     start(IdNormalQuery);
     platform.failSpeech("Der Sprachdienst antwortet nicht.");
@@ -330,6 +393,7 @@ TEST_F(ReadAloudTest, AFaultIsToldOnceAndTheDrillGoesOn)
               QStringList{"Vorlesen ist nicht möglich: Der Sprachdienst antwortet nicht."});
     EXPECT_EQ(platform.messages.front().caption, "Vorlesen");
     EXPECT_EQ(dia->exercise().asked(), 2u) << "the drill went on";
+    EXPECT_TRUE(notice().contains("Frage: " + question())) << "the notice tells the steps again";
     answerAllRight();
     closeReport();
 }

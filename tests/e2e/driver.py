@@ -490,7 +490,17 @@ class Trainer:
             return out[-1] if out else None
         return wait_until(f"the X window \"{title}\"", look, alive=self.running)
 
+    # The two term fields, by their place in the main window: during a drill their names
+    # follow the side of the entry each holds (in a reversed question the answer field is the
+    # "1. Begriff"), so a scenario means the field, not the name, by these two.
+    TERM_FIELDS = ("1. Begriff", "2. Begriff")
+
     def control(self, name, role=None, window=None):
+        if name in self.TERM_FIELDS and role in (None, "text") and window in (None, self.main):
+            def term_field():
+                fields = [n for n in walk(self.main) if role_of(n) == "text"]
+                return fields[self.TERM_FIELDS.index(name)] if len(fields) >= 2 else None
+            return wait_until(f"the field \"{name}\"", term_field, alive=self.running)
         return wait_until(f"the control \"{name}\"",
                           lambda: find_in(window or self.main, name, role), alive=self.running)
 

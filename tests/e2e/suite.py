@@ -394,6 +394,7 @@ def open_by_typing_by_ear(c):
     key = orca.press("space")
     t.window("Öffnen")
     orca.hears("Öffnen", key=key)
+    orca.hears("Dateien des Typs: Lektion (*.lsn)", key=key)  # the type, not the label alone
     orca.type("drei.lsn")
     key = orca.press("Return")
     t.window_gone("Öffnen")
@@ -435,11 +436,26 @@ def report_and_table_by_ear(c):
     wait_until("the report to have the keyboard",
                lambda: d.focused_window() == t.xid_of("Ergebnis: Note 6"))
     del report
+    # Each said once: the last question's term is not read again from the first field as
+    # the drill ends, nor the report's text twice.
+    repeated = [s for s in orca.said_for(key) if s.strip(" .") in ("eins", "1. Begriff text")]
+    expect("the last term at the end", repeated, [])
+    expect("the report heard once",
+           sum(s.count("Gesamtübung") for s in orca.said_for(key)), 1)
     key = orca.press("Escape")
     t.window_gone("Ergebnis: Note 6")
     orca.hears(TITLE, key=key)
     wait_until("the trainer's window to have the keyboard", lambda: d.focused_window() == t.xid)
     expect("the trainer", t.running(), True)
+    # Tab into the second field, which selects its text: the field and its text heard once
+    # ("2. Begriff text. one selected."), not the selection before it as well.
+    wait_until("the focus in the first field", lambda: focused_control(t) == "1. Begriff")
+    tab = orca.press("Tab")
+    orca.hears("2. Begriff text.", key=tab)
+    orca.press("Tab")
+    orca.hears("Note 1 ab Prozent text.", key=tab)  # all of the first Tab is said by now
+    expect("the second term heard on Tab", [s for s in orca.after(tab) if "one" in s],
+           ["one selected."])
     key = tab_to(t, orca, "Prüfungsergebnisse")
     orca.hears("Prüfungsergebnisse", key=key)
     key = orca.press("space")
@@ -577,6 +593,11 @@ def reversed_and_empty_by_ear(c):
     tab_to(t, orca, "Umgekehrte Abfrage")
     key = orca.press("space")
     orca.hears("Frage, 2. Begriff: one", key=key)
+    # The answer field is named after the term wanted, the first one here.
+    orca.hears("1. Begriff text.", key=key)
+    expect("the answer field's name", focused_control(t), "1. Begriff")
+    if any("2. Begriff text" in s for s in orca.after(key)):
+        raise Failure(f"the answer field called the second term: {orca.after(key)!r}")
     # Orca's command for the status bar (Orca+Enter on the keypad, twice) reads the status line.
     before = orca.key_count()
     d.xdotool("key", "--delay", "40", "KP_Insert+KP_Enter", "KP_Insert+KP_Enter")
@@ -599,6 +620,7 @@ def save_by_ear(c):
     key = orca.press("space")
     t.window("Speichern unter")
     orca.hears("Speichern unter", key=key)
+    orca.hears("Dateien des Typs: Lektion (*.lsn)", key=key)
     orca.type("haus.lsn")
     key = orca.press("Return")
     t.window_gone("Speichern unter")
@@ -608,6 +630,14 @@ def save_by_ear(c):
     orca.hears("Lektion enthält 1 Aufgaben", key=key)
     wait_until("the trainer's window to have the keyboard", lambda: d.focused_window() == t.xid)
     expect("the trainer has a focused control", focused_control(t) is not None, True)
+    # Paging back to the saved entry: its term is heard once, not also as the field's text.
+    up = orca.press("Up")
+    orca.hears("Haus", key=up)
+    orca.press("End")
+    key = orca.press("Left")
+    orca.hears("s", key=key)  # Orca speaks in order: all it had to say for Up is said
+    heard = [s for s in orca.after(up) if s.replace("notification", "").strip(" .") == "Haus"]
+    expect("the term paged to, heard", len(heard), 1)
     escape_closes(t)
 
 
@@ -1723,11 +1753,13 @@ class SpeechRecorder:
         self.socket = os.path.join(root, "speechd.sock")
         with open(os.path.join(conf, "speechd.conf"), "w") as f:
             f.write(f'CommunicationMethod "unix_socket"\nSocketPath "{self.socket}"\n'
-                    f'Timeout 0\nLogDir "{root}"\nAudioOutputMethod "alsa"\n'
+                    f'Timeout 0\nLogDir "{root}"\nLogLevel 5\nAudioOutputMethod "alsa"\n'
                     'AudioALSADevice "null"\nAddModule "record" "sd_generic" "record.conf"\n'
                     'DefaultModule record\nDefaultLanguage "de"\n')
         with open(os.path.join(conf, "modules", "record.conf"), "w") as f:
-            f.write(f'GenericExecuteSynth "echo \\\'$LANGUAGE\\\' \\\'$DATA\\\' >> {self.out}"\n')
+            # The pitch tells the clients apart: Orca sets its own, the trainer leaves it at 0.
+            f.write(f'GenericExecuteSynth "echo \\\'$PITCH\\\' \\\'$LANGUAGE\\\' \\\'$DATA\\\' '
+                    f'>> {self.out}"\n')
             for v in self.VOICES:
                 f.write(f'AddVoice "{v}" "male1" "{v}"\nGenericLanguage "{v}" "{v}" "utf-8"\n')
         self.process = subprocess.Popen(
@@ -1739,9 +1771,16 @@ class SpeechRecorder:
         self.env = {"SPEECHD_ADDRESS": f"unix_socket:{self.socket}"}
 
     def lines(self):
+        """(language, text) of each line, in the order the service spoke them."""
+        return [(lang, text) for _, lang, text in self.lines_with_pitch()]
+
+    def lines_with_pitch(self):
         try:
             with open(self.out, encoding="utf-8") as f:
-                return [tuple(line.rstrip("\n").split(" ", 1)) for line in f if " " in line]
+                # sd_generic speaks each sentence on its own, the space after its full stop
+                # leading the next one
+                return [(p, lang, text.strip()) for p, lang, text in
+                        (line.rstrip("\n").split(" ", 2) for line in f if line.count(" ") >= 2)]
         except FileNotFoundError:
             return []
 
@@ -1830,9 +1869,13 @@ def read_aloud_through_speech_dispatcher(c):
 
 
 def read_aloud_with_orca(c):
-    """A drill read aloud with Orca listening, both on one speech service: Orca says "Frage:"
-    (and "Lösung:") without the term, the trainer the term in its language right after it, so
-    each question is heard once. E2E_SPEECH=FILE writes what Orca said and what the service got."""
+    """A drill read aloud with Orca listening, both on one speech service. The trainer says each
+    step itself, one text after the other on its one connection: the verdict and "Frage:" (or
+    "Lösung:") in German, the term in its language, the status line; the step's notice stays
+    silent, so Orca says none of it. Each question is heard once, right after its "Frage:",
+    the correct term once (Orca does not read it again from the answer field), nothing comes
+    between, and the service is never told to cancel. E2E_SPEECH=FILE writes what the service
+    spoke, in order, each line with who sent it and its language."""
     speech = SpeechRecorder(c.root)
     try:
         c.write("ENGLISCH.LSN", lesson_bytes(NUMBERS))
@@ -1848,14 +1891,13 @@ def read_aloud_with_orca(c):
         t.click("Fragen vorlesen")
         wait_until("the option on", lambda: d.has_state(t.control("Fragen vorlesen"),
                                                        d.Atspi.StateType.CHECKED))
-        mark, heard = orca.mark(), len(speech.lines())
+        mark, began = orca.mark(), len(speech.lines())
         t.click("Normale Abfrage")
         answers = dict(NUMBERS)
         question = next_question(t)
-        mark = orca.hears("Frage:", mark)
-        heard = speech.hears("de", question, heard)
+        heard = speech.hears("de", question, began)
+        expected = [("de", question), ("en", answers[question])]
         type_answer(t, "falsch")
-        mark = orca.hears("L\u00f6sung:", mark)
         heard = speech.hears("en", answers[question], heard)
         press("Return")
         while True:
@@ -1864,26 +1906,49 @@ def read_aloud_with_orca(c):
                                   t.field("1. Begriff"))
             if question == "report":
                 break
-            mark = orca.hears("Frage:", mark)
             heard = speech.hears("de", question, heard)
+            expected.append(("de", question))
             type_answer(t, answers[question])
-        said = orca.said()
-        for text in said:
-            if text.startswith(("Frage", "L\u00f6sung")) and any(
-                    term in text.split("\u00dcBUNG")[0] for pair in NUMBERS for term in pair):
-                raise Failure(f"Orca said a term itself: {text!r}")
-        got = speech.lines()
+        # The report is heard (from either), then Escape closes it: Orca has handled what
+        # the drill's end told it by the time it takes up the key.
+        wait_until("the report heard", lambda: any(
+            text == "Ergebnis: Note 3." for _, text in speech.lines()[heard:]))
+        t.activate()
+        orca.press("Escape")
+        t.window_gone("Ergebnis: Note 3")
+        got = speech.lines_with_pitch()
+        ours = next(p for p, lang, text in got[began:] if text == expected[0][1])
         if os.environ.get("E2E_SPEECH"):
             with open(os.environ["E2E_SPEECH"], "w") as f:
-                f.write("\n".join(f"{lang} {text}" for lang, text in got) + "\n")
-        terms = [g for g in got if any(g[1] == term for pair in NUMBERS for term in pair)]
-        # First pass: three questions, then the wrong one twice in the repetition pass; each
-        # asking heard once, in German, and the correct term in English. (Orca itself reads
-        # the correct term again as the answer field's text changes.)
-        wrong = terms[0][1]
-        expect("questions the service got", Counter(g for g in terms if g[0] == "de"),
-               Counter({("de", q): 1 for q, _ in NUMBERS}) + Counter({("de", wrong): 2}))
-        expect("the correct term in English", ("en", answers[wrong]) in terms, True)
+                f.write("\n".join(f"{'trainer' if p == ours else 'Orca'} {lang} {text}"
+                                   for p, lang, text in got) + "\n")
+        terms = {term for pair in NUMBERS for term in pair}
+        drill = got[began:]
+        said_by_orca = [s for s in orca.said()[mark:]
+                        if s.strip(" .") in terms or s.startswith(("notification Frage",
+                                                                "notification Richtig",
+                                                                "notification 1. Fehler"))]
+        said_by_orca += [s for s in orca.said()[mark:] if "Gesamtübung" in s]  # the report
+        expect("what Orca said of the steps itself", said_by_orca, [])
+        expect("the terms, in order, each once", [(lang, text) for p, lang, text in drill
+                                                  if text in terms], expected)
+        # In the trainer's own lines each term right after its label; Orca's key echoes may
+        # come between the two, as they come between any two texts of the service.
+        mine = [(lang, text) for p, lang, text in drill if p == ours]
+        for i, (lang, text) in enumerate(mine):
+            if text in terms:
+                label = "Frage:" if lang == "de" else "L\u00f6sung:"
+                if mine[i - 1][0] != "de" or not mine[i - 1][1].endswith(label):
+                    raise Failure(f"right before {text!r}: {mine[i - 1]!r}, not {label!r}")
+        expect("the terms are the trainer's", [t for p, _, t in drill if t in terms and p != ours],
+               [])
+        # The service's log of every command (LogLevel 5): Qt TextToSpeech cancels all clients'
+        # speech, Orca's too, when it is given a text while its own is still spoken or while
+        # it is in its error state (as it starts in the C locale).
+        with open(os.path.join(c.root, "speech-dispatcher.log"), errors="replace") as f:
+            log = f.read()
+        expect("the service asked", "SET SELF LANGUAGE" in log, True)
+        expect("speech of all clients cancelled", log.count("|CANCEL ALL"), 0)
     finally:
         speech.stop()
 
@@ -2017,6 +2082,7 @@ def main():
             # With E2E_SPEECH_DIR set to a folder, what Orca said goes to SCENARIO.txt there,
             # each utterance under the key it was credited to (also when the scenario failed).
             if os.environ.get("E2E_SPEECH_DIR") and c.orca is not None:
+                os.makedirs(os.environ["E2E_SPEECH_DIR"], exist_ok=True)
                 with open(os.path.join(os.environ["E2E_SPEECH_DIR"],
                                        scenario.__name__ + ".txt"), "w") as f:
                     f.write("\n".join(c.orca.transcript()) + "\n")
