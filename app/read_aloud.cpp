@@ -271,6 +271,7 @@ void ReadAloud::say(const std::string& term, std::size_t side)
 bool ReadAloud::sayStep(const std::vector<ExerciseView::SpokenPart>& parts)
 {
     if (!store_.readAloud()) return false;
+    Platform::instance().dropWaitingSpeech(); // the step before, if still waiting, is stale
     const bool whole = screenReaderListening ? screenReaderListening() : QAccessible::isActive();
     // With a screen reader the whole step goes out here, one text after the other: the German
     // parts joined up to each term, each term in its side's language.
@@ -301,6 +302,7 @@ void ReadAloud::speakNow()
     for (std::size_t side : {0u, 1u})
         state.fieldTexts[side] = toCp1252(terms_[side]->text());
     const SpokenTerm term = spokenTerm(state);
+    Platform::instance().dropWaitingSpeech(); // an earlier press not yet heard is stale
     say(term.text, term.side);
 }
 

@@ -72,6 +72,9 @@ public:
     // connects to the service. What goes wrong (no service, no voice for the language, a service
     // that does not answer) goes to the fault handler.
     virtual void speak(const QString& text, const QString& language) = 0;
+    // Forgets the texts not yet spoken: a new question or a new "Vorlesen" makes them stale.
+    // Nothing happens when nothing was spoken yet.
+    virtual void dropWaitingSpeech() {}
     // The languages the speech service has voices for, as it names them ("en", "en-GB");
     // connects first if need be, and waits for the service waitMs at most (empty then).
     virtual QStringList speechLanguages(int waitMs) = 0;

@@ -434,6 +434,11 @@ void QtPlatform::speak(const QString& text, const QString& language)
         speechFailed(QStringLiteral("Das Sprachmodul des Trainers fehlt."));
 }
 
+void QtPlatform::dropWaitingSpeech()
+{
+    if (speech_ != nullptr) speech_->dropWaiting();
+}
+
 QStringList QtPlatform::speechLanguages(int waitMs)
 {
     if (SpeechEngine* engine = loadSpeechEngine()) return engine->languages(waitMs);

@@ -38,6 +38,7 @@ public:
     int chooseItem(QWidget* owner, const QString& caption, const QString& label,
                    const QStringList& items, int preselected) override;
     void speak(const QString& text, const QString& language) override;
+    void dropWaitingSpeech() override;
     QStringList speechLanguages(int waitMs) override;
     void setSpeechFaultHandler(std::function<void(const QString& reason)> handler) override;
     std::int64_t calendarTime() override;

@@ -18,6 +18,9 @@ public:
     // nothing of ours or of a screen reader on the same service is cut off. Returns at once;
     // at most kSpeechWaiting texts wait, the oldest is dropped for a newer one.
     virtual void say(const QString& text, const QString& language) = 0;
+    // Forgets the texts that wait for their turn (what is being spoken ends as it is): what
+    // follows replaces them.
+    virtual void dropWaiting() = 0;
     // The languages of the service's voices as it names them; waits at most waitMs for the
     // service to answer (ms), empty when it did not (yet).
     virtual QStringList languages(int waitMs) = 0;
@@ -34,5 +37,8 @@ inline constexpr const char* kCreateSpeechEngineSymbol = "kazCreateSpeechEngine"
 inline constexpr const char* kSpeechModuleName = "kaz-speech";
 // How long the service may take to take a text before it counts as not answering (ms).
 inline constexpr int kSpeechAnswerMs = 2000;
+// How long a text of ours may take to be spoken before the next one stops waiting for it (ms):
+// a service that never says it has ended counts as not answering then.
+inline constexpr int kSpeechLongestMs = 60000;
 // How many texts may wait for their turn (a drill's step is up to four).
 inline constexpr std::size_t kSpeechWaiting = 8;

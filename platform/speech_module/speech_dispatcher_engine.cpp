@@ -99,6 +99,29 @@ public:
         QString language;
         quint64 serial = 0;
     };
+    void dropWaiting() override
+    {
+        const QMutexLocker lock(&mutex_);
+        pending_.clear();
+    }
+    // The service is speaking an earlier text: the next waits for its end, which is no sign
+    // of a service that does not answer, up to the longest a text of ours can take.
+    void waitingForSpeech()
+    {
+        QMetaObject::invokeMethod(this, [this] {
+            const QMutexLocker lock(&mutex_);
+            if (!pending_.empty()) watchdog_.start(kSpeechLongestMs);
+        });
+    }
+    // The speech thread has nothing left to give the service.
+    void idle()
+    {
+        QMetaObject::invokeMethod(this, [this] {
+            const QMutexLocker lock(&mutex_);
+            if (pending_.empty()) watchdog_.stop();
+        });
+    }
+
     Request takePending()
     {
         const QMutexLocker lock(&mutex_);
@@ -190,9 +213,15 @@ void Worker::start()
 void Worker::speakPending()
 {
     start();
-    if (speaking_ || tts_->state() == QTextToSpeech::Speaking) return; // on at its end
+    if (speaking_ || tts_->state() == QTextToSpeech::Speaking) {
+        front_.waitingForSpeech();
+        return; // on at its end
+    }
     const Front::Request request = front_.takePending();
-    if (request.serial == 0) return;
+    if (request.serial == 0) {
+        front_.idle();
+        return;
+    }
     if (tts_->availableLocales().isEmpty()) {
         front_.taken(request.serial); // told once by start()
         return;

@@ -1746,7 +1746,8 @@ class SpeechRecorder:
 
     VOICES = ("de", "en", "fr", "la")
 
-    def __init__(self, root):
+    def __init__(self, root, seconds=0):
+        """seconds: how long the module takes to speak each text."""
         conf = os.path.join(root, "speechd")
         os.makedirs(os.path.join(conf, "modules"), exist_ok=True)
         self.out = os.path.join(root, "spoken.txt")
@@ -1759,7 +1760,7 @@ class SpeechRecorder:
         with open(os.path.join(conf, "modules", "record.conf"), "w") as f:
             # The pitch tells the clients apart: Orca sets its own, the trainer leaves it at 0.
             f.write(f'GenericExecuteSynth "echo \\\'$PITCH\\\' \\\'$LANGUAGE\\\' \\\'$DATA\\\' '
-                    f'>> {self.out}"\n')
+                    f'>> {self.out}; sleep {seconds}"\n')
             for v in self.VOICES:
                 f.write(f'AddVoice "{v}" "male1" "{v}"\nGenericLanguage "{v}" "{v}" "utf-8"\n')
         self.process = subprocess.Popen(
@@ -1864,6 +1865,36 @@ def read_aloud_through_speech_dispatcher(c):
             raise Failure("a notice: " + t.answer_box("Vorlesen", "OK"))
         with open(os.path.join(c.folder, "SPRACHEN.TXT"), encoding="utf-8") as f:
             expect("the option kept", "vorlesen\t1" in f.read(), True)
+    finally:
+        speech.stop()
+
+
+def slow_speech_is_waited_for(c):
+    """A voice that takes 3 s for each word: "Vorlesen" pressed again and again while the first
+    term is spoken, then once in the second field: the first term is not cut off, the presses
+    between are dropped, the second term follows when the first has ended, and that wait is no
+    fault of the service."""
+    speech = SpeechRecorder(c.root, seconds=3)
+    try:
+        c.write("ENGLISCH.LSN", lesson_bytes(NUMBERS))
+        c.program = d.copy_program(c.build, os.path.join(c.root, "bin"))
+        subprocess.run(["cp", os.path.join(c.build, "app", "libkaz-speech.so"),
+                        os.path.dirname(c.program)], check=True)
+        t = c.start(c.path("ENGLISCH.LSN"), env=speech.env)
+        t.click("Vorwärtsblättern")
+        first = wait_until("the first entry", lambda: t.field("1. Begriff"))
+        second = t.field("2. Begriff")
+        t.click("1. Begriff")
+        press("ctrl+l")
+        speech.hears("de", first, 0)
+        press("ctrl+l")
+        press("ctrl+l")
+        t.click("2. Begriff")
+        press("ctrl+l")
+        speech.hears("en", second, 1)
+        expect("what was spoken", speech.lines(), [("de", first), ("en", second)])
+        if t.find_window("Vorlesen"):
+            raise Failure("a notice: " + t.answer_box("Vorlesen", "OK"))
     finally:
         speech.stop()
 
@@ -2044,7 +2075,7 @@ def lesson_pairs(data):
 
 
 SCENARIOS = [type_save_and_close, load_and_normal_query, drill_by_ear,
-             read_aloud_through_speech_dispatcher, read_aloud_with_orca, open_by_typing_by_ear,
+             read_aloud_through_speech_dispatcher, read_aloud_with_orca, slow_speech_is_waited_for, open_by_typing_by_ear,
              report_and_table_by_ear, start_with_help_by_ear, edit_by_ear,
              flashing_by_ear, reversed_and_empty_by_ear, save_by_ear, reversed_and_mixed_queries,
              results_table_window, chart_module_that_is_a_fifo, qt_options_on_the_command_line,
