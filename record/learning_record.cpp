@@ -1021,14 +1021,7 @@ bool LearningRecord::refreshSummary()
             const std::int64_t rowid = sqlite3_column_int64(s, 0);
             summaryRowid_ = std::max(summaryRowid_, rowid);
             if (ownRowids_.erase(rowid) > 0) continue; // applied when written
-            const int direction = sqlite3_column_int(s, 3);
-            if (direction < 0 || direction >= kDirectionCount) continue;
-            // The terms stay valid until the next step.
-            applyToSummary({blobOf(s, 1), blobOf(s, 2)}, static_cast<AskedDirection>(direction),
-                           HistoryAnswer{sqlite3_column_int64(s, 4), sqlite3_column_int(s, 5) != 0,
-                                         sqlite3_column_int(s, 6) != 0,
-                                         static_cast<std::uint64_t>(sqlite3_column_int64(s, 7))},
-                           rowid);
+            applyHistoryRow(s, rowid);
         }
     }
     if (rc != SQLITE_DONE) {
@@ -1125,13 +1118,7 @@ bool LearningRecord::loadAll()
         while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
             const std::int64_t rowid = sqlite3_column_int64(s, 0);
             summaryRowid_ = std::max(summaryRowid_, rowid);
-            const int direction = sqlite3_column_int(s, 3);
-            if (direction < 0 || direction >= kDirectionCount) continue;
-            applyToSummary({blobOf(s, 1), blobOf(s, 2)}, static_cast<AskedDirection>(direction),
-                           HistoryAnswer{sqlite3_column_int64(s, 4), sqlite3_column_int(s, 5) != 0,
-                                         sqlite3_column_int(s, 6) != 0,
-                                         static_cast<std::uint64_t>(sqlite3_column_int64(s, 7))},
-                           rowid);
+            applyHistoryRow(s, rowid);
         }
     }
     if (rc == SQLITE_DONE) return true;
@@ -1140,6 +1127,20 @@ bool LearningRecord::loadAll()
     summaryLoaded_ = false;
     allLoaded_ = false;
     return false;
+}
+
+// A row of the answers-since statement (rowid, terms, direction, time, right, first asking,
+// id) into the summary; a direction this version does not know is passed over.
+void LearningRecord::applyHistoryRow(sqlite3_stmt* s, std::int64_t rowid)
+{
+    const int direction = sqlite3_column_int(s, 3);
+    if (direction < 0 || direction >= kDirectionCount) return;
+    // The terms stay valid until the next step.
+    applyToSummary({blobOf(s, 1), blobOf(s, 2)}, static_cast<AskedDirection>(direction),
+                   HistoryAnswer{sqlite3_column_int64(s, 4), sqlite3_column_int(s, 5) != 0,
+                                 sqlite3_column_int(s, 6) != 0,
+                                 static_cast<std::uint64_t>(sqlite3_column_int64(s, 7))},
+                   rowid);
 }
 
 // `rowid`: the answer's row; 0 for one written here (its row is skipped when caught up with).

@@ -215,6 +215,7 @@ private:
     bool loadAll();
     void applyToSummary(TermPair entry, AskedDirection direction, const HistoryAnswer& answer,
                         std::int64_t rowid);
+    void applyHistoryRow(sqlite3_stmt* s, std::int64_t rowid);
     HistoryState entryState(TermPair entry, AskedDirection direction, std::int64_t& lastRowid);
     std::vector<HistoryAnswer> readHistory(TermPair entry, AskedDirection direction,
                                            std::int64_t* lastRowid);
