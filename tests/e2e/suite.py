@@ -158,12 +158,14 @@ def next_question(t, previous=None):
 
 def record_counts(c, path=None):
     """How often the learning record (or the file at path) holds each (term1, direction,
-    right), read-only; a record not made yet holds nothing."""
+    right), read-only; a record not made yet, or an empty file, holds nothing."""
     counts = Counter()
     path = path or c.path("LERNSTAND.DB")
     if not os.path.exists(path):
         return counts
     with contextlib.closing(sqlite3.connect(f"file:{path}?mode=ro", uri=True)) as db:
+        if not db.execute("SELECT count(*) FROM sqlite_master").fetchone()[0]:
+            return counts  # left empty by a kill while the file was being made
         for first, direction, right, n in db.execute(
                 "SELECT CAST(term1 AS TEXT), direction, right, count(*) FROM answer"
                 " GROUP BY 1, 2, 3"):

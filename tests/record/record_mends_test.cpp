@@ -386,6 +386,22 @@ TEST(LearningRecord, OwnSideFileOfAKilledTrainerIsApplied)
         EXPECT_TRUE(record.state(e, kFirst).asked) << e.first;
 }
 
+// A kill while the file was being made leaves it empty: an empty record, nothing moved aside.
+TEST(LearningRecord, FileLeftEmptyByAKillIsAnEmptyRecord)
+{
+    TempDir dir;
+    const std::string path = dir.file(kLearningRecordFileName);
+    std::ofstream(path, std::ios::binary).close();
+    LearningRecord record;
+    ASSERT_EQ(record.open(path, 0), RecordStatus::Ok);
+    EXPECT_EQ(record.dueCount(kLesson, 0), 2 * kLesson.size());
+    record.recordAnswer(kLesson[0], kFirst, true, true, 1000);
+    record.finish();
+    EXPECT_EQ(record.takeNotice(), "");
+    EXPECT_EQ(sqlValue(path, "SELECT count(*) FROM answer"), 1);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+}
+
 // During a lock every answer but the first waits only briefly; the notice is German, SQLite's
 // English words are left for standard error.
 TEST(LearningRecord, LockedRecordDelaysOnlyTheFirstAnswer)
