@@ -10,6 +10,7 @@
 #include <dlfcn.h>
 #include <sys/stat.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -217,6 +218,32 @@ QString runFileDialog(QWidget* owner, const Platform::FileDialogOptions& options
     return chosen;
 }
 
+// A list that gets the focus is announced by a screen reader as "list with N items" alone:
+// Qt tells its current row only when the row changes. Told after the view's own focus event,
+// the learner hears which item Enter would take before pressing a key.
+class CurrentItemToldOnFocus : public QObject {
+public:
+    explicit CurrentItemToldOnFocus(QAbstractItemView* view) : QObject(view), view_(view) {}
+
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::FocusIn)
+            QMetaObject::invokeMethod(this, [this] { tell(); }, Qt::QueuedConnection);
+        return false;
+    }
+
+private:
+    void tell()
+    {
+        if (!view_->hasFocus() || !view_->currentIndex().isValid()) return;
+        QAccessibleEvent focus(view_, QAccessible::Focus);
+        focus.setChild(view_->currentIndex().row());
+        QAccessible::updateAccessibility(&focus);
+    }
+
+    QAbstractItemView* view_;
+};
+
 } // namespace
 
 std::unique_ptr<Platform> createQtPlatform()
@@ -400,6 +427,7 @@ int QtPlatform::chooseItem(QWidget* owner, const QString& caption, const QString
         list->setAccessibleName(label);
         if (preselected >= 0 && preselected < items.size())
             list->setCurrentIndex(list->model()->index(preselected, 0));
+        list->installEventFilter(new CurrentItemToldOnFocus(list));
     }
     const bool ok = dialog.exec() == QDialog::Accepted;
     const QString chosen = dialog.textValue();

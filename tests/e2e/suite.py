@@ -356,12 +356,12 @@ def drill_by_ear(c):
     escape_closes(t)
 
 
-def by_ear(c, *args):
+def by_ear(c, *args, env=None):
     """A window manager, Orca and the trainer started with args, as a blind learner's desktop
     has them; returns the trainer and Orca once the trainer's window is active and spoken."""
     c.window_manager()
     orca = c.screen_reader()
-    t = c.start(*args)
+    t = c.start(*args, env=env)
     orca.hears(TITLE, key=0)
     wait_until("the trainer's window to have the focus", lambda: d.focused_window() == t.xid)
     return t, orca
@@ -1901,6 +1901,42 @@ def slow_speech_is_waited_for(c):
         speech.stop()
 
 
+def language_question_by_ear(c):
+    """A lesson whose second side has no language yet, by keyboard under Orca: Ctrl+L in the
+    second field asks for that side's language; Orca says the question and the language
+    guessed, Down and Up the others; Enter takes the one heard, the term is spoken in it, and
+    the next Ctrl+L asks no more."""
+    speech = SpeechRecorder(c.root)
+    try:
+        lesson = c.write("Vokabeln.lsn", lesson_bytes([("Haus", "house"), ("Baum", "tree")]))
+        c.program = d.copy_program(c.build, os.path.join(c.root, "bin"))
+        subprocess.run(["cp", os.path.join(c.build, "app", "libkaz-speech.so"),
+                        os.path.dirname(c.program)], check=True)
+        t, orca = by_ear(c, lesson, env=speech.env)
+        wait_until("the focus in the first field", lambda: focused_control(t) == "1. Begriff")
+        orca.press("Down")
+        wait_until("the first entry", lambda: t.field("2. Begriff") == "house")
+        orca.press("Return")
+        wait_until("the focus in the second field", lambda: focused_control(t) == "2. Begriff")
+        key = orca.press("ctrl+l")
+        t.window("Vorlesen")
+        orca.hears("In welcher Sprache sind die 2. Begriffe dieser Lektion?", key=key)
+        orca.hears("Englisch", key=key)  # the guess, which Enter would take
+        key = orca.press("Down")
+        orca.hears("Französisch", key=key)
+        key = orca.press("Up")
+        orca.hears("Englisch", key=key)
+        orca.press("Return")
+        t.window_gone("Vorlesen")
+        heard = speech.hears("en", "house", 0)
+        orca.press("ctrl+l")
+        speech.hears("en", "house", heard)
+        expect("a second question", t.find_window("Vorlesen"), None)
+        escape_closes(t)
+    finally:
+        speech.stop()
+
+
 def read_aloud_with_orca(c):
     """A drill read aloud with Orca listening, both on one speech service. The trainer says each
     step itself, one text after the other on its one connection: the verdict and "Frage:" (or
@@ -1999,6 +2035,10 @@ def drill_three_lessons_and_remove_one(c):
         t.click("Normale Abfrage")
         answer_all(t, dict(pairs))
         escape_closes(t)
+        # The record keeps answer times in whole seconds, and lessons answered in the same
+        # second are listed by name: the next lesson's answers come a second later.
+        drilled = int(time.time())
+        wait_until("the next second", lambda: int(time.time()) > drilled, timeout=2)
     os.remove(c.path("Weg.lsn"))
 
 
@@ -2038,8 +2078,8 @@ def due_lessons_with_none_loaded(c):
 
 def due_lessons_by_ear(c):
     """The same by keyboard under Orca: Tab reaches the due button and Orca names it with the
-    number of lessons due; Space opens the list, Orca says the question and the lesson offered,
-    Down the next one; Enter loads it and Orca says its due drill's first question."""
+    number of lessons due; Space opens the list, Orca says the question and the lesson that is
+    selected, Down the next one; Enter loads it and Orca says its due drill's first question."""
     drill_three_lessons_and_remove_one(c)
     t, orca = by_ear(c)
     key = tab_to(t, orca, "Fällige Abfrage: 2 Lektionen fällig")
@@ -2048,6 +2088,7 @@ def due_lessons_by_ear(c):
     t.window("Fällige Abfrage")
     orca.hears("Welche Lektion soll abgefragt werden?", key=key)
     orca.hears("List with 2 items", key=key)
+    orca.hears(f"Zahlen.lsn: 3 fällig (in {c.folder})", key=key)  # the one Enter would take
     key = orca.press("Down")
     orca.hears(f"Obst.lsn: 2 fällig (in {c.folder})", key=key)
     key = orca.press("Up")
@@ -2077,7 +2118,7 @@ def lesson_pairs(data):
 
 
 SCENARIOS = [type_save_and_close, load_and_normal_query, drill_by_ear,
-             read_aloud_through_speech_dispatcher, read_aloud_with_orca, slow_speech_is_waited_for, open_by_typing_by_ear,
+             read_aloud_through_speech_dispatcher, read_aloud_with_orca, language_question_by_ear, slow_speech_is_waited_for, open_by_typing_by_ear,
              report_and_table_by_ear, start_with_help_by_ear, edit_by_ear,
              flashing_by_ear, reversed_and_empty_by_ear, save_by_ear, reversed_and_mixed_queries,
              results_table_window, chart_module_that_is_a_fifo, qt_options_on_the_command_line,
