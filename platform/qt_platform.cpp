@@ -228,7 +228,8 @@ public:
     bool eventFilter(QObject*, QEvent* event) override
     {
         if (event->type() == QEvent::FocusIn)
-            QMetaObject::invokeMethod(this, [this] { tell(); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this] { tell(); }, Qt::QueuedConnection);
         return false;
     }
 

@@ -6,7 +6,7 @@ set -euo pipefail
 
 purpose=${1:-run}
 packages=(cmake g++ make pkg-config qt6-base-dev qt6-multimedia-dev qt6-translations-l10n
-          libgl-dev libfontconfig-dev fonts-liberation libsqlite3-dev
+          libgl-dev fonts-liberation libsqlite3-dev
           qt6-charts-dev libqt6opengl6-dev libexpat1-dev zlib1g-dev
           qt6-speech-dev qt6-declarative-dev qt6-speech-speechd-plugin
           speech-dispatcher speech-dispatcher-espeak-ng)
