@@ -2,6 +2,7 @@
 
 #include "safe_file.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <string>
@@ -27,6 +28,8 @@
 #include <QPointer>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTimer>
 #include <QWindow>
 
@@ -429,6 +432,13 @@ int QtPlatform::chooseItem(QWidget* owner, const QString& caption, const QString
         if (preselected >= 0 && preselected < items.size())
             list->setCurrentIndex(list->model()->index(preselected, 0));
         list->installEventFilter(new CurrentItemToldOnFocus(list));
+        // As wide as its widest item (a lesson's whole path), within the screen.
+        const QScreen* screen =
+            owner != nullptr ? owner->screen() : QGuiApplication::primaryScreen();
+        const int fits = list->sizeHintForColumn(0) + 2 * list->frameWidth() +
+                         list->verticalScrollBar()->sizeHint().width();
+        list->setMinimumWidth(
+            screen != nullptr ? std::min(fits, screen->availableGeometry().width() * 3 / 4) : fits);
     }
     const bool ok = dialog.exec() == QDialog::Accepted;
     const QString chosen = dialog.textValue();

@@ -184,6 +184,18 @@ def centre(node):
     return x + w // 2, y + h // 2
 
 
+def visible_centre(node, container):
+    """The centre of the part of node that lies inside container (a list's row wider than the
+    list)."""
+    x, y, w, h = extents(node)
+    cx, cy, cw, ch = extents(container)
+    left, right = max(x, cx), min(x + w, cx + cw)
+    top, bottom = max(y, cy), min(y + h, cy + ch)
+    if right <= left or bottom <= top:
+        raise Failure(f"'{name_of(node)}' is not inside '{name_of(container)}'")
+    return (left + right) // 2, (top + bottom) // 2
+
+
 def walk(node, depth=0, limit=12):
     yield node
     if depth < limit:
