@@ -61,7 +61,51 @@ def click_at(x, y, button=1):
     xdotool("mousemove", x, y, "click", button)
 
 
+# Letters beyond the US keyboard that scenarios type, each pair on a spare key of its own
+# (lower case, with Shift upper case). Without a key xdotool maps one for each letter and
+# restores the map at once; a program that reads the key after that (a busy or sanitized
+# build) gets another letter or none: "Wörter" arrived as "Wrter".
+_EXTRA_LETTERS = ("äÄ", "öÖ", "üÜ", "ßß", "éÉ")
+_letters_mapped = False
+
+
+def _map_extra_letters():
+    global _letters_mapped
+    if _letters_mapped:
+        return
+    x11 = ctypes.CDLL("libX11.so.6")
+    x11.XOpenDisplay.restype = ctypes.c_void_p
+    x11.XDisplayKeycodes.argtypes = [ctypes.c_void_p, ctypes.POINTER(ctypes.c_int),
+                                     ctypes.POINTER(ctypes.c_int)]
+    x11.XGetKeyboardMapping.restype = ctypes.POINTER(ctypes.c_ulong)
+    x11.XGetKeyboardMapping.argtypes = [ctypes.c_void_p, ctypes.c_ubyte, ctypes.c_int,
+                                        ctypes.POINTER(ctypes.c_int)]
+    x11.XChangeKeyboardMapping.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_int,
+                                           ctypes.POINTER(ctypes.c_ulong), ctypes.c_int]
+    x11.XFree.argtypes = [ctypes.c_void_p]
+    x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    display = x11.XOpenDisplay(None)
+    if not display:
+        raise Failure("cannot open the X display for the keyboard map")
+    low, high, width = ctypes.c_int(), ctypes.c_int(), ctypes.c_int()
+    x11.XDisplayKeycodes(display, ctypes.byref(low), ctypes.byref(high))
+    count = high.value - low.value + 1
+    syms = x11.XGetKeyboardMapping(display, low.value, count, ctypes.byref(width))
+    spare = [low.value + i for i in range(count)
+             if not any(syms[i * width.value + j] for j in range(width.value))]
+    x11.XFree(syms)
+    if len(spare) < len(_EXTRA_LETTERS):
+        raise Failure("no spare keys on the X server's keyboard")
+    for keycode, pair in zip(reversed(spare), _EXTRA_LETTERS):
+        row = (ctypes.c_ulong * 2)(*(ord(ch) for ch in pair))  # Latin-1 keysyms = code points
+        x11.XChangeKeyboardMapping(display, keycode, 2, row, 1)
+    x11.XCloseDisplay(display)  # sends the changes
+    _letters_mapped = True
+
+
 def type_text(text):
+    if any(ord(ch) > 127 for ch in text):
+        _map_extra_letters()
     xdotool("type", "--delay", 15, "--", text)
 
 
