@@ -1837,6 +1837,7 @@ def read_aloud_through_speech_dispatcher(c):
         t.click("Fragen vorlesen")
         wait_until("the option on", lambda: d.has_state(t.control("Fragen vorlesen"),
                                                        d.Atspi.StateType.CHECKED))
+        drill_began = len(speech.lines())  # "Vorlesen" above may have spoken a question's term
         t.click("Normale Abfrage")
         question = next_question(t)
         heard = speech.hears("de", question, heard)
@@ -1849,7 +1850,7 @@ def read_aloud_through_speech_dispatcher(c):
             began = time.monotonic()
             heard = speech.hears("de", question, heard)
             type_answer(t, entry[question])
-        spoken = speech.lines()
+        spoken = speech.lines()[drill_began:]
         expect("each question heard once", Counter(spoken)[("de", question)], 1)
         t.click("Übung abbrechen")
         t.answer_box(ABORT_CAPTION, "Ja")
