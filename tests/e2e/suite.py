@@ -1744,6 +1744,13 @@ def accessibility_tree(c):
 SOURCE = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 
 
+def copy_with_speech(c):
+    """The scenario's trainer copied with its speech module beside it."""
+    c.program = d.copy_program(c.build, os.path.join(c.root, "bin"))
+    subprocess.run(["cp", os.path.join(c.build, "app", "libkaz-speech.so"),
+                    os.path.dirname(c.program)], check=True)
+
+
 class SpeechRecorder:
     """A private speech-dispatcher whose only output module (sd_generic) writes each text it is
     asked to speak, with its language, as one line into a file: "<language> <text>"."""
@@ -1813,9 +1820,7 @@ def read_aloud_through_speech_dispatcher(c):
     try:
         with open(os.path.join(SOURCE, "resources", "lessons", "ENGLISCH.LSN"), "rb") as f:
             lesson = c.write("ENGLISCH.LSN", f.read())
-        c.program = d.copy_program(c.build, os.path.join(c.root, "bin"))
-        subprocess.run(["cp", os.path.join(c.build, "app", "libkaz-speech.so"),
-                        os.path.dirname(c.program)], check=True)
+        copy_with_speech(c)
         t = c.start(lesson, env=speech.env)
         t.click("Vorwärtsblättern")
         first = wait_until("the first entry", lambda: t.field("1. Begriff"))
@@ -1882,9 +1887,7 @@ def slow_speech_is_waited_for(c):
     speech = SpeechRecorder(c.root, seconds=3)
     try:
         c.write("ENGLISCH.LSN", lesson_bytes(NUMBERS))
-        c.program = d.copy_program(c.build, os.path.join(c.root, "bin"))
-        subprocess.run(["cp", os.path.join(c.build, "app", "libkaz-speech.so"),
-                        os.path.dirname(c.program)], check=True)
+        copy_with_speech(c)
         t = c.start(c.path("ENGLISCH.LSN"), env=speech.env)
         t.click("Vorwärtsblättern")
         first = wait_until("the first entry", lambda: t.field("1. Begriff"))
@@ -1912,9 +1915,7 @@ def language_question_by_ear(c):
     speech = SpeechRecorder(c.root)
     try:
         lesson = c.write("Vokabeln.lsn", lesson_bytes([("Haus", "house"), ("Baum", "tree")]))
-        c.program = d.copy_program(c.build, os.path.join(c.root, "bin"))
-        subprocess.run(["cp", os.path.join(c.build, "app", "libkaz-speech.so"),
-                        os.path.dirname(c.program)], check=True)
+        copy_with_speech(c)
         t, orca = by_ear(c, lesson, env=speech.env)
         wait_until("the focus in the first field", lambda: focused_control(t) == "1. Begriff")
         orca.press("Down")
@@ -1951,9 +1952,7 @@ def read_aloud_with_orca(c):
     speech = SpeechRecorder(c.root)
     try:
         c.write("ENGLISCH.LSN", lesson_bytes(NUMBERS))
-        c.program = d.copy_program(c.build, os.path.join(c.root, "bin"))
-        subprocess.run(["cp", os.path.join(c.build, "app", "libkaz-speech.so"),
-                        os.path.dirname(c.program)], check=True)
+        copy_with_speech(c)
         os.environ.update(speech.env)  # Orca speaks through the same service
         try:
             orca = c.screen_reader()
@@ -2061,9 +2060,9 @@ def due_lessons_with_none_loaded(c):
     expect("the lessons listed", [d.name_of(n) for n in d._children(lessons)],
            [f"Zahlen.lsn: 3 fällig (in {c.folder})", wanted])
     # Clicked on its visible part (a row is as wide as its text, and a long path can be wider
-    # than the list, which put the row's centre on the list's frame). Once more if the click selected nothing (it can
-    # come while the new dialog is still being placed; a quick second click would be a double
-    # click, which chooses at once).
+    # than the list, which put the row's centre on the list's frame). Once more if the click
+    # selected nothing (it can come while the new dialog is still being placed; a quick second
+    # click would be a double click, which chooses at once).
     for attempt in range(3):
         item = t.control(wanted, "list item", window=lessons)
         d.click_at(*d.visible_centre(item, lessons))
